@@ -1,0 +1,45 @@
+# Shared build helpers.
+
+set(QV_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+    -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+
+# qv_warnings(target): our warning set, errors in CI.
+function(qv_warnings target)
+  target_compile_options(${target} PRIVATE ${QV_WARNINGS})
+  if(DEFINED ENV{CI})
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# qv_dist(target [NAME file-name]): place a deliverable in the program directory,
+# optionally under the exact file name the system loads it by ("qvm_alrt.dll").
+function(qv_dist target)
+  cmake_parse_arguments(A "" "NAME" "" ${ARGN})
+  set_target_properties(${target} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${QV_DIST_DIR}
+    LIBRARY_OUTPUT_DIRECTORY ${QV_DIST_DIR})
+  if(A_NAME)
+    set_target_properties(${target} PROPERTIES PREFIX "" SUFFIX "" OUTPUT_NAME ${A_NAME})
+  endif()
+  # Modules in the program directory find the layer and each other there.
+  set_target_properties(${target} PROPERTIES BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
+endfunction()
+
+# qv_test(name SOURCES ... [LIBS ...]): one GoogleTest executable registered with CTest.
+function(qv_test name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT QV_BUILD_TESTS)
+    return()
+  endif()
+  add_executable(${name} ${A_SOURCES})
+  qv_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gmock GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES BUILD_RPATH "${QV_DIST_DIR}")
+  set(props ENVIRONMENT "QV_TEST=1")
+  if(A_LABELS)
+    list(APPEND props LABELS "${A_LABELS}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()
+
+include(GoogleTest)
