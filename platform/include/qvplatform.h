@@ -10,3 +10,6 @@
 #include "qvplatform/registry.h"
 #include "qvplatform/modules.h"
 #include "qvplatform/accounts.h"
+#include "qvplatform/resources.h"
+#include "qvplatform/ui.h"
+#include "qvplatform/gdi.h"

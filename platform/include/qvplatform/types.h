@@ -88,6 +88,9 @@ QV_DECLARE_HANDLE(HPALETTE);
 QV_DECLARE_HANDLE(HRGN);
 
 typedef int (*FARPROC)();
+typedef char16_t WCHAR;  // UTF-16, as on Windows
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 
 #ifndef TRUE
 #define TRUE 1

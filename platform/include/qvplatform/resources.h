@@ -1,0 +1,4 @@
+#pragma once
+
+#include "qvplatform/types.h"
+#include "qvplatform/errors.h"
