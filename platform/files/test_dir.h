@@ -5,10 +5,10 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "qvplatform/files.h"
@@ -52,9 +52,23 @@ class TestDir {
     std::filesystem::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << content;
   }
+  // The whole file; empty when it cannot be read.
   std::string Read(const std::string& relative) const {
-    std::ifstream in(std::filesystem::path(path_) / relative, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string text;
+    std::FILE* f = std::fopen((path_ + "/" + relative).c_str(), "rb");
+    if (f == nullptr) return text;
+    std::error_code ignored;
+    const size_t size = static_cast<size_t>(std::filesystem::file_size(path_ + "/" + relative, ignored));
+    text.resize(size == static_cast<size_t>(-1) ? 4096 : size + 1);
+    size_t used = 0;
+    size_t got;
+    while ((got = std::fread(text.data() + used, 1, text.size() - used, f)) > 0) {
+      used += got;
+      if (used == text.size()) text.resize(text.size() * 2);
+    }
+    std::fclose(f);
+    text.resize(used);
+    return text;
   }
   bool Exists(const std::string& relative) const {
     return std::filesystem::exists(std::filesystem::path(path_) / relative);
