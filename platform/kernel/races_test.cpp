@@ -28,7 +28,7 @@ TEST(Races, InterlockedCountsNeverLoseAnUpdate) {
       InterlockedExchangeAdd(&total, 3);
       LONG seen;
       do {
-        seen = cas_counter;
+        seen = InterlockedExchangeAdd(&cas_counter, 0);  // an atomic read
       } while (InterlockedCompareExchange(&cas_counter, seen + 1, seen) != seen);
     }
     for (int i = 0; i < kRounds / 2; ++i) InterlockedDecrement(&counter);
