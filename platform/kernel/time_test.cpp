@@ -87,13 +87,19 @@ TEST(FileTimes, ConvertToAndFromCalendarDates) {
   EXPECT_FALSE(FileTimeToSystemTime(&too_big, &back));
 }
 
+time_t RealtimeSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return ts.tv_sec;
+}
+
 TEST(FileTimes, SystemTimeMatchesTheClock) {
   FILETIME ft{};
-  const time_t before = time(nullptr);
+  const time_t before = RealtimeSeconds();
   GetSystemTimeAsFileTime(&ft);
   SYSTEMTIME st{};
   GetSystemTime(&st);
-  const time_t after = time(nullptr);
+  const time_t after = RealtimeSeconds();
   const int64_t seconds = static_cast<int64_t>(Value(ft) / 10000000ull) - 11644473600ll;
   EXPECT_GE(seconds, before);
   EXPECT_LE(seconds, after);
@@ -122,11 +128,16 @@ TEST(FileTimes, LocalTimeFollowsTheZoneRulesOfTheInstant) {
   ASSERT_TRUE(LocalFileTimeToFileTime(&local, &round_trip));
   EXPECT_EQ(Value(round_trip), Value(summer));
 
-  SYSTEMTIME now_local{}, now_utc{};
+  // GetLocalTime is the clock read through the same rules.
+  FILETIME before{}, after{}, local_now{}, utc_now{};
+  SYSTEMTIME now_local{};
+  GetSystemTimeAsFileTime(&before);
   GetLocalTime(&now_local);
-  GetSystemTime(&now_utc);
-  const int diff = (now_local.wHour - now_utc.wHour + 24) % 24;
-  EXPECT_TRUE(diff == 1 || diff == 2) << diff;
+  GetSystemTimeAsFileTime(&after);
+  ASSERT_TRUE(SystemTimeToFileTime(&now_local, &local_now));
+  ASSERT_TRUE(LocalFileTimeToFileTime(&local_now, &utc_now));
+  EXPECT_GE(Value(utc_now) + 10000, Value(before));  // milliseconds are truncated
+  EXPECT_LE(Value(utc_now), Value(after));
 }
 
 TEST(FileTimes, CompareOrdersByValue) {
