@@ -94,7 +94,7 @@ QV_API DWORD GetVersion(void) {
   const VersionAnswer v = CurrentVersion();
   const DWORD low = (v.major & 0xFF) | ((v.minor & 0xFF) << 8);
   if (v.platform == VER_PLATFORM_WIN32_NT) return low | ((v.build & 0x7FFF) << 16);
-  return low | 0x80000000u;  // the high bit marks the non-NT platforms
+  return low | 0x80000000u | ((v.build & 0x7FFF) << 16);  // the high bit marks the non-NT platforms
 }
 
 QV_API BOOL GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize) {
