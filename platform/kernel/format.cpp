@@ -31,7 +31,7 @@ class Output {
   int length_ = 0;
 };
 
-struct Spec {
+struct Conversion {
   bool left = false;
   bool alternate = false;
   bool zero = false;
@@ -50,11 +50,11 @@ int ReadNumber(const char*& p) {
 }
 
 // Emits text already in the code page with width and alignment.
-void EmitPadded(Output& out, const Spec& spec, const char* text, size_t length) {
-  const int padding = spec.width > static_cast<int>(length) ? spec.width - static_cast<int>(length) : 0;
-  if (!spec.left) out.Pad(' ', padding);
+void EmitPadded(Output& out, const Conversion& conv, const char* text, size_t length) {
+  const int padding = conv.width > static_cast<int>(length) ? conv.width - static_cast<int>(length) : 0;
+  if (!conv.left) out.Pad(' ', padding);
   out.Put(text, length);
-  if (spec.left) out.Pad(' ', padding);
+  if (conv.left) out.Pad(' ', padding);
 }
 
 char WideToAnsi(char16_t c) {
@@ -62,27 +62,27 @@ char WideToAnsi(char16_t c) {
   return byte < 0 ? '?' : static_cast<char>(byte);
 }
 
-void EmitNarrowString(Output& out, const Spec& spec, const char* s) {
+void EmitNarrowString(Output& out, const Conversion& conv, const char* s) {
   if (s == nullptr) s = "(null)";
   size_t length = std::strlen(s);
-  if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < length) length = static_cast<size_t>(spec.precision);
-  EmitPadded(out, spec, s, length);
+  if (conv.precision >= 0 && static_cast<size_t>(conv.precision) < length) length = static_cast<size_t>(conv.precision);
+  EmitPadded(out, conv, s, length);
 }
 
-void EmitWideString(Output& out, const Spec& spec, const char16_t* s) {
+void EmitWideString(Output& out, const Conversion& conv, const char16_t* s) {
   if (s == nullptr) {
-    EmitNarrowString(out, spec, nullptr);
+    EmitNarrowString(out, conv, nullptr);
     return;
   }
   size_t length = std::char_traits<char16_t>::length(s);
-  if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < length) length = static_cast<size_t>(spec.precision);
+  if (conv.precision >= 0 && static_cast<size_t>(conv.precision) < length) length = static_cast<size_t>(conv.precision);
   if (length > kMaxOutput) length = kMaxOutput;
   char converted[kMaxOutput + 1];
   for (size_t i = 0; i < length; ++i) converted[i] = WideToAnsi(s[i]);
-  EmitPadded(out, spec, converted, length);
+  EmitPadded(out, conv, converted, length);
 }
 
-void EmitNumber(Output& out, const Spec& spec, unsigned long long magnitude, bool negative,
+void EmitNumber(Output& out, const Conversion& conv, unsigned long long magnitude, bool negative,
                 unsigned base, bool upper) {
   char digits[32];
   int count = 0;
@@ -92,25 +92,25 @@ void EmitNumber(Output& out, const Spec& spec, unsigned long long magnitude, boo
     magnitude /= base;
   }
   // Precision is the least number of digits; 0 with value 0 prints none.
-  const int min_digits = spec.precision >= 0 ? spec.precision : 1;
+  const int min_digits = conv.precision >= 0 ? conv.precision : 1;
   const int zeros = min_digits > count ? min_digits - count : 0;
   char prefix[3] = {};
   int prefix_length = 0;
   if (negative) {
     prefix[prefix_length++] = '-';
-  } else if (spec.alternate && base == 16 && count > 0) {
+  } else if (conv.alternate && base == 16 && count > 0) {
     prefix[prefix_length++] = '0';
     prefix[prefix_length++] = upper ? 'X' : 'x';
   }
   const int body = prefix_length + zeros + count;
-  const int padding = spec.width > body ? spec.width - body : 0;
-  const bool zero_pad = spec.zero && !spec.left && spec.precision < 0;
-  if (!spec.left && !zero_pad) out.Pad(' ', padding);
+  const int padding = conv.width > body ? conv.width - body : 0;
+  const bool zero_pad = conv.zero && !conv.left && conv.precision < 0;
+  if (!conv.left && !zero_pad) out.Pad(' ', padding);
   out.Put(prefix, static_cast<size_t>(prefix_length));
   if (zero_pad) out.Pad('0', padding);
   out.Pad('0', zeros);
   for (int i = count - 1; i >= 0; --i) out.Put(digits[i]);
-  if (spec.left) out.Pad(' ', padding);
+  if (conv.left) out.Pad(' ', padding);
 }
 
 }  // namespace
@@ -130,19 +130,19 @@ QV_API int wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist) {
       continue;
     }
     ++p;
-    Spec spec;
+    Conversion conv;
     for (;; ++p) {
-      if (*p == '-') spec.left = true;
-      else if (*p == '#') spec.alternate = true;
-      else if (*p == '0') spec.zero = true;
+      if (*p == '-') conv.left = true;
+      else if (*p == '#') conv.alternate = true;
+      else if (*p == '0') conv.zero = true;
       else break;
     }
-    spec.width = ReadNumber(p);
+    conv.width = ReadNumber(p);
     if (*p == '.') {
       ++p;
-      spec.precision = ReadNumber(p);
+      conv.precision = ReadNumber(p);
     }
-    if (*p == 'l' || *p == 'h') spec.size = *p++;
+    if (*p == 'l' || *p == 'h') conv.size = *p++;
     switch (*p) {
       case '\0':
         --p;  // a lone '%' at the end prints nothing
@@ -150,33 +150,33 @@ QV_API int wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist) {
       case 'c':
       case 'C': {
         const int value = va_arg(args, int);
-        const bool wide = spec.size == 'l' || (*p == 'C' && spec.size != 'h');
+        const bool wide = conv.size == 'l' || (*p == 'C' && conv.size != 'h');
         const char c = wide ? WideToAnsi(static_cast<char16_t>(value)) : static_cast<char>(value);
-        EmitPadded(out, spec, &c, 1);
+        EmitPadded(out, conv, &c, 1);
         break;
       }
       case 's':
       case 'S': {
-        const bool wide = spec.size == 'l' || (*p == 'S' && spec.size != 'h');
+        const bool wide = conv.size == 'l' || (*p == 'S' && conv.size != 'h');
         if (wide) {
-          EmitWideString(out, spec, va_arg(args, const char16_t*));
+          EmitWideString(out, conv, va_arg(args, const char16_t*));
         } else {
-          EmitNarrowString(out, spec, va_arg(args, const char*));
+          EmitNarrowString(out, conv, va_arg(args, const char*));
         }
         break;
       }
       case 'd':
       case 'i': {
         const long long value = va_arg(args, int);
-        EmitNumber(out, spec, static_cast<unsigned long long>(value < 0 ? -value : value), value < 0, 10, false);
+        EmitNumber(out, conv, static_cast<unsigned long long>(value < 0 ? -value : value), value < 0, 10, false);
         break;
       }
       case 'u':
-        EmitNumber(out, spec, va_arg(args, unsigned int), false, 10, false);
+        EmitNumber(out, conv, va_arg(args, unsigned int), false, 10, false);
         break;
       case 'x':
       case 'X':
-        EmitNumber(out, spec, va_arg(args, unsigned int), false, 16, *p == 'X');
+        EmitNumber(out, conv, va_arg(args, unsigned int), false, 16, *p == 'X');
         break;
       default:
         out.Put(*p);  // "%%" and unknown types print the character itself
