@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "files/path_mapper.h"
-#include "files/temp_last_error.h"
+#include "qvplatform/kernel.h"
 #include "files/win_error.h"
 #include "qvplatform/files.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "files/temp_last_error.h"
+#include "qvplatform/kernel.h"
 #include "files/test_dir.h"
 #include "qvplatform/files.h"
 

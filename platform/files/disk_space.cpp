@@ -4,7 +4,7 @@
 #include <cerrno>
 
 #include "files/path_mapper.h"
-#include "files/temp_last_error.h"
+#include "qvplatform/kernel.h"
 #include "files/win_error.h"
 #include "qvplatform/files.h"
 

@@ -10,7 +10,7 @@
 #include "files/file_info.h"
 #include "files/file_object.h"
 #include "files/path_mapper.h"
-#include "files/temp_last_error.h"
+#include "qvplatform/kernel.h"
 #include "files/win_error.h"
 #include "qvplatform/files.h"
 

@@ -11,7 +11,7 @@
 #include "files/file_info.h"
 #include "files/path_mapper.h"
 #include "files/sibling_file.h"
-#include "files/temp_last_error.h"
+#include "qvplatform/kernel.h"
 #include "files/win_error.h"
 #include "qvplatform/files.h"
 

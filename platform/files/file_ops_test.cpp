@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "files/temp_last_error.h"
+#include "qvplatform/kernel.h"
 #include "files/test_dir.h"
 #include "qvplatform/files.h"
 

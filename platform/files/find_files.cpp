@@ -14,7 +14,7 @@
 #include "files/nocase.h"
 #include "files/path_mapper.h"
 #include "files/sibling_file.h"
-#include "files/temp_last_error.h"
+#include "qvplatform/kernel.h"
 #include "files/wildcard.h"
 #include "files/win_error.h"
 #include "kernel/handles.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "files/temp_last_error.h"
+#include "qvplatform/kernel.h"
 #include "files/test_dir.h"
 #include "qvplatform/files.h"
 

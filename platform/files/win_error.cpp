@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "files/temp_last_error.h"
+#include "qvplatform/kernel.h"
 #include "qvplatform/files.h"
 
 namespace qvp {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "files/temp_last_error.h"
+#include "qvplatform/kernel.h"
 #include "files/win_error.h"
 #include "ini/ini_text.h"
 #include "ini/profile_file.h"
