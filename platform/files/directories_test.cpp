@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "qvplatform/kernel.h"
 #include "files/test_dir.h"
 #include "qvplatform/files.h"
+#include "qvplatform/kernel.h"
 
 namespace {
 

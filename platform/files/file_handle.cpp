@@ -10,9 +10,9 @@
 #include "files/file_info.h"
 #include "files/file_object.h"
 #include "files/path_mapper.h"
-#include "qvplatform/kernel.h"
 #include "files/win_error.h"
 #include "qvplatform/files.h"
+#include "qvplatform/kernel.h"
 
 namespace {
 
@@ -64,54 +64,56 @@ std::shared_ptr<qvp::FileObject> LookupFile(HANDLE h) { return qvp::LookupHandle
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMode*/,
                    LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE /*hTemplateFile*/) {
-  if (dwCreationDisposition < CREATE_NEW || dwCreationDisposition > TRUNCATE_EXISTING) {
-    return FailHandle(ERROR_INVALID_PARAMETER);
-  }
-  const bool want_read = (dwDesiredAccess & (GENERIC_READ | GENERIC_ALL)) != 0;
-  const bool want_write = (dwDesiredAccess & (GENERIC_WRITE | GENERIC_ALL)) != 0;
-  if (dwCreationDisposition == TRUNCATE_EXISTING && !want_write) {
-    return FailHandle(ERROR_INVALID_PARAMETER);
-  }
-  qvp::MappedPath mapped = qvp::MapPath(lpFileName);
-  if (!mapped.ok()) return FailHandle(mapped.error);
+  return qvp::NoThrow<HANDLE>(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
+    if (dwCreationDisposition < CREATE_NEW || dwCreationDisposition > TRUNCATE_EXISTING) {
+      return FailHandle(ERROR_INVALID_PARAMETER);
+    }
+    const bool want_read = (dwDesiredAccess & (GENERIC_READ | GENERIC_ALL)) != 0;
+    const bool want_write = (dwDesiredAccess & (GENERIC_WRITE | GENERIC_ALL)) != 0;
+    if (dwCreationDisposition == TRUNCATE_EXISTING && !want_write) {
+      return FailHandle(ERROR_INVALID_PARAMETER);
+    }
+    qvp::MappedPath mapped = qvp::MapPath(lpFileName);
+    if (!mapped.ok()) return FailHandle(mapped.error);
 
-  // A read-only file refuses writing and truncation even to a privileged
-  // process, as the read-only attribute does; a directory is never a file.
-  struct stat st;
-  if (::stat(mapped.path.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return FailHandle(ERROR_ACCESS_DENIED);
-    const bool truncates = dwCreationDisposition == CREATE_ALWAYS ||
-                           dwCreationDisposition == TRUNCATE_EXISTING;
-    if ((want_write || truncates) && (st.st_mode & S_IWUSR) == 0 && S_ISREG(st.st_mode)) {
+    // A read-only file refuses writing and truncation even to a privileged
+    // process, as the read-only attribute does; a directory is never a file.
+    struct stat st;
+    if (::stat(mapped.path.c_str(), &st) == 0) {
+      if (S_ISDIR(st.st_mode)) return FailHandle(ERROR_ACCESS_DENIED);
+      const bool truncates =
+          dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING;
+      if ((want_write || truncates) && (st.st_mode & S_IWUSR) == 0 && S_ISREG(st.st_mode)) {
+        return FailHandle(ERROR_ACCESS_DENIED);
+      }
+    }
+
+    int access_flags = want_read && want_write                  ? O_RDWR
+                       : want_write                             ? O_WRONLY
+                       : want_read                              ? O_RDONLY
+                       : dwCreationDisposition == OPEN_EXISTING ? O_PATH
+                                                                : O_RDONLY;
+    access_flags |= O_CLOEXEC | O_NOCTTY;
+    const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+
+    bool existed = false;
+    int fd = OpenForDisposition(mapped.path, access_flags, dwCreationDisposition, mode, &existed);
+    if (fd < 0) {
+      const int err = errno;
+      if (err == EEXIST) return FailHandle(ERROR_FILE_EXISTS);
+      return FailHandle(qvp::WinErrorFromErrno(err));
+    }
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+      ::close(fd);
       return FailHandle(ERROR_ACCESS_DENIED);
     }
-  }
-
-  int access_flags = want_read && want_write ? O_RDWR
-                     : want_write            ? O_WRONLY
-                     : want_read             ? O_RDONLY
-                     : dwCreationDisposition == OPEN_EXISTING ? O_PATH
-                                                              : O_RDONLY;
-  access_flags |= O_CLOEXEC | O_NOCTTY;
-  const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-
-  bool existed = false;
-  int fd = OpenForDisposition(mapped.path, access_flags, dwCreationDisposition, mode, &existed);
-  if (fd < 0) {
-    const int err = errno;
-    if (err == EEXIST) return FailHandle(ERROR_FILE_EXISTS);
-    return FailHandle(qvp::WinErrorFromErrno(err));
-  }
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return FailHandle(ERROR_ACCESS_DENIED);
-  }
-  HANDLE h = qvp::InsertHandle(
-      std::make_shared<qvp::FileObject>(fd, want_read, want_write, S_ISREG(st.st_mode)));
-  const bool reports_existing =
-      dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
-  SetLastError(reports_existing && existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
-  return h;
+    HANDLE h =
+        qvp::InsertHandle(std::make_shared<qvp::FileObject>(fd, want_read, want_write, S_ISREG(st.st_mode)));
+    const bool reports_existing =
+        dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
+    SetLastError(reports_existing && existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return h;
+  });
 }
 
 BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
@@ -139,8 +141,8 @@ BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD
   return TRUE;
 }
 
-BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-               LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
+BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+               LPOVERLAPPED lpOverlapped) {
   if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
   auto file = LookupFile(hFile);
   if (!file) return qvp::FailWith(ERROR_INVALID_HANDLE);
@@ -168,14 +170,16 @@ DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveH
     SetLastError(ERROR_INVALID_HANDLE);
     return INVALID_SET_FILE_POINTER;
   }
-  const int64_t distance =
-      lpDistanceToMoveHigh
-          ? static_cast<int64_t>(*lpDistanceToMoveHigh) * 4294967296LL + static_cast<uint32_t>(lDistanceToMove)
-          : static_cast<int64_t>(lDistanceToMove);
+  const int64_t distance = lpDistanceToMoveHigh ? static_cast<int64_t>(*lpDistanceToMoveHigh) * 4294967296LL +
+                                                      static_cast<uint32_t>(lDistanceToMove)
+                                                : static_cast<int64_t>(lDistanceToMove);
   int64_t origin = 0;
   switch (dwMoveMethod) {
-    case FILE_BEGIN: break;
-    case FILE_CURRENT: origin = ::lseek(file->fd(), 0, SEEK_CUR); break;
+    case FILE_BEGIN:
+      break;
+    case FILE_CURRENT:
+      origin = ::lseek(file->fd(), 0, SEEK_CUR);
+      break;
     case FILE_END: {
       struct stat st;
       origin = ::fstat(file->fd(), &st) == 0 ? st.st_size : -1;

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "qvplatform/kernel.h"
 #include "files/test_dir.h"
 #include "qvplatform/files.h"
+#include "qvplatform/kernel.h"
 
 namespace {
 

@@ -44,8 +44,8 @@ DWORD AttributesFromStat(const struct stat& st, std::string_view name) {
 
 FILETIME CreationTimeOf(int fd, const char* path, const struct stat& st) {
   struct statx sx;
-  int rc = fd >= 0 ? statx(fd, "", AT_EMPTY_PATH, STATX_BTIME, &sx)
-                   : statx(AT_FDCWD, path, 0, STATX_BTIME, &sx);
+  int rc =
+      fd >= 0 ? statx(fd, "", AT_EMPTY_PATH, STATX_BTIME, &sx) : statx(AT_FDCWD, path, 0, STATX_BTIME, &sx);
   if (rc == 0 && (sx.stx_mask & STATX_BTIME) != 0) {
     struct timespec ts;
     ts.tv_sec = static_cast<time_t>(sx.stx_btime.tv_sec);

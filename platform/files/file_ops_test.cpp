@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "qvplatform/kernel.h"
 #include "files/test_dir.h"
 #include "qvplatform/files.h"
+#include "qvplatform/kernel.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ TEST(CopyFile, ReplacesOrRefusesAnExistingTarget) {
 
   ASSERT_TRUE(CopyFileA("A.ORG", "a.rpl", FALSE));
   EXPECT_EQ(dir.Read("A.RPL"), "original");  // the existing spelling is reused
-  EXPECT_EQ(dir.CountEntries(), 2u);        // and no temporary is left behind
+  EXPECT_EQ(dir.CountEntries(), 2u);         // and no temporary is left behind
 
   ASSERT_TRUE(CopyFileA("a.org", "copy.txt", TRUE));
   EXPECT_EQ(dir.Read("copy.txt"), "original");

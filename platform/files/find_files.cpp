@@ -14,11 +14,11 @@
 #include "files/nocase.h"
 #include "files/path_mapper.h"
 #include "files/sibling_file.h"
-#include "qvplatform/kernel.h"
 #include "files/wildcard.h"
 #include "files/win_error.h"
 #include "kernel/handles.h"
 #include "qvplatform/files.h"
+#include "qvplatform/kernel.h"
 
 namespace {
 
@@ -67,8 +67,8 @@ bool Describe(const std::string& directory, const std::string& name, WIN32_FIND_
 
 // The sorted entries of `directory` matching `pattern`; false with the Windows
 // error when the directory cannot be read.
-bool ListMatches(const std::string& directory, const std::string& pattern,
-                 std::vector<WIN32_FIND_DATAA>* out, DWORD* error) {
+bool ListMatches(const std::string& directory, const std::string& pattern, std::vector<WIN32_FIND_DATAA>* out,
+                 DWORD* error) {
   DIR* dir = ::opendir(directory.c_str());
   if (dir == nullptr) {
     *error = errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : qvp::WinErrorFromErrno(errno);
@@ -80,9 +80,8 @@ bool ListMatches(const std::string& directory, const std::string& pattern,
   }
   ::closedir(dir);
   const bool dots_allowed = !IsVolumeTop(directory);
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return qvp::LessNoCase(a, b);
-  });
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return qvp::LessNoCase(a, b); });
   for (const std::string& name : names) {
     if ((name == "." || name == "..") && !dots_allowed) continue;
     WIN32_FIND_DATAA data;
@@ -94,28 +93,30 @@ bool ListMatches(const std::string& directory, const std::string& pattern,
 }  // namespace
 
 HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
-  if (lpFindFileData == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
-  qvp::MappedPath mapped = qvp::MapSearchPattern(lpFileName);
-  if (!mapped.ok()) {
-    SetLastError(mapped.error);
-    return INVALID_HANDLE_VALUE;
-  }
-  std::vector<WIN32_FIND_DATAA> entries;
-  DWORD error = ERROR_SUCCESS;
-  if (!ListMatches(mapped.path, mapped.leaf, &entries, &error)) {
-    SetLastError(error);
-    return INVALID_HANDLE_VALUE;
-  }
-  if (entries.empty()) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-  }
-  auto search = std::make_shared<FindObject>(std::move(entries));
-  search->Next(lpFindFileData);
-  return qvp::InsertHandle(std::move(search));
+  return qvp::NoThrow<HANDLE>(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
+    if (lpFindFileData == nullptr) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return INVALID_HANDLE_VALUE;
+    }
+    qvp::MappedPath mapped = qvp::MapSearchPattern(lpFileName);
+    if (!mapped.ok()) {
+      SetLastError(mapped.error);
+      return INVALID_HANDLE_VALUE;
+    }
+    std::vector<WIN32_FIND_DATAA> entries;
+    DWORD error = ERROR_SUCCESS;
+    if (!ListMatches(mapped.path, mapped.leaf, &entries, &error)) {
+      SetLastError(error);
+      return INVALID_HANDLE_VALUE;
+    }
+    if (entries.empty()) {
+      SetLastError(ERROR_FILE_NOT_FOUND);
+      return INVALID_HANDLE_VALUE;
+    }
+    auto search = std::make_shared<FindObject>(std::move(entries));
+    search->Next(lpFindFileData);
+    return qvp::InsertHandle(std::move(search));
+  });
 }
 
 BOOL FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "qvplatform/kernel.h"
 #include "files/test_dir.h"
 #include "qvplatform/files.h"
+#include "qvplatform/kernel.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ TEST(FindFiles, TheTopOfADriveHasNoDotEntries) {
 TEST(FindFiles, FailuresTellNoMatchFromNoDirectory) {
   TestDir dir;
   dir.Write("sub/a.txt", "");
-  EXPECT_EQ(List("sub\\*.amp"), (Names{"<error 2>"}));   // ERROR_FILE_NOT_FOUND
+  EXPECT_EQ(List("sub\\*.amp"), (Names{"<error 2>"}));    // ERROR_FILE_NOT_FOUND
   EXPECT_EQ(List("nodir\\*.amp"), (Names{"<error 3>"}));  // ERROR_PATH_NOT_FOUND
   EXPECT_EQ(List("sub\\"), (Names{"<error 2>"}));
   EXPECT_EQ(List("\\\\server\\share\\*"), (Names{"<error 53>"}));  // ERROR_BAD_NETPATH

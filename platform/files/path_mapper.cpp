@@ -35,9 +35,17 @@ char UpperLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c -
 bool IsReservedChar(char c, bool pattern) {
   if (static_cast<unsigned char>(c) < 0x20) return true;
   switch (c) {
-    case '<': case '>': case ':': case '"': case '|': return true;
-    case '*': case '?': return !pattern;
-    default: return false;
+    case '<':
+    case '>':
+    case ':':
+    case '"':
+    case '|':
+      return true;
+    case '*':
+    case '?':
+      return !pattern;
+    default:
+      return false;
   }
 }
 
@@ -54,8 +62,12 @@ std::string TrimTrailingDotsAndSpaces(const std::string& name) {
 MappedPath Resolve(const ParsedPath& parsed, size_t count, bool last_may_be_missing) {
   MappedPath out;
   switch (parsed.root) {
-    case PathRoot::kRelative: out.path = "."; break;
-    case PathRoot::kLinuxRoot: out.path = "/"; break;
+    case PathRoot::kRelative:
+      out.path = ".";
+      break;
+    case PathRoot::kLinuxRoot:
+      out.path = "/";
+      break;
     case PathRoot::kDrive:
       out.path = DriveRoot(parsed.drive);
       if (out.path.empty()) {

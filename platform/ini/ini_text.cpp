@@ -58,7 +58,8 @@ LineInfo Classify(std::string_view line) {
     info.kind = LineKind::kComment;
   } else if (*begin == '[') {
     info.kind = LineKind::kSection;
-    const char* close = static_cast<const char*>(std::memchr(begin + 1, ']', static_cast<size_t>(end - begin - 1)));
+    const char* close =
+        static_cast<const char*>(std::memchr(begin + 1, ']', static_cast<size_t>(end - begin - 1)));
     info.name = Trim(std::string_view(begin + 1, static_cast<size_t>((close ? close : end) - begin - 1)));
   } else if (const char* eq = static_cast<const char*>(std::memchr(begin, '=', text.size()))) {
     info.kind = LineKind::kEntry;
@@ -89,7 +90,8 @@ IniText::IniText(std::string content) : content_(std::move(content)) {
   const char* at = rest.data();
   const char* const stop = at + rest.size();
   size_t count = 1;
-  for (const char* p = at; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(stop - p)))); ++p) {
+  for (const char* p = at;
+       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(stop - p)))); ++p) {
     ++count;
   }
   lines_.reserve(count);
@@ -177,7 +179,8 @@ std::vector<std::string> IniText::SectionLines(std::string_view section) const {
 }
 
 void IniText::AppendSection(std::string_view section, const std::vector<std::string>& lines) {
-  if (!lines_.empty() && lines_.back().info.kind != LineKind::kBlank) lines_.push_back(MakeLine(std::string()));
+  if (!lines_.empty() && lines_.back().info.kind != LineKind::kBlank)
+    lines_.push_back(MakeLine(std::string()));
   lines_.push_back(MakeLine("[" + std::string(Trim(section)) + "]"));
   for (const std::string& line : lines) lines_.push_back(MakeLine(line));
 }

@@ -61,8 +61,9 @@ class IniText {
 
  private:
   struct Span {
-    size_t header;     // the "[name]" line
-    size_t owned_end;  // one past the section's last entry (comments and blanks after it lead the next section)
+    size_t header;  // the "[name]" line
+    size_t
+        owned_end;  // one past the section's last entry (comments and blanks after it lead the next section)
   };
   // A line with its classification, worked out once. The text lives in
   // content_ (lines as read) or owned_ (lines made by edits), neither of which

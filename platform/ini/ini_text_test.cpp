@@ -71,7 +71,8 @@ TEST(IniText, NewKeysGoAfterTheLastEntryNewSectionsAtTheEnd) {
   IniText text("[A]\nx=1\n\n; Settings of B\n[B]\ny=2\n");
   EXPECT_TRUE(text.SetValue("a", "New", "n"));
   EXPECT_TRUE(text.SetValue("C", "z", "3"));
-  EXPECT_EQ(text.Serialize(), "[A]\r\nx=1\r\nNew=n\r\n\r\n; Settings of B\r\n[B]\r\ny=2\r\n\r\n[C]\r\nz=3\r\n");
+  EXPECT_EQ(text.Serialize(),
+            "[A]\r\nx=1\r\nNew=n\r\n\r\n; Settings of B\r\n[B]\r\ny=2\r\n\r\n[C]\r\nz=3\r\n");
   IniText empty_section("[A]\n; only a comment\n");
   EXPECT_TRUE(empty_section.SetValue("A", "k", "v"));
   EXPECT_EQ(empty_section.Serialize(), "[A]\r\nk=v\r\n; only a comment\r\n");

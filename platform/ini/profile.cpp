@@ -4,11 +4,11 @@
 #include <string_view>
 #include <vector>
 
-#include "qvplatform/kernel.h"
 #include "files/win_error.h"
 #include "ini/ini_text.h"
 #include "ini/profile_file.h"
 #include "qvplatform/ini.h"
+#include "qvplatform/kernel.h"
 
 namespace {
 
@@ -108,61 +108,72 @@ UINT ParseLeadingInt(std::string_view text) {
 
 DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPSTR lpReturnedString,
                                DWORD nSize, LPCSTR lpFileName) {
-  if (lpReturnedString == nullptr || nSize == 0) return 0;
-  IniText text(LoadText(lpFileName));
-  if (lpAppName == nullptr) return CopyList(text.SectionNames(), lpReturnedString, nSize);
-  if (lpKeyName == nullptr) return CopyList(text.KeyNames(lpAppName), lpReturnedString, nSize);
-  std::optional<std::string> value = text.Value(lpAppName, lpKeyName);
-  return CopyValue(value ? *value : TrimTrailingBlanks(lpDefault), lpReturnedString, nSize);
+  return qvp::NoThrow<DWORD>(0, [&]() -> DWORD {
+    if (lpReturnedString == nullptr || nSize == 0) return 0;
+    lpReturnedString[0] = '\0';  // what the caller finds should reading fail
+    IniText text(LoadText(lpFileName));
+    if (lpAppName == nullptr) return CopyList(text.SectionNames(), lpReturnedString, nSize);
+    if (lpKeyName == nullptr) return CopyList(text.KeyNames(lpAppName), lpReturnedString, nSize);
+    std::optional<std::string> value = text.Value(lpAppName, lpKeyName);
+    return CopyValue(value ? *value : TrimTrailingBlanks(lpDefault), lpReturnedString, nSize);
+  });
 }
 
 UINT GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault, LPCSTR lpFileName) {
-  if (lpAppName == nullptr || lpKeyName == nullptr) return static_cast<UINT>(nDefault);
-  std::optional<std::string> value = IniText(LoadText(lpFileName)).Value(lpAppName, lpKeyName);
-  if (!value || value->empty()) return static_cast<UINT>(nDefault);
-  return ParseLeadingInt(*value);
+  return qvp::NoThrow<UINT>(static_cast<UINT>(nDefault), [&]() -> UINT {
+    if (lpAppName == nullptr || lpKeyName == nullptr) return static_cast<UINT>(nDefault);
+    std::optional<std::string> value = IniText(LoadText(lpFileName)).Value(lpAppName, lpKeyName);
+    if (!value || value->empty()) return static_cast<UINT>(nDefault);
+    return ParseLeadingInt(*value);
+  });
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPCSTR lpFileName) {
-  if (lpAppName == nullptr) {
-    // All null asks to flush a cache; there is none.
-    return lpKeyName == nullptr && lpString == nullptr ? TRUE : qvp::FailWith(ERROR_INVALID_PARAMETER);
-  }
-  if (!IsWritableSection(lpAppName) || (lpKeyName && !IsWritableKey(lpKeyName)) ||
-      (lpString && HasLineBreak(lpString))) {
-    return qvp::FailWith(ERROR_INVALID_PARAMETER);
-  }
-  return Update(lpFileName, [&](IniText& text) {
-    if (lpKeyName == nullptr) return text.DeleteSection(lpAppName);
-    if (lpString == nullptr) return text.DeleteKey(lpAppName, lpKeyName);
-    return text.SetValue(lpAppName, lpKeyName, lpString);
+  return qvp::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (lpAppName == nullptr) {
+      // All null asks to flush a cache; there is none.
+      return lpKeyName == nullptr && lpString == nullptr ? TRUE : qvp::FailWith(ERROR_INVALID_PARAMETER);
+    }
+    if (!IsWritableSection(lpAppName) || (lpKeyName && !IsWritableKey(lpKeyName)) ||
+        (lpString && HasLineBreak(lpString))) {
+      return qvp::FailWith(ERROR_INVALID_PARAMETER);
+    }
+    return Update(lpFileName, [&](IniText& text) {
+      if (lpKeyName == nullptr) return text.DeleteSection(lpAppName);
+      if (lpString == nullptr) return text.DeleteKey(lpAppName, lpKeyName);
+      return text.SetValue(lpAppName, lpKeyName, lpString);
+    });
   });
 }
 
 DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD nSize, LPCSTR lpFileName) {
-  if (lpReturnedString == nullptr || nSize == 0) return 0;
-  if (lpAppName == nullptr) {
-    CopyList({}, lpReturnedString, nSize);
-    qvp::FailWith(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  return CopyList(IniText(LoadText(lpFileName)).SectionLines(lpAppName), lpReturnedString, nSize);
+  return qvp::NoThrow<DWORD>(0, [&]() -> DWORD {
+    if (lpReturnedString == nullptr || nSize == 0) return 0;
+    if (lpAppName == nullptr) {
+      CopyList({}, lpReturnedString, nSize);
+      qvp::FailWith(ERROR_INVALID_PARAMETER);
+      return 0;
+    }
+    return CopyList(IniText(LoadText(lpFileName)).SectionLines(lpAppName), lpReturnedString, nSize);
+  });
 }
 
 BOOL WritePrivateProfileSectionA(LPCSTR lpAppName, LPCSTR lpString, LPCSTR lpFileName) {
-  if (lpAppName == nullptr || !IsWritableSection(lpAppName)) return qvp::FailWith(ERROR_INVALID_PARAMETER);
-  std::vector<std::string> lines;
-  if (lpString != nullptr) {
-    for (const char* line = lpString; *line != '\0'; line += std::strlen(line) + 1) {
-      std::string_view trimmed = qvp::ini::Trim(line);
-      if (HasLineBreak(line) || (!trimmed.empty() && trimmed.front() == '[')) {
-        return qvp::FailWith(ERROR_INVALID_PARAMETER);
+  return qvp::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+    if (lpAppName == nullptr || !IsWritableSection(lpAppName)) return qvp::FailWith(ERROR_INVALID_PARAMETER);
+    std::vector<std::string> lines;
+    if (lpString != nullptr) {
+      for (const char* line = lpString; *line != '\0'; line += std::strlen(line) + 1) {
+        std::string_view trimmed = qvp::ini::Trim(line);
+        if (HasLineBreak(line) || (!trimmed.empty() && trimmed.front() == '[')) {
+          return qvp::FailWith(ERROR_INVALID_PARAMETER);
+        }
+        lines.emplace_back(line);
       }
-      lines.emplace_back(line);
     }
-  }
-  return Update(lpFileName, [&](IniText& text) {
-    return lpString == nullptr ? text.DeleteSection(lpAppName) : text.ReplaceSection(lpAppName, lines);
+    return Update(lpFileName, [&](IniText& text) {
+      return lpString == nullptr ? text.DeleteSection(lpAppName) : text.ReplaceSection(lpAppName, lines);
+    });
   });
 }
 

@@ -1,7 +1,6 @@
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
@@ -26,7 +25,8 @@ bool IsComplete(std::string_view text, size_t* entries) {
   *entries = 0;
   if (text.empty()) return true;
   constexpr std::string_view kHeader = "[Shared]\r\n";
-  if (text.substr(0, kHeader.size()) != kHeader || text.size() < 2 || text.substr(text.size() - 2) != "\r\n") {
+  if (text.substr(0, kHeader.size()) != kHeader || text.size() < 2 ||
+      text.substr(text.size() - 2) != "\r\n") {
     return false;
   }
   for (size_t pos = kHeader.size(); pos < text.size();) {

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "qvplatform/kernel.h"
 #include "files/test_dir.h"
 #include "qvplatform/files.h"
 #include "qvplatform/ini.h"
+#include "qvplatform/kernel.h"
 
 namespace {
 
@@ -71,7 +71,8 @@ TEST(Profile, IntegersTakeTheLeadingDigits) {
   EXPECT_EQ(GetPrivateProfileIntA("Defaults", "D", 1, kIni), 12u);
   EXPECT_EQ(GetPrivateProfileIntA("Defaults", "E", 8, kIni), 8u);
   EXPECT_EQ(GetPrivateProfileIntA("Defaults", "F", 1, kIni), 0xFFFFFFFFu);
-  EXPECT_EQ(GetPrivateProfileIntA("Defaults", "G", 1, kIni), 0xFFFFFFFFu);  // "%lu" of the largest value round-trips
+  EXPECT_EQ(GetPrivateProfileIntA("Defaults", "G", 1, kIni),
+            0xFFFFFFFFu);  // "%lu" of the largest value round-trips
   EXPECT_EQ(GetPrivateProfileIntA("Defaults", "Missing", 30, kIni), 30u);
   EXPECT_EQ(static_cast<INT>(GetPrivateProfileIntA("Missing", "A", -1, kIni)), -1);
 }
@@ -180,7 +181,8 @@ TEST(Profile, FileNamesWithAndWithoutADirectory) {
 
   ASSERT_TRUE(qvp::SetDriveMapping('C', dir.path().c_str()));
   ASSERT_TRUE(WritePrivateProfileStringA("Previous", "Migrated", "1", "c:\\PROG\\qv_prev.ini"));
-  EXPECT_EQ(GetPrivateProfileIntA("Previous", "Migrated", 0, "qv_prev.ini"), 0u);  // not in the Windows directory
+  EXPECT_EQ(GetPrivateProfileIntA("Previous", "Migrated", 0, "qv_prev.ini"),
+            0u);  // not in the Windows directory
   EXPECT_EQ(GetPrivateProfileIntA("Previous", "Migrated", 0, "C:\\prog\\QV_PREV.INI"), 1u);
   EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", "C:\\nodir\\x.ini"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));

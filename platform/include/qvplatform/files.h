@@ -10,8 +10,8 @@
 
 #include <string>
 
-#include "qvplatform/types.h"
 #include "qvplatform/errors.h"
+#include "qvplatform/types.h"
 
 #ifndef ERROR_NOT_SAME_DEVICE
 #define ERROR_NOT_SAME_DEVICE 17L
@@ -97,8 +97,8 @@ static_assert(sizeof(WIN32_FIND_DATAA) == 320);
 QV_API HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                           LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                           DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
-QV_API BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
-                     LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped);
+QV_API BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                     LPOVERLAPPED lpOverlapped);
 QV_API BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                       LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped);
 QV_API DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
@@ -110,8 +110,8 @@ QV_API BOOL FlushFileBuffers(HANDLE hFile);
 // the change time; setting it is accepted and ignored.
 QV_API BOOL GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAccessTime,
                         LPFILETIME lpLastWriteTime);
-QV_API BOOL SetFileTime(HANDLE hFile, const FILETIME* lpCreationTime,
-                        const FILETIME* lpLastAccessTime, const FILETIME* lpLastWriteTime);
+QV_API BOOL SetFileTime(HANDLE hFile, const FILETIME* lpCreationTime, const FILETIME* lpLastAccessTime,
+                        const FILETIME* lpLastWriteTime);
 
 // Names.
 QV_API BOOL DeleteFileA(LPCSTR lpFileName);
@@ -133,21 +133,17 @@ QV_API DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
 QV_API BOOL SetCurrentDirectoryA(LPCSTR lpPathName);
 // Lexical, as on Windows: a drive path stays in Windows form ("C:\dir\x"), any
 // other path becomes an absolute Linux path.
-QV_API DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer,
-                              LPSTR* lpFilePart);
+QV_API DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
 QV_API DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
-QV_API UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique,
-                             LPSTR lpTempFileName);
+QV_API UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName);
 QV_API UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);
 // One "X:\" string for each mapped drive, in letter order, ending in an empty string.
 QV_API DWORD GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer);
 
 // Free space through statvfs; any directory of the volume may be named.
-QV_API BOOL GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster,
-                              LPDWORD lpBytesPerSector, LPDWORD lpNumberOfFreeClusters,
-                              LPDWORD lpTotalNumberOfClusters);
-QV_API BOOL GetDiskFreeSpaceExA(LPCSTR lpDirectoryName,
-                                PULARGE_INTEGER lpFreeBytesAvailableToCaller,
+QV_API BOOL GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster, LPDWORD lpBytesPerSector,
+                              LPDWORD lpNumberOfFreeClusters, LPDWORD lpTotalNumberOfClusters);
+QV_API BOOL GetDiskFreeSpaceExA(LPCSTR lpDirectoryName, PULARGE_INTEGER lpFreeBytesAvailableToCaller,
                                 PULARGE_INTEGER lpTotalNumberOfBytes,
                                 PULARGE_INTEGER lpTotalNumberOfFreeBytes);
 

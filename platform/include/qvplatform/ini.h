@@ -15,8 +15,8 @@
 // since each would read back as something else.
 #pragma once
 
-#include "qvplatform/types.h"
 #include "qvplatform/errors.h"
+#include "qvplatform/types.h"
 
 // With a null section: every section name, each ended by a NUL, then one more
 // NUL. With a null key: every key of the section in the same form. Otherwise the
@@ -41,7 +41,7 @@ QV_API DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString,
 // null list deletes the section.
 QV_API BOOL WritePrivateProfileSectionA(LPCSTR lpAppName, LPCSTR lpString, LPCSTR lpFileName);
 
-QV_API DWORD GetProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault,
-                               LPSTR lpReturnedString, DWORD nSize);
+QV_API DWORD GetProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPSTR lpReturnedString,
+                               DWORD nSize);
 QV_API UINT GetProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault);
 QV_API BOOL WriteProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString);
