@@ -69,6 +69,7 @@ struct Table {
     odbc->kind = Kind::kSystem;
     odbc->name = "ODBC32.DLL";
     odbc->soname = "libodbc.so.2";
+    odbc->companion = "libodbcinst.so.2";
     Add(std::move(odbc));
   }
 
@@ -179,6 +180,7 @@ bool OpenSystemModule(Module& module) {
     dlclose(dl);
     return false;
   }
+  if (module.companion) dlopen(module.companion, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);  // optional
   module.dl = dl;
   module.link_map = lm;
   module.path = lm->l_name ? lm->l_name : "";

@@ -38,6 +38,9 @@ struct Module {
   bool attached = false;  // DLL_PROCESS_ATTACH was sent and accepted
   std::vector<const qvp::BuiltinExport*> tables;  // kBuiltin
   const char* soname = nullptr;                   // kSystem
+  // kSystem: a library its plug-ins load and unload on their own, kept
+  // resident with it (the ODBC drivers' configuration library).
+  const char* companion = nullptr;
 };
 
 std::recursive_mutex& LoaderLock();
