@@ -364,6 +364,8 @@ TEST_F(Registry, PreloadReplacesTheStoreAndRefusesBadText) {
 TEST_F(Registry, ChangesMadeToTheFileOutsideAreSeen) {
   HKEY h = Create(HKEY_CURRENT_USER, "Shared");
   SetString(h, "v", "mine");
+  HKEY classes;
+  ASSERT_EQ(Open(HKEY_CLASSES_ROOT, "", &classes), ERROR_SUCCESS);
   std::string text = ReadFile(file_);
   auto pos = text.find("mine");
   ASSERT_NE(pos, std::string::npos);
@@ -374,6 +376,12 @@ TEST_F(Registry, ChangesMadeToTheFileOutsideAreSeen) {
   }
   fs::rename(file_.string() + ".new", file_);
   EXPECT_EQ(QueryString(h, "v"), "theirs");  // the open handle follows the reload
+  DWORD size;
+  EXPECT_EQ(RegQueryValueExA(classes, "x", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  // A key removed from the file is gone for its handles too.
+  ASSERT_TRUE(qvp::PreloadRegistry("[HKCU\\Other]\n"));
+  EXPECT_EQ(RegQueryValueExA(h, "v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegQueryValueExA(classes, "x", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(Registry, AnUnreadableFileIsReportedAndLeftAlone) {

@@ -82,6 +82,18 @@ Tree::Tree() {
   for (int i = 0; i < kRootCount; ++i) {
     roots[i] = std::make_shared<Key>();
     roots[i]->name = RootName(i);
+    roots[i]->last_write = FileTimeNow();
+  }
+  // HKEY_CLASSES_ROOT's home is always there, in every loaded tree as well,
+  // so that a handle to it survives a reload.
+  std::shared_ptr<Key> key = roots[kLocalMachine];
+  for (const char* name : {"Software", "Classes"}) {
+    auto child = std::make_shared<Key>();
+    child->name = name;
+    child->parent = key;
+    child->last_write = FileTimeNow();
+    key->children.emplace(child->name, child);
+    key = child;
   }
 }
 
