@@ -1,88 +1,26 @@
 #include "accounts/utf16.h"
 
+#include <climits>
+
+#include "qvplatform/kernel.h"
+
 namespace qvp::accounts {
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-void AppendUtf16(std::u16string& out, char32_t c) {
-  if (c < 0x10000) {
-    out += static_cast<char16_t>(c);
-  } else {
-    c -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (c >> 10));
-    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-  }
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-}  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    auto lead = static_cast<unsigned char>(text[i]);
-    int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
-    if (extra < 0 || i + static_cast<size_t>(extra) >= text.size()) {
-      AppendUtf16(out, kReplacement);
-      ++i;
-      continue;
-    }
-    char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-    bool ok = true;
-    for (int k = 1; k <= extra; ++k) {
-      auto next = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
-      if ((next & 0xC0) != 0x80) {
-        ok = false;
-        break;
-      }
-      c = (c << 6) | (next & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are malformed too.
-    static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (!ok || c < kMin[extra] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
-      AppendUtf16(out, kReplacement);
-      ++i;
-      continue;
-    }
-    AppendUtf16(out, c);
-    i += static_cast<size_t>(extra) + 1;
-  }
+  if (text.empty() || text.size() > INT_MAX) return {};
+  int length = static_cast<int>(text.size());
+  int needed = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+  std::u16string out(static_cast<size_t>(needed), u'\0');
+  if (needed > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), length, out.data(), needed);
   return out;
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = kReplacement;
-    }
-    AppendUtf8(out, c);
-  }
+  if (text.empty() || text.size() > INT_MAX) return {};
+  int length = static_cast<int>(text.size());
+  int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(needed), '\0');
+  if (needed > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), needed, nullptr, nullptr);
   return out;
 }
 

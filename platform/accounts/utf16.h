@@ -1,4 +1,5 @@
-// UTF-8 <-> UTF-16 for account names (the system's databases hold UTF-8).
+// UTF-8 <-> UTF-16 for account names (the system's databases hold UTF-8),
+// through the kernel facility's code page calls.
 #pragma once
 
 #include <string>

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "modules/last_error_stub.h"
 #include "modules/module_paths.h"
 #include "modules/module_table.h"
+#include "qvplatform/kernel.h"
 
 namespace qvp::modules {
 namespace {
@@ -63,7 +63,10 @@ HMODULE LoadFile(const std::string& path, bool call_entry) {
   dlerror();
   void* dl = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!dl) {
-    SetLastError(ErrorFromLoader(dlerror()));
+    const char* why = dlerror();
+    std::string note = "LoadLibrary: " + path + ": " + (why ? why : "not loadable") + "\n";
+    OutputDebugStringA(note.c_str());  // the loader's reason, for whoever looks at the debug output
+    SetLastError(ErrorFromLoader(why));
     return nullptr;
   }
   link_map* lm = nullptr;

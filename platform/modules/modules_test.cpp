@@ -9,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "modules/last_error_stub.h"
 #include "qvplatform.h"
 
 namespace fs = std::filesystem;
@@ -210,8 +209,11 @@ TEST_F(Modules, LoadFailuresSayWhy) {
   EXPECT_EQ(LoadLibraryA(nullptr), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   { std::ofstream(dir_ / "text.dll") << "not a module\n"; }
+  qvp::CaptureDebugOutput(true);
   EXPECT_EQ(LoadLibraryA(WindowsForm((dir_ / "text.dll").string()).c_str()), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
+  EXPECT_NE(qvp::TakeDebugOutput().find("text.dll"), std::string::npos);  // the loader's reason is told
+  qvp::CaptureDebugOutput(false);
   // A directory of that name is no module either.
   fs::create_directory(dir_ / "dir.dll");
   EXPECT_EQ(LoadLibraryA(WindowsForm((dir_ / "dir.dll").string()).c_str()), nullptr);
