@@ -87,9 +87,13 @@ struct Piece {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 std::string Render(const InsertFormat& f, uint64_t value) {
-  std::string spec = "%" + f.flags;
+  std::string spec = "%";
+  spec += f.flags;
   if (f.width >= 0) spec += std::to_string(f.width);
-  if (f.precision >= 0) spec += "." + std::to_string(f.precision);
+  if (f.precision >= 0) {
+    spec += '.';
+    spec += std::to_string(f.precision);
+  }
   char buffer[kMaxFieldWidth * 2 + 64];
   int n = 0;
   const bool is_signed = f.conversion == 'd' || f.conversion == 'i';

@@ -16,8 +16,7 @@ T Read(const std::vector<uint8_t>& bytes, size_t offset) {
 
 template <class T>
 void Append(std::vector<uint8_t>* out, T value) {
-  const auto* p = reinterpret_cast<const uint8_t*>(&value);
-  out->insert(out->end(), p, p + sizeof(T));
+  for (size_t i = 0; i < sizeof(T); ++i) out->push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
 }  // namespace
