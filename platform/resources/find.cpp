@@ -1,7 +1,7 @@
 // FindResource(Ex), LoadResource and friends over the module tables.
 #include <cstring>
 
-#include "resources/kernel_imports.h"
+#include "qvplatform/kernel.h"
 #include "resources/module_table.h"
 
 namespace {

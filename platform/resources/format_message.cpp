@@ -9,7 +9,7 @@
 #include <new>
 #include <string>
 
-#include "resources/kernel_imports.h"
+#include "qvplatform/kernel.h"
 #include "resources/message_format.h"
 #include "resources/system_messages.h"
 #include "qvplatform/resources.h"
@@ -51,9 +51,8 @@ DWORD Format(DWORD flags, LPCVOID source, DWORD id, LPSTR buffer, DWORD size, va
   if ((flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) != 0) {
     // `buffer` is really where the address of a LocalAlloc block goes; `size`
     // is the least number of bytes to allocate.
-    if (LocalAlloc == nullptr) return Fail(ERROR_CALL_NOT_IMPLEMENTED);
     const SIZE_T bytes = std::max<SIZE_T>(size, SIZE_T{length} + 1);
-    auto* block = static_cast<char*>(LocalAlloc(0 /* LMEM_FIXED */, bytes));
+    auto* block = static_cast<char*>(LocalAlloc(LMEM_FIXED, bytes));
     if (block == nullptr) return Fail(ERROR_NOT_ENOUGH_MEMORY);
     std::memcpy(block, out.c_str(), SIZE_T{length} + 1);
     *reinterpret_cast<LPSTR*>(buffer) = block;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "qvplatform.h"
-#include "resources/kernel_imports.h"
+#include "qvplatform/kernel.h"
 
 namespace {
 
@@ -139,6 +139,32 @@ TEST(FormatMessage, TheBufferMustHoldTheWholeText) {
   EXPECT_STREQ(buffer, "1234567");
   EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_STRING, "x", 0, 0, nullptr, 8, nullptr), 0u);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST(FormatMessage, AllocatesTheBufferFromTheLocalHeap) {
+  LPSTR text = nullptr;
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, ERROR_ACCESS_DENIED, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(n, 19u);
+  EXPECT_STREQ(text, "Access is denied.\r\n");
+  EXPECT_EQ(LocalFree(text), nullptr);
+
+  // nSize asks for at least that many bytes.
+  text = nullptr;
+  ASSERT_EQ(FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING, "%1", 0, 0,
+                           reinterpret_cast<LPSTR>(&text), 64, nullptr),
+            0u);
+  EXPECT_EQ(text, nullptr);  // failed before allocating: no arguments for %1
+  const char* arg = "abc";
+  DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(arg)};
+  ASSERT_EQ(FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                           "%1", 0, 0, reinterpret_cast<LPSTR>(&text), 64, reinterpret_cast<va_list*>(args)),
+            3u);
+  ASSERT_NE(text, nullptr);
+  EXPECT_GE(LocalSize(text), 64u);
+  EXPECT_STREQ(text, "abc");
+  LocalFree(text);
 }
 
 }  // namespace

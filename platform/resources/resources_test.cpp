@@ -11,7 +11,7 @@
 
 #include "qvplatform.h"
 #include "qvplatform/dlgtemplate.h"
-#include "resources/kernel_imports.h"
+#include "qvplatform/kernel.h"
 #include "testdata/sample_ids.h"
 
 extern "C" const QvResourceDirectory QvResourceTable;

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "resources/kernel_imports.h"
+#include "qvplatform/kernel.h"
 #include "resources/module_table.h"
 
 namespace {
