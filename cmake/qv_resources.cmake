@@ -6,6 +6,12 @@ set(QV_RESOURCES_PLATFORM_INCLUDE ${CMAKE_CURRENT_LIST_DIR}/../platform/include)
 
 function(qv_add_resources target script)
   cmake_parse_arguments(A "" "" "INCLUDE_DIRS" ${ARGN})
+  # A module exports one table, so it has one script (which may include others).
+  get_target_property(previous ${target} QV_RESOURCE_SCRIPT)
+  if(previous)
+    message(FATAL_ERROR "qv_add_resources: ${target} already has the resource script ${previous}")
+  endif()
+  set_target_properties(${target} PROPERTIES QV_RESOURCE_SCRIPT ${script})
   get_filename_component(script_abs ${script} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   get_filename_component(stem ${script} NAME_WE)
   set(out_dir ${CMAKE_CURRENT_BINARY_DIR}/qvrc)

@@ -32,6 +32,11 @@ bool ReadFile(const std::string& path, std::string* bytes) {
   return static_cast<bool>(in) || in.eof();
 }
 
+// Editors may start a UTF-8 text with a byte order mark; it is no part of the text.
+void StripByteOrderMark(std::string* text) {
+  if (text->compare(0, 3, "\xEF\xBB\xBF") == 0) text->erase(0, 3);
+}
+
 bool IsHeader(const std::string& path) {
   const std::string ext = fs::path(path).extension().string();
   return ext == ".h" || ext == ".hpp" || ext == ".hh";
@@ -77,6 +82,7 @@ class Parser {
   Script Run(const std::string& path) {
     std::string text;
     if (!ReadFile(path, &text)) throw CompileError(path, "cannot read the script");
+    StripByteOrderMark(&text);
     script_.dependencies.push_back(path);
     tokens_ = Tokenize(text, path, 0);
     pos_ = 0;
@@ -312,6 +318,7 @@ class Parser {
     const std::string path = Resolve(at, name, true);
     std::string text;
     if (!ReadFile(path, &text)) Fail(at, "cannot read \"" + path + "\"");
+    StripByteOrderMark(&text);
     AddDependency(path);
     if (IsHeader(path)) {
       HeaderDefines(path, text, at.depth + 1);
@@ -394,6 +401,7 @@ class Parser {
     const std::string inner = Resolve(at, at.text, true);
     std::string inner_text;
     if (!ReadFile(inner, &inner_text)) Fail(at, "cannot read \"" + inner + "\"");
+    StripByteOrderMark(&inner_text);
     AddDependency(inner);
     HeaderDefines(inner, inner_text, depth + 1);
   }

@@ -347,8 +347,8 @@ TEST_F(Qvrc, IncludesReadScriptsAndTheConstantsOfHeaders) {
         "#define LONG_ONE \\\n   7\n"
         "struct NotResources { int x; };\n"
         "#endif\n");
-  Write("inc/more.h", "#define IDD_MORE 300\n");
-  Write("part.rc", "#include \"inc/ids.h\"\nRESOURCE \"T\", IDD_NEXT, \"from part\"\n");
+  Write("inc/more.h", "\xEF\xBB\xBF#define IDD_MORE 300\n");  // with a byte order mark
+  Write("part.rc", "\xEF\xBB\xBF#include \"inc/ids.h\"\nRESOURCE \"T\", IDD_NEXT, \"from part\"\n");
   const qvrc::Script s = Compile("#include \"part.rc\"\nRESOURCE \"T\", IDD_MORE + LONG_ONE, \"main\"\n");
   EXPECT_EQ(Text(s, "T", 101), "from part");
   EXPECT_EQ(Text(s, "T", 307), "main");
