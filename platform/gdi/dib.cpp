@@ -131,7 +131,8 @@ std::shared_ptr<Surface> DibView(const DibLayout& layout, const void* bits) {
 void CopySurface(const Surface& src, Surface& dst) {
   int w = std::min(src.width(), dst.width()), h = std::min(src.height(), dst.height());
   bool raw = src.bpp() == dst.bpp() && src.colors().size() == dst.colors().size() &&
-             std::memcmp(src.colors().data(), dst.colors().data(), src.colors().size() * sizeof(RGBQUAD)) == 0 &&
+             (src.colors().empty() ||
+              std::memcmp(src.colors().data(), dst.colors().data(), src.colors().size() * sizeof(RGBQUAD)) == 0) &&
              std::memcmp(src.format().masks, dst.format().masks, sizeof src.format().masks) == 0;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
