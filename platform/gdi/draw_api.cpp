@@ -77,7 +77,13 @@ BOOL DrawFigure(HDC hdc, Figure fig, int left, int top, int right, int bottom, i
   box.b = r.bottom;
   box.ew = dc.ScaleX(ew);
   box.eh = dc.ScaleY(eh);
-  RECT limit = RectIntersect(ClipBox(t.clip), t.surface->Bounds());
+  // Masks cover only the figure (with room for a wide pen) inside the clip.
+  long long pad = pen.null ? 0 : pen.width;
+  RECT reach{static_cast<LONG>(std::max<long long>(INT_MIN, r.left - pad)),
+             static_cast<LONG>(std::max<long long>(INT_MIN, r.top - pad)),
+             static_cast<LONG>(std::min<long long>(INT_MAX, r.right + pad)),
+             static_cast<LONG>(std::min<long long>(INT_MAX, r.bottom + pad))};
+  RECT limit = RectIntersect(reach, RectIntersect(ClipBox(t.clip), t.surface->Bounds()));
   bool inside_frame = dc.st.pen && dc.st.pen->Style() == PS_INSIDEFRAME;
   if (pen.null) {
     // Without a pen the figure is one pixel smaller on the right and bottom.

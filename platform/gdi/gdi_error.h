@@ -1,13 +1,10 @@
-// The thread's last-error value as the GDI sets it.
+// The thread's last-error value as the GDI sets it (the kernel's).
 #pragma once
 
-#include "qvplatform/types.h"
+#include "qvplatform/kernel.h"
 
 namespace qvp::gdi {
 
-// Sets the calling thread's last error (the kernel's SetLastError).
-void SetError(DWORD code);
-// The calling thread's last error (the kernel's GetLastError).
-DWORD LastError();
+inline void SetError(DWORD code) { ::SetLastError(code); }
 
 }  // namespace qvp::gdi

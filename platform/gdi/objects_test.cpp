@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "gdi/gdi_error.h"
 #include "gdi/gdi_test_util.h"
+#include "qvplatform/kernel.h"
 #include "gdi/window_dc.h"
 
 namespace {
@@ -294,12 +294,12 @@ TEST(Threads, ObjectsAndDrawingFromManyThreads) {
 }
 
 TEST(Errors, InvalidHandlesSetTheLastError) {
-  qvp::gdi::SetError(0);
+  SetLastError(0);
   EXPECT_EQ(GetTextColor(reinterpret_cast<HDC>(0x99)), CLR_INVALID);
-  EXPECT_EQ(qvp::gdi::LastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-  qvp::gdi::SetError(0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  SetLastError(0);
   EXPECT_EQ(CreatePen(42, 1, 0), nullptr);
-  EXPECT_EQ(qvp::gdi::LastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 }  // namespace
