@@ -108,8 +108,17 @@ void ApplyEndEllipsis(Line& line, const Layout& lay, int avail) {
   if (lay.Width(line.text) <= avail) return;
   static const std::string kDots = "...";
   int dots = lay.Width(kDots);
-  size_t keep = line.text.size();
-  while (keep > 0 && lay.Width(line.text.substr(0, keep)) + dots > avail) --keep;
+  // The longest prefix that fits with the dots (widths grow with the prefix).
+  size_t lo = 0, hi = line.text.size();
+  while (lo < hi) {
+    size_t mid = (lo + hi + 1) / 2;
+    if (lay.Width(line.text.substr(0, mid)) + dots <= avail) {
+      lo = mid;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  size_t keep = lo;
   line.text = line.text.substr(0, keep) + kDots;
   if (line.mnemonic >= static_cast<int>(keep)) line.mnemonic = -1;
 }
