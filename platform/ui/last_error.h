@@ -2,10 +2,12 @@
 #pragma once
 
 #include "qvplatform/types.h"
+#include "qvplatform/errors.h"
 
 namespace qvp::ui {
 
 void SetError(DWORD code);
 DWORD GetError();
+inline void SetErrorInvalidParameter() { SetError(ERROR_INVALID_PARAMETER); }
 
 }  // namespace qvp::ui
