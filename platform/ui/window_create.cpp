@@ -20,10 +20,10 @@ void LinkLocked(Window* parent, Window* w) {
     list.push_back(w);  // children go below their siblings: creation order is tab order
     return;
   }
-  auto pos = list.begin();
+  size_t pos = 0;
   if (!(w->ex_style & WS_EX_TOPMOST))
-    while (pos != list.end() && ((*pos)->ex_style & WS_EX_TOPMOST)) ++pos;
-  list.insert(pos, w);
+    while (pos < list.size() && (list[pos]->ex_style & WS_EX_TOPMOST)) ++pos;
+  InsertSibling(list, pos, w);
 }
 
 void UnlinkLocked(Window* w) {

@@ -30,12 +30,12 @@ void ReorderLocked(Window* w, HWND after) {
   if (after == HWND_BOTTOM) {
     list.push_back(w);
   } else if (anchor) {
-    list.insert(std::find(list.begin(), list.end(), anchor) + 1, w);
+    InsertSibling(list, static_cast<size_t>(std::find(list.begin(), list.end(), anchor) - list.begin()) + 1, w);
   } else {
-    auto pos = list.begin();
+    size_t pos = 0;
     if (!(w->ex_style & WS_EX_TOPMOST))
-      while (pos != list.end() && ((*pos)->ex_style & WS_EX_TOPMOST)) ++pos;
-    list.insert(pos, w);
+      while (pos < list.size() && (list[pos]->ex_style & WS_EX_TOPMOST)) ++pos;
+    InsertSibling(list, pos, w);
   }
 }
 

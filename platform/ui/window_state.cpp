@@ -46,6 +46,12 @@ WindowSystem& Sys() {
   return *s;
 }
 
+void InsertSibling(std::vector<Window*>& list, size_t index, Window* w) {
+  list.push_back(w);
+  if (index < list.size() - 1)
+    std::rotate(list.begin() + static_cast<std::ptrdiff_t>(index), list.end() - 1, list.end());
+}
+
 Window* FindLocked(HWND hwnd) {
   WindowSystem& s = Sys();
   auto it = s.windows.find(reinterpret_cast<uintptr_t>(hwnd));

@@ -90,6 +90,9 @@ struct WindowSystem {
 WindowSystem& Sys();
 using Lock = std::lock_guard<std::mutex>;
 
+// Puts a window into a sibling list before position `index`.
+void InsertSibling(std::vector<Window*>& list, size_t index, Window* w);
+
 // ---- Lookups (window lock held) ----
 Window* FindLocked(HWND hwnd);  // null for an invalid handle, the desktop included
 // Like FindLocked, but sets ERROR_INVALID_WINDOW_HANDLE when not found.

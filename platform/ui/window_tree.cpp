@@ -104,7 +104,7 @@ HWND WINAPI SetParent(HWND hWndChild, HWND hWndNewParent) {
     if (op != np) {
       if (op) std::erase(op->children, w);
       w->parent = np;
-      np->children.insert(np->children.begin(), w);  // the top of its new siblings
+      InsertSibling(np->children, 0, w);  // the top of its new siblings
       // The window keeps its size; its position now counts in the new parent's client area.
     }
   }
