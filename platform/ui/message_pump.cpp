@@ -114,7 +114,7 @@ bool PeekQueue(MSG* out, const MessageFilter& filter, bool remove) {
       return true;
     }
     if (q->quit_pending && filter.Takes(nullptr)) {
-      *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(q->quit_code), 0, TickCount(), POINT{0, 0}};
+      *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(q->quit_code), 0, GetTickCount(), POINT{0, 0}};
       if (remove) q->quit_pending = false;
       Stamp(*q, *out);
       return true;
@@ -123,7 +123,7 @@ bool PeekQueue(MSG* out, const MessageFilter& filter, bool remove) {
   }
   if (!paint.empty()) {
     if (HWND h = PickPaint(paint, filter)) {
-      *out = MSG{h, WM_PAINT, 0, 0, TickCount(), POINT{0, 0}};
+      *out = MSG{h, WM_PAINT, 0, 0, GetTickCount(), POINT{0, 0}};
       std::lock_guard<std::mutex> g(WaitLock());
       Stamp(*q, *out);
       return true;
@@ -135,7 +135,7 @@ bool PeekQueue(MSG* out, const MessageFilter& filter, bool remove) {
   for (Timer& t : q->timers)
     if (t.due <= now && TimerTaken(t, filter) && (!first || t.due < first->due)) first = &t;
   if (!first) return false;
-  *out = MSG{first->hwnd, WM_TIMER, first->id, reinterpret_cast<LPARAM>(first->proc), TickCount(), POINT{0, 0}};
+  *out = MSG{first->hwnd, WM_TIMER, first->id, reinterpret_cast<LPARAM>(first->proc), GetTickCount(), POINT{0, 0}};
   if (remove) first->due = now + std::chrono::milliseconds(first->elapse);
   Stamp(*q, *out);
   return true;

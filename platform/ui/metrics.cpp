@@ -45,7 +45,7 @@ int WINAPI GetSystemMetrics(int nIndex) {
 
 BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle) {
   if (!lpRect) {
-    qvp::ui::SetErrorInvalidParameter();
+    qvp::ui::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   qvp::ui::Insets in = qvp::ui::FrameOf(dwStyle, dwExStyle, bMenu != FALSE);

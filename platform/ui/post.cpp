@@ -23,7 +23,7 @@ BOOL PostTo(const std::shared_ptr<ThreadQueue>& q, HWND hwnd, UINT msg, WPARAM w
     SetError(ERROR_MESSAGE_SYNC_ONLY);
     return FALSE;
   }
-  MSG m{hwnd, msg, wp, lp, TickCount(), POINT{0, 0}};
+  MSG m{hwnd, msg, wp, lp, GetTickCount(), POINT{0, 0}};
   {
     std::lock_guard<std::mutex> g(WaitLock());
     if (!q->alive) {
@@ -71,7 +71,7 @@ BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL WINAPI PostThreadMessageA(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  std::shared_ptr<ThreadQueue> q = idThread == CurrentThreadId() ? CurrentQueue() : QueueOfThread(idThread);
+  std::shared_ptr<ThreadQueue> q = idThread == GetCurrentThreadId() ? CurrentQueue() : QueueOfThread(idThread);
   if (!q) {
     SetError(ERROR_INVALID_THREAD_ID);
     return FALSE;
@@ -105,7 +105,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
       for (const Timer& t : q->timers)
         if (t.proc == proc && t.hwnd == lpMsg->hwnd && t.id == lpMsg->wParam) known = true;
     }
-    if (known) proc(lpMsg->hwnd, WM_TIMER, lpMsg->wParam, TickCount());
+    if (known) proc(lpMsg->hwnd, WM_TIMER, lpMsg->wParam, GetTickCount());
     return 0;
   }
   if (!lpMsg->hwnd) return 0;

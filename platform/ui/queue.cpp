@@ -2,15 +2,12 @@
 // thread, and serving messages other threads send.
 #include "ui/queue.h"
 
-#include <sys/syscall.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <mutex>
 #include <unordered_map>
 
 #include "kernel/handles.h"
+#include "qvplatform/kernel.h"
 #include "ui/send.h"
 #include "ui/window_state.h"
 
@@ -63,21 +60,10 @@ thread_local ThreadState t_state;
 
 }  // namespace
 
-DWORD CurrentThreadId() {
-  thread_local DWORD id = static_cast<DWORD>(::syscall(SYS_gettid));
-  return id;
-}
-
-DWORD TickCount() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<DWORD>(static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
-}
-
 std::shared_ptr<ThreadQueue> CurrentQueue() {
   if (!t_state.queue) {
     auto q = std::make_shared<ThreadQueue>();
-    q->thread_id = CurrentThreadId();
+    q->thread_id = GetCurrentThreadId();
     q->thread_key = CurrentThreadKey();
     Registry& r = Reg();
     std::lock_guard<std::mutex> g(r.lock);

@@ -61,8 +61,6 @@ struct ThreadQueue {
 std::shared_ptr<ThreadQueue> CurrentQueue();
 // The queue of a thread by id, or null when that thread has none (or ended).
 std::shared_ptr<ThreadQueue> QueueOfThread(DWORD thread_id);
-DWORD CurrentThreadId();
-DWORD TickCount();
 
 // Puts a message on a queue (wait lock taken inside). False when the thread is gone.
 bool PostToQueue(ThreadQueue& q, const MSG& msg);

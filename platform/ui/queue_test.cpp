@@ -5,7 +5,6 @@
 
 #include "kernel/handles.h"
 #include "qvplatform.h"
-#include "ui/last_error.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -184,7 +183,7 @@ TEST(Timers, TimerWaitsForPostedMessagesAndDiesWithItsWindow) {
   SleepMs(25);
   DestroyWindow(h);
   EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
-  qvp::ui::SetError(0);
+  SetLastError(0);
   EXPECT_FALSE(KillTimer(h, 7));
 }
 

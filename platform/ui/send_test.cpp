@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "qvplatform.h"
-#include "ui/last_error.h"
 #include "ui/queue.h"
 #include "ui_test_support.h"
 
@@ -25,7 +24,7 @@ class Owner {
     std::promise<void> ready;
     thread_ = std::thread([&] {
       hwnd_ = rec.Create(WS_OVERLAPPEDWINDOW);
-      tid_ = qvp::ui::CurrentThreadId();
+      tid_ = GetCurrentThreadId();
       ready.set_value();
       MSG msg;
       while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
@@ -51,7 +50,7 @@ class Owner {
 std::optional<LRESULT> Answer(HWND, UINT m, WPARAM wp, LPARAM lp) {
   switch (m) {
     case kDouble: return static_cast<LRESULT>(wp * 2);
-    case kWhoAmI: return static_cast<LRESULT>(qvp::ui::CurrentThreadId());
+    case kWhoAmI: return static_cast<LRESULT>(GetCurrentThreadId());
     case kCallBack: return SendMessageA(reinterpret_cast<HWND>(lp), kDouble, wp, 0) + 1;
     case kReplyEarly: {
       bool inside = InSendMessage() != FALSE;
@@ -69,7 +68,7 @@ TEST(CrossThreadSend, HandledOnTheOwnerThreadWhileItWaitsInGetMessage) {
   Owner owner(rec);
   EXPECT_EQ(SendMessageA(owner.hwnd(), kDouble, 21, 0), 42);
   EXPECT_EQ(static_cast<DWORD>(SendMessageA(owner.hwnd(), kWhoAmI, 0, 0)), owner.tid());
-  EXPECT_NE(owner.tid(), qvp::ui::CurrentThreadId());
+  EXPECT_NE(owner.tid(), GetCurrentThreadId());
   // Many threads at once.
   std::vector<std::thread> senders;
   std::atomic<int> good{0};
@@ -120,9 +119,9 @@ TEST(CrossThreadSend, DestroyedWindowOrEndedThreadAnswersZero) {
     h = owner.hwnd();
     EXPECT_EQ(SendMessageA(h, kDouble, 4, 0), 8);
   }
-  qvp::ui::SetError(0);
+  SetLastError(0);
   EXPECT_EQ(SendMessageA(h, kDouble, 4, 0), 0);
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
   EXPECT_FALSE(PostMessageA(h, kDouble, 4, 0));
 
   HWND local = rec.Create(WS_POPUP);
@@ -165,9 +164,9 @@ TEST(CrossThreadSend, TimeoutWithdrawsTheMessage) {
   });
   HWND h = made.get_future().get();
   DWORD_PTR result = 99;
-  qvp::ui::SetError(0);
+  SetLastError(0);
   EXPECT_EQ(SendMessageTimeoutA(h, kDouble, 1, 0, SMTO_NORMAL, 30, &result), 0);
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_TIMEOUT));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
   EXPECT_EQ(result, 99u);
   pump = true;
   late.join();
@@ -180,9 +179,9 @@ TEST(CrossThreadSend, NotifyDoesNotWaitAndRefusesPointers) {
   rec.SetHook(Answer);
   Owner owner(rec);
   EXPECT_TRUE(SendNotifyMessageA(owner.hwnd(), kDouble, 1, 0));
-  qvp::ui::SetError(0);
+  SetLastError(0);
   EXPECT_FALSE(SendNotifyMessageA(owner.hwnd(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")));
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_MESSAGE_SYNC_ONLY));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MESSAGE_SYNC_ONLY));
   EXPECT_FALSE(PostMessageA(owner.hwnd(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")));
   // A later send is served after the notification.
   EXPECT_EQ(SendMessageA(owner.hwnd(), kDouble, 2, 0), 4);
@@ -202,16 +201,16 @@ TEST(CrossThreadSend, PostFromAnotherThreadReachesTheOwner) {
 }
 
 TEST(ThreadMessages, PostThreadMessageNeedsAQueue) {
-  qvp::ui::SetError(0);
+  SetLastError(0);
   EXPECT_FALSE(PostThreadMessageA(0x7ffffff0, WM_USER, 0, 0));
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_INVALID_THREAD_ID));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_THREAD_ID));
 
   std::promise<DWORD> id;
   MSG got{};
   std::thread worker([&] {
     MSG m;
     PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE);  // makes the queue
-    id.set_value(qvp::ui::CurrentThreadId());
+    id.set_value(GetCurrentThreadId());
     GetMessageA(&got, nullptr, 0, 0);
   });
   EXPECT_TRUE(PostThreadMessageA(id.get_future().get(), WM_USER + 5, 6, 7));

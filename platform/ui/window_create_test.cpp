@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "qvplatform.h"
-#include "ui/last_error.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -95,15 +94,15 @@ TEST(WindowCreate, RefusedCreationFailsAndLeavesNoWindow) {
 
 TEST(WindowCreate, BadArgumentsFailWithWindowsErrors) {
   Recorder rec;
-  qvp::ui::SetError(0);
+  SetLastError(0);
   EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
   EXPECT_EQ(rec.Create(WS_CHILD), nullptr);
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_TLW_WITH_WSCHILD));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TLW_WITH_WSCHILD));
   HWND gone = rec.Create(WS_POPUP);
   DestroyWindow(gone);
   EXPECT_EQ(rec.Create(WS_CHILD, gone), nullptr);
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
 
 TEST(WindowCreate, DefaultPositionAndSizeOnlyForOverlappedWindows) {
@@ -176,9 +175,9 @@ TEST(WindowDestroy, HandlesStayInvalidAndAreNotReused) {
   Recorder rec;
   HWND first = rec.Create(WS_POPUP);
   DestroyWindow(first);
-  qvp::ui::SetError(0);
+  SetLastError(0);
   EXPECT_FALSE(DestroyWindow(first));
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
   EXPECT_EQ(SendMessageA(first, WM_USER, 0, 0), 0);
   for (int i = 0; i < 50; ++i) {
     HWND h = rec.Create(WS_POPUP);
@@ -218,7 +217,7 @@ TEST(WindowDestroy, AnotherThreadCannotDestroyAWindow) {
   DWORD err = 0;
   std::thread([&] {
     ok = DestroyWindow(h);
-    err = qvp::ui::GetError();
+    err = GetLastError();
   }).join();
   EXPECT_FALSE(ok);
   EXPECT_EQ(err, static_cast<DWORD>(ERROR_ACCESS_DENIED));

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "qvplatform.h"
-#include "ui/last_error.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -24,10 +23,10 @@ TEST(WindowClass, RegistrationRulesFollowWindows) {
   ASSERT_NE(atom, 0);
   EXPECT_GE(atom, 0xC000);
 
-  qvp::ui::SetError(0);
+  SetLastError(0);
   wc.lpszClassName = "QUORVANE progress BAR";  // names compare without regard to case
   EXPECT_EQ(RegisterClassA(&wc), 0);
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
 
   WNDCLASSA got{};
   ASSERT_TRUE(GetClassInfoA(nullptr, "quorvane progress bar", &got));
@@ -47,12 +46,12 @@ TEST(WindowClass, RegistrationRulesFollowWindows) {
 
   // A class with windows stays.
   EXPECT_FALSE(UnregisterClassA("Quorvane Progress Bar", nullptr));
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_CLASS_HAS_WINDOWS));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_HAS_WINDOWS));
   DestroyWindow(h);
   EXPECT_TRUE(UnregisterClassA("Quorvane Progress Bar", nullptr));
   EXPECT_FALSE(GetClassInfoA(nullptr, "Quorvane Progress Bar", &got));
   EXPECT_FALSE(UnregisterClassA("Quorvane Progress Bar", nullptr));
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_CLASS_DOES_NOT_EXIST));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_DOES_NOT_EXIST));
 }
 
 TEST(WindowClass, LocalClassesBelongToTheirInstance) {
@@ -91,11 +90,11 @@ TEST(WindowLong, ExtraBytesHoldPointerWideValuesAtByteOffsets) {
   SetWindowLongPtrA(h, 24, -5);
   EXPECT_EQ(GetWindowLongPtrA(h, 24), -5);
   EXPECT_EQ(GetWindowLongA(h, 0), ptr);
-  qvp::ui::SetError(0);
+  SetLastError(0);
   EXPECT_EQ(GetWindowLongA(h, 25), 0);  // 25..32 runs past the 32 bytes
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
   EXPECT_EQ(SetWindowLongA(h, 32, 1), 0);
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
 
   EXPECT_EQ(SetClassLongA(h, 8, 99), 0u);
   EXPECT_EQ(GetClassLongA(h, 8), 99u);

@@ -3,7 +3,6 @@
 #include <thread>
 
 #include "qvplatform.h"
-#include "ui/last_error.h"
 #include "ui_test_support.h"
 
 namespace {

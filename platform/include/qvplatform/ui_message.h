@@ -4,6 +4,7 @@
 
 #include "qvplatform/types.h"
 #include "qvplatform/errors.h"
+#include "qvplatform/kernel.h"
 #include "qvplatform/ui_consts.h"
 
 struct MSG {
@@ -55,15 +56,6 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define USER_TIMER_MINIMUM 0x0000000A
 #define USER_TIMER_MAXIMUM 0x7FFFFFFF
 
-#ifndef WAIT_OBJECT_0
-#define WAIT_OBJECT_0 0x00000000L
-#endif
-#ifndef WAIT_ABANDONED_0
-#define WAIT_ABANDONED_0 0x00000080L
-#endif
-#ifndef WAIT_FAILED
-#define WAIT_FAILED 0xFFFFFFFFu
-#endif
 
 QV_API BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
 QV_API BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
