@@ -178,8 +178,8 @@ void FillMask(Surface& s, const ClipList& clip, const Mask& m, const Pattern& pa
     }
 }
 
-PenSpec CurrentPen(const DcObj& dc) {
-  PenSpec p;
+PenInk CurrentPen(const DcObj& dc) {
+  PenInk p;
   const PenObj* pen = dc.st.pen.get();
   if (pen == nullptr || pen->Style() == PS_NULL) {
     p.null = true;
@@ -230,7 +230,7 @@ struct DashState {
 
 // One-pixel line from a to b, b itself left out. Only the steps that can reach
 // the clip box are walked, so far-away end points cost nothing.
-void ThinLine(Surface& s, const ClipList& clip, const RECT& box, POINT a, POINT b, const PenSpec& pen,
+void ThinLine(Surface& s, const ClipList& clip, const RECT& box, POINT a, POINT b, const PenInk& pen,
               uint8_t code, DashState& dash) {
   long long dx = static_cast<long long>(b.x) - a.x, dy = static_cast<long long>(b.y) - a.y;
   long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
@@ -283,7 +283,7 @@ double SegmentDistance2(double px, double py, double ax, double ay, double bx, d
 
 }  // namespace
 
-void StrokePath(Surface& s, const ClipList& clip, const std::vector<POINT>& pts, bool closed, const PenSpec& pen,
+void StrokePath(Surface& s, const ClipList& clip, const std::vector<POINT>& pts, bool closed, const PenInk& pen,
                 uint8_t code) {
   if (pen.null || pts.size() < 2 || clip.empty()) return;
   RECT box = RectIntersect(ClipBox(clip), s.Bounds());
