@@ -1,0 +1,11 @@
+// The user-interface helper library: the QVUI_ functions that the program,
+// the monitoring plug-in and Logscout call.
+#pragma once
+
+#include "qvplatform/types.h"
+
+// Every module that uses the library registers once at start-up (the program
+// with its language id, a plug-in with 0) and unregisters at exit.
+// Both return the number of registrations that remain in force.
+QV_API int QVUI_Register(LANGID language);
+QV_API int QVUI_Unregister();
