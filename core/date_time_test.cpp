@@ -1,0 +1,83 @@
+#include "date_time.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::tm Fields(int year, int month, int day, int hour, int minute, int second) {
+  std::tm fields{};
+  fields.tm_year = year - 1900;
+  fields.tm_mon = month - 1;
+  fields.tm_mday = day;
+  fields.tm_hour = hour;
+  fields.tm_min = minute;
+  fields.tm_sec = second;
+  return fields;
+}
+
+struct Texts {
+  std::string time;
+  std::string date;
+};
+
+Texts Format(const std::tm& fields, DateTimeForm form) {
+  char timeText[DATE_TIME_TEXT_SIZE];
+  char dateText[DATE_TIME_TEXT_SIZE];
+  FormatDateTimeParts(fields, form, timeText, dateText);
+  return {timeText, dateText};
+}
+
+TEST(FormatDateTimeParts, FieldOrderFollowsTheDateOrder) {
+  const std::tm fields = Fields(1999, 12, 31, 23, 5, 9);
+  EXPECT_EQ(Format(fields, {0, '/', ':'}).date, "12/31/99");
+  EXPECT_EQ(Format(fields, {1, '.', ':'}).date, "31.12.99");
+  EXPECT_EQ(Format(fields, {2, '-', ':'}).date, "99-12-31");
+  EXPECT_EQ(Format(fields, {0, '/', ':'}).time, "23:05:09");
+  EXPECT_EQ(Format(fields, {0, '/', '.'}).time, "23.05.09");
+}
+
+TEST(FormatDateTimeParts, UnknownDateOrderFallsBackToMonthFirst) {
+  const std::tm fields = Fields(2005, 3, 4, 0, 0, 0);
+  const Texts texts = Format(fields, {7, '/', ':'});
+  EXPECT_EQ(texts.date, "03/04/05");
+  EXPECT_EQ(texts.time, "00:00:00");
+  EXPECT_EQ(Format(fields, {-1, '/', ':'}).date, "03/04/05");
+}
+
+TEST(FormatDateTimeParts, YearsKeepTwoDigitsInEveryCentury) {
+  EXPECT_EQ(Format(Fields(2000, 1, 1, 0, 0, 0), {2, '/', ':'}).date, "00/01/01");
+  EXPECT_EQ(Format(Fields(2040, 6, 15, 0, 0, 0), {2, '/', ':'}).date, "40/06/15");
+  EXPECT_EQ(Format(Fields(2105, 6, 15, 0, 0, 0), {2, '/', ':'}).date, "05/06/15");
+}
+
+TEST(FormatDateTimeParts, EmptySeparatorJoinsTheFields) {
+  EXPECT_EQ(Format(Fields(1999, 12, 31, 1, 2, 3), {1, '\0', '\0'}).date, "311299");
+  EXPECT_EQ(Format(Fields(1999, 12, 31, 1, 2, 3), {1, '\0', '\0'}).time, "010203");
+}
+
+TEST(Calendar, LeapYearsOfTheGregorianRule) {
+  EXPECT_EQ(IsLeapYear(100), 1);   // 2000
+  EXPECT_EQ(IsLeapYear(0), 0);     // 1900
+  EXPECT_EQ(IsLeapYear(200), 0);   // 2100
+  EXPECT_EQ(IsLeapYear(104), 1);   // 2004
+  EXPECT_EQ(IsLeapYear(101), 0);   // 2001
+  EXPECT_EQ(IsLeapYear(500), 1);   // 2400
+}
+
+TEST(Calendar, DaysInMonth) {
+  EXPECT_EQ(DaysInMonth(1, 100), 29);
+  EXPECT_EQ(DaysInMonth(1, 0), 28);
+  EXPECT_EQ(DaysInMonth(1, 101), 28);
+  EXPECT_EQ(DaysInMonth(0, 101), 31);
+  EXPECT_EQ(DaysInMonth(3, 101), 30);
+  EXPECT_EQ(DaysInMonth(11, 101), 31);
+  int total = 0;
+  for (int month = 0; month < 12; ++month) total += DaysInMonth(month, 104);
+  EXPECT_EQ(total, 366);
+  EXPECT_EQ(DaysInMonth(12, 101), 0);
+  EXPECT_EQ(DaysInMonth(-1, 101), 0);
+}
+
+}  // namespace
