@@ -25,15 +25,19 @@ function(qv_dist target)
   set_target_properties(${target} PROPERTIES BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
 endfunction()
 
-# qv_test(name SOURCES ... [LIBS ...]): one GoogleTest executable registered with CTest.
+# qv_test(name SOURCES ... [LIBS ...] [INCLUDES dirs]): one GoogleTest executable registered
+# with CTest; nothing when tests are not built.
 function(qv_test name)
-  cmake_parse_arguments(A "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS;LABELS;INCLUDES" ${ARGN})
   if(NOT QV_BUILD_TESTS)
     return()
   endif()
   add_executable(${name} ${A_SOURCES})
   qv_warnings(${name})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gmock GTest::gtest_main)
+  if(A_INCLUDES)
+    target_include_directories(${name} PRIVATE ${A_INCLUDES})
+  endif()
   set_target_properties(${name} PROPERTIES BUILD_RPATH "${QV_DIST_DIR}")
   set(props ENVIRONMENT "QV_TEST=1")
   if(A_LABELS)

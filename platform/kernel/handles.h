@@ -8,7 +8,7 @@
 // All waitable state is guarded by one process-wide lock; any change that may
 // satisfy a waiter calls NotifyWaiters(). Message queues use the same lock and
 // condition, so MsgWaitForMultipleObjects can wait for objects and messages at
-// once.
+// once: it builds on qvp::WaitForObjects in kernel/wait.h.
 #pragma once
 
 #include <condition_variable>

@@ -1,4 +1,6 @@
+// The window system of the layer: windows, messages, dialogs and prompts.
 #pragma once
 
 #include "qvplatform/types.h"
 #include "qvplatform/errors.h"
+#include "qvplatform/ui_prompt.h"

@@ -1,0 +1,23 @@
+// The one place where the layer asks a user something (internal side).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "qvplatform/ui_prompt.h"
+
+namespace qvp::ui {
+
+// Tells whether a prompt can give an answer, normalising it on the way
+// (Esc on an OK-only message box answers IDOK). False: the prompt cannot give it.
+using AnswerCheck = std::function<bool(PromptAnswer&)>;
+
+// Asks the active prompt script, if any, and records the prompt; without a
+// script (headless) the prompt goes to the debug sink and `fallback` answers.
+// Fills record.answer / answer_text with what was answered.
+PromptAnswer AskPrompt(PromptRecord& record, const PromptAnswer& fallback, const AnswerCheck& check);
+
+// Writes one line to the layer's debug sink.
+void DebugWrite(const std::string& text);
+
+}  // namespace qvp::ui
