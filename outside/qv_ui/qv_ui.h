@@ -9,3 +9,9 @@
 // Both return the number of registrations that remain in force.
 QV_API int QVUI_Register(LANGID language);
 QV_API int QVUI_Unregister();
+
+// Reads the string value valueName (REG_SZ or REG_EXPAND_SZ) of the registry
+// key root\subKey into out, truncated to outSize characters with the zero.
+// TRUE when the value was read; otherwise FALSE with out empty.
+QV_API BOOL QVUI_FindRegistryStringData(HKEY root, const char* subKey, const char* valueName,
+                                        char* out, DWORD outSize);
