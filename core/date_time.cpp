@@ -1,6 +1,10 @@
 #include "date_time.h"
 
 #include <cstdio>
+#include <mutex>
+
+#include "qvplatform.h"
+#include "settings_keys.h"
 
 namespace {
 
@@ -42,6 +46,55 @@ void FormatDateTimeParts(const std::tm& fields, const DateTimeForm& form, char* 
   }
   JoinFields(timeText, TwoDigits(fields.tm_hour), TwoDigits(fields.tm_min),
              TwoDigits(fields.tm_sec), form.timeSeparator);
+}
+
+DateTimeForm ReadDateTimeForm() {
+  DateTimeForm form{};
+  form.dateOrder = static_cast<int>(GetProfileIntA(ini::kIntl, ini::kIDate, 0));
+  char separator[8];
+  GetProfileStringA(ini::kIntl, ini::kSDate, ini::kDefaultDateSeparator, separator,
+                    sizeof separator);
+  form.dateSeparator = separator[0];
+  GetProfileStringA(ini::kIntl, ini::kSTime, ini::kDefaultTimeSeparator, separator,
+                    sizeof separator);
+  form.timeSeparator = separator[0];
+  return form;
+}
+
+namespace {
+
+// The C runtime breaks a time down into one shared result; one lock keeps the
+// core's callers from overwriting each other's.
+std::mutex g_breakDownLock;
+
+void FormatTimeValue(char* timeText, char* dateText, time_t value, bool local) {
+  const DateTimeForm form = ReadDateTimeForm();
+  std::tm fields{};
+  bool valid = false;
+  if (value >= 0) {
+    std::lock_guard<std::mutex> guard(g_breakDownLock);
+    const std::tm* result = local ? std::localtime(&value) : std::gmtime(&value);
+    if (result != nullptr) {
+      fields = *result;
+      valid = true;
+    }
+  }
+  if (!valid) {
+    std::snprintf(timeText, DATE_TIME_TEXT_SIZE, "N/A");
+    std::snprintf(dateText, DATE_TIME_TEXT_SIZE, "N/A");
+    return;
+  }
+  FormatDateTimeParts(fields, form, timeText, dateText);
+}
+
+}  // namespace
+
+void FormatDateTime(char* timeText, char* dateText, time_t value) {
+  FormatTimeValue(timeText, dateText, value, true);
+}
+
+void FormatDateTimeGmt(char* timeText, char* dateText, time_t value) {
+  FormatTimeValue(timeText, dateText, value, false);
 }
 
 int IsLeapYear(int yearsSince1900) {

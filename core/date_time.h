@@ -16,11 +16,21 @@ struct DateTimeForm {
   char timeSeparator;  // first character of sTime; 0 for none
 };
 
+// Reads [intl] iDate, sDate and sTime of the Windows settings file (defaults
+// 0, "/" and ":").
+DateTimeForm ReadDateTimeForm();
+
 // Formats broken-down time fields by form into the two texts (each at least
 // DATE_TIME_TEXT_SIZE characters). A date order other than 0, 1 or 2 is read
 // as 0, so both texts are always set.
 void FormatDateTimeParts(const std::tm& fields, const DateTimeForm& form, char* timeText,
                          char* dateText);
+
+// The time value in local time / in UTC as time and date texts (each at least
+// DATE_TIME_TEXT_SIZE characters). A negative value, or one too large to break
+// down, gives "N/A" in both.
+void FormatDateTime(char* timeText, char* dateText, time_t value);
+void FormatDateTimeGmt(char* timeText, char* dateText, time_t value);
 
 // 1 when the year (given as years since 1900) is a leap year, else 0.
 int IsLeapYear(int yearsSince1900);

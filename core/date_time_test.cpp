@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+
+#include "qvplatform.h"
+#include "test_dir.h"
 
 namespace {
 
@@ -78,6 +82,89 @@ TEST(Calendar, DaysInMonth) {
   EXPECT_EQ(total, 366);
   EXPECT_EQ(DaysInMonth(12, 101), 0);
   EXPECT_EQ(DaysInMonth(-1, 101), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// WIN.INI of a temporary Windows directory supplies the regional settings.
+class RegionalFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override { qvp::SetWindowsDirectory(windows_.path().string().c_str()); }
+  void TearDown() override { qvp::SetWindowsDirectory(nullptr); }
+  void Intl(const std::string& lines) { windows_.write("WIN.INI", "[intl]\r\n" + lines); }
+
+  static Texts Gmt(time_t value) {
+    char timeText[DATE_TIME_TEXT_SIZE] = "unset";
+    char dateText[DATE_TIME_TEXT_SIZE] = "unset";
+    FormatDateTimeGmt(timeText, dateText, value);
+    return {timeText, dateText};
+  }
+
+  TestDir windows_;
+};
+
+constexpr time_t kLastSecondOf1999 = 946684799;
+constexpr time_t kFirstOf2040 = 2208988800;
+
+TEST_F(RegionalFormTest, MissingSettingsGiveMonthFirstWithSlashAndColon) {
+  const Texts texts = Gmt(kLastSecondOf1999);
+  EXPECT_EQ(texts.date, "12/31/99");
+  EXPECT_EQ(texts.time, "23:59:59");
+}
+
+TEST_F(RegionalFormTest, DayFirstWithADot) {
+  Intl("iDate=1\r\nsDate=.\r\nsTime=.\r\n");
+  const Texts texts = Gmt(kLastSecondOf1999);
+  EXPECT_EQ(texts.date, "31.12.99");
+  EXPECT_EQ(texts.time, "23.59.59");
+}
+
+TEST_F(RegionalFormTest, UnknownDateOrderStillSetsBothTexts) {
+  Intl("iDate=9\r\n");
+  const Texts texts = Gmt(kLastSecondOf1999);
+  EXPECT_EQ(texts.date, "12/31/99");
+  EXPECT_EQ(texts.time, "23:59:59");
+}
+
+TEST_F(RegionalFormTest, NegativeTimeIsNotAvailable) {
+  const Texts texts = Gmt(-1);
+  EXPECT_EQ(texts.date, "N/A");
+  EXPECT_EQ(texts.time, "N/A");
+  char timeText[DATE_TIME_TEXT_SIZE];
+  char dateText[DATE_TIME_TEXT_SIZE];
+  FormatDateTime(timeText, dateText, -1);
+  EXPECT_STREQ(dateText, "N/A");
+  EXPECT_STREQ(timeText, "N/A");
+}
+
+TEST_F(RegionalFormTest, TimesPast2038AreDates) {
+  Intl("iDate=2\r\nsDate=-\r\n");
+  EXPECT_EQ(Gmt(kFirstOf2040).date, "40-01-01");
+  EXPECT_EQ(Gmt(kFirstOf2040).time, "00:00:00");
+}
+
+TEST_F(RegionalFormTest, LocalTimeFollowsTheLocalCalendar) {
+  Intl("iDate=2\r\nsDate=-\r\n");
+  const time_t value = kFirstOf2040 + 12 * 3600;
+  std::tm local{};
+  {
+    const std::tm* fields = std::localtime(&value);
+    ASSERT_NE(fields, nullptr);
+    local = *fields;
+  }
+  char expectedDate[40];
+  char expectedTime[40];
+  std::snprintf(expectedDate, sizeof expectedDate, "%02d-%02d-%02d", local.tm_year % 100,
+                local.tm_mon + 1, local.tm_mday);
+  std::snprintf(expectedTime, sizeof expectedTime, "%02d:%02d:%02d", local.tm_hour,
+                local.tm_min, local.tm_sec);
+  char timeText[DATE_TIME_TEXT_SIZE];
+  char dateText[DATE_TIME_TEXT_SIZE];
+  FormatDateTime(timeText, dateText, value);
+  EXPECT_STREQ(dateText, expectedDate);
+  EXPECT_STREQ(timeText, expectedTime);
 }
 
 }  // namespace
