@@ -33,23 +33,6 @@ Texts Format(const std::tm& fields, DateTimeForm form) {
   return {timeText, dateText};
 }
 
-TEST(FormatDateTimeParts, FieldOrderFollowsTheDateOrder) {
-  const std::tm fields = Fields(1999, 12, 31, 23, 5, 9);
-  EXPECT_EQ(Format(fields, {0, '/', ':'}).date, "12/31/99");
-  EXPECT_EQ(Format(fields, {1, '.', ':'}).date, "31.12.99");
-  EXPECT_EQ(Format(fields, {2, '-', ':'}).date, "99-12-31");
-  EXPECT_EQ(Format(fields, {0, '/', ':'}).time, "23:05:09");
-  EXPECT_EQ(Format(fields, {0, '/', '.'}).time, "23.05.09");
-}
-
-TEST(FormatDateTimeParts, UnknownDateOrderFallsBackToMonthFirst) {
-  const std::tm fields = Fields(2005, 3, 4, 0, 0, 0);
-  const Texts texts = Format(fields, {7, '/', ':'});
-  EXPECT_EQ(texts.date, "03/04/05");
-  EXPECT_EQ(texts.time, "00:00:00");
-  EXPECT_EQ(Format(fields, {-1, '/', ':'}).date, "03/04/05");
-}
-
 TEST(FormatDateTimeParts, YearsKeepTwoDigitsInEveryCentury) {
   EXPECT_EQ(Format(Fields(2000, 1, 1, 0, 0, 0), {2, '/', ':'}).date, "00/01/01");
   EXPECT_EQ(Format(Fields(2040, 6, 15, 0, 0, 0), {2, '/', ':'}).date, "40/06/15");

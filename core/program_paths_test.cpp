@@ -38,14 +38,4 @@ TEST_F(ProgramPathsTest, ProgramDirectoryIsTheModulesDirectory) {
   GetModuleDirectory(nullptr, nullptr, nullptr);  // both outputs optional
 }
 
-TEST_F(ProgramPathsTest, HookReplacesTheKeptPaths) {
-  qv::SetProgramDirForTests("/srv/qv");
-  EXPECT_STREQ(GetProgramDir(), "/srv/qv/");
-  EXPECT_STREQ(GetIniPath(), "/srv/qv/QUORVANE.INI");
-  qv::SetProgramDirForTests("D:\\qv");
-  EXPECT_STREQ(GetIniPath(), "D:\\qv\\QUORVANE.INI");
-  qv::SetProgramDirForTests("/srv/other/");
-  EXPECT_STREQ(GetIniPath(), "/srv/other/QUORVANE.INI");
-}
-
 }  // namespace
