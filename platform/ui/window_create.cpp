@@ -7,6 +7,7 @@
 #include "ui/classes.h"
 #include "ui/last_error.h"
 #include "ui/queue.h"
+#include "ui/window_dc.h"
 #include "ui/window_ops.h"
 
 namespace qvp::ui {
@@ -45,6 +46,7 @@ void ForgetLocked(Window* w) {
     if (other->last_active_popup == w->handle) other->last_active_popup = nullptr;
   }
   if (w->queue) ForgetWindow(*w->queue, w->handle);
+  ForgetPaintTarget(w->handle);  // the GDI's lock is taken after the window lock, never before
   s.windows.erase(reinterpret_cast<uintptr_t>(w->handle));  // may free w
 }
 

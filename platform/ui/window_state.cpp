@@ -41,6 +41,7 @@ WindowSystem& Sys() {
     auto* sys = new WindowSystem;  // windows may outlive static destruction of other modules
     sys->desktop = MakeRoot(*sys, "#32769", true).get();
     sys->message_root = MakeRoot(*sys, "Message", false).get();
+    AddBuiltInClasses(*sys);
     return sys;
   }();
   return *s;
