@@ -44,6 +44,20 @@ TEST(PaintLog, WhatAWindowPaintsIsLoggedInClientCoordinates) {
   UnregisterClassA("PainterClass", nullptr);
 }
 
+TEST(PaintLog, RedrawWindowTakesARegionByItsBox) {
+  HWND h = CreateWindowExA(0, "#32770", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  ValidateRect(h, nullptr);
+  HRGN rgn = CreateRectRgn(5, 6, 20, 30);
+  EXPECT_TRUE(RedrawWindow(h, nullptr, rgn, RDW_INVALIDATE));
+  RECT u;
+  EXPECT_TRUE(GetUpdateRect(h, &u, FALSE));
+  EXPECT_EQ(u.left, 5);
+  EXPECT_EQ(u.bottom, 30);
+  DeleteObject(rgn);
+  EXPECT_FALSE(RedrawWindow(h, nullptr, rgn, RDW_INVALIDATE));
+  DestroyWindow(h);
+}
+
 TEST(PaintLog, ControlColoursDefaultToTheSystemColours) {
   HWND h = CreateWindowExA(0, "#32770", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(h);

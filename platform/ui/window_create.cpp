@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "qvplatform.h"
 #include "ui/classes.h"
+#include "ui/dialog_state.h"
 #include "ui/last_error.h"
 #include "ui/queue.h"
 #include "ui/window_dc.h"
@@ -133,6 +135,9 @@ void DestroyThreadWindows(const std::shared_ptr<ThreadQueue>& queue) {
   std::vector<std::shared_ptr<Window>> keep;
   for (Window* w : order) keep.push_back(s.windows[reinterpret_cast<uintptr_t>(w->handle)]);
   for (Window* w : order) {
+    // No WM_NCDESTROY reaches a window whose thread is gone: its dialog state goes here.
+    DialogInfo dialog = RemoveDialog(w->handle);
+    if (dialog.owns_font && dialog.font) DeleteObject(dialog.font);
     if (ThreadQueue* q = w->queue.get()) {
       if (q->focus == w->handle) q->focus = nullptr;
       if (q->active == w->handle) q->active = nullptr;
