@@ -12,7 +12,12 @@
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
 // A dialog template as the dialog functions take it: the address of one flat
-// template block (qvplatform/dlgtemplate.h).
+// template block (qvplatform/dlgtemplate.h). Each control is created with
+// WS_CHILD and WS_EX_NOPARENTNOTIFY added, its class named by the template (a
+// standard class code becomes its class name), and as window name its text, or
+// MAKEINTRESOURCEA(id) when the template gives a resource id (icons, bitmaps);
+// its creation data, if any, arrives as CREATESTRUCTA::lpCreateParams. A
+// control that cannot be created fails the dialog unless DS_NOFAILCREATE.
 typedef const void* LPCDLGTEMPLATEA;
 
 // Dialog styles.
