@@ -134,7 +134,9 @@ std::string AtomNameLocked(ATOM atom) {
   WindowSystem& s = Sys();
   if (atom >= kFirstAtom && static_cast<size_t>(atom - kFirstAtom) < s.atom_names.size())
     return s.atom_names[atom - kFirstAtom];
-  return "#" + std::to_string(atom);
+  std::string name = std::to_string(atom);
+  name.insert(name.begin(), '#');
+  return name;
 }
 
 Insets FrameOf(DWORD style, DWORD ex_style, bool menu) {
