@@ -126,7 +126,7 @@ namespace {
 
 template <class F>
 FARPROC Export(F* function) {
-  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+  return reinterpret_cast<FARPROC>(function);
 }
 
 const qvp::BuiltinExport kNetApiExports[] = {

@@ -1,8 +1,10 @@
 #include "gdi/dib.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "gdi/gdi_error.h"
+#include "gdi/sys_colors.h"
 
 namespace qvp::gdi {
 namespace {
@@ -144,43 +146,92 @@ void CopySurface(const Surface& src, Surface& dst) {
     }
 }
 
-}  // namespace qvp::gdi
-
-namespace qvp {
-
-using namespace gdi;
-
-HBITMAP CreateBitmapFromDib(const void* packed_dib, size_t size, bool as_dib_section) {
+HBITMAP BitmapFromDib(const void* info, size_t info_avail, const void* bits, size_t bits_avail,
+                      const DibLoadOptions& options) {
   DibLayout d;
-  if (!ParseDib(packed_dib, size, DIB_RGB_COLORS, nullptr, &d)) return nullptr;
-  if (d.image_size > size - d.info_size) {
+  if (!ParseDib(info, info_avail, DIB_RGB_COLORS, nullptr, &d)) return nullptr;
+  if (bits == nullptr) {
+    bits = static_cast<const uint8_t*>(info) + d.info_size;
+    bits_avail = info_avail - d.info_size;
+  }
+  if (d.image_size > bits_avail) {
     SetError(ERROR_INVALID_DATA);
     return nullptr;
   }
-  const uint8_t* bits = static_cast<const uint8_t*>(packed_dib) + d.info_size;
   std::shared_ptr<Surface> view = DibView(d, bits);
+  if (!view) {
+    SetError(ERROR_INVALID_DATA);
+    return nullptr;
+  }
+  if (d.format.bpp <= 8) {
+    std::vector<RGBQUAD> table = d.format.colors;
+    if (options.map_3d_colors) {
+      for (RGBQUAD& q : table) {
+        COLORREF c = QuadToColor(q);
+        if (c == RGB(128, 128, 128)) q = ColorToQuad(SysColor(COLOR_3DSHADOW));
+        if (c == RGB(192, 192, 192)) q = ColorToQuad(SysColor(COLOR_3DFACE));
+        if (c == RGB(223, 223, 223)) q = ColorToQuad(SysColor(COLOR_3DLIGHT));
+      }
+    }
+    if (options.transparent) {
+      // The first pixel in memory names the background entry.
+      uint32_t first = view->GetRaw(0, d.format.order == RowOrder::kBottomUp ? view->height() - 1 : 0);
+      if (first < table.size()) table[first] = ColorToQuad(SysColor(COLOR_WINDOW));
+    }
+    view->SetColors(std::move(table));
+  }
   SurfaceFormat f;
-  if (as_dib_section) {
-    f = d.format;
+  if (options.dib_section) {
+    f = view->format();
+    if (options.monochrome) {
+      f.bpp = 1;
+      f.colors = MonochromeColors();
+      f.masks[0] = f.masks[1] = f.masks[2] = 0;
+    }
   } else {
-    f.width = d.format.width;
-    f.height = d.format.height;
-    f.bpp = d.format.bpp == 1 ? 1 : 32;
+    f.bpp = d.format.bpp == 1 || options.monochrome ? 1 : 32;
     f.order = RowOrder::kTopDown;
     f.row_align = 2;
     if (f.bpp == 1) f.colors = MonochromeColors();
   }
-  std::shared_ptr<Surface> s = view ? Surface::Create(f) : nullptr;
+  f.width = options.width > 0 ? options.width : d.format.width;
+  f.height = options.height > 0 ? options.height : d.format.height;
+  std::shared_ptr<Surface> s = Surface::Create(f);
   if (!s) {
     SetError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  CopySurface(*view, *s);
+  if (f.width == view->width() && f.height == view->height()) {
+    CopySurface(*view, *s);
+  } else {
+    for (int y = 0; y < f.height; ++y)
+      for (int x = 0; x < f.width; ++x)
+        s->Set(x, y,
+               view->Get(static_cast<int>(static_cast<long long>(x) * view->width() / f.width),
+                         static_cast<int>(static_cast<long long>(y) * view->height() / f.height)));
+  }
   auto b = std::make_shared<BitmapObj>();
   b->surface = std::move(s);
-  b->dib_section = as_dib_section;
-  if (as_dib_section) b->bih = d.bih;
+  b->dib_section = options.dib_section;
+  if (options.dib_section) {
+    b->bih = d.bih;
+    b->bih.biWidth = f.width;
+    b->bih.biHeight = d.bih.biHeight < 0 ? -f.height : f.height;
+    b->bih.biBitCount = static_cast<WORD>(f.bpp);
+    b->bih.biSizeImage = static_cast<DWORD>(b->surface->size_bytes());
+    if (f.bpp <= 8) b->bih.biClrUsed = static_cast<DWORD>(b->surface->colors().size());
+  }
   return static_cast<HBITMAP>(Insert(b));
+}
+
+}  // namespace qvp::gdi
+
+namespace qvp {
+
+HBITMAP CreateBitmapFromDib(const void* packed_dib, size_t size, bool as_dib_section) {
+  gdi::DibLoadOptions options;
+  options.dib_section = as_dib_section;
+  return gdi::BitmapFromDib(packed_dib, size, nullptr, 0, options);
 }
 
 }  // namespace qvp

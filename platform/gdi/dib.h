@@ -28,6 +28,22 @@ std::shared_ptr<Surface> DibView(const DibLayout& layout, const void* bits);
 // raw when both have the same depth and colour table.
 void CopySurface(const Surface& src, Surface& dst);
 
+struct DibLoadOptions {
+  bool dib_section = false;    // keep the DIB's format, else a device bitmap
+  bool monochrome = false;     // make it one bit per pixel
+  bool map_3d_colors = false;  // table greys become the 3-D system colours
+  bool transparent = false;    // the first pixel's table entry becomes the window colour
+  int width = 0;               // stretch to this size; 0 keeps the image's own
+  int height = 0;
+};
+
+// A bitmap from the BITMAPINFO at `info` (at most `info_avail` bytes readable)
+// and its pixels at `bits` (at most `bits_avail` bytes); null `bits` means the
+// pixels follow the colour table within `info_avail`. Null, with the last error
+// set, when anything does not fit or is malformed.
+HBITMAP BitmapFromDib(const void* info, size_t info_avail, const void* bits, size_t bits_avail,
+                      const DibLoadOptions& options);
+
 }  // namespace qvp::gdi
 
 namespace qvp {

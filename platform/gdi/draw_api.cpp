@@ -21,14 +21,14 @@ std::shared_ptr<BrushObj> BrushFromHandle(HBRUSH hbr) {
 
 COLORREF BrushColor(const DcObj& dc, const BrushObj* b) { return b ? dc.Resolve(b->Color()) : 0; }
 
-PenSpec ScaledPen(const DcObj& dc) {
-  PenSpec p = CurrentPen(dc);
+PenInk ScaledPen(const DcObj& dc) {
+  PenInk p = CurrentPen(dc);
   if (!p.null && dc.st.pen && dc.st.pen->lp.lopnWidth.x > 1)
     p.width = std::max<LONG>(1, dc.ScaleX(dc.st.pen->lp.lopnWidth.x));
   return p;
 }
 
-PaintRecord ShapeRecord(PaintKind kind, const DcObj& dc, const RECT& r, const PenSpec& pen) {
+PaintRecord ShapeRecord(PaintKind kind, const DcObj& dc, const RECT& r, const PenInk& pen) {
   PaintRecord rec;
   rec.kind = kind;
   rec.rect = r;
@@ -65,7 +65,7 @@ BOOL DrawFigure(HDC hdc, Figure fig, int left, int top, int right, int bottom, i
   if (!OpenDraw(hdc, &t)) return FALSE;
   DcObj& dc = *t.dc;
   RECT r = dc.ToSurface(RECT{left, top, right, bottom});
-  PenSpec pen = ScaledPen(dc);
+  PenInk pen = ScaledPen(dc);
   uint8_t code = Rop2ToRop3(dc.st.rop2);
   Pattern brush = BrushPattern(dc, dc.st.brush.get());
   ShapeBox box;
@@ -135,7 +135,7 @@ RECT PointsBounds(const std::vector<POINT>& pts) {
   return b;
 }
 
-void RecordLine(DcObj& dc, const DrawTarget& t, POINT a, POINT b, const PenSpec& pen) {
+void RecordLine(DcObj& dc, const DrawTarget& t, POINT a, POINT b, const PenInk& pen) {
   RECT bounds = RectNormalize(RECT{a.x, a.y, b.x, b.y});
   bounds.right = bounds.right == INT_MAX ? bounds.right : bounds.right + 1;
   bounds.bottom = bounds.bottom == INT_MAX ? bounds.bottom : bounds.bottom + 1;
@@ -283,7 +283,7 @@ BOOL Polygon(HDC hdc, const POINT* apt, int cpt) {
   Mask fill(RectIntersect(bounds, RectIntersect(ClipBox(t.clip), t.surface->Bounds())));
   AddPolygon(fill, pts);
   FillMask(*t.surface, t.clip, fill, BrushPattern(dc, dc.st.brush.get()), code);
-  PenSpec pen = ScaledPen(dc);
+  PenInk pen = ScaledPen(dc);
   StrokePath(*t.surface, t.clip, pts, true, pen, code);
   if (Visible(t, bounds)) {
     PaintRecord rec = ShapeRecord(PaintKind::kPolygon, dc, bounds, pen);
@@ -302,7 +302,7 @@ BOOL Polyline(HDC hdc, const POINT* apt, int cpt) {
     return FALSE;
   }
   std::vector<POINT> pts = SurfacePoints(*t.dc, apt, cpt);
-  PenSpec pen = ScaledPen(*t.dc);
+  PenInk pen = ScaledPen(*t.dc);
   StrokePath(*t.surface, t.clip, pts, false, pen, Rop2ToRop3(t.dc->st.rop2));
   for (size_t i = 0; i + 1 < pts.size(); ++i) RecordLine(*t.dc, t, pts[i], pts[i + 1], pen);
   return TRUE;
@@ -331,7 +331,7 @@ BOOL LineTo(HDC hdc, int x, int y) {
   if (!OpenDraw(hdc, &t)) return FALSE;
   DcObj& dc = *t.dc;
   std::vector<POINT> pts{dc.ToSurface(dc.st.pos.x, dc.st.pos.y), dc.ToSurface(x, y)};
-  PenSpec pen = ScaledPen(dc);
+  PenInk pen = ScaledPen(dc);
   StrokePath(*t.surface, t.clip, pts, false, pen, Rop2ToRop3(dc.st.rop2));
   RecordLine(dc, t, pts[0], pts[1], pen);
   dc.st.pos = POINT{x, y};

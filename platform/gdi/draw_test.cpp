@@ -167,6 +167,26 @@ TEST(Lines, DottedPensFillGapsOnlyInOpaqueMode) {
   DeleteObject(dot);
 }
 
+TEST(Lines, WidePensAreThickAndPaintJointsOnce) {
+  Canvas c(20, 20);
+  HPEN wide = CreatePen(PS_SOLID, 3, kBlack);
+  SelectObject(c.dc(), wide);
+  MoveToEx(c.dc(), 5, 10, nullptr);
+  LineTo(c.dc(), 15, 10);
+  EXPECT_EQ(c.Count(kBlack, RECT{10, 0, 11, 20}), 3);  // three pixels thick
+  EXPECT_EQ(c.At(10, 9), kBlack);
+  EXPECT_EQ(c.At(10, 11), kBlack);
+  // Inverting along a bent path inverts the joint once, not twice.
+  c.Fill(kWhite);
+  SetROP2(c.dc(), R2_NOT);
+  POINT bend[3] = {{2, 2}, {10, 10}, {18, 2}};
+  Polyline(c.dc(), bend, 3);
+  EXPECT_EQ(c.At(10, 10), kBlack);
+  EXPECT_EQ(c.Count(kWhite) + c.Count(kBlack), 400);
+  SelectObject(c.dc(), GetStockObject(BLACK_PEN));
+  DeleteObject(wide);
+}
+
 TEST(Shapes, EllipseStaysInItsBoxAndIsSymmetric) {
   Canvas c(20, 20, RGB(0, 0, 255));
   HBRUSH red = CreateSolidBrush(kRed);

@@ -178,8 +178,8 @@ void FillMask(Surface& s, const ClipList& clip, const Mask& m, const Pattern& pa
     }
 }
 
-PenSpec CurrentPen(const DcObj& dc) {
-  PenSpec p;
+PenInk CurrentPen(const DcObj& dc) {
+  PenInk p;
   const PenObj* pen = dc.st.pen.get();
   if (pen == nullptr || pen->Style() == PS_NULL) {
     p.null = true;
@@ -230,7 +230,7 @@ struct DashState {
 
 // One-pixel line from a to b, b itself left out. Only the steps that can reach
 // the clip box are walked, so far-away end points cost nothing.
-void ThinLine(Surface& s, const ClipList& clip, const RECT& box, POINT a, POINT b, const PenSpec& pen,
+void ThinLine(Surface& s, const ClipList& clip, const RECT& box, POINT a, POINT b, const PenInk& pen,
               uint8_t code, DashState& dash) {
   long long dx = static_cast<long long>(b.x) - a.x, dy = static_cast<long long>(b.y) - a.y;
   long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
@@ -283,7 +283,7 @@ double SegmentDistance2(double px, double py, double ax, double ay, double bx, d
 
 }  // namespace
 
-void StrokePath(Surface& s, const ClipList& clip, const std::vector<POINT>& pts, bool closed, const PenSpec& pen,
+void StrokePath(Surface& s, const ClipList& clip, const std::vector<POINT>& pts, bool closed, const PenInk& pen,
                 uint8_t code) {
   if (pen.null || pts.size() < 2 || clip.empty()) return;
   RECT box = RectIntersect(ClipBox(clip), s.Bounds());
@@ -305,32 +305,30 @@ void StrokePath(Surface& s, const ClipList& clip, const std::vector<POINT>& pts,
   // Wide pens: every pixel within width/2 of the path, gathered once so that
   // overlapping joints are painted once.
   double half = pen.width / 2.0;
-  long long minx = LLONG_MAX, miny = LLONG_MAX, maxx = LLONG_MIN, maxy = LLONG_MIN;
-  for (const POINT& p : pts) {
-    minx = std::min<long long>(minx, p.x);
-    miny = std::min<long long>(miny, p.y);
-    maxx = std::max<long long>(maxx, p.x);
-    maxy = std::max<long long>(maxy, p.y);
-  }
   long long pad = pen.width / 2 + 1;
-  RECT bound{static_cast<LONG>(std::clamp<long long>(minx - pad, INT_MIN, INT_MAX)),
-             static_cast<LONG>(std::clamp<long long>(miny - pad, INT_MIN, INT_MAX)),
-             static_cast<LONG>(std::clamp<long long>(maxx + pad + 1, INT_MIN, INT_MAX)),
-             static_cast<LONG>(std::clamp<long long>(maxy + pad + 1, INT_MIN, INT_MAX))};
-  Mask m(RectIntersect(bound, box));
+  auto bounds_of = [pad](POINT a, POINT b) {
+    return RECT{static_cast<LONG>(std::clamp<long long>(std::min<long long>(a.x, b.x) - pad, INT_MIN, INT_MAX)),
+                static_cast<LONG>(std::clamp<long long>(std::min<long long>(a.y, b.y) - pad, INT_MIN, INT_MAX)),
+                static_cast<LONG>(std::clamp<long long>(std::max<long long>(a.x, b.x) + pad + 1, INT_MIN, INT_MAX)),
+                static_cast<LONG>(std::clamp<long long>(std::max<long long>(a.y, b.y) + pad + 1, INT_MIN, INT_MAX))};
+  };
+  RECT reach{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+  for (size_t i = 0; i < segments; ++i) {
+    RECT b = RectIntersect(bounds_of(pts[i], pts[(i + 1) % n]), box);
+    if (RectEmpty(b)) continue;
+    reach = RECT{std::min(reach.left, b.left), std::min(reach.top, b.top), std::max(reach.right, b.right),
+                 std::max(reach.bottom, b.bottom)};
+  }
+  Mask m(reach);
   if (m.empty()) return;
-  for (int y = m.box.top; y < m.box.bottom; ++y)
-    for (int x = m.box.left; x < m.box.right; ++x) {
-      double px = x + 0.5, py = y + 0.5;
-      for (size_t i = 0; i < segments; ++i) {
-        const POINT& a = pts[i];
-        const POINT& b = pts[(i + 1) % n];
-        if (SegmentDistance2(px, py, a.x + 0.5, a.y + 0.5, b.x + 0.5, b.y + 0.5) <= half * half) {
-          m.Set(x, y);
-          break;
-        }
-      }
-    }
+  for (size_t i = 0; i < segments; ++i) {
+    const POINT& a = pts[i];
+    const POINT& b = pts[(i + 1) % n];
+    RECT sb = RectIntersect(bounds_of(a, b), m.box);
+    for (int y = sb.top; y < sb.bottom; ++y)
+      for (int x = sb.left; x < sb.right; ++x)
+        if (SegmentDistance2(x + 0.5, y + 0.5, a.x + 0.5, a.y + 0.5, b.x + 0.5, b.y + 0.5) <= half * half) m.Set(x, y);
+  }
   FillMask(s, clip, m, Pattern::Solid(pen.color), code);
 }
 

@@ -83,7 +83,7 @@ void FillMask(Surface& s, const ClipList& clip, const Mask& m, const Pattern& pa
 
 // A pen as it draws: colour, width and dash style; gaps of a styled pen take
 // the background colour when `gap_opaque`.
-struct PenSpec {
+struct PenInk {
   bool null = false;
   COLORREF color = 0;
   int width = 1;
@@ -91,12 +91,12 @@ struct PenSpec {
   bool gap_opaque = false;
   COLORREF gap_color = 0;
 };
-PenSpec CurrentPen(const DcObj& dc);
+PenInk CurrentPen(const DcObj& dc);
 
 // Strokes the segments p[0]..p[n-1] (closed: back to p[0]). One-pixel pens
 // leave out the last point of each segment, as LineTo does; wider pens draw
 // round-capped strokes.
-void StrokePath(Surface& s, const ClipList& clip, const std::vector<POINT>& pts, bool closed, const PenSpec& pen,
+void StrokePath(Surface& s, const ClipList& clip, const std::vector<POINT>& pts, bool closed, const PenInk& pen,
                 uint8_t code);
 
 // Shapes in surface coordinates: pixels whose centres fall inside.

@@ -6,17 +6,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "files/path_mapper.h"
+
 namespace qvp::modules {
 namespace {
-
-// Windows path to Linux path for module files.
-std::string MapPath(std::string_view windows_path) {
-  std::string out(windows_path);
-  for (char& c : out) {
-    if (c == '\\') c = '/';
-  }
-  return out;
-}
 
 bool IsRegularFile(const std::string& path) {
   struct stat st {};
@@ -66,18 +59,19 @@ std::string WithDefaultExtension(std::string_view name) {
 }
 
 std::string FindModuleFile(std::string_view name) {
+  // Through the path mapper: a drive letter goes through the drive map, and
+  // each name is found without regard to case.
+  auto existing = [](const std::string& windows_path) -> std::string {
+    MappedPath mapped = MapPath(windows_path.c_str());
+    return mapped.ok() && IsRegularFile(mapped.path) ? Absolute(mapped.path) : std::string();
+  };
   std::string wanted = WithDefaultExtension(name);
-  if (HasDirectoryPart(wanted)) {
-    std::string path = MapPath(wanted);
-    return IsRegularFile(path) ? Absolute(path) : std::string();
-  }
-  std::string mapped = MapPath(wanted);
+  if (HasDirectoryPart(wanted)) return existing(wanted);
   std::error_code ec;
   std::string cwd = std::filesystem::current_path(ec).string();
   for (const std::string& dir : {ProgramDirectory(), cwd}) {
     if (dir.empty()) continue;
-    std::string path = dir + "/" + mapped;
-    if (IsRegularFile(path)) return Absolute(path);
+    if (std::string path = existing(JoinPath(dir, wanted)); !path.empty()) return path;
   }
   return {};
 }

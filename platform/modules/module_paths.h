@@ -20,8 +20,9 @@ bool HasDirectoryPart(std::string_view name);
 std::string WithDefaultExtension(std::string_view name);
 
 // The absolute Linux path of the module file a LoadLibrary name stands for,
-// or empty when there is none: a name with a directory is taken as it is, a
-// bare name is looked for in the program directory, then the current one.
+// or empty when there is none: a name with a directory goes through the path
+// mapper as it is, a bare name is looked for in the program directory, then
+// the current one (names found without regard to case).
 std::string FindModuleFile(std::string_view name);
 
 // The Windows form of a Linux path ('/' becomes '\').

@@ -79,11 +79,11 @@ TEST_F(Modules, AttachOnFirstLoadDetachOnLastFree) {
   EXPECT_EQ(FileNameOf(h), path);
 
   EXPECT_EQ(LoadLibraryA("qvtest_rec"), h);  // ".dll" is implied; no second attach
+  EXPECT_EQ(LoadLibraryA("QvTest_Rec.DLL"), h);  // file names are found without regard to case
   EXPECT_EQ(LoadLibraryA(path.c_str()), h);  // the same file by its full Windows path
   EXPECT_TRUE(TakeEvents().empty());
   EXPECT_EQ(GetModuleHandleA("QVTEST_REC.DLL"), h);
-  EXPECT_TRUE(FreeLibrary(h));
-  EXPECT_TRUE(FreeLibrary(h));
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(FreeLibrary(h));
   EXPECT_TRUE(TakeEvents().empty());
   EXPECT_TRUE(FreeLibrary(h));
   EXPECT_EQ(TakeEvents(), std::vector<std::string>{"detach " + Hex(h)});
@@ -176,17 +176,28 @@ TEST_F(Modules, FileNameTruncationFollowsWindows) {
 }
 
 TEST_F(Modules, AnyFileNameInTheCurrentDirectoryAndDataLoads) {
-  fs::copy_file(ProgramDir() / "qvtest_rec.dll", dir_ / "PRODUCT.RSL");
+  fs::create_directory(dir_ / "Lib");
+  fs::copy_file(ProgramDir() / "qvtest_rec.dll", dir_ / "Lib" / "PRODUCT.RSL");
+  fs::create_symlink(dir_ / "Lib" / "PRODUCT.RSL", dir_ / "alias.dll");
+  // A drive path goes through the drive map; every name is found without regard to case.
+  ASSERT_TRUE(qvp::SetDriveMapping('Q', dir_.c_str()));
+  HMODULE by_drive = LoadLibraryExA("q:\\LIB\\product.rsl", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  qvp::ClearDriveMappings();
+  ASSERT_NE(by_drive, nullptr) << GetLastError();
+  EXPECT_EQ(FileNameOf(by_drive), WindowsForm((dir_ / "Lib" / "PRODUCT.RSL").string()));
+  EXPECT_TRUE(FreeLibrary(by_drive));
+  fs::rename(dir_ / "Lib" / "PRODUCT.RSL", dir_ / "PRODUCT.RSL");
+  fs::remove(dir_ / "alias.dll");
   fs::create_symlink(dir_ / "PRODUCT.RSL", dir_ / "alias.dll");
   EnterTempDir();
   // Loaded as data: no DllMain, but its exports are there.
-  HMODULE data = LoadLibraryExA("PRODUCT.RSL", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE data = LoadLibraryExA("product.rsl", nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(data, nullptr) << GetLastError();
   EXPECT_TRUE(TakeEvents().empty());
   EXPECT_NE(GetProcAddress(data, "Sixty"), nullptr);
   EXPECT_EQ(GetModuleHandleA("product.rsl"), data);
   // Another name for the same file is the same module; a full load attaches it now.
-  HMODULE full = LoadLibraryA("alias");
+  HMODULE full = LoadLibraryA("ALIAS");
   EXPECT_EQ(full, data);
   std::vector<std::string> seen = TakeEvents();
   ASSERT_EQ(seen.size(), 1u);

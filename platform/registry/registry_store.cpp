@@ -76,8 +76,9 @@ std::string DefaultPath() {
     char buf[4096];
     if (getpwuid_r(getuid(), &pw, buf, sizeof buf, &found) == 0 && found && found->pw_dir) home = found->pw_dir;
   }
-  if (home.empty()) home = ".";
-  return home + "/.quorvane/registry";
+  if (home.empty()) return "./.quorvane/registry";
+  home += "/.quorvane/registry";
+  return home;
 }
 
 const std::string& StorePath(Store& s) {

@@ -291,6 +291,20 @@ static_assert(sizeof(BITMAPFILEHEADER) == 14);
 static_assert(sizeof(RGBQUAD) == 4);
 static_assert(sizeof(RGBTRIPLE) == 3);
 
+// LoadImageA
+#define IMAGE_BITMAP 0
+#define IMAGE_ICON 1
+#define IMAGE_CURSOR 2
+#define LR_DEFAULTCOLOR 0x00000000
+#define LR_MONOCHROME 0x00000001
+#define LR_LOADFROMFILE 0x00000010
+#define LR_LOADTRANSPARENT 0x00000020
+#define LR_DEFAULTSIZE 0x00000040
+#define LR_VGACOLOR 0x00000080
+#define LR_LOADMAP3DCOLORS 0x00001000
+#define LR_CREATEDIBSECTION 0x00002000
+#define LR_SHARED 0x00008000
+
 // ---------------------------------------------------------------------------
 // Palettes
 struct PALETTEENTRY {
@@ -680,6 +694,14 @@ QV_API BOOL StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, 
                        int ySrc, int wSrc, int hSrc, DWORD rop);
 QV_API BOOL DrawFocusRect(HDC hDC, const RECT* lprc);
 QV_API BOOL DrawEdge(HDC hdc, LPRECT qrc, UINT edge, UINT grfFlags);
+
+// ---------------------------------------------------------------------------
+// Images from a module's resources or from files
+QV_API HBITMAP LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName);
+// IMAGE_BITMAP from the module's bitmap resources, or with LR_LOADFROMFILE
+// from a .bmp file; IMAGE_ICON from the module's icon resources. LR_SHARED is
+// accepted but every call makes a new image.
+QV_API HANDLE LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad);
 
 // ---------------------------------------------------------------------------
 // Icons

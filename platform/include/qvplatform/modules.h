@@ -13,6 +13,12 @@
 // loaded through LoadLibrary get these calls: libraries linked at build time
 // use their own constructors.
 //
+// HMODULE values are the layer's own, not loader addresses; a null module
+// (GetModuleHandleA(NULL), GetModuleFileNameA(NULL, ...), GetProcAddress(NULL,
+// ...)) is the program. GetModuleFileNameA gives the file's absolute path in
+// Windows form, with '\' separators ("\opt\quorvane\qvm_alrt.dll"), which
+// splits like a Windows path and which the path mapper takes back.
+//
 // GetProcAddress finds only what the module itself exports, not what the
 // libraries it depends on export. Exports by ordinal: a module lists them in
 //   extern "C" const QvOrdinalExport QvOrdinalExports[] = {{66, "Name"}, ..., {0, nullptr}};
