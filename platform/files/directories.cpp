@@ -170,7 +170,8 @@ DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, L
           parts.push_back(name);
         }
       }
-      full = "\\" + Join(parts, '\\');
+      full.assign(1, '\\');
+      full += Join(parts, '\\');
     }
     if (parsed.trailing_separator && full.back() != separator) full += separator;
     DWORD result = CopyOut(full, nBufferLength, lpBuffer);
