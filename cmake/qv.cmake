@@ -47,3 +47,4 @@ function(qv_test name)
 endfunction()
 
 include(GoogleTest)
+include(${CMAKE_CURRENT_LIST_DIR}/qv_resources.cmake)

@@ -1,11 +1,10 @@
-// The thread's last-error value as the window system sets it.
+// The thread's last-error value, set through the kernel's SetLastError.
 #pragma once
 
-#include "qvplatform/types.h"
+#include "qvplatform/kernel.h"
 
 namespace qvp::ui {
 
-void SetError(DWORD code);
-DWORD GetError();
+inline void SetError(DWORD code) { SetLastError(code); }
 
 }  // namespace qvp::ui

@@ -4,6 +4,7 @@
 
 #include "ui/last_error.h"
 #include "ui/prompt.h"
+#include "ui/window_state.h"
 
 namespace {
 
@@ -34,6 +35,46 @@ int DefaultButton(const std::vector<int>& buttons, UINT type) {
   return index < buttons.size() ? buttons[index] : buttons.front();
 }
 
+// While a box is up its owner (or, task-modal without an owner, every
+// top-level window of the thread) is disabled; the focus comes back afterwards.
+class ModalDisable {
+ public:
+  ModalDisable(HWND owner, UINT type) : focus_(GetFocus()) {
+    if (owner) {
+      HWND root = owner;
+      {
+        qvp::ui::WindowSystem& s = qvp::ui::Sys();
+        qvp::ui::Lock g(s.lock);
+        if (qvp::ui::Window* w = qvp::ui::FindLocked(owner)) root = qvp::ui::RootOf(w)->handle;
+      }
+      Disable(root);
+    } else if ((type & MB_MODEMASK) == MB_TASKMODAL) {
+      std::vector<HWND> mine;
+      EnumThreadWindows(
+          GetCurrentThreadId(),
+          [](HWND h, LPARAM lp) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&mine));
+      for (HWND h : mine) Disable(h);
+    }
+  }
+  ~ModalDisable() {
+    for (auto it = disabled_.rbegin(); it != disabled_.rend(); ++it) EnableWindow(*it, TRUE);
+    if (focus_ && IsWindow(focus_) && GetFocus() != focus_) SetFocus(focus_);
+  }
+  ModalDisable(const ModalDisable&) = delete;
+  ModalDisable& operator=(const ModalDisable&) = delete;
+
+ private:
+  void Disable(HWND h) {
+    if (IsWindowEnabled(h) && !EnableWindow(h, FALSE)) disabled_.push_back(h);
+  }
+  HWND focus_;
+  std::vector<HWND> disabled_;
+};
+
 }  // namespace
 
 int WINAPI MessageBoxExA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType, WORD /*wLanguageId*/) {
@@ -42,16 +83,22 @@ int WINAPI MessageBoxExA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType,
     qvp::ui::SetError(ERROR_INVALID_MSGBOX_STYLE);
     return 0;
   }
+  // A service notification appears on the user's desktop, owned by no window.
+  HWND owner = (uType & MB_SERVICE_NOTIFICATION) ? nullptr : hWnd;
+  if (owner && !IsWindow(owner)) {
+    qvp::ui::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
   qvp::PromptRecord record;
   record.kind = qvp::PromptKind::kMessageBox;
-  // A service notification appears on the user's desktop, owned by no window.
-  record.owner = (uType & MB_SERVICE_NOTIFICATION) ? nullptr : hWnd;
+  record.owner = owner;
   record.caption = lpCaption ? lpCaption : "Error";
   record.text = lpText ? lpText : "";
   record.flags = uType;
 
   qvp::PromptAnswer fallback;
   fallback.result = DefaultButton(buttons, uType);
+  ModalDisable modal(owner, (uType & MB_SERVICE_NOTIFICATION) ? MB_APPLMODAL : uType);
   qvp::PromptAnswer answer = qvp::ui::AskPrompt(record, fallback, [&](qvp::PromptAnswer& a) {
     if (Offers(buttons, a.result)) return true;
     // Esc (or the close box) answers Cancel; a box with only OK answers OK to it.

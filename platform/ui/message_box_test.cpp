@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "qvplatform.h"
-#include "ui/last_error.h"
+#include "ui_test_support.h"
 
 namespace {
 
@@ -37,10 +37,57 @@ TEST_F(MessageBoxTest, HeadlessAnswersTheDefaultButtonOfEveryKind) {
   for (const Case& c : cases) EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", c.type), c.expected) << c.type;
 }
 
+TEST_F(MessageBoxTest, HeadlessBoxGoesToTheDebugSink) {
+  qvp::CaptureDebugOutput(true);
+  EXPECT_EQ(MessageBoxA(nullptr, "Disk is full", "Quorvane", MB_OK | MB_ICONHAND), IDOK);
+  std::string out = qvp::TakeDebugOutput();
+  qvp::CaptureDebugOutput(false);
+  EXPECT_NE(out.find("Quorvane"), std::string::npos);
+  EXPECT_NE(out.find("Disk is full"), std::string::npos);
+}
+
+TEST_F(MessageBoxTest, OwnerIsDisabledWhileTheBoxIsUp) {
+  uitest::Recorder rec;
+  HWND owner = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, owner, 5);
+  HWND other = rec.Create(WS_OVERLAPPEDWINDOW);
+  SetFocus(child);
+  qvp::PromptScript script;
+  qvp::ExpectedPrompt e;
+  e.respond = [&](const qvp::PromptRecord& r) {
+    EXPECT_EQ(r.owner, child);
+    EXPECT_FALSE(IsWindowEnabled(owner));  // the owner's top-level window
+    EXPECT_TRUE(IsWindowEnabled(other));
+    return qvp::PromptAnswer{IDNO, ""};
+  };
+  script.Expect(e);
+  EXPECT_EQ(MessageBoxA(child, "Save?", "c", MB_YESNO), IDNO);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_EQ(GetFocus(), child);
+
+  qvp::ExpectedPrompt task;
+  task.respond = [&](const qvp::PromptRecord&) {
+    EXPECT_FALSE(IsWindowEnabled(owner));
+    EXPECT_FALSE(IsWindowEnabled(other));
+    return qvp::PromptAnswer{IDOK, ""};
+  };
+  script.Expect(task);
+  EXPECT_EQ(MessageBoxA(nullptr, "All of them", "c", MB_OK | MB_TASKMODAL), IDOK);
+  EXPECT_TRUE(IsWindowEnabled(other));
+
+  HWND gone = rec.Create(WS_POPUP);
+  DestroyWindow(gone);
+  SetLastError(0);
+  EXPECT_EQ(MessageBoxA(gone, "x", "y", MB_OK), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  DestroyWindow(owner);
+  DestroyWindow(other);
+}
+
 TEST_F(MessageBoxTest, UnknownButtonKindFails) {
-  qvp::ui::SetError(0);
+  SetLastError(0);
   EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", 7), 0);
-  EXPECT_EQ(qvp::ui::GetError(), static_cast<DWORD>(ERROR_INVALID_MSGBOX_STYLE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_MSGBOX_STYLE));
 }
 
 TEST_F(MessageBoxTest, ScriptAnswersAndRecordsEveryPrompt) {

@@ -1,6 +1,8 @@
 // Prompt scripts: the scripted answerer tests put in place of a user.
 #include "ui/prompt.h"
 
+#include "qvplatform/kernel.h"
+
 #include <algorithm>
 #include <mutex>
 #include <utility>
@@ -109,7 +111,8 @@ std::vector<PromptRecord> TakeUnexpectedPrompts() {
 namespace ui {
 
 PromptAnswer AskPrompt(PromptRecord& record, const PromptAnswer& fallback, const AnswerCheck& check) {
-  DebugWrite(std::string(PromptKindName(record.kind)) + " [" + record.caption + "] " + record.text + "\n");
+  std::string line = std::string(PromptKindName(record.kind)) + " [" + record.caption + "] " + record.text + "\n";
+  OutputDebugStringA(line.c_str());
 
   Prompts& g = Global();
   uint64_t serial = 0;

@@ -17,7 +17,4 @@ using AnswerCheck = std::function<bool(PromptAnswer&)>;
 // Fills record.answer / answer_text with what was answered.
 PromptAnswer AskPrompt(PromptRecord& record, const PromptAnswer& fallback, const AnswerCheck& check);
 
-// Writes one line to the layer's debug sink.
-void DebugWrite(const std::string& text);
-
 }  // namespace qvp::ui

@@ -87,7 +87,9 @@ QV_DECLARE_HANDLE(HFONT);
 QV_DECLARE_HANDLE(HPALETTE);
 QV_DECLARE_HANDLE(HRGN);
 
-typedef int (*FARPROC)();
+// Any exported function. void (*)() is the one function type the compiler lets code cast
+// to and from every other function pointer type without a warning.
+typedef void (*FARPROC)();
 typedef char16_t WCHAR;  // UTF-16, as on Windows
 typedef WCHAR* LPWSTR;
 typedef const WCHAR* LPCWSTR;

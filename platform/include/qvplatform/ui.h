@@ -3,4 +3,7 @@
 
 #include "qvplatform/types.h"
 #include "qvplatform/errors.h"
+#include "qvplatform/ui_consts.h"
+#include "qvplatform/ui_window.h"
+#include "qvplatform/ui_message.h"
 #include "qvplatform/ui_prompt.h"

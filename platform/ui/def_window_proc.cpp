@@ -1,0 +1,254 @@
+// DefWindowProcA: what Windows does with a message the window procedure leaves
+// to it; CallWindowProcA.
+#include <algorithm>
+#include <cstring>
+
+#include "ui/last_error.h"
+#include "ui/queue.h"
+#include "ui/window_dc.h"
+#include "ui/window_ops.h"
+
+namespace qvp::ui {
+namespace {
+
+struct Snapshot {
+  bool valid = false;
+  DWORD style = 0;
+  DWORD ex_style = 0;
+  bool menu = false;
+  HWND parent = nullptr;  // of a child window
+  HWND root = nullptr;
+  HWND owner = nullptr;
+  HBRUSH background = nullptr;
+  RECT window_screen{};
+  RECT client_screen{};
+  RECT client{};
+};
+
+Snapshot Take(HWND hwnd) {
+  Snapshot s;
+  WindowSystem& sys = Sys();
+  Lock g(sys.lock);
+  Window* w = FindLocked(hwnd);
+  if (!w || w->is_root) return s;
+  s.valid = true;
+  s.style = w->style;
+  s.ex_style = w->ex_style;
+  s.menu = HasMenuBar(w);
+  if ((w->style & WS_CHILD) && w->parent && !w->parent->is_root) s.parent = w->parent->handle;
+  s.root = RootOf(w)->handle;
+  s.owner = w->owner;
+  s.background = w->cls ? w->cls->background : nullptr;
+  POINT po = w->parent ? ClientOriginOnScreen(w->parent) : POINT{0, 0};
+  s.window_screen = RECT{w->window_rect.left + po.x, w->window_rect.top + po.y, w->window_rect.right + po.x,
+                         w->window_rect.bottom + po.y};
+  s.client_screen = RECT{w->client_rect.left + po.x, w->client_rect.top + po.y, w->client_rect.right + po.x,
+                         w->client_rect.bottom + po.y};
+  s.client = RECT{0, 0, w->client_rect.right - w->client_rect.left, w->client_rect.bottom - w->client_rect.top};
+  return s;
+}
+
+bool Inside(const RECT& r, LONG x, LONG y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+LRESULT HitTest(const Snapshot& s, LPARAM lp) {
+  LONG x = static_cast<SHORT>(LOWORD(lp));
+  LONG y = static_cast<SHORT>(HIWORD(lp));
+  if (!Inside(s.window_screen, x, y)) return HTNOWHERE;
+  if (Inside(s.client_screen, x, y)) return HTCLIENT;
+  if ((s.style & WS_CAPTION) == WS_CAPTION && y < s.client_screen.top && x >= s.client_screen.left &&
+      x < s.client_screen.right) {
+    Insets frame = FrameOf(s.style, s.ex_style, false);
+    if (y >= s.window_screen.top + frame.left) {
+      LONG caption_bottom = s.window_screen.top + frame.top - (s.menu ? GetSystemMetrics(SM_CYMENU) : 0);
+      return y < caption_bottom ? HTCAPTION : HTMENU;
+    }
+  }
+  return HTBORDER;
+}
+
+void ClampToTracking(HWND hwnd, const Snapshot& s, WINDOWPOS* pos) {
+  if (!pos || (pos->flags & SWP_NOSIZE) || (s.style & WS_MINIMIZE)) return;
+  if (!((s.style & WS_THICKFRAME) || !(s.style & (WS_POPUP | WS_CHILD)))) return;
+  MINMAXINFO mm{};
+  Insets frame = FrameOf(s.style, s.ex_style, false);
+  mm.ptMaxSize = POINT{GetSystemMetrics(SM_CXSCREEN) + 2 * frame.left, GetSystemMetrics(SM_CYSCREEN) + 2 * frame.left};
+  mm.ptMaxPosition = POINT{-frame.left, -frame.left};
+  mm.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+  mm.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+  Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mm));
+  if (s.style & WS_MAXIMIZE) return;  // a maximized window takes the maximized size
+  pos->cx = std::clamp<int>(pos->cx, mm.ptMinTrackSize.x, std::max(mm.ptMinTrackSize.x, mm.ptMaxTrackSize.x));
+  pos->cy = std::clamp<int>(pos->cy, mm.ptMinTrackSize.y, std::max(mm.ptMinTrackSize.y, mm.ptMaxTrackSize.y));
+}
+
+LRESULT SetText(HWND hwnd, LPCSTR text) {
+  WindowSystem& sys = Sys();
+  Lock g(sys.lock);
+  Window* w = FindLocked(hwnd);
+  if (!w) return FALSE;
+  w->text = text ? text : "";
+  return TRUE;
+}
+
+}  // namespace
+}  // namespace qvp::ui
+
+using namespace qvp::ui;
+
+LRESULT WINAPI CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  return CallProc(lpPrevWndFunc, hWnd, Msg, wParam, lParam);
+}
+
+LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  switch (Msg) {
+    case WM_NCCREATE: {
+      auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+      if (cs && cs->lpszName && !IsIntAtom(cs->lpszName)) SetText(hWnd, cs->lpszName);
+      return TRUE;
+    }
+    case WM_NCCALCSIZE: {
+      Snapshot s = Take(hWnd);
+      RECT* r = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+      if (!r || !s.valid) return 0;
+      if (s.style & WS_MINIMIZE)
+        *r = RECT{r->left, r->top, r->left, r->top};
+      else
+        *r = ClientFromWindowRect(*r, s.style, s.ex_style, s.menu);
+      return 0;
+    }
+    case WM_SETTEXT:
+      return SetText(hWnd, reinterpret_cast<LPCSTR>(lParam));
+    case WM_GETTEXT: {
+      auto* buf = reinterpret_cast<LPSTR>(lParam);
+      if (!buf || wParam == 0) return 0;
+      WindowSystem& sys = Sys();
+      Lock g(sys.lock);
+      Window* w = FindLocked(hWnd);
+      if (!w) return 0;
+      size_t n = std::min(w->text.size(), static_cast<size_t>(wParam - 1));
+      std::memcpy(buf, w->text.data(), n);
+      buf[n] = '\0';
+      return static_cast<LRESULT>(n);
+    }
+    case WM_GETTEXTLENGTH: {
+      WindowSystem& sys = Sys();
+      Lock g(sys.lock);
+      Window* w = FindLocked(hWnd);
+      return w ? static_cast<LRESULT>(w->text.size()) : 0;
+    }
+    case WM_CLOSE:
+      DestroyWindow(hWnd);
+      return 0;
+    case WM_SYSCOMMAND:
+      switch (wParam & 0xFFF0) {
+        case SC_CLOSE: Send(hWnd, WM_CLOSE, 0, 0); break;
+        case SC_MINIMIZE: ShowWindow(hWnd, SW_MINIMIZE); break;
+        case SC_MAXIMIZE: ShowWindow(hWnd, SW_MAXIMIZE); break;
+        case SC_RESTORE: ShowWindow(hWnd, SW_RESTORE); break;
+        default: break;
+      }
+      return 0;
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_F4 && (lParam & (1L << 29))) {
+        Snapshot s = Take(hWnd);
+        if (s.valid) Send(s.root, WM_SYSCOMMAND, SC_CLOSE, 0);
+      }
+      return 0;
+    case WM_ERASEBKGND: {
+      Snapshot s = Take(hWnd);
+      if (!s.valid || !s.background) return 0;
+      FillBackground(reinterpret_cast<HDC>(wParam), s.client, s.background);
+      return 1;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      BeginPaint(hWnd, &ps);
+      EndPaint(hWnd, &ps);
+      return 0;
+    }
+    case WM_WINDOWPOSCHANGING: {
+      Snapshot s = Take(hWnd);
+      if (s.valid) ClampToTracking(hWnd, s, reinterpret_cast<WINDOWPOS*>(lParam));
+      return 0;
+    }
+    case WM_WINDOWPOSCHANGED: {
+      auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+      Snapshot s = Take(hWnd);
+      if (!pos || !s.valid) return 0;
+      if (!(pos->flags & SWP_NOMOVE) || (pos->flags & SWP_FRAMECHANGED)) {
+        POINT o{s.client_screen.left, s.client_screen.top};
+        if (s.parent) ScreenToClient(s.parent, &o);
+        Send(hWnd, WM_MOVE, 0, MAKELPARAM(o.x, o.y));
+      }
+      if (!(pos->flags & SWP_NOSIZE) || (pos->flags & SWP_FRAMECHANGED)) {
+        WPARAM kind = (s.style & WS_MINIMIZE) ? SIZE_MINIMIZED : (s.style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+        Send(hWnd, WM_SIZE, kind, MAKELPARAM(s.client.right, s.client.bottom));
+      }
+      return 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(hWnd)) SetFocus(hWnd);
+      return 0;
+    case WM_NCACTIVATE:
+      return TRUE;
+    case WM_MOUSEACTIVATE: {
+      Snapshot s = Take(hWnd);
+      if (s.parent) {
+        LRESULT r = Send(s.parent, Msg, wParam, lParam);
+        if (r) return r;
+      }
+      return MA_ACTIVATE;
+    }
+    case WM_SETCURSOR: {
+      Snapshot s = Take(hWnd);
+      if (s.parent && Send(s.parent, Msg, wParam, lParam)) return TRUE;
+      return FALSE;
+    }
+    case WM_NCHITTEST: {
+      Snapshot s = Take(hWnd);
+      return s.valid ? HitTest(s, lParam) : HTNOWHERE;
+    }
+    case WM_CANCELMODE:
+      if (GetCapture() == hWnd) ReleaseCapture();
+      return 0;
+    case WM_QUERYENDSESSION:
+    case WM_QUERYOPEN:
+      return TRUE;
+    case WM_SETREDRAW: {
+      // Turning redraw off hides the window from painting without telling anybody.
+      WindowSystem& sys = Sys();
+      Lock g(sys.lock);
+      Window* w = FindLocked(hWnd);
+      if (w) w->style = wParam ? (w->style | WS_VISIBLE) : (w->style & ~WS_VISIBLE);
+      return 0;
+    }
+    case WM_GETICON:
+    case WM_SETICON: {
+      WindowSystem& sys = Sys();
+      Lock g(sys.lock);
+      Window* w = FindLocked(hWnd);
+      if (!w) return 0;
+      HICON& slot = wParam == ICON_BIG ? w->icon_big : w->icon_small;
+      HICON old = slot;
+      if (Msg == WM_SETICON) slot = reinterpret_cast<HICON>(lParam);
+      return reinterpret_cast<LRESULT>(old);
+    }
+    case WM_NOTIFYFORMAT:
+      return lParam == NF_QUERY ? NFR_ANSI : 0;
+    case WM_HELP: {
+      Snapshot s = Take(hWnd);
+      HWND up = s.parent ? s.parent : s.owner;
+      return up ? Send(up, Msg, wParam, lParam) : 0;
+    }
+    case WM_CONTEXTMENU:
+    case WM_MOUSEWHEEL: {
+      Snapshot s = Take(hWnd);
+      return s.parent ? Send(s.parent, Msg, wParam, lParam) : 0;
+    }
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+      return -1;
+    default:
+      return 0;
+  }
+}

@@ -1,0 +1,340 @@
+// CreateWindowEx and DestroyWindow: the message order Windows follows when a
+// window comes and goes.
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "ui/classes.h"
+#include "ui/last_error.h"
+#include "ui/queue.h"
+#include "ui/window_ops.h"
+
+namespace qvp::ui {
+namespace {
+
+int g_cascade = 0;  // default positions of overlapped windows, under the window lock
+
+void LinkLocked(Window* parent, Window* w) {
+  auto& list = parent->children;
+  if (w->style & WS_CHILD) {
+    list.push_back(w);  // children go below their siblings: creation order is tab order
+    return;
+  }
+  size_t pos = 0;
+  if (!(w->ex_style & WS_EX_TOPMOST))
+    while (pos < list.size() && (list[pos]->ex_style & WS_EX_TOPMOST)) ++pos;
+  InsertSibling(list, pos, w);
+}
+
+void UnlinkLocked(Window* w) {
+  if (w->parent) std::erase(w->parent->children, w);
+  w->parent = nullptr;
+}
+
+// Removes a window from the table: its handle stops naming it.
+void ForgetLocked(Window* w) {
+  WindowSystem& s = Sys();
+  for (Window* c : w->children) c->parent = nullptr;
+  UnlinkLocked(w);
+  w->gone = true;
+  w->props.clear();
+  if (w->cls) --w->cls->windows;
+  if (s.foreground == w->handle) s.foreground = nullptr;
+  for (auto& [key, other] : s.windows) {
+    if (other->owner == w->handle) other->owner = nullptr;
+    if (other->last_active_popup == w->handle) other->last_active_popup = nullptr;
+  }
+  if (w->queue) ForgetWindow(*w->queue, w->handle);
+  s.windows.erase(reinterpret_cast<uintptr_t>(w->handle));  // may free w
+}
+
+std::vector<HWND> ChildHandles(HWND hwnd) {
+  std::vector<HWND> out;
+  WindowSystem& s = Sys();
+  Lock g(s.lock);
+  if (Window* w = FindLocked(hwnd))
+    for (Window* c : w->children) out.push_back(c->handle);
+  return out;
+}
+
+void SendDestroy(HWND hwnd) {
+  Send(hwnd, WM_DESTROY, 0, 0);
+  for (HWND child : ChildHandles(hwnd)) {
+    {
+      WindowSystem& s = Sys();
+      Lock g(s.lock);
+      Window* c = FindLocked(child);
+      if (!c || c->destroying) continue;
+      c->destroying = true;
+    }
+    SendDestroy(child);
+  }
+}
+
+void FreeTree(HWND hwnd) {
+  for (HWND child : ChildHandles(hwnd)) FreeTree(child);
+  Send(hwnd, WM_NCDESTROY, 0, 0);
+  WindowSystem& s = Sys();
+  std::shared_ptr<Window> keep;
+  Lock g(s.lock);
+  Window* w = FindLocked(hwnd);
+  if (!w) return;
+  keep = s.windows[reinterpret_cast<uintptr_t>(hwnd)];
+  for (Window* c : std::vector<Window*>(w->children)) ForgetLocked(c);  // created during WM_DESTROY
+  ForgetLocked(w);
+}
+
+POINT DefaultPosition() {
+  g_cascade = g_cascade % 8 + 1;
+  return POINT{26 * g_cascade, 26 * g_cascade};
+}
+
+}  // namespace
+
+void NotifyParents(HWND child, UINT event) {
+  HWND current = child;
+  for (;;) {
+    HWND parent = nullptr;
+    LONG_PTR id = 0;
+    {
+      WindowSystem& s = Sys();
+      Lock g(s.lock);
+      Window* w = FindLocked(current);
+      if (!w || !(w->style & WS_CHILD) || (w->ex_style & WS_EX_NOPARENTNOTIFY) || !w->parent || w->parent->is_root)
+        return;
+      Window* c = FindLocked(child);
+      if (!c) return;
+      parent = w->parent->handle;
+      id = c->id;
+    }
+    Send(parent, WM_PARENTNOTIFY, MAKEWPARAM(event, static_cast<WORD>(id)), reinterpret_cast<LPARAM>(child));
+    current = parent;
+  }
+}
+
+void DestroyThreadWindows(const std::shared_ptr<ThreadQueue>& queue) {
+  WindowSystem& s = Sys();
+  Lock g(s.lock);
+  std::vector<Window*> doomed;
+  for (auto& [key, w] : s.windows)
+    if (w->queue == queue && !w->is_root) doomed.push_back(w.get());
+  // Whole subtrees go, children of other threads included.
+  std::vector<Window*> order;
+  std::vector<Window*> stack(doomed.begin(), doomed.end());
+  while (!stack.empty()) {
+    Window* w = stack.back();
+    stack.pop_back();
+    if (std::find(order.begin(), order.end(), w) != order.end()) continue;
+    order.push_back(w);
+    for (Window* c : w->children) stack.push_back(c);
+  }
+  std::vector<std::shared_ptr<Window>> keep;
+  for (Window* w : order) keep.push_back(s.windows[reinterpret_cast<uintptr_t>(w->handle)]);
+  for (Window* w : order) {
+    if (ThreadQueue* q = w->queue.get()) {
+      if (q->focus == w->handle) q->focus = nullptr;
+      if (q->active == w->handle) q->active = nullptr;
+      if (q->capture == w->handle) q->capture = nullptr;
+    }
+    ForgetLocked(w);
+  }
+}
+
+}  // namespace qvp::ui
+
+using namespace qvp::ui;
+
+HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
+                            int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
+                            LPVOID lpParam) {
+  std::shared_ptr<ThreadQueue> queue = CurrentQueue();
+  WindowSystem& s = Sys();
+  HWND hwnd = nullptr;
+  bool ask_minmax = false;
+  const bool show = (dwStyle & WS_VISIBLE) != 0;
+  {
+    Lock g(s.lock);
+    std::shared_ptr<WindowClass> cls = FindClassLocked(lpClassName, hInstance);
+    if (!cls) {
+      SetError(ERROR_CANNOT_FIND_WND_CLASS);
+      return nullptr;
+    }
+    Window* parent = s.desktop;
+    HWND owner = nullptr;
+    if (hWndParent == HWND_MESSAGE) {
+      parent = s.message_root;
+    } else if (hWndParent) {
+      Window* p = FindLocked(hWndParent);
+      if (!p) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+      }
+      if (dwStyle & WS_CHILD)
+        parent = p;
+      else if (!p->is_root)
+        owner = RootOf(p)->handle;  // an owner is always a top-level window
+    } else if ((dwStyle & (WS_CHILD | WS_POPUP)) == WS_CHILD) {
+      SetError(ERROR_TLW_WITH_WSCHILD);
+      return nullptr;
+    }
+    const bool top = parent->is_root;
+    const bool overlapped = top && !(dwStyle & (WS_POPUP | WS_CHILD));
+    if (overlapped) dwStyle |= WS_CLIPSIBLINGS | WS_CAPTION;
+    if ((dwStyle & (WS_DLGFRAME | WS_THICKFRAME)) || (dwExStyle & WS_EX_DLGMODALFRAME)) dwExStyle |= WS_EX_WINDOWEDGE;
+    if (X == CW_USEDEFAULT) {
+      if (overlapped) {
+        POINT p = DefaultPosition();
+        X = p.x;
+        Y = p.y;
+      } else {
+        X = Y = 0;
+      }
+    }
+    if (nWidth == CW_USEDEFAULT) {
+      nWidth = overlapped ? GetSystemMetrics(SM_CXSCREEN) * 3 / 4 : 0;
+      nHeight = overlapped ? GetSystemMetrics(SM_CYSCREEN) * 3 / 4 : 0;
+    }
+    nWidth = std::max(nWidth, 0);
+    nHeight = std::max(nHeight, 0);
+    ask_minmax = (dwStyle & WS_THICKFRAME) || overlapped;
+
+    auto w = std::make_shared<Window>();
+    w->handle = reinterpret_cast<HWND>(s.next_handle);
+    s.next_handle += 4;
+    w->cls = cls;
+    w->queue = queue;
+    w->parent = parent;
+    w->owner = owner;
+    w->style = dwStyle & ~WS_VISIBLE;  // shown once created
+    w->ex_style = dwExStyle;
+    w->proc = cls->proc;
+    w->instance = hInstance;
+    w->id = reinterpret_cast<LONG_PTR>(hMenu);
+    w->extra.assign(static_cast<size_t>(cls->wnd_extra), 0);
+    w->window_rect = RECT{X, Y, X + nWidth, Y + nHeight};
+    w->client_rect = w->window_rect;
+    w->normal_rect = w->window_rect;
+    ++cls->windows;
+    LinkLocked(parent, w.get());
+    hwnd = w->handle;
+    s.windows.emplace(reinterpret_cast<uintptr_t>(hwnd), std::move(w));
+  }
+
+  CREATESTRUCTA cs{lpParam, hInstance, hMenu, hWndParent, nHeight, nWidth, Y, X,
+                   static_cast<LONG>(dwStyle), lpWindowName, lpClassName, dwExStyle};
+  if (ask_minmax) {
+    MINMAXINFO mm{};
+    Insets frame = FrameOf(dwStyle, dwExStyle, false);
+    mm.ptMaxSize = POINT{GetSystemMetrics(SM_CXSCREEN) + frame.left + frame.right,
+                         GetSystemMetrics(SM_CYSCREEN) + frame.left + frame.right};
+    mm.ptMaxPosition = POINT{-frame.left, -frame.left};
+    mm.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+    mm.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+    Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mm));
+    cs.cx = std::clamp<int>(cs.cx, mm.ptMinTrackSize.x, std::max(mm.ptMinTrackSize.x, mm.ptMaxTrackSize.x));
+    cs.cy = std::clamp<int>(cs.cy, mm.ptMinTrackSize.y, std::max(mm.ptMinTrackSize.y, mm.ptMaxTrackSize.y));
+    Lock g(s.lock);
+    if (Window* w = FindLocked(hwnd)) {
+      w->window_rect = RECT{cs.x, cs.y, cs.x + cs.cx, cs.y + cs.cy};
+      w->client_rect = w->normal_rect = w->window_rect;
+    }
+  }
+
+  if (!Send(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
+    // Refused: the window goes without ever having been created.
+    Send(hwnd, WM_NCDESTROY, 0, 0);
+    std::shared_ptr<Window> keep = Hold(hwnd);
+    Lock g(s.lock);
+    if (Window* w = FindLocked(hwnd)) ForgetLocked(w);
+    return nullptr;
+  }
+
+  RECT r{};
+  {
+    Lock g(s.lock);
+    Window* w = FindLocked(hwnd);
+    if (!w) return nullptr;
+    r = w->window_rect;
+  }
+  Send(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&r));
+  {
+    Lock g(s.lock);
+    Window* w = FindLocked(hwnd);
+    if (!w) return nullptr;
+    w->client_rect = r;
+  }
+
+  if (Send(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+    DestroyWindow(hwnd);
+    return nullptr;
+  }
+
+  WPARAM size_kind = SIZE_RESTORED;
+  RECT client{};
+  {
+    Lock g(s.lock);
+    Window* w = FindLocked(hwnd);
+    if (!w || w->destroying) return nullptr;
+    client = w->client_rect;
+    if (w->style & WS_MINIMIZE) size_kind = SIZE_MINIMIZED;
+    if (w->style & WS_MAXIMIZE) size_kind = SIZE_MAXIMIZED;
+  }
+  Send(hwnd, WM_SIZE, size_kind, MAKELPARAM(client.right - client.left, client.bottom - client.top));
+  Send(hwnd, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
+  NotifyParents(hwnd, WM_CREATE);
+  if (show) ShowWindow(hwnd, SW_SHOW);
+  return IsWindow(hwnd) ? hwnd : nullptr;
+}
+
+BOOL WINAPI DestroyWindow(HWND hWnd) {
+  WindowSystem& s = Sys();
+  std::shared_ptr<Window> keep = Hold(hWnd);
+  DWORD style = 0;
+  {
+    Lock g(s.lock);
+    Window* w = RequireLocked(hWnd);
+    if (!w) return FALSE;
+    if (w->is_root || !OnCurrentThread(w)) {
+      SetError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+    if (w->destroying) return TRUE;
+    w->destroying = true;
+    style = w->style;
+  }
+  const bool child = (style & WS_CHILD) != 0;
+  if (child) NotifyParents(hWnd, WM_DESTROY);
+  if (style & WS_VISIBLE)
+    SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | (child ? SWP_NOACTIVATE : 0));
+
+  // Windows it owns go first, entirely.
+  std::vector<HWND> owned;
+  {
+    Lock g(s.lock);
+    for (Window* t : s.desktop->children)
+      if (t->owner == hWnd && OnCurrentThread(t)) owned.push_back(t->handle);
+  }
+  for (HWND o : owned) DestroyWindow(o);
+
+  MoveStateAway(hWnd);
+  SendDestroy(hWnd);
+  FreeTree(hWnd);
+  return TRUE;
+}
+
+BOOL WINAPI IsWindow(HWND hWnd) {
+  WindowSystem& s = Sys();
+  Lock g(s.lock);
+  Window* w = FindLocked(hWnd);
+  return w && !w->is_root ? TRUE : (w == s.desktop ? TRUE : FALSE);
+}
+
+DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
+  WindowSystem& s = Sys();
+  Lock g(s.lock);
+  Window* w = RequireLocked(hWnd);
+  if (!w) return 0;
+  if (lpdwProcessId) *lpdwProcessId = static_cast<DWORD>(::getpid());
+  return w->queue ? w->queue->thread_id : 0;
+}
