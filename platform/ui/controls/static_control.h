@@ -1,0 +1,19 @@
+// The state of a "Static" control, shared by its procedure and its painting.
+#pragma once
+
+#include "qvplatform/ui.h"
+#include "qvplatform/ui_controls.h"
+
+namespace qvp::ui {
+
+struct StaticState {
+  HFONT font = nullptr;
+  HANDLE image = nullptr;  // SS_BITMAP, SS_ICON, SS_ENHMETAFILE
+};
+
+inline DWORD StaticType(DWORD style) { return style & SS_TYPEMASK; }
+
+// Paints a static control that draws itself (every kind but SS_OWNERDRAW).
+void PaintStatic(HWND hwnd, const StaticState& s, HDC hdc);
+
+}  // namespace qvp::ui
