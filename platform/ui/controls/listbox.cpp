@@ -27,24 +27,28 @@ ItemList::Mode ModeOf(DWORD style) {
 
 bool OwnerDrawn(DWORD style) { return (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0; }
 
-// Makes the height a whole number of items, unless LBS_NOINTEGRALHEIGHT.
-void FitHeight(HWND hwnd, const ListBoxState& s, WINDOWPOS* pos) {
-  const DWORD style = StyleOf(hwnd);
-  if ((style & (LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWVARIABLE)) || !pos || (pos->flags & SWP_NOSIZE)) return;
+// The window height that shows a whole number of items (LBS_NOINTEGRALHEIGHT aside).
+int IntegralHeight(HWND hwnd, const ListBoxState& s, int cy) {
+  if (StyleOf(hwnd) & (LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWVARIABLE)) return cy;
   RECT w{}, c{};
   GetWindowRect(hwnd, &w);
   GetClientRect(hwnd, &c);
   const int frame = (w.bottom - w.top) - (c.bottom - c.top);
   const int ih = static_cast<int>(std::max<UINT>(1, s.item_height));
-  const int client = pos->cy - frame;
-  if (client > ih) pos->cy = frame + client / ih * ih;
+  const int client = cy - frame;
+  return client > ih ? frame + client / ih * ih : cy;
 }
 
-void Resize(HWND hwnd) {
+void FitHeight(HWND hwnd, const ListBoxState& s, WINDOWPOS* pos) {
+  if (pos && !(pos->flags & SWP_NOSIZE)) pos->cy = IntegralHeight(hwnd, s, pos->cy);
+}
+
+void Resize(HWND hwnd, const ListBoxState& s) {
   RECT w{};
   GetWindowRect(hwnd, &w);
-  SetWindowPos(hwnd, nullptr, 0, 0, w.right - w.left, w.bottom - w.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int cy = IntegralHeight(hwnd, s, w.bottom - w.top);
+  if (cy != w.bottom - w.top)
+    SetWindowPos(hwnd, nullptr, 0, 0, w.right - w.left, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void OnCreate(HWND hwnd, ListBoxState& s) {
@@ -57,7 +61,7 @@ void OnCreate(HWND hwnd, ListBoxState& s) {
     ListOwner owner = OwnerOf(hwnd, s);
     s.item_height = MeasureListItem(owner, 0, 0, s.item_height, static_cast<UINT>(r.right - r.left));
   }
-  Resize(hwnd);
+  Resize(hwnd, s);
   Refresh(hwnd, s);
 }
 
@@ -67,7 +71,7 @@ void OnSetFont(HWND hwnd, ListBoxState& s, WPARAM wp, LPARAM lp) {
   // An owner-drawn list keeps the height its owner measured.
   if (!OwnerDrawn(StyleOf(hwnd))) {
     s.item_height = static_cast<UINT>(s.metrics.height);
-    Resize(hwnd);
+    Resize(hwnd, s);
   }
   Refresh(hwnd, s);
   if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
@@ -134,7 +138,7 @@ LRESULT SetItemHeight(HWND hwnd, ListBoxState& s, WPARAM wp, LPARAM lp) {
     s.items.at(index).height = height;
   } else {
     s.item_height = height;
-    Resize(hwnd);
+    Resize(hwnd, s);
   }
   Refresh(hwnd, s);
   return LB_OKAY;
@@ -345,8 +349,8 @@ LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case LB_SETSEL:
       return SetSel(hwnd, s, wp, lp);
     case LB_GETSEL:
-      if (!s.items.valid(static_cast<int>(lp))) return LB_ERR;
-      return s.items.IsSelected(static_cast<int>(lp)) ? 1 : 0;
+      if (!s.items.valid(index)) return LB_ERR;
+      return s.items.IsSelected(index) ? 1 : 0;
     case LB_GETSELCOUNT:
       return s.items.multi() ? s.items.SelectedCount() : LB_ERR;
     case LB_GETSELITEMS:
