@@ -16,23 +16,49 @@
 // ---- Dialog codes (WM_GETDLGCODE answers) ----
 #ifndef DLGC_WANTARROWS
 #define DLGC_WANTARROWS 0x0001
+#endif
+#ifndef DLGC_WANTTAB
 #define DLGC_WANTTAB 0x0002
+#endif
+#ifndef DLGC_WANTALLKEYS
 #define DLGC_WANTALLKEYS 0x0004
+#endif
+#ifndef DLGC_WANTMESSAGE
 #define DLGC_WANTMESSAGE 0x0004
+#endif
+#ifndef DLGC_HASSETSEL
 #define DLGC_HASSETSEL 0x0008
+#endif
+#ifndef DLGC_DEFPUSHBUTTON
 #define DLGC_DEFPUSHBUTTON 0x0010
+#endif
+#ifndef DLGC_UNDEFPUSHBUTTON
 #define DLGC_UNDEFPUSHBUTTON 0x0020
+#endif
+#ifndef DLGC_RADIOBUTTON
 #define DLGC_RADIOBUTTON 0x0040
+#endif
+#ifndef DLGC_WANTCHARS
 #define DLGC_WANTCHARS 0x0080
+#endif
+#ifndef DLGC_STATIC
 #define DLGC_STATIC 0x0100
+#endif
+#ifndef DLGC_BUTTON
 #define DLGC_BUTTON 0x2000
 #endif
 
 // ---- Default push button of a dialog ----
 #ifndef DM_GETDEFID
 #define DM_GETDEFID (0x0400 + 0)
+#endif
+#ifndef DM_SETDEFID
 #define DM_SETDEFID (0x0400 + 1)
+#endif
+#ifndef DM_REPOSITION
 #define DM_REPOSITION (0x0400 + 2)
+#endif
+#ifndef DC_HASDEFID
 #define DC_HASDEFID 0x534B
 #endif
 
@@ -82,11 +108,16 @@
 
 #ifndef IMAGE_BITMAP
 #define IMAGE_BITMAP 0
+#endif
+#ifndef IMAGE_ICON
 #define IMAGE_ICON 1
+#endif
+#ifndef IMAGE_CURSOR
 #define IMAGE_CURSOR 2
+#endif
+#ifndef IMAGE_ENHMETAFILE
 #define IMAGE_ENHMETAFILE 3
 #endif
-
 // ---- Buttons ----
 #define BS_PUSHBUTTON 0x00000000L
 #define BS_DEFPUSHBUTTON 0x00000001L
