@@ -62,6 +62,26 @@
 #define DC_HASDEFID 0x534B
 #endif
 
+// ---- WM_PRINT / WM_PRINTCLIENT drawing options (the controls draw into the DC given) ----
+#ifndef PRF_CHECKVISIBLE
+#define PRF_CHECKVISIBLE 0x00000001L
+#endif
+#ifndef PRF_NONCLIENT
+#define PRF_NONCLIENT 0x00000002L
+#endif
+#ifndef PRF_CLIENT
+#define PRF_CLIENT 0x00000004L
+#endif
+#ifndef PRF_ERASEBKGND
+#define PRF_ERASEBKGND 0x00000008L
+#endif
+#ifndef PRF_CHILDREN
+#define PRF_CHILDREN 0x00000010L
+#endif
+#ifndef PRF_OWNED
+#define PRF_OWNED 0x00000020L
+#endif
+
 // ---- Static controls ----
 #define SS_LEFT 0x00000000L
 #define SS_CENTER 0x00000001L

@@ -221,6 +221,13 @@ LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
 
+    case WM_PRINTCLIENT:
+      if (type == BS_OWNERDRAW)
+        DrawOwner(hwnd, s, reinterpret_cast<HDC>(wp), ODA_DRAWENTIRE);
+      else
+        PaintButton(hwnd, s, reinterpret_cast<HDC>(wp));
+      return 0;
+
     case WM_SETFOCUS: {
       s.focused = true;
       Redraw(hwnd, s, ODA_FOCUS);

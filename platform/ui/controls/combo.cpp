@@ -351,6 +351,9 @@ LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       EndPaint(hwnd, &ps);
       return 0;
     }
+    case WM_PRINTCLIENT:
+      PaintCombo(hwnd, s, reinterpret_cast<HDC>(wp));
+      return 0;
 
     case CB_ADDSTRING:
     case CB_INSERTSTRING: {

@@ -1,5 +1,8 @@
 #include "ui/controls/control_font.h"
 
+#include "qvplatform/gdi.h"
+#include "qvplatform/gdi_text.h"
+
 namespace qvp::ui {
 
 TextMeasure FontMetrics::Measure(int tab_width) const {
@@ -10,13 +13,28 @@ TextMeasure FontMetrics::Measure(int tab_width) const {
   return m;
 }
 
-FontMetrics MetricsOfFont(HFONT) {
-  // The system font's cell until the GDI measures fonts.
+FontMetrics MetricsOfFont(HFONT font) {
   FontMetrics m;
-  m.height = 16;
-  m.ave_width = 7;
-  m.widths.fill(7);
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (!dc) return m;
+  HGDIOBJ chosen = font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT);
+  HGDIOBJ old = SelectObject(dc, chosen);
+  if (!old) old = SelectObject(dc, GetStockObject(SYSTEM_FONT));  // not a font: the system font
+  TEXTMETRICA tm{};
+  if (GetTextMetricsA(dc, &tm)) {
+    m.height = tm.tmHeight;
+    m.ave_width = tm.tmAveCharWidth;
+  }
+  GetCharWidth32A(dc, 0, 255, m.widths.data());
+  SelectObject(dc, old);
+  DeleteDC(dc);
   return m;
+}
+
+int DialogUnitsToPixels(HFONT font, int units) {
+  SIZE base = FontDialogBaseUnits(font);
+  if (base.cx <= 0) base = FontDialogBaseUnits(nullptr);
+  return units * base.cx / 4;
 }
 
 }  // namespace qvp::ui

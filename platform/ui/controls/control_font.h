@@ -22,4 +22,7 @@ struct FontMetrics {
 // they are given one with WM_SETFONT.
 FontMetrics MetricsOfFont(HFONT font);
 
+// Horizontal dialog units of a font (tab stops are given in them) in pixels.
+int DialogUnitsToPixels(HFONT font, int units);
+
 }  // namespace qvp::ui

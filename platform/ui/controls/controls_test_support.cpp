@@ -1,5 +1,7 @@
 #include "ui/controls/controls_test_support.h"
 
+#include <algorithm>
+
 namespace ctltest {
 namespace {
 
@@ -72,6 +74,12 @@ LRESULT CALLBACK Parent::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_COMPAREITEM:
       return self->on_compare ? self->on_compare(*reinterpret_cast<COMPAREITEMSTRUCT*>(lp)) : 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+      return self->on_colour ? reinterpret_cast<LRESULT>(self->on_colour(msg, reinterpret_cast<HDC>(wp))) : 0;
     case WM_HSCROLL:
     case WM_VSCROLL:
       self->scrolls.emplace_back(msg, wp);
@@ -102,6 +110,20 @@ void Type(HWND hwnd, const std::string& chars) {
 void Key(HWND hwnd, UINT vk) {
   SendMessageA(hwnd, WM_KEYDOWN, vk, 1);
   SendMessageA(hwnd, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
+}
+
+qvp::PaintLog Print(HWND hwnd) {
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bm = CreateBitmap(std::max<LONG>(r.right, 1), std::max<LONG>(r.bottom, 1), 1, 32, nullptr);
+  HGDIOBJ old = SelectObject(dc, bm);
+  SendMessageA(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  qvp::PaintLog log = qvp::GetDCPaintLog(dc);
+  SelectObject(dc, old);
+  DeleteObject(bm);
+  DeleteDC(dc);
+  return log;
 }
 
 }  // namespace ctltest

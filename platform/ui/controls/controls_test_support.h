@@ -41,6 +41,8 @@ class Parent {
   std::function<void(MEASUREITEMSTRUCT&)> on_measure;
   // Answers WM_COMPAREITEM.
   std::function<int(const COMPAREITEMSTRUCT&)> on_compare;
+  // Answers WM_CTLCOLOR* (null: the control's own colours).
+  std::function<HBRUSH(UINT msg, HDC hdc)> on_colour;
   // Runs on every WM_COMMAND after it was recorded.
   std::function<void(const Command&)> on_command;
 
@@ -58,5 +60,7 @@ void Click(HWND hwnd, int x, int y);
 void Type(HWND hwnd, const std::string& chars);
 // A key press (WM_KEYDOWN then WM_KEYUP).
 void Key(HWND hwnd, UINT vk);
+// What a control draws of itself (WM_PRINTCLIENT into a memory DC of its size).
+qvp::PaintLog Print(HWND hwnd);
 
 }  // namespace ctltest

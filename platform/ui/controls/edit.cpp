@@ -202,11 +202,12 @@ void AttachEditToCombo(HWND edit, HWND combo) {
 }
 
 TextMeasure MeasureOf(const EditState& s) {
-  int tab = 0;
-  // Tab stops in dialog units: a quarter of the average character width each.
-  int unit = std::max(1, s.metrics.ave_width);
-  if (s.tab_stops.size() == 1) tab = s.tab_stops[0] * unit / 4;
-  return s.metrics.Measure(tab > 0 ? tab : 32 * unit / 4);
+  // Tab stops are set in dialog units: every 32 until EM_SETTABSTOPS says otherwise.
+  const int every = s.tab_stops.size() == 1 ? s.tab_stops[0] : 32;
+  TextMeasure m = s.metrics.Measure(std::max(1, DialogUnitsToPixels(s.font, every)));
+  if (s.tab_stops.size() > 1)
+    for (int stop : s.tab_stops) m.tab_stops.push_back(DialogUnitsToPixels(s.font, stop));
+  return m;
 }
 
 std::string Shown(HWND hwnd, const EditState& s, std::string_view text) {
@@ -418,6 +419,9 @@ LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       EndPaint(hwnd, &ps);
       return 0;
     }
+    case WM_PRINTCLIENT:
+      PaintEdit(hwnd, s, reinterpret_cast<HDC>(wp));
+      return 0;
 
     case EM_GETSEL:
       return GetSel(s, wp, lp);

@@ -6,7 +6,11 @@ namespace qvp::ui {
 namespace {
 
 int Advance(const TextMeasure& m, int x, unsigned char c) {
-  if (c == '\t' && m.tab_width > 0) return (x / m.tab_width + 1) * m.tab_width;
+  if (c == '\t') {
+    for (int stop : m.tab_stops)
+      if (stop > x) return stop;
+    if (m.tab_width > 0) return (x / m.tab_width + 1) * m.tab_width;
+  }
   return x + (m.char_width ? m.char_width(c) : 0);
 }
 

@@ -20,6 +20,7 @@ struct EditLine {
 struct TextMeasure {
   std::function<int(unsigned char)> char_width;
   int tab_width = 0;  // distance between tab stops; 0 treats a tab as a plain character
+  std::vector<int> tab_stops;  // explicit stops (pixels, rising); past the last, every tab_width
 
   // Width of `text` drawn from the start of a line.
   int Width(std::string_view text) const;

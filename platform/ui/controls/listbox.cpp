@@ -316,6 +316,9 @@ LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       EndPaint(hwnd, &ps);
       return 0;
     }
+    case WM_PRINTCLIENT:
+      PaintListBox(hwnd, s, reinterpret_cast<HDC>(wp));
+      return 0;
 
     case LB_ADDSTRING:
       return Add(hwnd, s, wp, lp, true);

@@ -12,6 +12,7 @@
 
 #include "ui/controls/control_classes.h"
 #include "ui/controls/control_common.h"
+#include "ui/controls/control_paint.h"
 
 namespace qvp::ui {
 namespace {
@@ -162,26 +163,80 @@ BOOL Read(HWND hwnd, int bar, LPSCROLLINFO si) {
 // ---- The control ----
 
 bool Vertical(HWND hwnd) { return (StyleOf(hwnd) & SBS_VERT) != 0; }
+bool IsGrip(HWND hwnd) { return (StyleOf(hwnd) & (SBS_SIZEBOX | SBS_SIZEGRIP)) != 0; }
 
-// The code a click at p asks for: a line or a page towards either end, or the thumb (-1).
-int HitCode(HWND hwnd, POINT p) {
+// Where the parts of a scroll bar control lie.
+struct Parts {
+  RECT back, forward, thumb, trough;
+};
+
+Parts PartsOf(HWND hwnd) {
   const RECT c = ClientRectOf(hwnd);
   const bool vert = Vertical(hwnd);
   const int length = vert ? c.bottom : c.right;
+  const int breadth = vert ? c.right : c.bottom;
   const int arrow = std::min(vert ? GetSystemMetrics(SM_CYVSCROLL) : GetSystemMetrics(SM_CXHSCROLL), length / 2);
-  const int at = vert ? p.y : p.x;
-  if (at < arrow) return SB_LINEUP;
-  if (at >= length - arrow) return SB_LINEDOWN;
   Bar v;
   Load(hwnd, SB_CTL, &v);
-  const int trough = std::max(1, length - 2 * arrow);
+  const int trough = std::max(0, length - 2 * arrow);
   const int span = std::max(1, v.max - v.min + 1);
-  const int thumb_len = v.page ? std::max(arrow / 2, trough * static_cast<int>(v.page) / span) : arrow;
+  const int thumb_len = std::min(trough, v.page ? std::max(arrow / 2, trough * static_cast<int>(v.page) / span) : arrow);
   const int room = std::max(1, span - std::max(static_cast<int>(v.page) - 1, 0) - 1);
   const int thumb_at = arrow + (trough - thumb_len) * (v.pos - v.min) / room;
-  if (at < thumb_at) return SB_PAGEUP;
-  if (at >= thumb_at + thumb_len) return SB_PAGEDOWN;
+  auto span_rect = [&](int from, int to) {
+    return vert ? RECT{0, from, breadth, to} : RECT{from, 0, to, breadth};
+  };
+  return Parts{span_rect(0, arrow), span_rect(length - arrow, length), span_rect(thumb_at, thumb_at + thumb_len),
+               span_rect(arrow, length - arrow)};
+}
+
+// The code a click at p asks for: a line or a page towards either end, or the thumb (-1).
+int HitCode(HWND hwnd, POINT p) {
+  const Parts parts = PartsOf(hwnd);
+  if (Inside(parts.back, p)) return SB_LINEUP;
+  if (Inside(parts.forward, p)) return SB_LINEDOWN;
+  const bool vert = Vertical(hwnd);
+  const int at = vert ? p.y : p.x;
+  if (at < (vert ? parts.thumb.top : parts.thumb.left)) return SB_PAGEUP;
+  if (at >= (vert ? parts.thumb.bottom : parts.thumb.right)) return SB_PAGEDOWN;
   return -1;
+}
+
+void Paint(HWND hwnd, HDC hdc) {
+  const RECT client = ClientRectOf(hwnd);
+  HBRUSH back = PrepareColours(hwnd, hdc, WM_CTLCOLORSCROLLBAR);
+  if (IsGrip(hwnd)) {
+    FillRect(hdc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    if (StyleOf(hwnd) & SBS_SIZEGRIP) {
+      // Three diagonal ridges in the corner.
+      HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+      HGDIOBJ old = SelectObject(hdc, pen);
+      for (int k = 3; k <= 11; k += 4) {
+        MoveToEx(hdc, client.right - k, client.bottom - 1, nullptr);
+        LineTo(hdc, client.right - 1, client.bottom - k);
+      }
+      SelectObject(hdc, old);
+      DeleteObject(pen);
+    }
+    return;
+  }
+  const bool enabled = IsWindowEnabled(hwnd) != FALSE;
+  const Parts parts = PartsOf(hwnd);
+  FillRect(hdc, &parts.trough, back);
+  const bool vert = Vertical(hwnd);
+  for (const RECT* r : {&parts.back, &parts.forward}) {
+    RECT face = *r;
+    FillRect(hdc, &face, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(hdc, &face, EDGE_RAISED, BF_RECT);
+    const bool first = r == &parts.back;
+    DrawArrow(hdc, *r, vert ? (first ? Arrow::kUp : Arrow::kDown) : (first ? Arrow::kLeft : Arrow::kRight), enabled);
+  }
+  Bar v;
+  if (enabled && Load(hwnd, SB_CTL, &v) && Needed(v)) {
+    RECT thumb = parts.thumb;
+    FillRect(hdc, &thumb, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(hdc, &thumb, EDGE_RAISED, BF_RECT);
+  }
 }
 
 void AskParent(HWND hwnd, int code, int pos = 0) {
@@ -200,8 +255,6 @@ StateTable<Press>& Presses() {
   static auto* t = new StateTable<Press>;
   return *t;
 }
-
-bool IsGrip(HWND hwnd) { return (StyleOf(hwnd) & (SBS_SIZEBOX | SBS_SIZEGRIP)) != 0; }
 
 }  // namespace
 
@@ -288,10 +341,14 @@ LRESULT CALLBACK ScrollBarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return Read(hwnd, SB_CTL, reinterpret_cast<LPSCROLLINFO>(lp));
     case WM_PAINT: {
       PAINTSTRUCT ps;
-      BeginPaint(hwnd, &ps);
+      HDC hdc = BeginPaint(hwnd, &ps);
+      Paint(hwnd, hdc);
       EndPaint(hwnd, &ps);
       return 0;
     }
+    case WM_PRINTCLIENT:
+      Paint(hwnd, reinterpret_cast<HDC>(wp));
+      return 0;
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }

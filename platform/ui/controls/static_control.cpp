@@ -111,6 +111,12 @@ LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       EndPaint(hwnd, &ps);
       return 0;
     }
+    case WM_PRINTCLIENT:
+      if (StaticType(style) == SS_OWNERDRAW)
+        DrawOwner(hwnd, reinterpret_cast<HDC>(wp));
+      else
+        PaintStatic(hwnd, s, reinterpret_cast<HDC>(wp));
+      return 0;
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
