@@ -184,4 +184,13 @@ TEST(ButtonTest, ImageFontAndText) {
   EXPECT_TRUE(p.commands.empty());
 }
 
+TEST(ButtonTest, ParentMayDestroyTheButtonWhileItIsTold) {
+  Parent p;
+  HWND b = p.Add("Button", "Close", BS_AUTOCHECKBOX, 1);
+  p.on_command = [&](const ctltest::Command& c) { DestroyWindow(c.from); };
+  SendMessageA(b, BM_CLICK, 0, 0);
+  EXPECT_FALSE(IsWindow(b));
+  EXPECT_EQ(p.Codes(1), (std::vector<int>{BN_CLICKED}));
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include "ui/controls/control_classes.h"
 #include "ui/controls/control_common.h"
 #include "ui/controls/edit.h"
+#include "ui/controls/list_dir.h"
 
 namespace qvp::ui {
 namespace {
@@ -447,6 +448,8 @@ LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (!items.valid(index)) return CB_ERR;
       items.set_top(index, ListVisibleItems(hwnd, s));
       return CB_OKAY;
+    case CB_DIR:
+      return AddDirectoryEntries(hwnd, CB_ADDSTRING, static_cast<UINT>(wp), reinterpret_cast<LPCSTR>(lp));
     case CB_INITSTORAGE:
       return items.count() + static_cast<LRESULT>(wp);
     default:

@@ -7,6 +7,7 @@
 
 #include "ui/controls/control_classes.h"
 #include "ui/controls/control_common.h"
+#include "ui/controls/list_dir.h"
 
 namespace qvp::ui {
 namespace {
@@ -424,6 +425,8 @@ LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case LB_SETCOLUMNWIDTH:
       s.column_width = static_cast<int>(wp);
       return 0;
+    case LB_DIR:
+      return AddDirectoryEntries(hwnd, LB_ADDSTRING, static_cast<UINT>(wp), reinterpret_cast<LPCSTR>(lp));
     case LB_INITSTORAGE:
       return s.items.count() + static_cast<LRESULT>(wp);
     default:

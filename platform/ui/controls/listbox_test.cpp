@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
 #include "ui/controls/controls_test_support.h"
 
 namespace {
@@ -219,6 +224,43 @@ TEST(ListBoxTest, TopIndexAndIntegralHeight) {
   SendMessageA(lb, LB_SETCURSEL, 0, 0);
   EXPECT_EQ(SendMessageA(lb, LB_GETTOPINDEX, 0, 0), 0);
   EXPECT_EQ(SendMessageA(lb, LB_SETTOPINDEX, 40, 0), LB_ERR);
+}
+
+TEST(ListBoxTest, DirectoryListingFollowsTheFileKinds) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("qv_lbdir_" + std::to_string(::getpid()));
+  fs::create_directories(dir / "sub");
+  std::ofstream(dir / "b.txt") << "x";
+  std::ofstream(dir / "a.log") << "x";
+  Parent p;
+  HWND lb = p.Add("ListBox", "", LBS_SORT, 1, RECT{0, 0, 150, 200});
+  const std::string spec = (dir / "*").string();
+  EXPECT_EQ(SendMessageA(lb, LB_DIR, DDL_READWRITE, reinterpret_cast<LPARAM>(spec.c_str())), 1);
+  EXPECT_EQ(ItemText(lb, 0), "a.log");
+  EXPECT_EQ(ItemText(lb, 1), "b.txt");
+  SendMessageA(lb, LB_RESETCONTENT, 0, 0);
+  SendMessageA(lb, LB_DIR, DDL_DIRECTORY | DDL_EXCLUSIVE, reinterpret_cast<LPARAM>(spec.c_str()));
+  ASSERT_EQ(SendMessageA(lb, LB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(ItemText(lb, 0), "[..]");
+  EXPECT_EQ(ItemText(lb, 1), "[sub]");
+  const std::string none = (dir / "*.none").string();
+  EXPECT_EQ(SendMessageA(lb, LB_DIR, DDL_READWRITE, reinterpret_cast<LPARAM>(none.c_str())), LB_ERR);
+  fs::remove_all(dir);
+}
+
+TEST(ListBoxTest, ParentMayDestroyTheListWhileItIsTold) {
+  Parent p;
+  HWND lb = p.Add("ListBox", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 1, RECT{0, 0, 150, 200});
+  for (const char* t : {"a", "b"}) Add(lb, t);
+  SendMessageA(lb, LB_SETITEMDATA, 0, 5);
+  p.on_command = [&](const ctltest::Command& c) {
+    if (c.code == LBN_SELCHANGE) DestroyWindow(c.from);
+  };
+  ctltest::Key(lb, VK_DOWN);
+  EXPECT_FALSE(IsWindow(lb));
+  // Its items went with it, the one with data told.
+  ASSERT_EQ(p.deletes.size(), 1u);
+  EXPECT_EQ(p.deletes[0].itemData, 5u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "ui/controls/control_classes.h"
 #include "ui/controls/control_common.h"
+#include "ui/controls/control_paint.h"
 #include "ui/controls/static_control.h"
 
 namespace qvp::ui {
@@ -31,12 +32,51 @@ bool Fits(DWORD style, WPARAM type) {
   return want >= 0 && static_cast<WPARAM>(want) == type;
 }
 
+void FreeImage(StaticState& s) {
+  if (!s.owns_image || !s.image) return;
+  if (s.owned_type == IMAGE_BITMAP)
+    DeleteObject(s.image);
+  else
+    DestroyIcon(static_cast<HICON>(s.image));
+  s.owns_image = false;
+}
+
+// An image control takes the size of its image, unless it centres the image
+// in the area it was given or stretches the image to it.
+void FitToImage(HWND hwnd, const StaticState& s, UINT type) {
+  const DWORD style = StyleOf(hwnd);
+  if (!s.image || (style & (SS_CENTERIMAGE | SS_REALSIZECONTROL))) return;
+  SIZE size = ImageSize(s.image, type);
+  if (size.cx <= 0 || size.cy <= 0) return;
+  SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT SetImage(HWND hwnd, StaticState& s, WPARAM type, LPARAM image) {
   if (!Fits(StyleOf(hwnd), type)) return 0;
-  HANDLE old = s.image;
+  // An image the control loaded itself goes; one handed in stays its owner's.
+  HANDLE old = s.owns_image ? nullptr : s.image;
+  FreeImage(s);
   s.image = reinterpret_cast<HANDLE>(image);
+  s.owns_image = false;
+  FitToImage(hwnd, s, type == IMAGE_BITMAP ? IMAGE_BITMAP : IMAGE_ICON);
   InvalidateRect(hwnd, nullptr, TRUE);
   return reinterpret_cast<LRESULT>(old);
+}
+
+// The text of an image control names its image in the module's resources.
+void LoadNamedImage(HWND hwnd, StaticState& s, HINSTANCE instance, LPCSTR name) {
+  const int type = ImageTypeOf(StyleOf(hwnd));
+  if (type != IMAGE_BITMAP && type != IMAGE_ICON) return;
+  if (!name || (reinterpret_cast<ULONG_PTR>(name) > 0xFFFF && !*name)) return;
+  HANDLE image = LoadImageA(instance, name, static_cast<UINT>(type), 0, 0,
+                            type == IMAGE_ICON ? LR_DEFAULTSIZE : LR_DEFAULTCOLOR);
+  if (!image) return;
+  FreeImage(s);
+  s.image = image;
+  s.owns_image = true;
+  s.owned_type = static_cast<UINT>(type);
+  FitToImage(hwnd, s, static_cast<UINT>(type));
+  InvalidateRect(hwnd, nullptr, TRUE);
 }
 
 void DrawOwner(HWND hwnd, HDC hdc) {
@@ -64,13 +104,24 @@ LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
   switch (msg) {
     case WM_NCDESTROY:
+      FreeImage(s);
       States().Drop(hwnd);
       return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_NCHITTEST:
       return (style & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
     case WM_GETDLGCODE:
       return DLGC_STATIC;
+    case WM_CREATE: {
+      auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
+      if (cs) LoadNamedImage(hwnd, s, cs->hInstance, cs->lpszName);
+      return 0;
+    }
     case WM_SETTEXT: {
+      if (ImageTypeOf(style) == IMAGE_BITMAP || ImageTypeOf(style) == IMAGE_ICON) {
+        LoadNamedImage(hwnd, s, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd, GWL_HINSTANCE)),
+                       reinterpret_cast<LPCSTR>(lp));
+        return TRUE;
+      }
       LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
       InvalidateRect(hwnd, nullptr, TRUE);
       return r;

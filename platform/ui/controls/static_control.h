@@ -9,6 +9,8 @@ namespace qvp::ui {
 struct StaticState {
   HFONT font = nullptr;
   HANDLE image = nullptr;  // SS_BITMAP, SS_ICON, SS_ENHMETAFILE
+  bool owns_image = false;  // loaded by the control from its text; freed with it
+  UINT owned_type = IMAGE_BITMAP;
 };
 
 inline DWORD StaticType(DWORD style) { return style & SS_TYPEMASK; }

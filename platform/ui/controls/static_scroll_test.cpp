@@ -104,4 +104,26 @@ TEST(ScrollTest, ScrollBarControlAsksItsParentToScroll) {
   EXPECT_EQ(SendMessageA(grip, WM_NCHITTEST, 0, 0), HTBOTTOMRIGHT);
 }
 
+TEST(StaticTest, ImageControlTakesItsImagesSizeUnlessCentring) {
+  Parent p;
+  HWND fit = p.Add("Static", "", SS_BITMAP, 1, RECT{0, 0, 100, 100});
+  HWND centre = p.Add("Static", "", SS_BITMAP | SS_CENTERIMAGE, 2, RECT{0, 0, 100, 100});
+  HBITMAP bm = CreateBitmap(20, 10, 1, 32, nullptr);
+  SendMessageA(fit, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bm));
+  SendMessageA(centre, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bm));
+  RECT r{};
+  GetClientRect(fit, &r);
+  EXPECT_EQ(r.right, 20);
+  EXPECT_EQ(r.bottom, 10);
+  GetClientRect(centre, &r);
+  EXPECT_EQ(r.right, 100);
+  // The control draws the bitmap it was given; the bitmap stays its owner's.
+  size_t blits = 0;
+  for (const auto& rec : ctltest::Print(centre).records) blits += rec.kind == qvp::PaintKind::kBlit;
+  EXPECT_EQ(blits, 1u);
+  DestroyWindow(fit);
+  DestroyWindow(centre);
+  EXPECT_TRUE(DeleteObject(bm));
+}
+
 }  // namespace
