@@ -4,6 +4,7 @@
 #pragma once
 
 #include "qvplatform/types.h"
+#include "qvplatform/ui_consts.h"
 
 // ---- Class names ----
 #define WC_STATICA "Static"
@@ -50,13 +51,13 @@
 
 // ---- Default push button of a dialog ----
 #ifndef DM_GETDEFID
-#define DM_GETDEFID (0x0400 + 0)
+#define DM_GETDEFID (WM_USER + 0)
 #endif
 #ifndef DM_SETDEFID
-#define DM_SETDEFID (0x0400 + 1)
+#define DM_SETDEFID (WM_USER + 1)
 #endif
 #ifndef DM_REPOSITION
-#define DM_REPOSITION (0x0400 + 2)
+#define DM_REPOSITION (WM_USER + 2)
 #endif
 #ifndef DC_HASDEFID
 #define DC_HASDEFID 0x534B

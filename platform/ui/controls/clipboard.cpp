@@ -1,5 +1,7 @@
 // The clipboard of the process: one thread at a time opens it; what is put on
-// it belongs to it from then on and is freed when it is emptied. CF_TEXT and
+// it belongs to it from then on and is freed when it is emptied, and the
+// window that owned it hears WM_DESTROYCLIPBOARD. Data promised for later
+// (SetClipboardData with no handle) is not rendered: asking for it gives null. CF_TEXT and
 // CF_UNICODETEXT stand in for each other: asking for the one that was not put
 // there converts the other (Windows-1252), as Windows does.
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "qvplatform/kernel.h"
+#include "qvplatform/ui.h"
 #include "qvplatform/ui_controls.h"
 
 namespace {
@@ -144,6 +147,7 @@ BOOL WINAPI CloseClipboard(void) {
 
 BOOL WINAPI EmptyClipboard(void) {
   std::vector<Entry> old;
+  HWND previous_owner = nullptr;
   {
     Clipboard& c = Board();
     std::lock_guard<std::mutex> g(c.lock);
@@ -152,8 +156,11 @@ BOOL WINAPI EmptyClipboard(void) {
       return FALSE;
     }
     old.swap(c.entries);
+    previous_owner = c.owner;
     c.owner = c.open_window;
   }
+  // The window that owned the data hears that it is gone.
+  if (previous_owner && IsWindow(previous_owner)) SendMessageA(previous_owner, WM_DESTROYCLIPBOARD, 0, 0);
   for (const Entry& e : old) Release(e);
   return TRUE;
 }

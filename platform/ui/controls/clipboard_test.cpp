@@ -4,8 +4,7 @@
 #include <string>
 #include <thread>
 
-#include "qvplatform/kernel.h"
-#include "qvplatform/ui_controls.h"
+#include "qvplatform.h"
 
 namespace {
 
@@ -108,6 +107,29 @@ TEST_F(ClipboardTest, OnlyTheOpeningThreadMayUseIt) {
   });
   t2.join();
   EXPECT_TRUE(other_opened);
+}
+
+TEST_F(ClipboardTest, EmptyingTellsThePreviousOwner) {
+  static int destroyed = 0;
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    if (m == WM_DESTROYCLIPBOARD) ++destroyed;
+    return DefWindowProcA(h, m, w, l);
+  };
+  wc.lpszClassName = "ClipboardOwnerTest";
+  RegisterClassA(&wc);
+  HWND owner = CreateWindowExA(0, "ClipboardOwnerTest", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  SetClipboardData(CF_TEXT, TextBlock("mine"));
+  CloseClipboard();
+  EXPECT_EQ(destroyed, 0);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  CloseClipboard();
+  EXPECT_EQ(destroyed, 1);
+  DestroyWindow(owner);
+  UnregisterClassA("ClipboardOwnerTest", nullptr);
 }
 
 }  // namespace
