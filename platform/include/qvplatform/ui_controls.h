@@ -593,3 +593,23 @@ QV_API BOOL WINAPI EmptyClipboard(void);
 QV_API HANDLE WINAPI SetClipboardData(UINT uFormat, HANDLE hMem);
 QV_API HANDLE WINAPI GetClipboardData(UINT uFormat);
 QV_API BOOL WINAPI IsClipboardFormatAvailable(UINT format);
+
+#include <string_view>
+
+namespace qvp {
+
+// A user's actions on the standard controls, for the test driver. Each sends
+// the mouse and keyboard messages the action makes, so that the control
+// notifies its parent exactly as it would for a person. False when no user
+// could do it: the window is not such a control, is disabled or hidden, or
+// the index names no item.
+bool UserClickButton(HWND button);
+// A click on a list box item (a double click with `twice`), scrolling it into view first.
+bool UserSelectListItem(HWND list, int index, bool twice = false);
+// Opens a drop-down combo box and clicks the item; in a simple combo box,
+// clicks the item of its list.
+bool UserSelectComboItem(HWND combo, int index);
+// Typing into an edit control (or a combo box's edit part): WM_CHAR for each character.
+bool UserTypeText(HWND control, std::string_view text);
+
+}  // namespace qvp

@@ -238,8 +238,14 @@ int ListVisibleItems(HWND hwnd, const ComboState& s) {
   return std::max(1, static_cast<int>((r.bottom - r.top) / std::max<UINT>(1, s.item_height)));
 }
 
-int ListItemAt(HWND hwnd, const ComboState& s, POINT p) {
+RECT ListItemsRect(HWND hwnd, const ComboState& s) {
   RECT r = ListRect(hwnd, s);
+  if (IsSimple(s)) r = RECT{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
+  return r;
+}
+
+int ListItemAt(HWND hwnd, const ComboState& s, POINT p) {
+  RECT r = ListItemsRect(hwnd, s);
   if (!Inside(r, p)) return -1;
   const int index = s.model.items().top() + static_cast<int>((p.y - r.top) / std::max<UINT>(1, s.item_height));
   return s.model.items().valid(index) ? index : -1;

@@ -43,6 +43,8 @@ RECT ButtonRect(HWND hwnd, const ComboState& s);
 // The open list in client coordinates of the combo box (below it), and the item under a point in it.
 RECT ListRect(HWND hwnd, const ComboState& s);
 int ListItemAt(HWND hwnd, const ComboState& s, POINT p);
+// Where the list's items lie: inside the sunken edge of a simple combo box's list.
+RECT ListItemsRect(HWND hwnd, const ComboState& s);
 int ListVisibleItems(HWND hwnd, const ComboState& s);
 
 // Sends the steps of the model, in order, after showing the new selection.

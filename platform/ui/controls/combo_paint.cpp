@@ -47,7 +47,8 @@ void PaintList(HWND hwnd, const ComboState& s, HDC hdc, HBRUSH back) {
   RECT list = ListRect(hwnd, s);
   FillRect(hdc, &list, back);
   RECT edge = list;
-  DrawEdge(hdc, &edge, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+  DrawEdge(hdc, &edge, EDGE_SUNKEN, BF_RECT);
+  edge = ListItemsRect(hwnd, s);
   const int h = static_cast<int>(s.item_height);
   const bool owner = OwnerDrawn(StyleOf(hwnd));
   for (int i = s.model.items().top(), y = edge.top; i < s.model.items().count() && y < edge.bottom; ++i, y += h) {

@@ -231,7 +231,7 @@ TEST(ComboTest, SimpleComboSendsSelEndOkBeforeEverySelChange) {
   SetFocus(edit);
   p.Clear();
   const auto h = static_cast<int>(SendMessageA(cb, CB_GETITEMHEIGHT, 0, 0));
-  const int list_top = static_cast<int>(SendMessageA(cb, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0)) + 6;
+  const int list_top = static_cast<int>(SendMessageA(cb, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0)) + 6 + 2;
   ctltest::Click(cb, 5, list_top + h + h / 2);
   EXPECT_EQ(SendMessageA(cb, CB_GETCURSEL, 0, 0), 1);
   EXPECT_EQ(ctltest::Text(cb), "b");
