@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include <unistd.h>
 
@@ -261,6 +262,34 @@ TEST(ListBoxTest, ParentMayDestroyTheListWhileItIsTold) {
   // Its items went with it, the one with data told.
   ASSERT_EQ(p.deletes.size(), 1u);
   EXPECT_EQ(p.deletes[0].itemData, 5u);
+}
+
+}  // namespace
+
+namespace {
+
+// Another thread fills a list and an edit of the window thread: each message
+// is served by the window's own thread while it waits for messages.
+TEST(ListBoxTest, OtherThreadsFillTheControlsThroughMessages) {
+  Parent p;
+  HWND lb = p.Add("ListBox", "", LBS_SORT, 1, RECT{0, 0, 150, 200});
+  HWND edit = p.Add("Edit", "", ES_AUTOHSCROLL, 2, RECT{0, 210, 150, 230});
+  const DWORD main_thread = GetCurrentThreadId();
+  std::thread worker([&] {
+    for (int i = 0; i < 50; ++i) {
+      std::string t = "n" + std::to_string(99 - i);
+      SendMessageA(lb, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str()));
+      SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("x"));
+    }
+    PostThreadMessageA(main_thread, WM_QUIT, 0, 0);
+  });
+  MSG m;
+  while (GetMessageA(&m, nullptr, 0, 0) > 0) DispatchMessageA(&m);
+  worker.join();
+  EXPECT_EQ(SendMessageA(lb, LB_GETCOUNT, 0, 0), 50);
+  EXPECT_EQ(ItemText(lb, 0), "n50");
+  EXPECT_EQ(ItemText(lb, 49), "n99");
+  EXPECT_EQ(ctltest::Text(edit), std::string(50, 'x'));
 }
 
 }  // namespace
