@@ -261,8 +261,22 @@ void ShowSelection(HWND hwnd, ComboState& s) {
 }
 
 void RunSteps(HWND hwnd, ComboState& s, const ComboModel::Steps& steps) {
+  // While the list is open the combo box holds the mouse, so that a click anywhere else closes it.
+  if (s.model.dropped()) {
+    s.model.items().EnsureVisible(s.model.cur_sel(), ListVisibleItems(hwnd, s));
+    if (GetCapture() != hwnd) SetCapture(hwnd);
+  } else {
+    s.hot = -1;
+    if (GetCapture() == hwnd) ReleaseCapture();
+  }
   ShowSelection(hwnd, s);
-  for (int code : steps) NotifyParent(hwnd, code);
+  if (s.list_window && s.model.dropped()) InvalidateRect(s.list_window, nullptr, TRUE);
+  // The list shows after CBN_DROPDOWN ("about to open") and is gone before CBN_CLOSEUP.
+  for (int code : steps) {
+    if (code == CBN_CLOSEUP) ShowComboList(hwnd, s, false);
+    NotifyParent(hwnd, code);
+    if (code == CBN_DROPDOWN && s.model.dropped()) ShowComboList(hwnd, s, true);
+  }
 }
 
 LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -281,6 +295,8 @@ LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       OnCreate(hwnd, s, reinterpret_cast<const CREATESTRUCTA*>(lp));
       return 0;
     case WM_DESTROY:
+      if (s.list_window) DestroyWindow(s.list_window);
+      s.list_window = nullptr;
       ClearListItems(items, OwnerOf(hwnd, s));
       return 0;
     case WM_NCDESTROY:

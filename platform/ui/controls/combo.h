@@ -33,7 +33,14 @@ struct ComboState {
   bool setting_text = false;  // the combo box is changing its own edit
   bool resizing = false;      // the combo box is changing its own height
   bool pressed = false;       // the left button went down on the control
+  HWND list_window = nullptr;  // the pop-up that shows the open list
 };
+
+// The class of the pop-up that shows a drop-down combo box's open list.
+inline constexpr const char* kComboListClass = "ComboLBox";
+LRESULT CALLBACK ComboListWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+// Shows the open list under the control, or hides it.
+void ShowComboList(HWND combo, ComboState& s, bool show);
 
 std::shared_ptr<ComboState> ComboStateOf(HWND hwnd);
 ListOwner OwnerOf(HWND hwnd, const ComboState& s);

@@ -13,13 +13,7 @@ namespace {
 bool IsList(const ComboState& s) { return s.model.kind() == ComboModel::Kind::kDropDownList; }
 bool IsSimple(const ComboState& s) { return s.model.kind() == ComboModel::Kind::kSimple; }
 
-// While the list is open the combo box holds the mouse, so that a click anywhere else closes it.
-void Run(HWND hwnd, ComboState& s, const ComboModel::Steps& steps) {
-  if (s.model.dropped() && GetCapture() != hwnd) SetCapture(hwnd);
-  if (!s.model.dropped() && GetCapture() == hwnd) ReleaseCapture();
-  if (s.model.dropped()) s.model.items().EnsureVisible(s.model.cur_sel(), ListVisibleItems(hwnd, s));
-  RunSteps(hwnd, s, steps);
-}
+void Run(HWND hwnd, ComboState& s, const ComboModel::Steps& steps) { RunSteps(hwnd, s, steps); }
 
 void Toggle(HWND hwnd, ComboState& s) {
   if (s.model.dropped()) {
@@ -69,7 +63,10 @@ void ComboMouse(HWND hwnd, ComboState& s, UINT msg, LPARAM lp) {
     case WM_MOUSEMOVE:
       if (s.model.dropped()) {
         const int item = ListItemAt(hwnd, s, p);
-        if (item >= 0 && item != s.hot) s.hot = item;
+        if (item >= 0 && item != s.hot) {
+          s.hot = item;
+          if (s.list_window) InvalidateRect(s.list_window, nullptr, FALSE);
+        }
       }
       break;
     case WM_LBUTTONUP: {

@@ -241,4 +241,46 @@ TEST(ComboTest, SimpleComboSendsSelEndOkBeforeEverySelChange) {
   EXPECT_EQ(SendMessageA(cb, CB_GETDROPPEDSTATE, 0, 0), FALSE);
 }
 
+TEST(ComboTest, TheOpenListIsAPopupShowingTheItems) {
+  Parent p;
+  HWND cb = p.Add("ComboBox", "", CBS_DROPDOWNLIST, 3, RECT{10, 10, 160, 210});
+  for (const char* t : {"alpha", "beta", "gamma"}) Add(cb, t);
+  SendMessageA(cb, CB_SETCURSEL, 1, 0);
+  SendMessageA(cb, CB_SHOWDROPDOWN, TRUE, 0);
+  HWND list = FindWindowA("ComboLBox", nullptr);
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(IsWindowVisible(list));
+  EXPECT_NE(GetFocus(), list);  // the list never takes the focus
+  RECT lr{}, cr{};
+  GetWindowRect(list, &lr);
+  GetWindowRect(cb, &cr);
+  EXPECT_EQ(lr.top, cr.bottom);
+  EXPECT_EQ(lr.left, cr.left);
+  qvp::PaintLog log = ctltest::Print(list);
+  EXPECT_EQ(log.JoinedText(), "alpha\nbeta\ngamma");
+  ASSERT_NE(log.FindText("beta"), nullptr);
+  EXPECT_EQ(log.FindText("beta")->color, GetSysColor(COLOR_HIGHLIGHTTEXT));
+  SendMessageA(cb, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_FALSE(IsWindowVisible(list));
+  DestroyWindow(cb);
+  EXPECT_FALSE(IsWindow(list));
+}
+
+TEST(ComboTest, OwnerDrawnOpenListAsksTheParentForEachItem) {
+  Parent p;
+  HWND cb = p.Add("ComboBox", "", CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED, 4, RECT{10, 10, 160, 210});
+  SendMessageA(cb, CB_ADDSTRING, 0, 11);
+  SendMessageA(cb, CB_ADDSTRING, 0, 22);
+  SendMessageA(cb, CB_SHOWDROPDOWN, TRUE, 0);
+  HWND list = FindWindowA("ComboLBox", nullptr);
+  ASSERT_NE(list, nullptr);
+  p.draws.clear();
+  ctltest::Print(list);
+  ASSERT_EQ(p.draws.size(), 2u);
+  EXPECT_EQ(p.draws[1].itemData, 22u);
+  EXPECT_EQ(p.draws[1].hwndItem, list);
+  EXPECT_EQ(p.draws[1].CtlType, static_cast<UINT>(ODT_COMBOBOX));
+  EXPECT_FALSE(p.draws[1].itemState & ODS_COMBOBOXEDIT);
+}
+
 }  // namespace

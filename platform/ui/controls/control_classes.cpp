@@ -1,6 +1,7 @@
 #include "ui/controls/control_classes.h"
 
 #include "ui/classes.h"
+#include "ui/controls/combo.h"
 
 namespace qvp::ui {
 namespace {
@@ -26,6 +27,7 @@ void RegisterControlClasses() {
   Register(WC_LISTBOXA, ListBoxWndProc, CS_DBLCLKS | CS_PARENTDC);
   Register(WC_COMBOBOXA, ComboBoxWndProc, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW);
   Register(WC_SCROLLBARA, ScrollBarWndProc, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW);
+  Register(kComboListClass, ComboListWndProc, CS_DBLCLKS | CS_SAVEBITS);
 }
 
 }  // namespace qvp::ui

@@ -13,8 +13,8 @@ LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK ScrollBarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
-// Registers "Static", "Button", "Edit", "ListBox", "ComboBox" and "ScrollBar"
-// for every instance. Runs when the layer is loaded; running it again changes nothing.
+// Registers "Static", "Button", "Edit", "ListBox", "ComboBox", "ScrollBar" and
+// "ComboLBox" (a combo box's open list) for every instance. Runs when the layer is loaded; running it again changes nothing.
 void RegisterControlClasses();
 
 }  // namespace qvp::ui
