@@ -405,7 +405,8 @@ LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_UNDO:
     case EM_UNDO:
-      if (!s.buf.Undo()) return FALSE;
+      // A single-line control answers TRUE whether or not there was anything to undo.
+      if (!s.buf.Undo()) return Multi(s) ? FALSE : TRUE;
       Relayout(hwnd, s);
       ScrollToCaret(hwnd, s);
       Changed(hwnd, s);

@@ -60,6 +60,11 @@ TEST(EditTest, ModifiedFlagFollowsTheUserNotTheCode) {
   EXPECT_EQ(SendMessageA(e, EM_GETMODIFY, 0, 0), FALSE);
   EXPECT_EQ(SendMessageA(e, EM_CANUNDO, 0, 0), FALSE);
   EXPECT_EQ(Sel(e), (std::pair<DWORD, DWORD>{0, 0}));
+  // Nothing to undo: a single line answers TRUE regardless, a multi-line control FALSE.
+  EXPECT_EQ(SendMessageA(e, EM_UNDO, 0, 0), TRUE);
+  EXPECT_EQ(Text(e), "reset");
+  HWND multi = p.Add("Edit", "", ES_MULTILINE, 2, RECT{0, 50, 200, 150});
+  EXPECT_EQ(SendMessageA(multi, EM_UNDO, 0, 0), FALSE);
 }
 
 TEST(EditTest, LimitRefusesTypingWithMaxTextNotification) {
