@@ -28,7 +28,7 @@ bool Admitted(DWORD file_attrs, UINT attrs) {
 
 }  // namespace
 
-LRESULT AddDirectoryEntries(HWND control, UINT add_msg, UINT attrs, LPCSTR spec) {
+LRESULT AddDirectoryEntries(HWND control, UINT add_msg, UINT attrs, LPCSTR pattern) {
   LRESULT last = LB_ERR;
   auto add = [&](const std::string& text) {
     LRESULT r = SendMessageA(control, add_msg, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -38,7 +38,7 @@ LRESULT AddDirectoryEntries(HWND control, UINT add_msg, UINT attrs, LPCSTR spec)
   };
   if (!(attrs & DDL_EXCLUSIVE) || (attrs & ~(DDL_DRIVES | DDL_EXCLUSIVE | DDL_POSTMSGS))) {
     WIN32_FIND_DATAA fd{};
-    HANDLE find = FindFirstFileA(spec && *spec ? spec : "*.*", &fd);
+    HANDLE find = FindFirstFileA(pattern && *pattern ? pattern : "*.*", &fd);
     if (find != INVALID_HANDLE_VALUE) {
       do {
         if (std::strcmp(fd.cFileName, ".") == 0 || !Admitted(fd.dwFileAttributes, attrs)) continue;

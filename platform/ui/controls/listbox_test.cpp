@@ -235,12 +235,12 @@ TEST(ListBoxTest, DirectoryListingFollowsTheFileKinds) {
   std::ofstream(dir / "a.log") << "x";
   Parent p;
   HWND lb = p.Add("ListBox", "", LBS_SORT, 1, RECT{0, 0, 150, 200});
-  const std::string spec = (dir / "*").string();
-  EXPECT_EQ(SendMessageA(lb, LB_DIR, DDL_READWRITE, reinterpret_cast<LPARAM>(spec.c_str())), 1);
+  const std::string pattern = (dir / "*").string();
+  EXPECT_EQ(SendMessageA(lb, LB_DIR, DDL_READWRITE, reinterpret_cast<LPARAM>(pattern.c_str())), 1);
   EXPECT_EQ(ItemText(lb, 0), "a.log");
   EXPECT_EQ(ItemText(lb, 1), "b.txt");
   SendMessageA(lb, LB_RESETCONTENT, 0, 0);
-  SendMessageA(lb, LB_DIR, DDL_DIRECTORY | DDL_EXCLUSIVE, reinterpret_cast<LPARAM>(spec.c_str()));
+  SendMessageA(lb, LB_DIR, DDL_DIRECTORY | DDL_EXCLUSIVE, reinterpret_cast<LPARAM>(pattern.c_str()));
   ASSERT_EQ(SendMessageA(lb, LB_GETCOUNT, 0, 0), 2);
   EXPECT_EQ(ItemText(lb, 0), "[..]");
   EXPECT_EQ(ItemText(lb, 1), "[sub]");
