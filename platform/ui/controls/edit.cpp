@@ -78,9 +78,8 @@ LRESULT GetLine(const EditState& s, WPARAM line, LPARAM lp) {
   if (index >= s.lines.size()) return 0;
   const EditLine& l = s.lines[index];
   size_t n = std::min<size_t>(l.length, room);
+  // The copy carries no terminator.
   std::memcpy(buf, s.buf.text().data() + l.start, n);
-  // The copy carries no terminator, except that an empty line still ends the buffer.
-  if (n < room) buf[n] = '\0';
   return static_cast<LRESULT>(n);
 }
 
@@ -130,16 +129,42 @@ LRESULT Scroll(HWND hwnd, EditState& s, WPARAM code) {
   const int before = s.first_line;
   const int page = std::max(1, VisibleLines(s));
   const int last = std::max(0, static_cast<int>(s.lines.size()) - page);
-  switch (code) {
+  switch (LOWORD(code)) {
     case SB_LINEUP: s.first_line -= 1; break;
     case SB_LINEDOWN: s.first_line += 1; break;
     case SB_PAGEUP: s.first_line -= page; break;
     case SB_PAGEDOWN: s.first_line += page; break;
+    case SB_TOP: s.first_line = 0; break;
+    case SB_BOTTOM: s.first_line = last; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: s.first_line = static_cast<SHORT>(HIWORD(code)); break;
     default: return FALSE;
   }
   s.first_line = std::clamp(s.first_line, 0, last);
-  if (s.first_line != before) InvalidateRect(hwnd, nullptr, TRUE);
+  if (s.first_line != before) {
+    InvalidateRect(hwnd, nullptr, TRUE);
+    UpdateScrollBars(hwnd, s);
+  }
   return MAKELRESULT(static_cast<WORD>(s.first_line - before), TRUE);
+}
+
+// A user's click on the horizontal bar: a character's width for a line, the width for a page.
+void ScrollAcross(HWND hwnd, EditState& s, WPARAM code) {
+  const int step = std::max(1, s.metrics.ave_width);
+  const int page = std::max(step, static_cast<int>(s.format.right - s.format.left));
+  switch (LOWORD(code)) {
+    case SB_LINELEFT: s.x_offset -= step; break;
+    case SB_LINERIGHT: s.x_offset += step; break;
+    case SB_PAGELEFT: s.x_offset -= page; break;
+    case SB_PAGERIGHT: s.x_offset += page; break;
+    case SB_LEFT: s.x_offset = 0; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: s.x_offset = static_cast<SHORT>(HIWORD(code)); break;
+    default: return;
+  }
+  s.x_offset = std::max(0, s.x_offset);
+  InvalidateRect(hwnd, nullptr, TRUE);
+  UpdateScrollBars(hwnd, s);
 }
 
 void SetFormat(HWND hwnd, EditState& s, const RECT* r) {
@@ -184,6 +209,8 @@ LRESULT SetText(HWND hwnd, EditState& s, LPCSTR text) {
 
 void OnCreate(HWND hwnd, EditState& s, const CREATESTRUCTA* cs) {
   const DWORD style = StyleOf(hwnd);
+  s.vscroll = Multi(s) && (style & WS_VSCROLL);
+  s.hscroll = (style & WS_HSCROLL) != 0;
   if ((style & ES_PASSWORD) && !Multi(s)) s.password = '*';
   if (Multi(s) && (style & ES_PASSWORD)) SetStyleBits(hwnd, ES_PASSWORD, 0);
   s.metrics = MetricsOfFont(nullptr);
@@ -226,11 +253,31 @@ size_t LineOfPos(const EditState& s, size_t pos) { return LineOfChar(s.lines, po
 void Relayout(HWND hwnd, EditState& s) {
   DefaultFormat(hwnd, s);
   const DWORD style = StyleOf(hwnd);
-  const bool wrap = Multi(s) && !(style & ES_AUTOHSCROLL) && !(style & WS_HSCROLL);
+  const bool wrap = Multi(s) && !(style & ES_AUTOHSCROLL) && !s.hscroll;
   std::string shown = Shown(hwnd, s, s.buf.text());
   s.lines = LayoutLines(shown, wrap ? s.format.right - s.format.left : 0, MeasureOf(s));
   const int last = std::max(0, static_cast<int>(s.lines.size()) - 1);
   s.first_line = std::clamp(s.first_line, 0, last);
+  UpdateScrollBars(hwnd, s);
+}
+
+void UpdateScrollBars(HWND hwnd, const EditState& s) {
+  // The bars stay, disabled while there is nothing to scroll.
+  if (s.vscroll) {
+    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0,
+                  std::max(0, static_cast<int>(s.lines.size()) - 1), static_cast<UINT>(VisibleLines(s)),
+                  s.first_line, 0};
+    SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
+  }
+  if (s.hscroll) {
+    int widest = 0;
+    const TextMeasure m = MeasureOf(s);
+    for (const EditLine& l : s.lines)
+      widest = std::max(widest, m.Width(std::string_view(s.buf.text()).substr(l.start, l.length)));
+    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0, std::max(0, widest - 1),
+                  static_cast<UINT>(std::max(0, static_cast<int>(s.format.right - s.format.left))), s.x_offset, 0};
+    SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
+  }
 }
 
 POINT PosToPoint(HWND hwnd, const EditState& s, size_t pos) {
@@ -270,17 +317,15 @@ void ScrollToCaret(HWND hwnd, EditState& s) {
   const int x = p.x - s.format.left + s.x_offset;  // from the line's start
   if (x - s.x_offset > width) s.x_offset = x - width + width / 3;
   if (x < s.x_offset) s.x_offset = std::max(0, x - width / 3);
+  // Scrolling to follow the caret tells nobody: EN_HSCROLL and EN_VSCROLL are
+  // for a user's clicks on the scroll bars.
   if (s.first_line != before_line || s.x_offset != before_x) {
     InvalidateRect(hwnd, nullptr, TRUE);
-    if (s.first_line != before_line) Notify(hwnd, s, EN_VSCROLL);
-    if (s.x_offset != before_x) Notify(hwnd, s, EN_HSCROLL);
+    UpdateScrollBars(hwnd, s);
   }
 }
 
-void Notify(HWND hwnd, const EditState& s, int code) {
-  if (s.quiet && (code == EN_CHANGE || code == EN_UPDATE)) return;
-  NotifyParent(hwnd, code);
-}
+void Notify(HWND hwnd, const EditState&, int code) { NotifyParent(hwnd, code); }
 
 void Changed(HWND hwnd, EditState& s) {
   Notify(hwnd, s, EN_UPDATE);
@@ -391,6 +436,15 @@ LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lp) != hwnd) s.tracking = false;
       return 0;
+    case WM_VSCROLL:
+      // A user's click on a scroll bar is told before the text moves.
+      Notify(hwnd, s, EN_VSCROLL);
+      Scroll(hwnd, s, wp);
+      return 0;
+    case WM_HSCROLL:
+      Notify(hwnd, s, EN_HSCROLL);
+      ScrollAcross(hwnd, s, wp);
+      return 0;
     case WM_COPY:
       EditCopy(hwnd, s);
       return 0;
@@ -476,6 +530,7 @@ LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       s.first_line = std::clamp(s.first_line + static_cast<int>(lp), 0, last);
       s.x_offset = std::max(0, s.x_offset + static_cast<int>(wp) * std::max(1, s.metrics.ave_width));
       InvalidateRect(hwnd, nullptr, TRUE);
+      UpdateScrollBars(hwnd, s);
       return TRUE;
     }
     case EM_SCROLL:

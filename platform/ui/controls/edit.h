@@ -32,7 +32,8 @@ struct EditState {
   bool focused = false;
   bool tracking = false;  // a mouse selection is in progress
   HWND combo = nullptr;   // the combo box this control is the edit part of
-  bool quiet = false;     // changes made now are the combo box's own and tell nobody
+  bool vscroll = false;   // created with WS_VSCROLL / WS_HSCROLL: the bars follow the text
+  bool hscroll = false;
 
   std::vector<EditLine> lines;  // of the current text, kept by Relayout
 };
@@ -53,6 +54,8 @@ POINT PosToPoint(HWND hwnd, const EditState& s, size_t pos);
 size_t PointToPos(HWND hwnd, const EditState& s, POINT p);
 // Scrolls so that the caret shows.
 void ScrollToCaret(HWND hwnd, EditState& s);
+// Brings the scroll bars (of a control created with them) up to date.
+void UpdateScrollBars(HWND hwnd, const EditState& s);
 
 // ---- Changes ----
 enum class Origin { kUser, kCode };
@@ -61,7 +64,7 @@ enum class Origin { kUser, kCode };
 // that would not fit; EN_MAXTEXT for what is refused, EN_UPDATE and EN_CHANGE
 // for a change.
 void InsertText(HWND hwnd, EditState& s, std::string_view text, bool undoable, EditBuffer::Kind kind);
-// EN_UPDATE, repaint, EN_CHANGE (unless the combo box is changing its own edit).
+// EN_UPDATE, repaint, EN_CHANGE.
 void Changed(HWND hwnd, EditState& s);
 void Notify(HWND hwnd, const EditState& s, int code);
 

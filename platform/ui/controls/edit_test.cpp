@@ -287,4 +287,32 @@ TEST(EditTest, DialogCodesAndFocusNotifications) {
   EXPECT_EQ(p.Codes(2), (std::vector<int>{EN_SETFOCUS}));
 }
 
+TEST(EditTest, ScrollBarsFollowTheTextAndTellOnlyUserScrolling) {
+  Parent p;
+  HWND e = p.Add("Edit", "", ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL, 1, RECT{0, 0, 200, 60});
+  std::string text;
+  for (int i = 0; i < 10; ++i) text += "line " + std::to_string(i) + "\r\n";
+  SetWindowTextA(e, text.c_str());
+  SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(GetScrollInfo(e, SB_VERT, &si));
+  EXPECT_EQ(si.nMax, 10);  // eleven lines, the last one empty
+  EXPECT_GT(si.nPage, 0u);
+  p.Clear();
+  SendMessageA(e, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(SendMessageA(e, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+  EXPECT_EQ(p.Codes(1), (std::vector<int>{EN_VSCROLL}));
+  GetScrollInfo(e, SB_VERT, &si);
+  EXPECT_EQ(si.nPos, 1);
+  // Following the caret scrolls without EN_VSCROLL.
+  p.Clear();
+  SendMessageA(e, EM_SETSEL, 0, 0);
+  SendMessageA(e, EM_SCROLLCARET, 0, 0);
+  EXPECT_EQ(SendMessageA(e, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  ctltest::Key(e, VK_END);
+  SendMessageA(e, EM_SETSEL, text.size(), text.size());
+  Type(e, "x");
+  EXPECT_GT(SendMessageA(e, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  EXPECT_EQ(p.Codes(1), (std::vector<int>{EN_UPDATE, EN_CHANGE}));
+}
+
 }  // namespace
