@@ -7,3 +7,4 @@
 #include "qvplatform/ui_window.h"
 #include "qvplatform/ui_message.h"
 #include "qvplatform/ui_prompt.h"
+#include "qvplatform/ui_menus.h"
