@@ -8,3 +8,5 @@
 #include "qvplatform/ui_message.h"
 #include "qvplatform/ui_prompt.h"
 #include "qvplatform/ui_menus.h"
+#include "qvplatform/ui_commdlg.h"
+#include "qvplatform/ui_shell.h"
