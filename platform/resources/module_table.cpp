@@ -1,5 +1,7 @@
 #include "resources/module_table.h"
 
+#include "qvplatform/modules.h"
+
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -73,12 +75,18 @@ void RegisterResourceTableForTests(HMODULE module, const void* table) {
 
 const QvResourceDirectory* FindModuleResourceTable(HMODULE module, DWORD* error) {
   const QvResourceDirectory* table = nullptr;
+  bool registered = false;
   {
     TestTables& t = Tests();
     std::lock_guard<std::mutex> g(t.lock);
     auto it = t.tables.find(module);
-    if (it != t.tables.end()) table = it->second;
+    if (it != t.tables.end()) {
+      table = it->second;
+      registered = true;
+    }
   }
+  // The module's own export only, never one of the libraries it depends on.
+  if (!registered) table = static_cast<const QvResourceDirectory*>(ModuleSymbol(module, "QvResourceTable"));
   if (!ValidTable(table)) {
     *error = ERROR_RESOURCE_DATA_NOT_FOUND;
     return nullptr;

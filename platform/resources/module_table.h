@@ -6,9 +6,11 @@
 
 namespace qvp {
 
-// The resource table of a module (nullptr: the program), checked for its magic
-// and version. Nullptr, with *error set to the Windows error to report, when the
-// module carries no resources.
+// The resource table of a module (nullptr: the program): the object the module
+// exports as "QvResourceTable", checked for its magic and version, unless a
+// test registered a table for the module. Nullptr, with *error set to the
+// Windows error to report, when the module carries no resources or is no
+// module.
 const QvResourceDirectory* FindModuleResourceTable(HMODULE module, DWORD* error);
 
 // True when a resource name or type query (a MAKEINTRESOURCE number, a text, or

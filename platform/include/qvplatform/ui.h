@@ -6,6 +6,7 @@
 #include "qvplatform/ui_consts.h"
 #include "qvplatform/ui_window.h"
 #include "qvplatform/ui_message.h"
+#include "qvplatform/ui_dialog.h"
 #include "qvplatform/ui_prompt.h"
 #include "qvplatform/ui_menus.h"
 #include "qvplatform/ui_commdlg.h"

@@ -1,0 +1,3 @@
+#include "app_globals.h"
+
+AppGlobals g_app{};
