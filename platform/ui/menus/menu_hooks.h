@@ -6,8 +6,9 @@
 namespace qvp::ui {
 
 // A window is being destroyed: its window menu copy goes, and so does the menu
-// bar it still has (`bar`, null for none), as DestroyWindow destroys a
-// window's menu. Call without the window lock held.
+// bar it still has (`bar`, null for none; a child's id is no menu), as
+// DestroyWindow destroys a window's menu. Takes only the menus' own lock, which
+// never waits for the window lock, so the window lock may be held.
 void ForgetWindowMenus(HWND hwnd, HMENU bar);
 
 // DefWindowProc's WM_SYSCOMMAND with SC_KEYMENU or SC_MOUSEMENU: the menu bar

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "menu_test_window.h"
@@ -175,6 +176,25 @@ TEST_F(MenuTrack, AThrowingChooserDismisses) {
   Popup p;
   qvp::SetMenuChooser([](HMENU, HWND) -> UINT { throw std::runtime_error("test chooser failed"); });
   EXPECT_EQ(TrackPopupMenu(p.menu, TPM_RETURNCMD, 0, 0, 0, w.hwnd, nullptr), 0);
+}
+
+TEST_F(MenuTrack, ThreadsTrackTheirOwnPopupsAtOnce) {
+  // The chooser picks each menu's first command; every thread must get its own.
+  qvp::SetMenuChooser([](HMENU m, HWND) { return GetMenuItemID(m, 0); });
+  std::vector<std::thread> threads;
+  std::vector<int> wrong(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &wrong] {
+      RecordingWindow w;
+      HMENU m = CreatePopupMenu();
+      AppendMenuA(m, MF_STRING, 1000 + static_cast<UINT>(t), "mine");
+      for (int i = 0; i < 50; ++i)
+        if (TrackPopupMenu(m, TPM_RETURNCMD, 0, 0, 0, w.hwnd, nullptr) != 1000 + t) ++wrong[static_cast<size_t>(t)];
+      DestroyMenu(m);
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 TEST_F(MenuTrack, MenuBarOfAWindow) {
