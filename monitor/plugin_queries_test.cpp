@@ -12,6 +12,9 @@
 
 namespace {
 
+// The key of a packed record, read by value (it is not aligned for a reference).
+void* KeyOf(const SCHEDULE_EVENT& event) { return event.key; }
+
 class PluginQueriesTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -107,7 +110,7 @@ TEST_F(PluginQueriesTest, EventKeysReleaseOnlyProfilesNobodyHolds) {
   SCHEDULE_EVENT event{};
   event.key = ProfileOf(0);
   ReleaseEventProfileKey(plugin_.get(), &event);
-  EXPECT_EQ(event.key, nullptr);
+  EXPECT_EQ(KeyOf(event), nullptr);
   EXPECT_TRUE(profile_registry::IsLive(ProfileOf(0)));  // still the plug-in's
   EXPECT_STREQ(rows_[0]->description, "alpha");
 
@@ -119,7 +122,7 @@ TEST_F(PluginQueriesTest, EventKeysReleaseOnlyProfilesNobodyHolds) {
   int notAProfile = 5;
   event.key = &notAProfile;
   ReleaseEventProfileKey(plugin_.get(), &event);
-  EXPECT_EQ(event.key, nullptr);
+  EXPECT_EQ(KeyOf(event), nullptr);
   EXPECT_EQ(notAProfile, 5);
   ReleaseEventProfileKey(plugin_.get(), nullptr);
 }

@@ -127,8 +127,7 @@ TEST_F(AlertingPluginTest, DeletingAProfileRemovesItsFileAndRow) {
   Bind();
   std::vector<PROFILE*> table = host_.RebuildProfileTable();
   ASSERT_EQ(table.size(), 2u);
-  auto erase = Slot<PFN_DeleteProfile>(PF_DELETE_PROFILE);
-  EXPECT_EQ(erase(nullptr, table[1]), PLUGIN_DONE);
+  EXPECT_EQ(host_.DeleteProfile(table[1]), PLUGIN_DONE);
   EXPECT_FALSE(program_.dir().exists("qvm_alrt/datfiles/lert0001.amp"));
   table = host_.RebuildProfileTable();
   ASSERT_EQ(table.size(), 1u);
@@ -162,7 +161,8 @@ TEST_F(AlertingPluginTest, AProfileKeyTheListHoldsIsNeverDeletedThroughAnEvent) 
   SCHEDULE_EVENT event{};
   event.key = table[0]->key;
   EXPECT_EQ(release(nullptr, &event), PLUGIN_DONE);
-  EXPECT_EQ(event.key, nullptr);
+  void* key = event.key;  // a packed field, read by value
+  EXPECT_EQ(key, nullptr);
   // The profile is intact and still listed.
   EXPECT_STREQ(host_.RebuildProfileTable().at(0)->description, "Held");
 }

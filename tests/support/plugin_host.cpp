@@ -202,6 +202,14 @@ FARPROC PluginHost::GetPluginFunction(unsigned int kind, int id) const {
   return entry != nullptr ? entry->isFunctionSupported(id) : nullptr;
 }
 
+int PluginHost::DeleteProfile(PROFILE* row, HWND panel) {
+  auto erase = Function<PFN_DeleteProfile>(static_cast<unsigned int>(row->type), PF_DELETE_PROFILE);
+  if (erase == nullptr) return PLUGIN_FAILED;
+  const int result = erase(panel, row);
+  if (result == PLUGIN_DONE) std::erase(profiles_, row);
+  return result;
+}
+
 const std::vector<PROFILE*>& PluginHost::RebuildProfileTable(HWND panel) {
   std::vector<PROFILE*> fresh;
   for (PluginEntry* entry : plugins_) {

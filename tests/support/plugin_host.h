@@ -84,6 +84,9 @@ class PluginHost {
   // the old rows of each kind as the program does.
   const std::vector<PROFILE*>& RebuildProfileTable(HWND panel = nullptr);
   const std::vector<PROFILE*>& profileTable() const { return profiles_; }
+  // Deletes a profile through function 3 of its kind's plug-in; the row leaves
+  // the table when the plug-in answers 1. 3 when no plug-in has the function.
+  int DeleteProfile(PROFILE* row, HWND panel = nullptr);
 
   HostCallbackLog CallbackLog() const;
 
