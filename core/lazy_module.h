@@ -36,8 +36,7 @@ class LazyProc {
 
   template <typename Fn>
   Fn As() {
-    // Through void (*)(), the type that stands for any function.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(Get()));
+    return reinterpret_cast<Fn>(Get());
   }
 
  private:

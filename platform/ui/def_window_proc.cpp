@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "qvplatform.h"
 #include "ui/last_error.h"
 #include "ui/queue.h"
 #include "ui/window_dc.h"
@@ -248,6 +249,21 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:
       return -1;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+      // Controls paint in the system colours unless their parent says otherwise.
+      if (Msg == WM_CTLCOLORSCROLLBAR) return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_SCROLLBAR));
+      int back = (Msg == WM_CTLCOLOREDIT || Msg == WM_CTLCOLORLISTBOX) ? COLOR_WINDOW : COLOR_3DFACE;
+      auto dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      SetBkColor(dc, GetSysColor(back));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(back));
+    }
     default:
       return 0;
   }

@@ -180,6 +180,10 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
     SetError(ERROR_NOACCESS);
     return FALSE;
   }
+  if (hWnd && hWnd != reinterpret_cast<HWND>(-1) && !IsWindow(hWnd)) {
+    SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
   MessageFilter f = MakeFilter(hWnd, wMsgFilterMin, wMsgFilterMax);
   return PeekQueue(lpMsg, f, (wRemoveMsg & PM_REMOVE) != 0) ? TRUE : FALSE;
 }

@@ -3,6 +3,7 @@
 // when it has nothing else to deliver.
 #include <algorithm>
 
+#include "qvplatform.h"
 #include "ui/last_error.h"
 #include "ui/queue.h"
 #include "ui/window_dc.h"
@@ -121,7 +122,16 @@ BOOL WINAPI ValidateRect(HWND hWnd, const RECT* lpRect) {
   return RedrawWindow(hWnd, lpRect, nullptr, RDW_VALIDATE);
 }
 
-BOOL WINAPI RedrawWindow(HWND hWnd, const RECT* lprcUpdate, HRGN /*hrgnUpdate*/, UINT flags) {
+BOOL WINAPI RedrawWindow(HWND hWnd, const RECT* lprcUpdate, HRGN hrgnUpdate, UINT flags) {
+  // Update regions are kept as their bounding rectangles, so a region counts by its box.
+  RECT region_box{};
+  if (hrgnUpdate && !lprcUpdate) {
+    if (GetRgnBox(hrgnUpdate, &region_box) == ERROR) {
+      SetError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    lprcUpdate = &region_box;
+  }
   WindowSystem& s = Sys();
   std::vector<HWND> paint_now;
   {

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 
+#include "qvplatform.h"
 #include "ui/classes.h"
+#include "ui/dialog_state.h"
 #include "ui/last_error.h"
 #include "ui/queue.h"
+#include "ui/window_dc.h"
 #include "ui/window_ops.h"
 
 namespace qvp::ui {
@@ -45,6 +48,7 @@ void ForgetLocked(Window* w) {
     if (other->last_active_popup == w->handle) other->last_active_popup = nullptr;
   }
   if (w->queue) ForgetWindow(*w->queue, w->handle);
+  ForgetPaintTarget(w->handle);  // the GDI's lock is taken after the window lock, never before
   s.windows.erase(reinterpret_cast<uintptr_t>(w->handle));  // may free w
 }
 
@@ -131,6 +135,9 @@ void DestroyThreadWindows(const std::shared_ptr<ThreadQueue>& queue) {
   std::vector<std::shared_ptr<Window>> keep;
   for (Window* w : order) keep.push_back(s.windows[reinterpret_cast<uintptr_t>(w->handle)]);
   for (Window* w : order) {
+    // No WM_NCDESTROY reaches a window whose thread is gone: its dialog state goes here.
+    DialogInfo dialog = RemoveDialog(w->handle);
+    if (dialog.owns_font && dialog.font) DeleteObject(dialog.font);
     if (ThreadQueue* q = w->queue.get()) {
       if (q->focus == w->handle) q->focus = nullptr;
       if (q->active == w->handle) q->active = nullptr;

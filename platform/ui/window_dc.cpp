@@ -1,45 +1,36 @@
-// Window device contexts. Until the GDI offers window contexts, the window
-// system hands out distinct placeholder handles and keeps track of them, so
-// that BeginPaint/EndPaint and GetDC/ReleaseDC pair up as they must.
+// Window device contexts from the GDI: a client-area DC sees the client area
+// with its origin at the window's paint surface origin, so that what a window
+// paints is logged in client coordinates.
+#include "qvplatform.h"
 #include "ui/window_dc.h"
 
-#include <mutex>
-#include <unordered_map>
+#include "gdi/window_dc.h"
+#include "ui/window_state.h"
 
 namespace qvp::ui {
-namespace {
 
-struct DCTable {
-  std::mutex lock;
-  std::unordered_map<uintptr_t, HWND> open;
-  uintptr_t next = 0x7d000010;
-};
-
-DCTable& Table() {
-  static DCTable* t = new DCTable;
-  return *t;
-}
-
-}  // namespace
-
-HDC AcquireWindowDC(HWND hwnd, bool /*whole_window*/) {
-  DCTable& t = Table();
-  std::lock_guard<std::mutex> g(t.lock);
-  uintptr_t value = t.next;
-  t.next += 4;
-  t.open.emplace(value, hwnd);
-  return reinterpret_cast<HDC>(value);
+HDC AcquireWindowDC(HWND hwnd, bool whole_window) {
+  int width = GetSystemMetrics(SM_CXSCREEN);
+  int height = GetSystemMetrics(SM_CYSCREEN);
+  if (hwnd) {
+    WindowSystem& s = Sys();
+    Lock g(s.lock);
+    Window* w = FindLocked(hwnd);
+    if (!w) return nullptr;
+    const RECT& r = whole_window ? w->window_rect : w->client_rect;
+    width = r.right - r.left;
+    height = r.bottom - r.top;
+  }
+  return qvp::CreateWindowDC(hwnd, width, height, POINT{0, 0});
 }
 
 bool ReleaseWindowDC(HWND hwnd, HDC hdc) {
-  DCTable& t = Table();
-  std::lock_guard<std::mutex> g(t.lock);
-  auto it = t.open.find(reinterpret_cast<uintptr_t>(hdc));
-  if (it == t.open.end() || (hwnd && it->second != hwnd)) return false;
-  t.open.erase(it);
-  return true;
+  if (hwnd && qvp::WindowFromWindowDC(hdc) != hwnd) return false;
+  return qvp::ReleaseWindowDC(hdc);
 }
 
-void FillBackground(HDC /*hdc*/, const RECT& /*rect*/, HBRUSH /*brush*/) {}
+void FillBackground(HDC hdc, const RECT& rect, HBRUSH brush) { FillRect(hdc, &rect, brush); }
+
+void ForgetPaintTarget(HWND hwnd) { qvp::DestroyWindowPaintTarget(hwnd); }
 
 }  // namespace qvp::ui

@@ -13,5 +13,7 @@ bool ReleaseWindowDC(HWND hwnd, HDC hdc);
 // Fills a rectangle with a class background brush (a brush handle, or a
 // system colour index plus one).
 void FillBackground(HDC hdc, const RECT& rect, HBRUSH brush);
+// Drops what a window that is gone had painted.
+void ForgetPaintTarget(HWND hwnd);
 
 }  // namespace qvp::ui

@@ -37,6 +37,20 @@ void ReorderLocked(Window* w, HWND after) {
       while (pos < list.size() && (list[pos]->ex_style & WS_EX_TOPMOST)) ++pos;
     InsertSibling(list, pos, w);
   }
+  if (!parent->is_root || after == HWND_BOTTOM) return;
+  // Windows a top-level window owns stay above it, in their order.
+  std::vector<Window*> owned;
+  for (Window* t : list) {
+    for (Window* o = FindLocked(t->owner); o; o = FindLocked(o->owner))
+      if (o == w) {
+        owned.push_back(t);
+        break;
+      }
+  }
+  if (owned.empty()) return;
+  std::erase_if(list, [&](Window* t) { return std::find(owned.begin(), owned.end(), t) != owned.end(); });
+  size_t at = static_cast<size_t>(std::find(list.begin(), list.end(), w) - list.begin());
+  for (auto it = owned.rbegin(); it != owned.rend(); ++it) InsertSibling(list, at, *it);
 }
 
 namespace {
@@ -98,7 +112,7 @@ using namespace qvp::ui;
 BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) {
   WindowSystem& s = Sys();
   RECT old_window{}, old_client{};
-  bool was_visible = false, top = false;
+  bool was_visible = false, top = false, same_thread = false;
   {
     Lock g(s.lock);
     Window* w = RequireLocked(hWnd);
@@ -107,6 +121,7 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
       SetError(ERROR_ACCESS_DENIED);
       return FALSE;
     }
+    same_thread = OnCurrentThread(w);
     old_window = w->window_rect;
     old_client = w->client_rect;
     was_visible = (w->style & WS_VISIBLE) != 0;
@@ -176,9 +191,10 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
     }
   }
 
-  if (top && !(pos.flags & SWP_NOACTIVATE) && !hidden && IsWindowVisible(hWnd)) Activate(hWnd);
+  // Activation belongs to the window's own thread.
+  if (top && !(pos.flags & SWP_NOACTIVATE) && !hidden && IsWindowVisible(hWnd) && same_thread) Activate(hWnd);
   Send(hWnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
-  if (hidden && top && GetActiveWindow() == hWnd) ActivateAnother(hWnd);
+  if (hidden && top && same_thread && GetActiveWindow() == hWnd) ActivateAnother(hWnd);
   return TRUE;
 }
 

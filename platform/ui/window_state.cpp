@@ -41,6 +41,7 @@ WindowSystem& Sys() {
     auto* sys = new WindowSystem;  // windows may outlive static destruction of other modules
     sys->desktop = MakeRoot(*sys, "#32769", true).get();
     sys->message_root = MakeRoot(*sys, "Message", false).get();
+    AddBuiltInClasses(*sys);
     return sys;
   }();
   return *s;
@@ -133,7 +134,9 @@ std::string AtomNameLocked(ATOM atom) {
   WindowSystem& s = Sys();
   if (atom >= kFirstAtom && static_cast<size_t>(atom - kFirstAtom) < s.atom_names.size())
     return s.atom_names[atom - kFirstAtom];
-  return "#" + std::to_string(atom);
+  std::string name = std::to_string(atom);
+  name.insert(name.begin(), '#');
+  return name;
 }
 
 Insets FrameOf(DWORD style, DWORD ex_style, bool menu) {

@@ -88,6 +88,8 @@ struct WindowSystem {
 };
 
 WindowSystem& Sys();
+// Adds the layer's own window classes (the dialog class, ...) to a new window system.
+void AddBuiltInClasses(WindowSystem& s);
 using Lock = std::lock_guard<std::mutex>;
 
 // Puts a window into a sibling list before position `index`.

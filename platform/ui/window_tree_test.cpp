@@ -32,6 +32,20 @@ TEST(WindowTree, SiblingsFollowCreationOrderForChildren) {
   DestroyWindow(top);
 }
 
+TEST(WindowTree, OwnedWindowsStayAboveTheirOwner) {
+  Recorder rec;
+  HWND owner = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND popup = rec.Create(WS_POPUP | WS_VISIBLE, owner);
+  HWND other = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  EXPECT_EQ(GetWindow(GetDesktopWindow(), GW_CHILD), other);
+  SetActiveWindow(owner);
+  EXPECT_EQ(GetWindow(GetDesktopWindow(), GW_CHILD), popup);
+  EXPECT_EQ(GetWindow(popup, GW_HWNDNEXT), owner);
+  EXPECT_EQ(GetWindow(owner, GW_HWNDNEXT), other);
+  DestroyWindow(owner);
+  DestroyWindow(other);
+}
+
 TEST(WindowTree, FindWindowMatchesClassAndTitleWithoutCase) {
   Recorder rec("FindClass");
   HWND top = rec.Create(WS_POPUP, nullptr, 0, 0, "Quorvane Main");

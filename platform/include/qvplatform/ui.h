@@ -6,4 +6,5 @@
 #include "qvplatform/ui_consts.h"
 #include "qvplatform/ui_window.h"
 #include "qvplatform/ui_message.h"
+#include "qvplatform/ui_dialog.h"
 #include "qvplatform/ui_prompt.h"

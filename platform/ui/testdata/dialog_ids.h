@@ -1,0 +1,2 @@
+#define IDD_ASK 300
+#define IDC_VALUE 301
