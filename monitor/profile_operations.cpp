@@ -7,6 +7,7 @@
 #include "device_list.h"
 #include "plugin_helpers.h"
 #include "profile_registry.h"
+#include "status_panel.h"
 
 namespace {
 
@@ -172,6 +173,7 @@ int CAlertPlugin::DeleteProfile(HWND /*parent*/, PROFILE* row) {
   if (m_cursor != static_cast<size_t>(-1) && m_cursor >= index) {
     m_cursor = m_cursor == 0 ? static_cast<size_t>(-1) : m_cursor - 1;
   }
+  ForgetStatusPanelProfile(profile);
   profile->DeleteProfileFile();
   if (m_devices != nullptr) m_devices->RemoveDevice(profile);
   delete profile;

@@ -9,7 +9,7 @@
 #include "qvplatform.h"
 
 // A property page's dialog procedure.
-typedef INT_PTR (*PageProcedure)(HWND, UINT, WPARAM, LPARAM);
+typedef DLGPROC PageProcedure;
 
 struct SheetPage {
   PageProcedure procedure;  // null until the page is built

@@ -46,3 +46,9 @@ QV_API BOOL QVUI_DecryptPassword(const char* stored, char* out, int outSize);
 QV_API BOOL QVUI_GetLocalDirectory(HINSTANCE module, char* out, DWORD outSize);
 QV_API BOOL QVUI_ConstructFullFilename(const char* directory, const char* name, char* out,
                                        DWORD outSize);
+
+// ---------------------------------------------------------------------------
+// Fonts. A bold copy of the font `window` uses (WM_GETFONT; the default GUI font
+// when it has none), for the caller to delete with DeleteObject; null when no
+// font can be made.
+QV_API HFONT QVUI_GetBoldFaceFont(HWND window);

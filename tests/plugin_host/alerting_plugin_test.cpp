@@ -167,4 +167,103 @@ TEST_F(AlertingPluginTest, AProfileKeyTheListHoldsIsNeverDeletedThroughAnEvent) 
   EXPECT_STREQ(host_.RebuildProfileTable().at(0)->description, "Held");
 }
 
+// Static and button controls for the panel's dialog where the layer has none
+// of its own yet: they keep their text and font as the real ones do.
+LRESULT CALLBACK StandInControl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETFONT) return SetPropA(window, "font", reinterpret_cast<HANDLE>(wParam)), 0;
+  if (message == WM_GETFONT) return reinterpret_cast<LRESULT>(GetPropA(window, "font"));
+  if (message == WM_DESTROY) RemovePropA(window, "font");
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class StatusPanelTest : public AlertingPluginTest {
+ protected:
+  void SetUp() override {
+    AlertingPluginTest::SetUp();
+    for (const char* name : {"STATIC", "BUTTON"}) {
+      WNDCLASSA existing{};
+      if (GetClassInfoA(nullptr, name, &existing)) continue;
+      WNDCLASSA control{};
+      control.style = CS_GLOBALCLASS;
+      control.lpfnWndProc = StandInControl;
+      control.lpszClassName = name;
+      ASSERT_NE(RegisterClassA(&control), 0);
+      standIns_.push_back(name);
+    }
+    WNDCLASSA frame{};
+    frame.lpfnWndProc = DefWindowProcA;
+    frame.lpszClassName = "QvPanelParent";
+    ASSERT_NE(RegisterClassA(&frame), 0);
+    parent_ = CreateWindowExA(0, "QvPanelParent", "Main panel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 600, 400,
+                              nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(parent_, nullptr);
+  }
+  void TearDown() override {
+    host_.Unbind();  // the plug-in's shut-down destroys its panel
+    DestroyWindow(parent_);
+    UnregisterClassA("QvPanelParent", nullptr);
+    for (const char* name : standIns_) UnregisterClassA(name, nullptr);
+    AlertingPluginTest::TearDown();
+  }
+  std::string Text(HWND panel, int id) const {
+    char text[256] = "";
+    GetDlgItemTextA(panel, id, text, sizeof text);
+    return text;
+  }
+
+  HWND parent_ = nullptr;
+  std::vector<const char*> standIns_;
+};
+
+TEST_F(StatusPanelTest, ShowsTheSelectedProfileInsideTheMainPanel) {
+  WriteProfile("lert0000.amp", "[Profile]\nDescription=Intranet\n");
+  WriteProfile("lert0001.amp", "[Profile]\nDescription=\n");
+  Bind();
+  const std::vector<PROFILE*> table = host_.RebuildProfileTable();
+  ASSERT_EQ(table.size(), 2u);
+  auto update = Slot<PFN_UpdatePanel>(PF_UPDATE_PANEL);
+  ASSERT_EQ(update(parent_, table[0], nullptr, PANEL_SHOW), PLUGIN_DONE);
+  HWND panel = GetWindow(parent_, GW_CHILD);
+  ASSERT_NE(panel, nullptr);
+  EXPECT_TRUE(IsWindowVisible(panel));
+  EXPECT_EQ(Text(panel, 1054), "Intranet");
+  EXPECT_EQ(Text(panel, 15005), "n/a");  // no device is monitored
+  POINT origin{0, 0};
+  ClientToScreen(parent_, &origin);
+  RECT placed{};
+  GetWindowRect(panel, &placed);
+  EXPECT_EQ(placed.left - origin.x, 2);
+  EXPECT_EQ(placed.top - origin.y, 2);
+  for (int label : {9070, 9071, 1063}) {
+    LOGFONTA font{};
+    auto handle = reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(panel, label, WM_GETFONT, 0, 0));
+    ASSERT_NE(GetObjectA(handle, sizeof font, &font), 0) << label;
+    EXPECT_EQ(font.lfWeight, FW_BOLD) << label;
+  }
+
+  // Hide, then refresh only: the texts follow the selection, the visibility stays.
+  ASSERT_EQ(update(parent_, table[1], table[0], PANEL_HIDE), PLUGIN_DONE);
+  EXPECT_FALSE(IsWindowVisible(panel));
+  ASSERT_EQ(update(parent_, table[0], table[1], PANEL_REFRESH), PLUGIN_DONE);
+  EXPECT_FALSE(IsWindowVisible(panel));
+  EXPECT_EQ(Text(panel, 1054), "Intranet");
+  ASSERT_EQ(update(parent_, table[1], table[0], PANEL_SHOW), PLUGIN_DONE);
+  EXPECT_EQ(Text(panel, 1054), "n/a");  // empty description
+  EXPECT_EQ(GetWindow(parent_, GW_CHILD), panel);  // one panel, made once
+
+  qvp::PromptScript prompts;
+  prompts.ExpectMessageBox("HTML Report Generator", IDOK);
+  SendMessageA(panel, WM_COMMAND, 1113, 0);
+  EXPECT_EQ(prompts.Pending(), 0u);
+  EXPECT_EQ(prompts.Records().at(0).caption, "Alert");
+
+  // Deleting the profile shown empties the panel.
+  ASSERT_EQ(update(parent_, table[0], nullptr, PANEL_REFRESH), PLUGIN_DONE);
+  ASSERT_EQ(host_.DeleteProfile(table[0]), PLUGIN_DONE);
+  EXPECT_EQ(Text(panel, 1054), "n/a");
+
+  EXPECT_EQ(Slot<PFN_ShutDown>(PF_SHUT_DOWN)(), PLUGIN_DONE);
+  EXPECT_FALSE(IsWindow(panel));
+}
+
 }  // namespace
