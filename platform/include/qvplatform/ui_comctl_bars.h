@@ -136,11 +136,14 @@ typedef TBBUTTON* LPTBBUTTON;
 typedef const TBBUTTON* LPCTBBUTTON;
 
 // hInst null: nID is the HBITMAP itself; otherwise a bitmap resource of the module.
+// The system's own standard bitmaps (hInst HINST_COMMCTRL) are not offered.
 struct TBADDBITMAP {
   HINSTANCE hInst;
   UINT_PTR nID;
 };
 typedef TBADDBITMAP* LPTBADDBITMAP;
+
+#define HINST_COMMCTRL (reinterpret_cast<HINSTANCE>(static_cast<LONG_PTR>(-1)))
 
 #define TB_ENABLEBUTTON (WM_USER + 1)
 #define TB_CHECKBUTTON (WM_USER + 2)

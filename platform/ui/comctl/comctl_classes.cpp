@@ -25,6 +25,12 @@ void Register(const char* name, WNDPROC proc, UINT style) {
 void RegisterClasses() {
   Register(WC_HEADERA, HeaderWndProc, CS_DBLCLKS);
   Register(WC_LISTVIEWA, ListViewWndProc, CS_DBLCLKS);
+  Register(WC_TREEVIEWA, TreeViewWndProc, CS_DBLCLKS);
+  Register(WC_TABCONTROLA, TabWndProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW);
+  Register(TOOLBARCLASSNAMEA, ToolbarWndProc, CS_DBLCLKS);
+  Register(STATUSCLASSNAMEA, StatusBarWndProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW);
+  Register(PROGRESS_CLASSA, ProgressWndProc, CS_HREDRAW | CS_VREDRAW);
+  Register(UPDOWN_CLASSA, UpDownWndProc, CS_HREDRAW | CS_VREDRAW);
 }
 
 }  // namespace qvp::ui::comctl

@@ -23,6 +23,10 @@ struct Pixels {
 // Reads any bitmap of the layer's GDI; false (with the last error set) for a bad handle.
 bool ReadBitmap(HBITMAP bitmap, Pixels* out);
 
+// A bitmap (a DIB section) from a bitmap resource of a module, every size in it
+// checked; null when missing (the resource error) or malformed (ERROR_INVALID_DATA).
+HBITMAP LoadBitmapResource(HINSTANCE module, LPCSTR name);
+
 struct ImageList {
   struct Image {
     std::vector<COLORREF> pixels;  // cx * cy, top row first

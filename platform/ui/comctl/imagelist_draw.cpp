@@ -86,45 +86,6 @@ Plan MakePlan(const ImageList& l, const ImageList::Image& img, int dx, int dy, C
   return p;
 }
 
-}  // namespace
-}  // namespace qvp::ui::comctl
-
-using namespace qvp::ui::comctl;
-
-BOOL WINAPI ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy, COLORREF rgbBk,
-                             COLORREF rgbFg, UINT fStyle) {
-  auto l = FindImageList(himl);
-  if (!l) return FALSE;
-  Plan p;
-  {
-    std::lock_guard<std::mutex> g(l->lock);
-    if (i < 0 || i >= static_cast<int>(l->images.size())) {
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return FALSE;
-    }
-    const COLORREF bk = rgbBk == CLR_DEFAULT ? l->bk : rgbBk;
-    p = MakePlan(*l, l->images[static_cast<size_t>(i)], dx, dy, bk, rgbFg, fStyle);
-  }
-  HBITMAP image = MakeDib(p.w, p.h, p.image);
-  if (!image) return FALSE;
-  bool ok;
-  if (p.mask.empty()) {
-    ok = Blit(hdcDst, x, y, p.w, p.h, image, SRCCOPY);
-  } else {
-    HBITMAP mask = MakeDib(p.w, p.h, p.mask);
-    ok = mask && Blit(hdcDst, x, y, p.w, p.h, mask, SRCAND) && Blit(hdcDst, x, y, p.w, p.h, image, SRCPAINT);
-    if (mask) DeleteObject(mask);
-  }
-  DeleteObject(image);
-  return ok ? TRUE : FALSE;
-}
-
-BOOL WINAPI ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyle) {
-  return ImageList_DrawEx(himl, i, hdcDst, x, y, 0, 0, CLR_DEFAULT, CLR_DEFAULT, fStyle);
-}
-
-namespace {
-
 // A DIB section from a packed DIB (the header, its colour table and the rows),
 // every size checked against the resource's length.
 HBITMAP BitmapFromPackedDib(const BYTE* data, size_t size) {
@@ -161,22 +122,59 @@ HBITMAP BitmapFromPackedDib(const BYTE* data, size_t size) {
 
 }  // namespace
 
+HBITMAP LoadBitmapResource(HINSTANCE module, LPCSTR name) {
+  HRSRC res = FindResourceA(module, name, RT_BITMAP);
+  if (!res) return nullptr;
+  const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module, res)));
+  HBITMAP bmp = data ? BitmapFromPackedDib(data, SizeofResource(module, res)) : nullptr;
+  if (!bmp) SetLastError(ERROR_INVALID_DATA);
+  return bmp;
+}
+
+}  // namespace qvp::ui::comctl
+
+using namespace qvp::ui::comctl;
+
+BOOL WINAPI ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy, COLORREF rgbBk,
+                             COLORREF rgbFg, UINT fStyle) {
+  auto l = FindImageList(himl);
+  if (!l) return FALSE;
+  Plan p;
+  {
+    std::lock_guard<std::mutex> g(l->lock);
+    if (i < 0 || i >= static_cast<int>(l->images.size())) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    const COLORREF bk = rgbBk == CLR_DEFAULT ? l->bk : rgbBk;
+    p = MakePlan(*l, l->images[static_cast<size_t>(i)], dx, dy, bk, rgbFg, fStyle);
+  }
+  HBITMAP image = MakeDib(p.w, p.h, p.image);
+  if (!image) return FALSE;
+  bool ok;
+  if (p.mask.empty()) {
+    ok = Blit(hdcDst, x, y, p.w, p.h, image, SRCCOPY);
+  } else {
+    HBITMAP mask = MakeDib(p.w, p.h, p.mask);
+    ok = mask && Blit(hdcDst, x, y, p.w, p.h, mask, SRCAND) && Blit(hdcDst, x, y, p.w, p.h, image, SRCPAINT);
+    if (mask) DeleteObject(mask);
+  }
+  DeleteObject(image);
+  return ok ? TRUE : FALSE;
+}
+
+BOOL WINAPI ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyle) {
+  return ImageList_DrawEx(himl, i, hdcDst, x, y, 0, 0, CLR_DEFAULT, CLR_DEFAULT, fStyle);
+}
+
 HIMAGELIST WINAPI ImageList_LoadImageA(HINSTANCE hi, LPCSTR lpbmp, int cx, int cGrow, COLORREF crMask, UINT uType,
                                        UINT uFlags) {
   if (uType != IMAGE_BITMAP || (uFlags & LR_LOADFROMFILE) || cx <= 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  HRSRC res = FindResourceA(hi, lpbmp, RT_BITMAP);
-  if (!res) return nullptr;
-  HGLOBAL mem = LoadResource(hi, res);
-  const auto* data = static_cast<const BYTE*>(LockResource(mem));
-  const DWORD size = SizeofResource(hi, res);
-  HBITMAP bmp = data ? BitmapFromPackedDib(data, size) : nullptr;
-  if (!bmp) {
-    SetLastError(ERROR_INVALID_DATA);
-    return nullptr;
-  }
+  HBITMAP bmp = LoadBitmapResource(hi, lpbmp);
+  if (!bmp) return nullptr;
   Pixels px;
   if (!ReadBitmap(bmp, &px)) {
     DeleteObject(bmp);
