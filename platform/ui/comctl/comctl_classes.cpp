@@ -35,13 +35,20 @@ void RegisterClasses() {
 
 }  // namespace qvp::ui::comctl
 
-void WINAPI InitCommonControls(void) { qvp::ui::comctl::RegisterClasses(); }
+void WINAPI InitCommonControls(void) {
+  qvp::ui::comctl::Shielded(0, [] {
+    qvp::ui::comctl::RegisterClasses();
+    return 0;
+  });
+}
 
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) {
   if (!picce || picce->dwSize != sizeof(INITCOMMONCONTROLSEX)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  qvp::ui::comctl::RegisterClasses();
-  return TRUE;
+  return qvp::ui::comctl::Shielded<BOOL>(FALSE, [] {
+    qvp::ui::comctl::RegisterClasses();
+    return TRUE;
+  });
 }

@@ -3,6 +3,7 @@
 // texts out to callers' buffers, and small painting helpers.
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -43,6 +44,19 @@ class StateTable {
   std::mutex lock_;
   std::unordered_map<HWND, std::shared_ptr<State>> map_;
 };
+
+// Runs `f`, turning a failure to allocate (or any other exception) into the
+// given failure result and ERROR_NOT_ENOUGH_MEMORY, so that nothing thrown
+// leaves a window procedure or an exported function.
+template <class R, class F>
+R Shielded(R failure, F&& f) noexcept {
+  try {
+    return f();
+  } catch (const std::exception&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return failure;
+  }
+}
 
 // What a control remembers of its creation: itself, the window it reports to
 // (the parent it was created with) and its font.

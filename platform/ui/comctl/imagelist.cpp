@@ -2,6 +2,7 @@
 // images. A handle stays unique for the life of the process, so a destroyed
 // list's handle is refused rather than reaching another list.
 #include "ui/comctl/imagelist.h"
+#include "ui/comctl/comctl_common.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -151,133 +152,153 @@ std::shared_ptr<ImageList> FindImageList(HIMAGELIST himl) {
 using namespace qvp::ui::comctl;
 
 HIMAGELIST WINAPI ImageList_Create(int cx, int cy, UINT flags, int cInitial, int cGrow) {
-  if (cx <= 0 || cy <= 0 || static_cast<int64_t>(cx) * cy > kMaxImagePixels || cInitial < 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  auto l = std::make_shared<ImageList>();
-  l->cx = cx;
-  l->cy = cy;
-  l->flags = flags;
-  l->grow = std::max(cGrow, 1);
-  Registry& r = Lists();
-  std::lock_guard<std::mutex> g(r.lock);
-  uintptr_t id = r.next;
-  r.next += 4;
-  r.lists.emplace(id, std::move(l));
-  return reinterpret_cast<HIMAGELIST>(id);
+  return Shielded<HIMAGELIST>(nullptr, [&]() -> HIMAGELIST {
+    if (cx <= 0 || cy <= 0 || static_cast<int64_t>(cx) * cy > kMaxImagePixels || cInitial < 0) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
+    auto l = std::make_shared<ImageList>();
+    l->cx = cx;
+    l->cy = cy;
+    l->flags = flags;
+    l->grow = std::max(cGrow, 1);
+    Registry& r = Lists();
+    std::lock_guard<std::mutex> g(r.lock);
+    uintptr_t id = r.next;
+    r.next += 4;
+    r.lists.emplace(id, std::move(l));
+    return reinterpret_cast<HIMAGELIST>(id);
+  });
 }
 
 BOOL WINAPI ImageList_Destroy(HIMAGELIST himl) {
-  std::shared_ptr<ImageList> keep;  // freed after the registry lock
-  Registry& r = Lists();
-  std::lock_guard<std::mutex> g(r.lock);
-  auto it = r.lists.find(reinterpret_cast<uintptr_t>(himl));
-  if (it == r.lists.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  keep = std::move(it->second);
-  r.lists.erase(it);
-  return TRUE;
+  return Shielded<BOOL>(FALSE, [&]() -> BOOL {
+    std::shared_ptr<ImageList> keep;  // freed after the registry lock
+    Registry& r = Lists();
+    std::lock_guard<std::mutex> g(r.lock);
+    auto it = r.lists.find(reinterpret_cast<uintptr_t>(himl));
+    if (it == r.lists.end()) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    keep = std::move(it->second);
+    r.lists.erase(it);
+    return TRUE;
+  });
 }
 
 int WINAPI ImageList_GetImageCount(HIMAGELIST himl) {
-  auto l = FindImageList(himl);
-  if (!l) return 0;
-  std::lock_guard<std::mutex> g(l->lock);
-  return static_cast<int>(l->images.size());
+  return Shielded<int>(0, [&]() -> int {
+    auto l = FindImageList(himl);
+    if (!l) return 0;
+    std::lock_guard<std::mutex> g(l->lock);
+    return static_cast<int>(l->images.size());
+  });
 }
 
 BOOL WINAPI ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy) {
-  auto l = FindImageList(himl);
-  if (!l || !cx || !cy) {
-    if (l) SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  std::lock_guard<std::mutex> g(l->lock);
-  *cx = l->cx;
-  *cy = l->cy;
-  return TRUE;
+  return Shielded<BOOL>(FALSE, [&]() -> BOOL {
+    auto l = FindImageList(himl);
+    if (!l || !cx || !cy) {
+      if (l) SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    std::lock_guard<std::mutex> g(l->lock);
+    *cx = l->cx;
+    *cy = l->cy;
+    return TRUE;
+  });
 }
 
 int WINAPI ImageList_Add(HIMAGELIST himl, HBITMAP hbmImage, HBITMAP hbmMask) {
-  auto l = FindImageList(himl);
-  if (!l) return -1;
-  Pixels image, mask;
-  if (!ReadBitmap(hbmImage, &image)) return -1;
-  const bool with_mask = hbmMask && ReadBitmap(hbmMask, &mask);
-  std::lock_guard<std::mutex> g(l->lock);
-  return AddSlices(*l, image, with_mask ? &mask : nullptr, nullptr);
+  return Shielded<int>(-1, [&]() -> int {
+    auto l = FindImageList(himl);
+    if (!l) return -1;
+    Pixels image, mask;
+    if (!ReadBitmap(hbmImage, &image)) return -1;
+    const bool with_mask = hbmMask && ReadBitmap(hbmMask, &mask);
+    std::lock_guard<std::mutex> g(l->lock);
+    return AddSlices(*l, image, with_mask ? &mask : nullptr, nullptr);
+  });
 }
 
 int WINAPI ImageList_AddMasked(HIMAGELIST himl, HBITMAP hbmImage, COLORREF crMask) {
-  auto l = FindImageList(himl);
-  if (!l) return -1;
-  Pixels image;
-  if (!ReadBitmap(hbmImage, &image)) return -1;
-  const COLORREF key = crMask & 0xFFFFFF;
-  std::lock_guard<std::mutex> g(l->lock);
-  return AddSlices(*l, image, nullptr, &key);
+  return Shielded<int>(-1, [&]() -> int {
+    auto l = FindImageList(himl);
+    if (!l) return -1;
+    Pixels image;
+    if (!ReadBitmap(hbmImage, &image)) return -1;
+    const COLORREF key = crMask & 0xFFFFFF;
+    std::lock_guard<std::mutex> g(l->lock);
+    return AddSlices(*l, image, nullptr, &key);
+  });
 }
 
 int WINAPI ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON hicon) {
-  auto l = FindImageList(himl);
-  if (!l) return -1;
-  // The icon is read without the list's lock: the GDI takes its own.
-  ImageList shape;
-  {
+  return Shielded<int>(-1, [&]() -> int {
+    auto l = FindImageList(himl);
+    if (!l) return -1;
+    // The icon is read without the list's lock: the GDI takes its own.
+    ImageList shape;
+    {
+      std::lock_guard<std::mutex> g(l->lock);
+      if (i < -1 || i >= static_cast<int>(l->images.size())) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return -1;
+      }
+      shape.cx = l->cx;
+      shape.cy = l->cy;
+      shape.flags = l->flags;
+      shape.bk = l->bk;
+    }
+    ImageList::Image img;
+    if (!ImageFromIcon(shape, hicon, &img)) return -1;
     std::lock_guard<std::mutex> g(l->lock);
-    if (i < -1 || i >= static_cast<int>(l->images.size())) {
+    if (i == -1) {
+      l->images.push_back(std::move(img));
+      return static_cast<int>(l->images.size()) - 1;
+    }
+    if (i >= static_cast<int>(l->images.size())) {  // removed meanwhile
       SetLastError(ERROR_INVALID_PARAMETER);
       return -1;
     }
-    shape.cx = l->cx;
-    shape.cy = l->cy;
-    shape.flags = l->flags;
-    shape.bk = l->bk;
-  }
-  ImageList::Image img;
-  if (!ImageFromIcon(shape, hicon, &img)) return -1;
-  std::lock_guard<std::mutex> g(l->lock);
-  if (i == -1) {
-    l->images.push_back(std::move(img));
-    return static_cast<int>(l->images.size()) - 1;
-  }
-  if (i >= static_cast<int>(l->images.size())) {  // removed meanwhile
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return -1;
-  }
-  l->images[static_cast<size_t>(i)] = std::move(img);
-  return i;
+    l->images[static_cast<size_t>(i)] = std::move(img);
+    return i;
+  });
 }
 
 BOOL WINAPI ImageList_Remove(HIMAGELIST himl, int i) {
-  auto l = FindImageList(himl);
-  if (!l) return FALSE;
-  std::lock_guard<std::mutex> g(l->lock);
-  if (i == -1) {
-    l->images.clear();
+  return Shielded<BOOL>(FALSE, [&]() -> BOOL {
+    auto l = FindImageList(himl);
+    if (!l) return FALSE;
+    std::lock_guard<std::mutex> g(l->lock);
+    if (i == -1) {
+      l->images.clear();
+      return TRUE;
+    }
+    if (i < 0 || i >= static_cast<int>(l->images.size())) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    l->images.erase(l->images.begin() + i);
     return TRUE;
-  }
-  if (i < 0 || i >= static_cast<int>(l->images.size())) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  l->images.erase(l->images.begin() + i);
-  return TRUE;
+  });
 }
 
 COLORREF WINAPI ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk) {
-  auto l = FindImageList(himl);
-  if (!l) return CLR_NONE;
-  std::lock_guard<std::mutex> g(l->lock);
-  return std::exchange(l->bk, clrBk);
+  return Shielded<COLORREF>(CLR_NONE, [&]() -> COLORREF {
+    auto l = FindImageList(himl);
+    if (!l) return CLR_NONE;
+    std::lock_guard<std::mutex> g(l->lock);
+    return std::exchange(l->bk, clrBk);
+  });
 }
 
 COLORREF WINAPI ImageList_GetBkColor(HIMAGELIST himl) {
-  auto l = FindImageList(himl);
-  if (!l) return CLR_NONE;
-  std::lock_guard<std::mutex> g(l->lock);
-  return l->bk;
+  return Shielded<COLORREF>(CLR_NONE, [&]() -> COLORREF {
+    auto l = FindImageList(himl);
+    if (!l) return CLR_NONE;
+    std::lock_guard<std::mutex> g(l->lock);
+    return l->bk;
+  });
 }

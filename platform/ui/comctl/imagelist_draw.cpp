@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "ui/comctl/imagelist.h"
+#include "ui/comctl/comctl_common.h"
 
 namespace qvp::ui::comctl {
 namespace {
@@ -137,30 +138,32 @@ using namespace qvp::ui::comctl;
 
 BOOL WINAPI ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy, COLORREF rgbBk,
                              COLORREF rgbFg, UINT fStyle) {
-  auto l = FindImageList(himl);
-  if (!l) return FALSE;
-  Plan p;
-  {
-    std::lock_guard<std::mutex> g(l->lock);
-    if (i < 0 || i >= static_cast<int>(l->images.size())) {
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return FALSE;
+  return Shielded<BOOL>(FALSE, [&]() -> BOOL {
+    auto l = FindImageList(himl);
+    if (!l) return FALSE;
+    Plan p;
+    {
+      std::lock_guard<std::mutex> g(l->lock);
+      if (i < 0 || i >= static_cast<int>(l->images.size())) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+      }
+      const COLORREF bk = rgbBk == CLR_DEFAULT ? l->bk : rgbBk;
+      p = MakePlan(*l, l->images[static_cast<size_t>(i)], dx, dy, bk, rgbFg, fStyle);
     }
-    const COLORREF bk = rgbBk == CLR_DEFAULT ? l->bk : rgbBk;
-    p = MakePlan(*l, l->images[static_cast<size_t>(i)], dx, dy, bk, rgbFg, fStyle);
-  }
-  HBITMAP image = MakeDib(p.w, p.h, p.image);
-  if (!image) return FALSE;
-  bool ok;
-  if (p.mask.empty()) {
-    ok = Blit(hdcDst, x, y, p.w, p.h, image, SRCCOPY);
-  } else {
-    HBITMAP mask = MakeDib(p.w, p.h, p.mask);
-    ok = mask && Blit(hdcDst, x, y, p.w, p.h, mask, SRCAND) && Blit(hdcDst, x, y, p.w, p.h, image, SRCPAINT);
-    if (mask) DeleteObject(mask);
-  }
-  DeleteObject(image);
-  return ok ? TRUE : FALSE;
+    HBITMAP image = MakeDib(p.w, p.h, p.image);
+    if (!image) return FALSE;
+    bool ok;
+    if (p.mask.empty()) {
+      ok = Blit(hdcDst, x, y, p.w, p.h, image, SRCCOPY);
+    } else {
+      HBITMAP mask = MakeDib(p.w, p.h, p.mask);
+      ok = mask && Blit(hdcDst, x, y, p.w, p.h, mask, SRCAND) && Blit(hdcDst, x, y, p.w, p.h, image, SRCPAINT);
+      if (mask) DeleteObject(mask);
+    }
+    DeleteObject(image);
+    return ok ? TRUE : FALSE;
+  });
 }
 
 BOOL WINAPI ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyle) {
@@ -169,29 +172,31 @@ BOOL WINAPI ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UIN
 
 HIMAGELIST WINAPI ImageList_LoadImageA(HINSTANCE hi, LPCSTR lpbmp, int cx, int cGrow, COLORREF crMask, UINT uType,
                                        UINT uFlags) {
-  if (uType != IMAGE_BITMAP || (uFlags & LR_LOADFROMFILE) || cx <= 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  HBITMAP bmp = LoadBitmapResource(hi, lpbmp);
-  if (!bmp) return nullptr;
-  Pixels px;
-  if (!ReadBitmap(bmp, &px)) {
+  return Shielded<HIMAGELIST>(nullptr, [&]() -> HIMAGELIST {
+    if (uType != IMAGE_BITMAP || (uFlags & LR_LOADFROMFILE) || cx <= 0) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
+    HBITMAP bmp = LoadBitmapResource(hi, lpbmp);
+    if (!bmp) return nullptr;
+    Pixels px;
+    if (!ReadBitmap(bmp, &px)) {
+      DeleteObject(bmp);
+      return nullptr;
+    }
+    const bool masked = crMask != CLR_NONE;
+    HIMAGELIST himl = ImageList_Create(cx, px.height, ILC_COLOR | (masked ? ILC_MASK : 0),
+                                       std::max(px.width / cx, 1), cGrow);
+    int first = -1;
+    if (himl) {
+      const COLORREF key = crMask == CLR_DEFAULT ? px.At(0, 0) : crMask;
+      first = masked ? ImageList_AddMasked(himl, bmp, key) : ImageList_Add(himl, bmp, nullptr);
+    }
     DeleteObject(bmp);
-    return nullptr;
-  }
-  const bool masked = crMask != CLR_NONE;
-  HIMAGELIST himl = ImageList_Create(cx, px.height, ILC_COLOR | (masked ? ILC_MASK : 0),
-                                     std::max(px.width / cx, 1), cGrow);
-  int first = -1;
-  if (himl) {
-    const COLORREF key = crMask == CLR_DEFAULT ? px.At(0, 0) : crMask;
-    first = masked ? ImageList_AddMasked(himl, bmp, key) : ImageList_Add(himl, bmp, nullptr);
-  }
-  DeleteObject(bmp);
-  if (himl && first < 0) {
-    ImageList_Destroy(himl);
-    return nullptr;
-  }
-  return himl;
+    if (himl && first < 0) {
+      ImageList_Destroy(himl);
+      return nullptr;
+    }
+    return himl;
+  });
 }

@@ -132,6 +132,8 @@ int ColumnWidth(const ListViewState& s, int index) {
 
 bool SetColumnWidth(ListViewState& s, int index, int width) {
   if (s.view() == LVS_LIST) {
+    // The list view has one column width, named as column 0.
+    if (index != 0) return false;
     if (width == LVSCW_AUTOSIZE || width == LVSCW_AUTOSIZE_USEHEADER) {
       int widest = 0;
       for (int i = 0; i < s.count(); ++i) widest = std::max(widest, TextWidth(s.Font(), DisplayText(s, i, 0)));

@@ -409,6 +409,18 @@ TEST_F(ListViewTest, SwitchingViewsKeepsItemsAndSelection) {
   EXPECT_EQ(SendMessageA(lv, LVM_GETTOPINDEX, 0, 0), 0);
   // Switching views does not notify.
   EXPECT_TRUE(parent.Of(LVN_ITEMCHANGED).size() == 1u);
+
+  // The list view has one column width for all its columns, set as column 0.
+  SetWindowLongPtrA(lv, GWL_STYLE, static_cast<LONG_PTR>(base | LVS_LIST));
+  EXPECT_TRUE(SendMessageA(lv, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(120, 0)));
+  EXPECT_FALSE(SendMessageA(lv, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(50, 0)));
+  EXPECT_EQ(SendMessageA(lv, LVM_GETCOLUMNWIDTH, 2, 0), 120);
+  const RECT cell = ItemRect(lv, 0, LVIR_BOUNDS);
+  EXPECT_EQ(cell.right - cell.left, 120);
+  // The report's columns kept their own widths.
+  SetWindowLongPtrA(lv, GWL_STYLE, static_cast<LONG_PTR>(base | LVS_REPORT));
+  EXPECT_EQ(SendMessageA(lv, LVM_GETCOLUMNWIDTH, 1, 0), 60);
+  EXPECT_EQ(SendMessageA(lv, LVM_GETCOLUMNWIDTH, 3, 0), 0);
 }
 
 TEST_F(ListViewTest, ScrollingTopIndexAndEnsureVisible) {

@@ -8,6 +8,7 @@
 
 #include "ui/comctl/comctl_classes.h"
 #include "ui/comctl/comctl_common.h"
+#include "ui/comctl/size_grip.h"
 
 namespace qvp::ui::comctl {
 namespace {
@@ -112,23 +113,7 @@ void Paint(StatusState& s, HDC hdc) {
     }
     DrawPartText(hdc, p.text, RECT{r.left + kBorder + 1, r.top, r.right - kBorder, r.bottom});
   }
-  if (s.grip() && !IsZoomed(GetParent(s.self))) {
-    // Three diagonal ridges in the corner.
-    HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
-    HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-    const int x = client.right, y = client.bottom;
-    for (int k = 0; k < 3; ++k) {
-      const int d = 3 + 4 * k;
-      for (int line = 0; line < 3; ++line) {
-        HGDIOBJ old = SelectObject(hdc, line == 0 ? light : dark);
-        MoveToEx(hdc, x - d - 1 + line, y - 1, nullptr);
-        LineTo(hdc, x - 1, y - d - 2 + line);
-        SelectObject(hdc, old);
-      }
-    }
-    DeleteObject(light);
-    DeleteObject(dark);
-  }
+  if (s.grip() && !IsZoomed(GetParent(s.self))) DrawSizeGrip(hdc, client);
   SelectObject(hdc, old_font);
 }
 
@@ -238,14 +223,15 @@ LRESULT Dispatch(StatusState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK StatusBarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) States().Make(hwnd)->self = hwnd;
+  if (msg == WM_NCCREATE && !Shielded(false, [&] { return (States().Make(hwnd)->self = hwnd) != nullptr; }))
+    return FALSE;
   std::shared_ptr<StatusState> sp = States().Get(hwnd);
   if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
   if (msg == WM_NCDESTROY) {
     States().Drop(hwnd);
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
-  return Dispatch(*sp, hwnd, msg, wp, lp);
+  return Shielded<LRESULT>(0, [&] { return Dispatch(*sp, hwnd, msg, wp, lp); });
 }
 
 }  // namespace qvp::ui::comctl

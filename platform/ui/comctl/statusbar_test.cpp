@@ -44,6 +44,11 @@ TEST(StatusBar, PartsKeepTheirTexts) {
   EXPECT_EQ(cctest::PaintedTexts(sb), std::vector<std::string>{"Working..."});
   SendMessageA(sb, SB_SIMPLE, FALSE, 0);
   EXPECT_EQ(cctest::PaintedTexts(sb), (std::vector<std::string>{"Ready", "Next run 10:00"}));
+  // The grip's ridges run into the bottom-right corner.
+  int ridges = 0;
+  for (const qvp::PaintRecord& r : qvp::GetWindowPaintLog(sb).records)
+    if (r.kind == qvp::PaintKind::kLine && r.to.x == client.right - 1 && r.from.y == client.bottom - 1) ++ridges;
+  EXPECT_EQ(ridges, 9);
   EXPECT_TRUE(parent.notes.empty());
 }
 
