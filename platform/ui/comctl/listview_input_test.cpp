@@ -315,7 +315,8 @@ TEST_F(ListViewInput, PaintsLabelsSubitemsAndHeaderTitles) {
   POINT p = cctest::Centre(ItemRect(lv, 0));
   cctest::Click(lv, p.x, p.y);
   cctest::PaintedTexts(lv);
-  const qvp::PaintRecord* alpha = qvp::GetWindowPaintLog(lv).FindText("alpha");
+  const qvp::PaintLog after = qvp::GetWindowPaintLog(lv);
+  const qvp::PaintRecord* alpha = after.FindText("alpha");
   ASSERT_NE(alpha, nullptr);
   EXPECT_EQ(alpha->color, GetSysColor(COLOR_HIGHLIGHTTEXT));
 }

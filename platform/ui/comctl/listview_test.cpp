@@ -43,7 +43,8 @@ BOOL SetSubText(HWND lv, int item, int sub, const char* text) {
 }
 
 std::string GetText(HWND lv, int item, int sub = 0, int size = 64, LRESULT* copied = nullptr) {
-  std::vector<char> buf(static_cast<size_t>(size) + 1, 'X');
+  std::vector<char> buf(static_cast<size_t>(size) + 1, 'X');  // 'X' shows what the control did not write
+  buf.back() = '\0';
   LVITEMA it{};
   it.iSubItem = sub;
   it.pszText = buf.data();
