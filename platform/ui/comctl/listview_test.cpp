@@ -359,6 +359,37 @@ TEST_F(ListViewTest, InsertingAndDeletingNotify) {
   EXPECT_EQ(parent.notes[1].lv.lParam, 6);
 }
 
+TEST_F(ListViewTest, CallbackTextsAndImagesComeFromTheParent) {
+  Make(LVS_REPORT);
+  AddColumn(lv, 0, "Name", 100);
+  LVITEMA it{};
+  it.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+  it.pszText = LPSTR_TEXTCALLBACKA;
+  it.iImage = I_IMAGECALLBACK;
+  it.lParam = 42;
+  ASSERT_EQ(SendMessageA(lv, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&it)), 0);
+  parent.on_notify = [](NMHDR* h) -> LRESULT {
+    if (h->code != LVN_GETDISPINFOA) return 0;
+    auto* di = reinterpret_cast<NMLVDISPINFOA*>(h);
+    const std::string text = "item " + std::to_string(di->item.lParam);
+    if (di->item.mask & LVIF_TEXT) lstrcpynA(di->item.pszText, text.c_str(), di->item.cchTextMax);
+    if (di->item.mask & LVIF_IMAGE) di->item.iImage = 7;
+    return 0;
+  };
+  EXPECT_EQ(GetText(lv, 0), "item 42");
+  EXPECT_EQ(GetText(lv, 0, 0, 5), "item");
+  it = LVITEMA{};
+  it.mask = LVIF_IMAGE;
+  ASSERT_TRUE(SendMessageA(lv, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it)));
+  EXPECT_EQ(it.iImage, 7);
+  LVFINDINFOA fi{};
+  fi.flags = LVFI_STRING;
+  fi.psz = "ITEM 42";
+  EXPECT_EQ(SendMessageA(lv, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&fi)), 0);
+  EXPECT_EQ(cctest::PaintedTexts(lv), std::vector<std::string>{"item 42"});
+  EXPECT_FALSE(parent.Of(LVN_GETDISPINFOA).empty());
+}
+
 TEST_F(ListViewTest, FindsByParamTextAndPrefix) {
   Make(LVS_REPORT);
   Fill();
