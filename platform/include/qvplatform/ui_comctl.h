@@ -16,83 +16,8 @@
 #include "qvplatform/ui_window.h"
 #include "qvplatform/gdi.h"
 
-// The owner-draw records are shared with the standard controls.
-#if __has_include("qvplatform/ui_controls.h")
+// The owner-draw records, dialog codes and scroll codes come with the standard controls.
 #include "qvplatform/ui_controls.h"
-#else
-#define ODT_MENU 1
-#define ODT_LISTBOX 2
-#define ODT_COMBOBOX 3
-#define ODT_BUTTON 4
-#define ODT_STATIC 5
-
-#define ODA_DRAWENTIRE 0x0001
-#define ODA_SELECT 0x0002
-#define ODA_FOCUS 0x0004
-
-#define ODS_SELECTED 0x0001
-#define ODS_GRAYED 0x0002
-#define ODS_DISABLED 0x0004
-#define ODS_CHECKED 0x0008
-#define ODS_FOCUS 0x0010
-#define ODS_DEFAULT 0x0020
-
-struct DRAWITEMSTRUCT {
-  UINT CtlType;
-  UINT CtlID;
-  UINT itemID;
-  UINT itemAction;
-  UINT itemState;
-  HWND hwndItem;
-  HDC hDC;
-  RECT rcItem;
-  ULONG_PTR itemData;
-};
-typedef DRAWITEMSTRUCT* LPDRAWITEMSTRUCT;
-typedef DRAWITEMSTRUCT* PDRAWITEMSTRUCT;
-
-struct MEASUREITEMSTRUCT {
-  UINT CtlType;
-  UINT CtlID;
-  UINT itemID;
-  UINT itemWidth;
-  UINT itemHeight;
-  ULONG_PTR itemData;
-};
-typedef MEASUREITEMSTRUCT* LPMEASUREITEMSTRUCT;
-typedef MEASUREITEMSTRUCT* PMEASUREITEMSTRUCT;
-
-#define SB_LINEUP 0
-#define SB_LINELEFT 0
-#define SB_LINEDOWN 1
-#define SB_LINERIGHT 1
-#define SB_PAGEUP 2
-#define SB_PAGELEFT 2
-#define SB_PAGEDOWN 3
-#define SB_PAGERIGHT 3
-#define SB_THUMBPOSITION 4
-#define SB_THUMBTRACK 5
-#define SB_TOP 6
-#define SB_LEFT 6
-#define SB_BOTTOM 7
-#define SB_RIGHT 7
-#define SB_ENDSCROLL 8
-#endif
-
-// WM_GETDLGCODE answers the controls give.
-#ifndef DLGC_WANTARROWS
-#define DLGC_WANTARROWS 0x0001
-#define DLGC_WANTTAB 0x0002
-#define DLGC_WANTALLKEYS 0x0004
-#define DLGC_WANTMESSAGE 0x0004
-#define DLGC_HASSETSEL 0x0008
-#define DLGC_DEFPUSHBUTTON 0x0010
-#define DLGC_UNDEFPUSHBUTTON 0x0020
-#define DLGC_RADIOBUTTON 0x0040
-#define DLGC_WANTCHARS 0x0080
-#define DLGC_STATIC 0x0100
-#define DLGC_BUTTON 0x2000
-#endif
 
 #define ODT_HEADER 100
 #define ODT_TAB 101

@@ -136,6 +136,11 @@ LRESULT Dispatch(ListViewState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_KEYDOWN:
       return OnKeyDown(s, wp, lp);
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      return OnScroll(s, msg, wp);
+    case WM_MOUSEWHEEL:
+      return OnWheel(s, wp);
     case WM_NOTIFY:
       return OnNotify(s, reinterpret_cast<const NMHDR*>(lp));
 

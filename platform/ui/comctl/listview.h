@@ -52,6 +52,7 @@ struct ListViewState : ControlBase {
   bool pressed = false;   // left button down inside the control
   bool rpressed = false;  // right button down inside the control
   bool focused = false;   // the control has the keyboard focus
+  bool updating_bars = false;  // the scroll bars are being set (which resizes the client area)
   unsigned generation = 0;  // counts insertions and deletions, to spot changes made during callbacks
 
   int count() const { return static_cast<int>(items.size()); }
@@ -104,6 +105,7 @@ int RowHeight(const ListViewState& s);     // report, list and small-icon rows
 SIZE SmallIconSize(const ListViewState& s);
 SIZE IconSize(const ListViewState& s);
 int ListColumnWidth(const ListViewState& s);
+int RowsPerColumn(const ListViewState& s);  // list view: items in one column
 int TotalColumnWidth(const ListViewState& s);
 int ColumnLeft(const ListViewState& s, int column);  // before scrolling
 RECT ItemRect(const ListViewState& s, int index, int code);
@@ -113,12 +115,19 @@ int TopIndex(const ListViewState& s);
 int CountPerPage(const ListViewState& s);
 bool Scroll(ListViewState& s, int dx, int dy);
 bool EnsureVisible(ListViewState& s, int index, bool partial_ok);
-// Keeps the scroll position inside the content after items or sizes change.
+// Keeps the scroll position inside the content after items or sizes change,
+// and the scroll bars with it.
 void ClampScroll(ListViewState& s);
 // The item a navigation key moves the focus to from `from`, or -1.
 int NavigationTarget(const ListViewState& s, int from, UINT vk);
 // Asks the parent for the row height of owner-drawn report rows.
 void MeasureOwnerRows(ListViewState& s);
+
+// ---- Scroll bars (listview_scroll.cpp) ----
+// Sets the window's scroll bars to the content and the scroll position.
+void UpdateScrollBars(ListViewState& s);
+LRESULT OnScroll(ListViewState& s, UINT msg, WPARAM wp);  // WM_VSCROLL, WM_HSCROLL
+LRESULT OnWheel(ListViewState& s, WPARAM wp);
 
 // ---- Painting (listview_paint.cpp) ----
 void Paint(ListViewState& s, HDC hdc);

@@ -158,6 +158,7 @@ LRESULT InsertItem(ListViewState& s, const LVITEMA* item) {
   ++s.generation;
   const int index = static_cast<int>(pos);
   if (s.mark >= index) ++s.mark;
+  ClampScroll(s);
   s.Repaint();
 
   NMLISTVIEW nm{};
@@ -333,6 +334,7 @@ bool DeleteAllItems(ListViewState& s) {
   s.top = 0;
   s.list_scroll = 0;
   s.origin = POINT{0, 0};
+  ClampScroll(s);
   s.Repaint();
   return true;
 }

@@ -23,11 +23,6 @@ RECT Client(const ListViewState& s) {
 
 SIZE IconCell() { return SIZE{GetSystemMetrics(SM_CXICONSPACING), GetSystemMetrics(SM_CYICONSPACING)}; }
 
-// Items in one column of the list view.
-int RowsPerColumn(const ListViewState& s) {
-  return std::max(1, static_cast<int>(Client(s).bottom) / std::max(1, RowHeight(s)));
-}
-
 // Items in one row of the small-icon and icon views.
 int PerRow(const ListViewState& s) {
   const int cell = s.view() == LVS_ICON ? static_cast<int>(IconCell().cx) : ListColumnWidth(s);
@@ -66,6 +61,10 @@ SIZE IconSize(const ListViewState& s) {
 int RowHeight(const ListViewState& s) {
   if (s.view() == LVS_REPORT && (s.Style() & LVS_OWNERDRAWFIXED) && s.owner_height > 0) return s.owner_height;
   return std::max<int>(LineHeight(s.Font()), SmallIconSize(s).cy) + 1;
+}
+
+int RowsPerColumn(const ListViewState& s) {
+  return std::max(1, static_cast<int>(Client(s).bottom) / std::max(1, RowHeight(s)));
 }
 
 int ListColumnWidth(const ListViewState& s) {
@@ -244,6 +243,7 @@ void ClampScroll(ListViewState& s) {
       break;
     }
   }
+  UpdateScrollBars(s);
 }
 
 bool Scroll(ListViewState& s, int dx, int dy) {

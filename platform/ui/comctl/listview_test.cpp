@@ -490,6 +490,44 @@ TEST_F(ListViewTest, ScrollingTopIndexAndEnsureVisible) {
   EXPECT_EQ(hit.flags, static_cast<UINT>(LVHT_BELOW));
 }
 
+TEST_F(ListViewTest, ScrollBarsFollowTheRowsAndAUserMovesThem) {
+  Make(LVS_REPORT);
+  AddColumn(lv, 0, "Name", 100);
+  Insert(lv, 0, "only", 0);
+  EXPECT_FALSE(GetWindowLongPtrA(lv, GWL_STYLE) & WS_VSCROLL);
+  for (int i = 1; i < 40; ++i) Insert(lv, i, "row", i);
+  EXPECT_TRUE(GetWindowLongPtrA(lv, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_FALSE(GetWindowLongPtrA(lv, GWL_STYLE) & WS_HSCROLL);  // one narrow column fits
+  const int per_page = static_cast<int>(SendMessageA(lv, LVM_GETCOUNTPERPAGE, 0, 0));
+  SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(GetScrollInfo(lv, SB_VERT, &si));
+  EXPECT_EQ(si.nMax, 39);
+  EXPECT_EQ(si.nPage, static_cast<UINT>(per_page));
+
+  SendMessageA(lv, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(SendMessageA(lv, LVM_GETTOPINDEX, 0, 0), 1);
+  SendMessageA(lv, WM_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_EQ(SendMessageA(lv, LVM_GETTOPINDEX, 0, 0), 1 + per_page);
+  SendMessageA(lv, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 5), 0);
+  EXPECT_EQ(SendMessageA(lv, LVM_GETTOPINDEX, 0, 0), 5);
+  EXPECT_EQ(GetScrollPos(lv, SB_VERT), 5);
+  SendMessageA(lv, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);  // one notch down: three rows
+  EXPECT_EQ(SendMessageA(lv, LVM_GETTOPINDEX, 0, 0), 8);
+  SendMessageA(lv, WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(SendMessageA(lv, LVM_GETTOPINDEX, 0, 0), 40 - per_page);
+  // Code that scrolls moves the bar too.
+  SendMessageA(lv, LVM_ENSUREVISIBLE, 2, FALSE);
+  EXPECT_EQ(GetScrollPos(lv, SB_VERT), 2);
+  // Wide columns bring the horizontal bar; no items take the vertical one away.
+  SendMessageA(lv, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(900, 0));
+  EXPECT_TRUE(GetWindowLongPtrA(lv, GWL_STYLE) & WS_HSCROLL);
+  SendMessageA(lv, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 100), 0);
+  EXPECT_EQ(ItemRect(lv, 2, LVIR_BOUNDS).left, -100);
+  SendMessageA(lv, LVM_DELETEALLITEMS, 0, 0);
+  EXPECT_FALSE(GetWindowLongPtrA(lv, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_TRUE(parent.Of(LVN_ITEMCHANGED).empty());
+}
+
 TEST_F(ListViewTest, ImageListsAndColours) {
   Make(LVS_REPORT);
   HIMAGELIST small = ImageList_Create(16, 16, ILC_COLOR, 1, 1);

@@ -86,6 +86,7 @@ LRESULT Insert(TreeState& s, const TVINSERTSTRUCTA* ins) {
   if (it.mask & TVIF_INTEGRAL) fields.integral = std::max(1, it.iIntegral);
   TreeNode* node = s.model.Insert(parent, ins->hInsertAfter, std::move(fields));
   if (!node) return 0;
+  ClampTop(s);
   s.Repaint();
   return reinterpret_cast<LRESULT>(node->handle);
 }
@@ -196,6 +197,10 @@ LRESULT Dispatch(TreeState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_KEYDOWN:
       return OnTreeKey(s, wp, lp);
+    case WM_VSCROLL:
+      return OnTreeScroll(s, wp);
+    case WM_MOUSEWHEEL:
+      return OnTreeWheel(s, wp);
 
     case TVM_INSERTITEMA:
       return Insert(s, reinterpret_cast<const TVINSERTSTRUCTA*>(lp));

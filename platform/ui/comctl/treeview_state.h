@@ -23,6 +23,7 @@ struct TreeState : ControlBase {
   bool focused = false;
   bool pressed = false;
   bool destroying = false;
+  bool updating_bars = false;     // the scroll bar is being set (which resizes the client area)
   unsigned generation = 0;        // counts deletions, to spot changes made during notifications
 };
 
@@ -38,7 +39,10 @@ int VisibleCount(const TreeState& s);
 // The row rectangle of an item (whole == false: just its label), or false when it is not shown.
 bool ItemRect(TreeState& s, TreeNode* node, bool label_only, RECT* out);
 HTREEITEM HitTest(TreeState& s, TVHITTESTINFO* info);
+// Keeps the first shown row inside the rows, and the scroll bar with it.
 void ClampTop(TreeState& s);
+LRESULT OnTreeScroll(TreeState& s, WPARAM wp);  // WM_VSCROLL
+LRESULT OnTreeWheel(TreeState& s, WPARAM wp);
 void PaintTree(TreeState& s, HDC hdc);
 LRESULT OnTreeMouse(TreeState& s, UINT msg, LPARAM lp);
 LRESULT OnTreeKey(TreeState& s, WPARAM vk, LPARAM lp);

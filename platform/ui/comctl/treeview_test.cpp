@@ -314,6 +314,31 @@ TEST_F(TreeTest, DeletionTellsEveryItemAndMovesTheSelection) {
   EXPECT_TRUE(parent.Of(TVN_SELCHANGEDA).empty());
 }
 
+TEST_F(TreeTest, ScrollBarFollowsTheShownRows) {
+  EXPECT_FALSE(GetWindowLongPtrA(tv, GWL_STYLE) & WS_VSCROLL);
+  for (int i = 0; i < 40; ++i) Add(tv, alerts, TVI_LAST, "channel");
+  EXPECT_FALSE(GetWindowLongPtrA(tv, GWL_STYLE) & WS_VSCROLL);  // hidden under a closed item
+  Expand(alerts, TVE_EXPAND);
+  EXPECT_TRUE(GetWindowLongPtrA(tv, GWL_STYLE) & WS_VSCROLL);
+  SendMessageA(tv, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(Next(tv, TVGN_FIRSTVISIBLE), alerts);
+  SendMessageA(tv, WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(Next(tv, TVGN_FIRSTVISIBLE), report);
+  EXPECT_EQ(GetScrollPos(tv, SB_VERT), 0);
+  HTREEITEM last = Next(tv, TVGN_LASTVISIBLE);
+  SendMessageA(tv, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(last));
+  EXPECT_GT(GetScrollPos(tv, SB_VERT), 0);
+  RECT r{};
+  std::memcpy(&r, &last, sizeof(last));
+  ASSERT_TRUE(SendMessageA(tv, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r)));
+  RECT client{};
+  GetClientRect(tv, &client);
+  EXPECT_LE(r.bottom, client.bottom);
+  Expand(alerts, TVE_COLLAPSE);
+  EXPECT_FALSE(GetWindowLongPtrA(tv, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_EQ(Next(tv, TVGN_FIRSTVISIBLE), report);
+}
+
 TEST_F(TreeTest, VisibleOrderEnsureVisibleAndPainting) {
   EXPECT_EQ(Next(tv, TVGN_FIRSTVISIBLE), report);
   EXPECT_EQ(Next(tv, TVGN_NEXTVISIBLE, report), alerts);  // closed: its children are not shown

@@ -122,6 +122,43 @@ int VisibleCount(const TreeState& s) {
 void ClampTop(TreeState& s) {
   const int rows = static_cast<int>(s.model.Visible().size());
   s.top = std::clamp(s.top, 0, std::max(0, rows - std::max(1, VisibleCount(s))));
+  if ((s.Style() & TVS_NOSCROLL) || s.updating_bars) return;
+  s.updating_bars = true;
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMax = std::max(0, rows - 1);
+  si.nPage = static_cast<UINT>(std::max(1, VisibleCount(s)));
+  si.nPos = s.top;
+  SetScrollInfo(s.self, SB_VERT, &si, TRUE);
+  s.updating_bars = false;
+  // The bar may have taken room from the rows.
+  s.top = std::clamp(s.top, 0, std::max(0, rows - std::max(1, VisibleCount(s))));
+}
+
+LRESULT OnTreeScroll(TreeState& s, WPARAM wp) {
+  const int page = std::max(1, VisibleCount(s));
+  switch (LOWORD(wp)) {
+    case SB_LINEUP: --s.top; break;
+    case SB_LINEDOWN: ++s.top; break;
+    case SB_PAGEUP: s.top -= page; break;
+    case SB_PAGEDOWN: s.top += page; break;
+    case SB_THUMBTRACK: case SB_THUMBPOSITION: s.top = HIWORD(wp); break;
+    case SB_TOP: s.top = 0; break;
+    case SB_BOTTOM: s.top = static_cast<int>(s.model.Visible().size()); break;
+    default: return 0;
+  }
+  ClampTop(s);
+  s.Repaint();
+  return 0;
+}
+
+LRESULT OnTreeWheel(TreeState& s, WPARAM wp) {
+  const int notches = static_cast<SHORT>(HIWORD(wp)) / 120;
+  s.top -= notches * 3;
+  ClampTop(s);
+  s.Repaint();
+  return 0;
 }
 
 bool ItemRect(TreeState& s, TreeNode* node, bool label_only, RECT* out) {
