@@ -193,3 +193,28 @@ QV_API HIMAGELIST WINAPI ImageList_LoadImageA(HINSTANCE hi, LPCSTR lpbmp, int cx
 
 #include "qvplatform/ui_comctl_views.h"
 #include "qvplatform/ui_comctl_bars.h"
+
+namespace qvp {
+
+// A user's actions on the common controls, for the test driver. Each sends the
+// mouse messages a person's click makes where the control shows the item, so
+// that the control notifies its parent exactly as it would for a person. False
+// when no user could do it: the window is not such a control, is disabled or
+// hidden, or the item does not exist (or, for a toolbar button, is disabled).
+//
+// A click on a list view item (a double click with `twice`), scrolled into view first.
+bool UserSelectListViewItem(HWND list, int index, bool twice = false);
+// A right click on a list view item, or with -1 on empty space in the list.
+bool UserRightClickListView(HWND list, int index);
+// A click on the title of a report view's column.
+bool UserClickListViewColumn(HWND list, int column);
+bool UserSelectTab(HWND tab, int index);
+// A click on a tree item's label (a double click with `twice`), shown first.
+bool UserSelectTreeItem(HWND tree, HTREEITEM item, bool twice = false);
+// A click on the plus/minus button beside a tree item.
+bool UserToggleTreeItem(HWND tree, HTREEITEM item);
+bool UserClickToolbarButton(HWND toolbar, int command);
+// A click on the up (or right) arrow, or on the other one.
+bool UserClickUpDown(HWND updown, bool up);
+
+}  // namespace qvp
