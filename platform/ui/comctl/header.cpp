@@ -110,6 +110,10 @@ LRESULT Dispatch(HeaderState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(s.font);
+    case WM_SETREDRAW:
+      s.redraw = wp != 0;
+      if (s.redraw) s.Repaint();
+      return 0;
     case WM_PAINT: {
       PAINTSTRUCT ps{};
       HDC hdc = BeginPaint(hwnd, &ps);

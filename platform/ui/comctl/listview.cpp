@@ -92,8 +92,9 @@ LRESULT Dispatch(ListViewState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(s.font);
     case WM_SETREDRAW:
+      // The control keeps its own flag and stays visible meanwhile; its header follows it.
       s.redraw = wp != 0;
-      DefWindowProcA(hwnd, msg, wp, lp);
+      if (s.header) SendMessageA(s.header, WM_SETREDRAW, wp, 0);
       if (s.redraw) s.Repaint();
       return 0;
     case WM_SIZE:

@@ -455,6 +455,19 @@ TEST_F(ListViewTest, SwitchingViewsKeepsItemsAndSelection) {
   EXPECT_EQ(SendMessageA(lv, LVM_GETCOLUMNWIDTH, 3, 0), 0);
 }
 
+TEST_F(ListViewTest, RedrawOffKeepsTheControlAndItsHeaderAsTheyWere) {
+  Make(LVS_ICON);
+  AddColumn(lv, 0, "Name", 100);
+  HWND header = reinterpret_cast<HWND>(SendMessageA(lv, LVM_GETHEADER, 0, 0));
+  SendMessageA(lv, WM_SETREDRAW, FALSE, 0);
+  EXPECT_TRUE(IsWindowVisible(lv));
+  Insert(lv, 0, "late", 1);
+  SendMessageA(lv, WM_SETREDRAW, TRUE, 0);
+  EXPECT_TRUE(IsWindowVisible(lv));
+  EXPECT_FALSE(IsWindowVisible(header));  // not shown outside the report view
+  EXPECT_EQ(cctest::PaintedTexts(lv), std::vector<std::string>{"late"});
+}
+
 TEST_F(ListViewTest, ScrollingTopIndexAndEnsureVisible) {
   Make(LVS_REPORT);
   AddColumn(lv, 0, "Name", 100);

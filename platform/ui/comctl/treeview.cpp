@@ -162,8 +162,8 @@ LRESULT Dispatch(TreeState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETREDRAW:
+      // The control keeps its own flag and stays visible meanwhile.
       s.redraw = wp != 0;
-      DefWindowProcA(hwnd, msg, wp, lp);
       if (s.redraw) s.Repaint();
       return 0;
     case WM_SIZE:
