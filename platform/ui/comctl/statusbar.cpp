@@ -52,7 +52,11 @@ void Place(StatusState& s) {
     SetWindowPos(s.self, nullptr, 0, 0, pr.right, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return;
   }
-  const int y = (style & CCS_BOTTOM) == CCS_TOP ? 0 : pr.bottom - h;
+  RECT me{};
+  GetWindowRect(s.self, &me);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&me), 2);
+  const DWORD edge = style & CCS_BOTTOM;
+  const int y = edge == CCS_TOP ? 0 : edge == CCS_NOMOVEY ? me.top : pr.bottom - h;
   SetWindowPos(s.self, nullptr, 0, y, pr.right, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

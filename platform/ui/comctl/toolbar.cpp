@@ -121,7 +121,11 @@ void AutoSize(ToolbarState& s) {
     SetWindowPos(s.self, nullptr, 0, 0, pr.right, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return;
   }
-  const int y = (style & CCS_BOTTOM) == CCS_BOTTOM ? pr.bottom - height : 0;
+  RECT me{};
+  GetWindowRect(s.self, &me);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&me), 2);
+  const DWORD edge = style & CCS_BOTTOM;
+  const int y = edge == CCS_BOTTOM ? pr.bottom - height : edge == CCS_NOMOVEY ? me.top : 0;
   SetWindowPos(s.self, nullptr, 0, y, pr.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
