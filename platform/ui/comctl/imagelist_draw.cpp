@@ -65,8 +65,9 @@ Plan MakePlan(const ImageList& l, const ImageList::Image& img, int dx, int dy, C
   const bool transparent = has_mask && ((style & ILD_TRANSPARENT) || bk == CLR_NONE);
   const int blend = (style & ILD_BLEND50) ? 2 : (style & ILD_BLEND25) ? 1 : 0;
   const COLORREF tint = fg == CLR_DEFAULT || fg == CLR_NONE ? GetSysColor(COLOR_HIGHLIGHT) : fg;
-  p.image.resize(static_cast<size_t>(p.w) * static_cast<size_t>(p.h));
-  if (transparent && !(style & ILD_IMAGE)) p.mask.resize(p.image.size());
+  const size_t n = static_cast<size_t>(p.w) * static_cast<size_t>(p.h);
+  p.image.assign(n, RGB(0, 0, 0));
+  if (transparent && !(style & ILD_IMAGE)) p.mask.assign(n, RGB(0, 0, 0));
   for (int y = 0; y < p.h; ++y) {
     for (int x = 0; x < p.w; ++x) {
       const size_t src = static_cast<size_t>(y) * static_cast<size_t>(l.cx) + static_cast<size_t>(x);

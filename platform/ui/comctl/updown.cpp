@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -50,12 +51,16 @@ std::string Format(const UpDownState& s, int value) {
     return buf;
   }
   std::snprintf(buf, sizeof(buf), "%d", value);
-  std::string digits = buf;
-  if (s.Style() & UDS_NOTHOUSANDS) return digits;
-  const bool negative = value < 0;
-  std::string body = negative ? digits.substr(1) : digits;
-  for (int i = static_cast<int>(body.size()) - 3; i > 0; i -= 3) body.insert(static_cast<size_t>(i), ",");
-  return negative ? "-" + body : body;
+  if (s.Style() & UDS_NOTHOUSANDS) return buf;
+  // Groups of three digits from the right, separated by commas.
+  const char* digits = buf[0] == '-' ? buf + 1 : buf;
+  const size_t n = std::strlen(digits);
+  std::string out = buf[0] == '-' ? "-" : "";
+  for (size_t i = 0; i < n; ++i) {
+    if (i > 0 && (n - i) % 3 == 0) out.push_back(',');
+    out.push_back(digits[i]);
+  }
+  return out;
 }
 
 // The buddy's text as a number of the current base; false when it is none.

@@ -98,6 +98,18 @@ TEST_F(UpDownTest, BuddyShowsAndFeedsThePosition) {
   SendMessageA(ud, UDM_SETRANGE, 0, MAKELPARAM(5000, 0));
   EXPECT_EQ(SendMessageA(ud, UDM_SETPOS, 0, MAKELPARAM(1234, 0)), 0);
   EXPECT_EQ(cctest::Text(edit), "1,234");  // thousands separated
+  SendMessageA(ud, UDM_SETRANGE32, static_cast<WPARAM>(-2000000), 2000000);
+  SendMessageA(ud, UDM_SETPOS32, 0, -1234567);
+  EXPECT_EQ(cctest::Text(edit), "-1,234,567");
+  SendMessageA(ud, UDM_SETPOS32, 0, 999);
+  EXPECT_EQ(cctest::Text(edit), "999");
+  SendMessageA(ud, UDM_SETBASE, 16, 0);
+  EXPECT_EQ(cctest::Text(edit), "0x3E7");
+  SetWindowTextA(edit, "0x1f");
+  EXPECT_EQ(SendMessageA(ud, UDM_GETPOS32, 0, 0), 31);
+  SendMessageA(ud, UDM_SETBASE, 10, 0);
+  SendMessageA(ud, UDM_SETRANGE, 0, MAKELPARAM(5000, 0));
+  SendMessageA(ud, UDM_SETPOS, 0, MAKELPARAM(1234, 0));
 
   // Placed at the buddy's right edge, the buddy narrower by the control's width (less the shared border).
   RECT e{}, u{};
