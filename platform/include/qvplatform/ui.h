@@ -12,3 +12,4 @@
 #include "qvplatform/ui_menus.h"
 #include "qvplatform/ui_commdlg.h"
 #include "qvplatform/ui_shell.h"
+#include "qvplatform/ui_comctl.h"
