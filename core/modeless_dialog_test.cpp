@@ -101,11 +101,10 @@ TEST_F(ModelessDialogTest, WithoutItsLoopTheDialogStaysUntilEnded) {
   EXPECT_FALSE(IsWindow(g_app.statusWindow));
   EXPECT_FALSE(g_modeless.running);
   EXPECT_TRUE(IsWindowEnabled(owner_));
-}
 
-TEST_F(ModelessDialogTest, WithThePanelInTheTrayTheStatusWindowIsMinimised) {
+  // With the main panel in the tray the status window waits minimised.
   g_app.panelInTray = true;
-  HWND dialog = RunModelessDialog(owner_, StayingDialog, 300, 0, SW_SHOWNORMAL, FALSE, nullptr);
+  dialog = RunModelessDialog(owner_, StayingDialog, 300, 0, SW_SHOWNORMAL, FALSE, nullptr);
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(IsIconic(dialog));
   RestoreStatusWindow();

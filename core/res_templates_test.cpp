@@ -16,51 +16,30 @@ namespace {
 // resource libraries.
 class ResTemplatesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    FreeResourceCache();
-    g_app.resourceModule = GetModuleHandleA(nullptr);
-    g_app.productModule = GetModuleHandleA(nullptr);
-  }
+  void SetUp() override { g_app.resourceModule = g_app.productModule = GetModuleHandleA(nullptr); }
   void TearDown() override {
     FreeResourceCache();
-    g_app.resourceModule = nullptr;
-    g_app.productModule = nullptr;
+    g_app.resourceModule = g_app.productModule = nullptr;
   }
 };
 
-TEST_F(ResTemplatesTest, ADialogTemplateIsSharedAndACopyIsTheCallersOwn) {
+TEST_F(ResTemplatesTest, TemplatesAreSharedAndCopiesAreTheCallersOwn) {
   LPCDLGTEMPLATEA shared = LoadDialogTemplate(200);
   ASSERT_NE(shared, nullptr);
   EXPECT_EQ(LoadDialogTemplate(200), shared);
   qvp::DialogTemplateReader reader;
   ASSERT_TRUE(reader.OpenUnsized(shared));
-  EXPECT_EQ(reader.header().caption.text, "Headings");
-
   int size = 0;
   void* copy = CopyDialogTemplate(200, &size);
   ASSERT_NE(copy, nullptr);
   EXPECT_NE(copy, shared);
   EXPECT_EQ(static_cast<size_t>(size), reader.size());
   EXPECT_EQ(std::memcmp(copy, shared, static_cast<size_t>(size)), 0);
-  EXPECT_EQ(static_cast<char*>(copy)[size], '\0');
   std::free(copy);
-}
 
-TEST_F(ResTemplatesTest, MenusComeFromTheProductLibrary) {
-  const void* menu = LoadProductMenuTemplate(400);
-  ASSERT_NE(menu, nullptr);
-  qvp::MenuTemplateReader reader;
-  ASSERT_TRUE(reader.OpenUnsized(menu));
-  EXPECT_EQ(reader.item(0).text, "&Profile");
-
-  // The cache keys by module: another library is searched itself.
-  g_app.productModule = reinterpret_cast<HINSTANCE>(this);  // a library without resources
-  qvp::PromptScript script;
-  qvp::ExpectedPrompt box;
-  box.caption = "GetLastError";
-  box.answer.result = IDOK;
-  script.Expect(box);
-  EXPECT_EQ(LoadProductMenuTemplate(400), nullptr);
+  qvp::MenuTemplateReader menu;
+  ASSERT_TRUE(menu.OpenUnsized(LoadProductMenuTemplate(400)));
+  EXPECT_EQ(menu.item(0).text, "&Profile");
 }
 
 TEST_F(ResTemplatesTest, ATextResourceComesBackAsTwoSeparateTerminatedCopies) {
@@ -72,10 +51,10 @@ TEST_F(ResTemplatesTest, ATextResourceComesBackAsTwoSeparateTerminatedCopies) {
   ASSERT_NE(second, nullptr);
   EXPECT_NE(first, second);
   const std::string expected = "Germany,DE\nUnited States,US\r\n";
-  EXPECT_EQ(firstSize, static_cast<int>(expected.size()));
+  ASSERT_EQ(firstSize, static_cast<int>(expected.size()));
   EXPECT_EQ(secondSize, firstSize);
-  EXPECT_EQ(std::string(first, static_cast<size_t>(firstSize) + 1), expected + '\0');
-  EXPECT_EQ(std::string(second, static_cast<size_t>(secondSize) + 1), expected + '\0');
+  EXPECT_EQ(std::string(first, expected.size() + 1), expected + '\0');
+  EXPECT_EQ(std::string(second, expected.size() + 1), expected + '\0');
   std::free(first);
   std::free(second);
 }

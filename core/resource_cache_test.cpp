@@ -15,22 +15,18 @@ namespace {
 // A stand-in module whose "TEXT" resources 1..count read "text <id>", all in 1033.
 class TextModule {
  public:
-  explicit TextModule(int count) {
-    for (int id = 1; id <= count; ++id) texts_.push_back("text " + std::to_string(id));
+  explicit TextModule(int count) : texts_(static_cast<size_t>(count)) {
     for (int id = 1; id <= count; ++id) {
-      const std::string& text = texts_[static_cast<size_t>(id - 1)];
-      entries_.push_back(QvResourceEntry{"TEXT", nullptr, reinterpret_cast<const unsigned char*>(text.data()),
-                                         static_cast<uint32_t>(text.size()), 0, static_cast<uint16_t>(id), 1033,
-                                         0});
+      std::string& text = texts_[static_cast<size_t>(id - 1)];
+      text = "text " + std::to_string(id);
+      entries_.push_back({"TEXT", nullptr, reinterpret_cast<const unsigned char*>(text.data()),
+                          static_cast<uint32_t>(text.size()), 0, static_cast<uint16_t>(id), 1033, 0});
     }
-    directory_ = QvResourceDirectory{QV_RESOURCE_TABLE_MAGIC, QV_RESOURCE_TABLE_VERSION,
-                                     static_cast<uint32_t>(entries_.size()), 0, entries_.data()};
+    directory_ = {QV_RESOURCE_TABLE_MAGIC, QV_RESOURCE_TABLE_VERSION, static_cast<uint32_t>(count), 0,
+                  entries_.data()};
     qvp::RegisterResourceTableForTests(module(), &directory_);
   }
   ~TextModule() { qvp::RegisterResourceTableForTests(module(), nullptr); }
-  TextModule(const TextModule&) = delete;
-  TextModule& operator=(const TextModule&) = delete;
-
   HMODULE module() const { return reinterpret_cast<HMODULE>(const_cast<TextModule*>(this)); }
 
  private:
