@@ -8,3 +8,4 @@
 #include "qvplatform/ui_message.h"
 #include "qvplatform/ui_dialog.h"
 #include "qvplatform/ui_prompt.h"
+#include "qvplatform/ui_propsheet.h"
