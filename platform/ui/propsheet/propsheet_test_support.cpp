@@ -50,8 +50,15 @@ Page& Page::On(UINT code, Answer answer) {
   return *this;
 }
 
-INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
+INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case PSM_QUERYSIBLINGS: {
+      Page* page = PageOf(hwnd);
+      if (!page) return FALSE;
+      Journal().push_back("siblings " + page->name + " " + std::to_string(wp) + " " + std::to_string(lp));
+      SetWindowLongPtrA(hwnd, DWL_MSGRESULT, page->siblings);
+      return TRUE;
+    }
     case WM_INITDIALOG: {
       auto* record = reinterpret_cast<const PROPSHEETPAGEA*>(lp);
       auto* page = reinterpret_cast<Page*>(record->lParam);

@@ -35,6 +35,7 @@ struct Page {
   HWND hwnd = nullptr;                           // the page dialog, once made
   const PROPSHEETPAGEA* init_record = nullptr;   // WM_INITDIALOG's lParam
   UINT destroyed = 0;                            // WM_DESTROY seen
+  LRESULT siblings = 0;                          // the answer to PSM_QUERYSIBLINGS
 };
 
 INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
