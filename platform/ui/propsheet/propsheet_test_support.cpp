@@ -1,5 +1,7 @@
 #include "propsheet_test_support.h"
 
+#include "standin_controls.h"
+
 extern "C" const QvResourceDirectory QvResourceTable;
 
 namespace pstest {
@@ -147,74 +149,9 @@ void Script::Idle() {
   if (HWND sheet = ActiveSheet()) DestroyWindow(sheet);
 }
 
-namespace {
-
-// Stand-ins for the standard controls, for a layer that has none yet: they
-// answer the dialog manager and report clicks as the real ones do.
-LRESULT CALLBACK StandInButton(HWND h, UINT m, WPARAM w, LPARAM l) {
-  LONG_PTR style = GetWindowLongPtrA(h, GWL_STYLE);
-  LONG_PTR kind = style & BS_TYPEMASK;
-  switch (m) {
-    case WM_GETDLGCODE:
-      if (kind == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-      if (kind == BS_PUSHBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
-      if (kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON) return DLGC_BUTTON | DLGC_RADIOBUTTON;
-      return DLGC_BUTTON;
-    case BM_SETSTYLE:
-      SetWindowLongPtrA(h, GWL_STYLE, (style & ~BS_TYPEMASK) | static_cast<LONG_PTR>(w & BS_TYPEMASK));
-      return 0;
-    case BM_SETCHECK:
-      SetWindowLongPtrA(h, GWLP_USERDATA, static_cast<LONG_PTR>(w));
-      return 0;
-    case BM_GETCHECK:
-      return GetWindowLongPtrA(h, GWLP_USERDATA);
-    case WM_LBUTTONDOWN:
-      SetFocus(h);
-      return 0;
-    case WM_LBUTTONUP:
-    case BM_CLICK:
-      if (!IsWindowEnabled(h)) return 0;
-      if (kind == BS_AUTOCHECKBOX) SetWindowLongPtrA(h, GWLP_USERDATA, !GetWindowLongPtrA(h, GWLP_USERDATA));
-      SendMessageA(GetParent(h), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), BN_CLICKED), reinterpret_cast<LPARAM>(h));
-      return 0;
-    default:
-      return DefWindowProcA(h, m, w, l);
-  }
-}
-
-LRESULT CALLBACK StandInEdit(HWND h, UINT m, WPARAM w, LPARAM l) {
-  switch (m) {
-    case WM_GETDLGCODE:
-      return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
-    case EM_SETSEL:
-      return 0;
-    default:
-      return DefWindowProcA(h, m, w, l);
-  }
-}
-
-LRESULT CALLBACK StandInStatic(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == WM_GETDLGCODE) return DLGC_STATIC;
-  return DefWindowProcA(h, m, w, l);
-}
-
-void StandIn(const char* name, WNDPROC proc) {
-  WNDCLASSA existing{};
-  if (GetClassInfoA(nullptr, name, &existing)) return;
-  WNDCLASSA wc{};
-  wc.style = CS_GLOBALCLASS;
-  wc.lpfnWndProc = proc;
-  wc.lpszClassName = name;
-  RegisterClassA(&wc);
-}
-
-}  // namespace
-
 void SetUpPages() {
   qvp::RegisterResourceTableForTests(nullptr, &QvResourceTable);
-  StandIn("BUTTON", StandInButton);
-  StandIn("EDIT", StandInEdit);
-  StandIn("STATIC", StandInStatic);
+  standin::RegisterControls();
   Journal().clear();
 }
 

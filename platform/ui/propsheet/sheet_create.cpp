@@ -146,6 +146,13 @@ void RunModal(Sheet& s) {
   bool shown = false;
   MSG msg;
   while (!s.ended && IsWindow(s.hwnd)) {
+    DialogInfo info;
+    if (GetDialog(s.hwnd, &info) && info.ended) {
+      // EndDialog on the sheet itself ends it with that result.
+      s.ended = true;
+      s.result = info.result;
+      break;
+    }
     if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
         // The quit request ends the sheet and goes on to the outer loop.

@@ -1,0 +1,12 @@
+// Dialogs the driver's tests open.
+#define IDD_OUTER 32001
+#define IDD_INNER 32002
+#define IDC_MORE 1001
+#define IDC_ASK 1002
+#define IDC_ANSWER 1003
+#define IDC_RESULT 1004
+#define IDC_NAME 1005
+#define IDC_FLAG 1006
+#define IDC_OFF 1007
+#define IDD_PAGE_NAME 32003
+#define IDD_PAGE_FLAG 32004
