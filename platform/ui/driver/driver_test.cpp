@@ -352,4 +352,35 @@ TEST_F(DriverTest, DrivesAWizardThroughItsPages) {
   EXPECT_EQ(g_seen.flag, static_cast<UINT>(BST_CHECKED));
 }
 
+TEST_F(DriverTest, PicksASheetsPageFromItsTabStrip) {
+  PROPSHEETPAGEA pages[2] = {};
+  const UINT ids[2] = {IDD_PAGE_NAME, IDD_PAGE_FLAG};
+  for (int i = 0; i < 2; ++i) {
+    pages[i].dwSize = sizeof(PROPSHEETPAGEA);
+    pages[i].pszTemplate = MAKEINTRESOURCEA(ids[i]);
+    pages[i].pfnDlgProc = WizardPage;
+  }
+  PROPSHEETHEADERA h{};
+  h.dwSize = sizeof(h);
+  h.dwFlags = PSH_PROPSHEETPAGE;
+  h.pszCaption = "Sheet";
+  h.nPages = 2;
+  h.ppsp = pages;
+  UiDriver d;
+  std::vector<std::string> tabs;
+  std::string selected;
+  d.OnDialog(IDD_PAGE_NAME).Select(IDD_PROPSHEET_TABS, "Flag");
+  d.OnDialog(IDD_PAGE_FLAG)
+      .Do([&](HWND page) {
+        HWND strip = qvp::driver::FindControl(page, IDD_PROPSHEET_TABS);
+        tabs = qvp::driver::Items(strip);
+        selected = qvp::driver::SelectedText(strip);
+      })
+      .ClickButton("Cancel");
+  EXPECT_EQ(PropertySheetA(&h), 0);
+  EXPECT_EQ(d.Problems(), Lines{});
+  EXPECT_EQ(tabs, (Lines{"Name", "Flag"}));
+  EXPECT_EQ(selected, "Flag");
+}
+
 }  // namespace

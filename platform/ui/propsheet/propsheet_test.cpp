@@ -370,13 +370,22 @@ TEST_F(PropSheetTest, PageHandlesBelongToTheSheetThatTakesThem) {
   h.nPages = 3;
   h.phpage = handles.data();
   BOOL destroyed_while_open = TRUE;
+  LRESULT by_handle = FALSE;
   Script script;
-  script.Then([&] { destroyed_while_open = DestroyPropertySheetPage(handles[1]); }).Press(PSBTN_OK);
-  EXPECT_EQ(PropertySheetA(&h), 1);
+  script
+      .Then([&] {
+        destroyed_while_open = DestroyPropertySheetPage(handles[1]);
+        // A handle names the page; the index beside it does not count then.
+        by_handle = SendMessageA(ActiveSheet(), PSM_SETCURSEL, 1, reinterpret_cast<LPARAM>(handles[2]));
+        SendMessageA(ActiveSheet(), PSM_REBOOTSYSTEM, 0, 0);
+      })
+      .Press(PSBTN_OK);
+  EXPECT_EQ(PropertySheetA(&h), ID_PSREBOOTSYSTEM);
   EXPECT_FALSE(destroyed_while_open);
+  EXPECT_EQ(by_handle, TRUE);
   // The sheet destroyed its pages when it ended.
   EXPECT_FALSE(DestroyPropertySheetPage(handles[0]));
-  EXPECT_EQ(JournalOf({"apply"}), Lines{"apply Alpha 1"});
+  EXPECT_EQ(JournalOf({"apply"}), (Lines{"apply Alpha 1", "apply Gamma 1"}));
 }
 
 TEST_F(PropSheetTest, BadHeadersAndPagesAreRefused) {
