@@ -482,6 +482,50 @@ TEST_F(PropSheetTest, QuerySiblingsAsksMadePagesInOrderUntilOneAnswers) {
   EXPECT_EQ(JournalOf({"siblings"}), (Lines{"siblings Alpha 7 8", "siblings Gamma 7 8"}));
 }
 
+TEST_F(PropSheetTest, PagesFromTemplatesInMemoryWithTitlesFromResources) {
+  qvp::DialogDesc d;
+  d.style = WS_POPUP | WS_CAPTION | DS_SETFONT;
+  d.cx = 150;
+  d.cy = 60;
+  d.caption = qvp::NameOrId::Text("From memory");
+  d.font_face = qvp::NameOrId::Text("MS Sans Serif");
+  d.font_point_size = 8;
+  std::vector<uint8_t> block;
+  std::string error;
+  ASSERT_TRUE(qvp::BuildDialogTemplate(d, &block, &error)) << error;
+  std::vector<Page> pages = {Page("Memory", 0), Page("Titled", 0)};
+  auto records = pstest::Records(pages, PSP_DLGINDIRECT);
+  records[0].pResource = block.data();
+  records[1].pResource = block.data();
+  records[1].dwFlags |= PSP_USETITLE;
+  records[1].pszTitle = MAKEINTRESOURCEA(IDS_START_TITLE);
+  PROPSHEETHEADERA h = pstest::Header(records, 0);
+  Lines tabs;
+  LONG_PTR page_style = 0;
+  Script script;
+  script
+      .Then([&] {
+        HWND strip = reinterpret_cast<HWND>(SendMessageA(ActiveSheet(), PSM_GETTABCONTROL, 0, 0));
+        for (int i = 0; i < 2; ++i) {
+          char text[32] = {};
+          TCITEMA item{};
+          item.mask = TCIF_TEXT;
+          item.pszText = text;
+          item.cchTextMax = sizeof(text);
+          SendMessageA(strip, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+          tabs.push_back(text);
+        }
+        page_style = GetWindowLongPtrA(pages[0].hwnd, GWL_STYLE);
+      })
+      .Press(PSBTN_CANCEL);
+  EXPECT_EQ(PropertySheetA(&h), 0);
+  EXPECT_EQ(tabs, (Lines{"From memory", "Gamma"}));
+  // A page is a child of the sheet, whatever its template says.
+  EXPECT_TRUE(page_style & WS_CHILD);
+  EXPECT_FALSE(page_style & (WS_POPUP | WS_CAPTION));
+  EXPECT_EQ(Journal().front(), "init Memory");
+}
+
 TEST_F(PropSheetTest, StartPageByTitle) {
   for (LPCSTR start : std::vector<LPCSTR>{"Gamma", MAKEINTRESOURCEA(IDS_START_TITLE)}) {
     Journal().clear();
