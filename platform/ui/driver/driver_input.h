@@ -19,6 +19,18 @@ std::string Describe(HWND window);
 // visible and enabled.
 Outcome Usable(HWND window);
 
+// The centre of the window's client area.
+POINT Centre(HWND window);
+// What the system does before a click reaches a window of an inactive
+// top-level window: asks WM_MOUSEACTIVATE and activates. False when the
+// answer eats the click.
+bool MouseActivate(HWND window);
+// The click the system would deliver at `client` (the aimed window's client
+// coordinates): to the window holding the mouse capture, else to the window
+// under the point; a point covered by some other window still reaches the
+// window aimed at.
+void PostClick(HWND aimed, POINT client, bool twice);
+
 Phases ClickPhases(HWND window, std::optional<POINT> at, bool twice);
 Phases FocusPhases(HWND control);
 Phases TypePhases(const std::string& text);
