@@ -34,6 +34,15 @@ DWORD CopyOut(const std::string& text, DWORD size, char* buffer) {
   return static_cast<DWORD>(text.size() + 1);
 }
 
+// The Windows form of an absolute Linux path: "/home/x" becomes "\home\x", a
+// path rooted on the current drive, which every file call maps back.
+std::string WindowsForm(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
 std::string CurrentDirectory() {
   std::vector<char> buffer(PATH_MAX);
   while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
@@ -112,7 +121,7 @@ DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
       SetLastError(qvp::WinErrorFromErrno(errno));
       return 0;
     }
-    return CopyOut(current, nBufferLength, lpBuffer);
+    return CopyOut(WindowsForm(current), nBufferLength, lpBuffer);
   });
 }
 
@@ -135,9 +144,8 @@ DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, L
       return 0;
     }
     std::string full;
-    char separator = '/';
+    const char separator = '\\';
     if (parsed.root == qvp::PathRoot::kDrive) {
-      separator = '\\';
       full = std::string(1, parsed.drive) + ":\\" + Join(parsed.components, '\\');
     } else {
       std::vector<std::string> parts;
@@ -162,7 +170,8 @@ DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, L
           parts.push_back(name);
         }
       }
-      full = "/" + Join(parts, '/');
+      full.assign(1, '\\');
+      full += Join(parts, '\\');
     }
     if (parsed.trailing_separator && full.back() != separator) full += separator;
     DWORD result = CopyOut(full, nBufferLength, lpBuffer);
@@ -178,7 +187,7 @@ DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
     const char* configured = std::getenv("TMPDIR");
     std::string path = configured != nullptr && configured[0] == '/' ? configured : "/tmp";
     if (path.back() != '/') path += '/';
-    return CopyOut(path, nBufferLength, lpBuffer);
+    return CopyOut(WindowsForm(path), nBufferLength, lpBuffer);
   });
 }
 
@@ -191,9 +200,7 @@ UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LP
     std::string directory = lpPathName;
     std::string prefix = lpPrefixString ? std::string(lpPrefixString).substr(0, 3) : std::string();
     if (!directory.empty() && directory.back() != '\\' && directory.back() != '/') {
-      const bool windows_form =
-          directory.find('\\') != std::string::npos || (directory.size() == 2 && directory[1] == ':');
-      directory += windows_form ? '\\' : '/';
+      directory += '\\';
     }
     auto compose = [&](UINT number) {
       char name[16];
@@ -239,7 +246,7 @@ UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LP
 }
 
 UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
-  return qvp::NoThrow<UINT>(0, [&]() -> UINT { return CopyOut(qvp::WindowsDirectory(), uSize, lpBuffer); });
+  return qvp::NoThrow<UINT>(0, [&]() -> UINT { return CopyOut(WindowsForm(qvp::WindowsDirectory()), uSize, lpBuffer); });
 }
 
 DWORD GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer) {

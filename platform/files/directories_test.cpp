@@ -13,11 +13,18 @@ namespace {
 
 using qvp::test::TestDir;
 
+std::string Backslashed(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
 TEST(CurrentDirectory, FollowsSetCurrentDirectoryAndReportsBufferNeeds) {
   TestDir dir;
   dir.Write("Work/f.txt", "");
   ASSERT_TRUE(SetCurrentDirectoryA("WORK"));
-  const std::string expected = dir / "Work";
+  const std::string expected = Backslashed(dir / "Work");
   char buffer[MAX_PATH];
   EXPECT_EQ(GetCurrentDirectoryA(MAX_PATH, buffer), expected.size());
   EXPECT_EQ(buffer, expected);
@@ -26,8 +33,11 @@ TEST(CurrentDirectory, FollowsSetCurrentDirectoryAndReportsBufferNeeds) {
   EXPECT_EQ(GetCurrentDirectoryA(sizeof small, small), expected.size() + 1);
   EXPECT_EQ(small[0], 'x');
   EXPECT_EQ(GetCurrentDirectoryA(0, nullptr), expected.size() + 1);
-  // Relative names now resolve from here.
+  // Relative names now resolve from here, and the returned path leads back here.
   EXPECT_NE(GetFileAttributesA("F.TXT"), INVALID_FILE_ATTRIBUTES);
+  ASSERT_TRUE(SetCurrentDirectoryA(".."));
+  ASSERT_TRUE(SetCurrentDirectoryA(buffer));
+  EXPECT_NE(GetFileAttributesA((std::string(buffer) + "\\f.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 
   EXPECT_FALSE(SetCurrentDirectoryA("missing"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
@@ -39,7 +49,7 @@ TEST(FullPathName, IsLexical) {
   TestDir dir;
   char buffer[MAX_PATH];
   char* file_part = nullptr;
-  const std::string expected = dir / "sub/name.txt";
+  const std::string expected = Backslashed(dir / "sub/name.txt");
   EXPECT_EQ(GetFullPathNameA("x\\..\\sub\\.\\name.txt", MAX_PATH, buffer, &file_part), expected.size());
   EXPECT_EQ(buffer, expected);
   ASSERT_NE(file_part, nullptr);
@@ -68,7 +78,7 @@ TEST(TempFileName, CreatesAFreshFileEachTime) {
   ASSERT_NE(a, 0u);
   ASSERT_NE(b, 0u);
   EXPECT_STRNE(first, second);
-  EXPECT_EQ(std::strncmp(first, "tmp/qva", 7), 0) << first;
+  EXPECT_EQ(std::strncmp(first, "tmp\\qva", 7), 0) << first;
   EXPECT_EQ(std::strncmp(second, "tmp\\qv", 6), 0) << second;
   EXPECT_EQ(std::strcmp(first + std::strlen(first) - 4, ".TMP"), 0);
   EXPECT_NE(GetFileAttributesA(first), INVALID_FILE_ATTRIBUTES);
@@ -76,7 +86,7 @@ TEST(TempFileName, CreatesAFreshFileEachTime) {
 
   // A given number only composes the name.
   EXPECT_EQ(GetTempFileNameA("tmp", "q", 0x1A2B, first), 0x1A2Bu);
-  EXPECT_STREQ(first, "tmp/q1A2B.TMP");
+  EXPECT_STREQ(first, "tmp\\q1A2B.TMP");
   EXPECT_EQ(GetFileAttributesA(first), INVALID_FILE_ATTRIBUTES);
 
   EXPECT_EQ(GetTempFileNameA("nodir", "q", 0, first), 0u);
@@ -84,7 +94,7 @@ TEST(TempFileName, CreatesAFreshFileEachTime) {
   char temp_path[MAX_PATH];
   DWORD n = GetTempPathA(MAX_PATH, temp_path);
   ASSERT_GT(n, 0u);
-  EXPECT_EQ(temp_path[n - 1], '/');
+  EXPECT_EQ(temp_path[n - 1], '\\');
 }
 
 TEST(WindowsDirectory, IsConfigurableAndDefaultsUnderHome) {
@@ -92,7 +102,7 @@ TEST(WindowsDirectory, IsConfigurableAndDefaultsUnderHome) {
   char buffer[MAX_PATH];
   qvp::SetWindowsDirectory((dir / "win").c_str());
   EXPECT_EQ(GetWindowsDirectoryA(buffer, MAX_PATH), (dir / "win").size());
-  EXPECT_EQ(buffer, dir / "win");
+  EXPECT_EQ(buffer, Backslashed(dir / "win"));
 
   qvp::SetWindowsDirectory(nullptr);
   const char* old_home = std::getenv("HOME");
@@ -102,11 +112,11 @@ TEST(WindowsDirectory, IsConfigurableAndDefaultsUnderHome) {
   ::setenv("HOME", dir.path().c_str(), 1);
   ::unsetenv("QV_WINDOWS_DIR");
   GetWindowsDirectoryA(buffer, MAX_PATH);
-  EXPECT_EQ(buffer, dir / ".quorvane/windows");
+  EXPECT_EQ(buffer, Backslashed(dir / ".quorvane/windows"));
   EXPECT_EQ(GetFileAttributesA(buffer), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));  // made on demand
   ::setenv("QV_WINDOWS_DIR", (dir / "fromenv").c_str(), 1);
   GetWindowsDirectoryA(buffer, MAX_PATH);
-  EXPECT_EQ(buffer, dir / "fromenv");
+  EXPECT_EQ(buffer, Backslashed(dir / "fromenv"));
 
   if (old_home) ::setenv("HOME", saved_home.c_str(), 1);
   if (old_env) {

@@ -63,10 +63,10 @@ MappedPath Resolve(const ParsedPath& parsed, size_t count, bool last_may_be_miss
   MappedPath out;
   switch (parsed.root) {
     case PathRoot::kRelative:
-      out.path = ".";
+      out.path.assign(1, '.');
       break;
     case PathRoot::kLinuxRoot:
-      out.path = "/";
+      out.path.assign(1, '/');
       break;
     case PathRoot::kDrive:
       out.path = DriveRoot(parsed.drive);

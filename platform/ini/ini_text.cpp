@@ -181,7 +181,10 @@ std::vector<std::string> IniText::SectionLines(std::string_view section) const {
 void IniText::AppendSection(std::string_view section, const std::vector<std::string>& lines) {
   if (!lines_.empty() && lines_.back().info.kind != LineKind::kBlank)
     lines_.push_back(MakeLine(std::string()));
-  lines_.push_back(MakeLine("[" + std::string(Trim(section)) + "]"));
+  std::string header(1, '[');
+  header += Trim(section);
+  header += ']';
+  lines_.push_back(MakeLine(std::move(header)));
   for (const std::string& line : lines) lines_.push_back(MakeLine(line));
 }
 

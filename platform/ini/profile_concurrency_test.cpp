@@ -90,6 +90,21 @@ TEST(ProfileConcurrency, EightThreadsLoseNoKeyAndReadersNeverSeeHalfAFile) {
   EXPECT_EQ(dir.CountEntries(), 1u);  // no temporary file left behind
 }
 
+TEST(ProfileConcurrency, TwoSpellingsOfANewFileMakeOneFile) {
+  TestDir dir;
+  for (int round = 0; round < 20; ++round) {
+    const std::string upper = dir / ("ROUND" + std::to_string(round) + ".INI");
+    const std::string lower = dir / ("round" + std::to_string(round) + ".ini");
+    std::thread a([&] { WritePrivateProfileStringA("S", "a", "1", upper.c_str()); });
+    std::thread b([&] { WritePrivateProfileStringA("s", "b", "2", lower.c_str()); });
+    a.join();
+    b.join();
+    EXPECT_EQ(GetPrivateProfileIntA("S", "a", 0, lower.c_str()), 1u);
+    EXPECT_EQ(GetPrivateProfileIntA("S", "b", 0, upper.c_str()), 2u);
+  }
+  EXPECT_EQ(dir.CountEntries(), 20u);
+}
+
 TEST(ProfileConcurrency, ProcessesWritingOneFileLoseNoKey) {
   TestDir dir;
   constexpr int kProcesses = 4;

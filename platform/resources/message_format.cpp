@@ -24,21 +24,21 @@ struct InsertFormat {
 
 // Parses the text between the '!' of "%1!...!". False for anything this layer
 // cannot print (wide strings, floating point, '*').
-bool ParseInsertFormat(std::string_view spec, InsertFormat* f) {
+bool ParseInsertFormat(std::string_view conv, InsertFormat* f) {
   size_t i = 0;
-  while (i < spec.size() && std::string_view("-+ #0").find(spec[i]) != std::string_view::npos) f->flags += spec[i++];
+  while (i < conv.size() && std::string_view("-+ #0").find(conv[i]) != std::string_view::npos) f->flags += conv[i++];
   auto number = [&](int* value) {
-    if (i >= spec.size() || spec[i] < '0' || spec[i] > '9') return true;
+    if (i >= conv.size() || conv[i] < '0' || conv[i] > '9') return true;
     unsigned v = 0;
-    while (i < spec.size() && spec[i] >= '0' && spec[i] <= '9') {
-      v = v * 10 + static_cast<unsigned>(spec[i++] - '0');
+    while (i < conv.size() && conv[i] >= '0' && conv[i] <= '9') {
+      v = v * 10 + static_cast<unsigned>(conv[i++] - '0');
       if (v > kMaxFieldWidth) return false;
     }
     *value = static_cast<int>(v);
     return true;
   };
   if (!number(&f->width)) return false;
-  if (i < spec.size() && spec[i] == '.') {
+  if (i < conv.size() && conv[i] == '.') {
     ++i;
     f->precision = 0;
     if (!number(&f->precision)) return false;
@@ -47,14 +47,14 @@ bool ParseInsertFormat(std::string_view spec, InsertFormat* f) {
   // Windows), ll and I64 (64 bits), I (pointer size).
   std::string_view size;
   for (std::string_view prefix : {"I64", "I32", "ll", "I", "l", "h"}) {
-    if (spec.substr(i).starts_with(prefix)) {
+    if (conv.substr(i).starts_with(prefix)) {
       size = prefix;
       break;
     }
   }
   i += size.size();
-  if (i + 1 != spec.size()) return false;
-  f->conversion = spec[i];
+  if (i + 1 != conv.size()) return false;
+  f->conversion = conv[i];
   switch (f->conversion) {
     case 'd': case 'i': case 'u': case 'o': case 'x': case 'X':
       f->kind = size == "h" ? ArgKind::kInt16
@@ -87,35 +87,35 @@ struct Piece {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 std::string Render(const InsertFormat& f, uint64_t value) {
-  std::string spec = "%";
-  spec += f.flags;
-  if (f.width >= 0) spec += std::to_string(f.width);
+  std::string conv = "%";
+  conv += f.flags;
+  if (f.width >= 0) conv += std::to_string(f.width);
   if (f.precision >= 0) {
-    spec += '.';
-    spec += std::to_string(f.precision);
+    conv += '.';
+    conv += std::to_string(f.precision);
   }
   char buffer[kMaxFieldWidth * 2 + 64];
   int n = 0;
   const bool is_signed = f.conversion == 'd' || f.conversion == 'i';
   if (f.conversion == 's') {
     const char* s = reinterpret_cast<const char*>(static_cast<uintptr_t>(value));
-    n = std::snprintf(buffer, sizeof buffer, (spec + "s").c_str(), s != nullptr ? s : "(null)");
+    n = std::snprintf(buffer, sizeof buffer, (conv + "s").c_str(), s != nullptr ? s : "(null)");
   } else if (f.conversion == 'p') {
     n = std::snprintf(buffer, sizeof buffer, "%016" PRIX64, value);
   } else if (f.conversion == 'c') {
-    n = std::snprintf(buffer, sizeof buffer, (spec + "c").c_str(), static_cast<int>(static_cast<unsigned char>(value)));
+    n = std::snprintf(buffer, sizeof buffer, (conv + "c").c_str(), static_cast<int>(static_cast<unsigned char>(value)));
   } else if (f.kind == ArgKind::kInt64 || f.kind == ArgKind::kPointer) {
-    spec += std::string("ll") + f.conversion;
-    n = is_signed ? std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<long long>(value))
-                  : std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<unsigned long long>(value));
+    conv += std::string("ll") + f.conversion;
+    n = is_signed ? std::snprintf(buffer, sizeof buffer, conv.c_str(), static_cast<long long>(value))
+                  : std::snprintf(buffer, sizeof buffer, conv.c_str(), static_cast<unsigned long long>(value));
   } else if (f.kind == ArgKind::kInt16) {
-    spec += f.conversion;
-    n = is_signed ? std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<int>(static_cast<int16_t>(value)))
-                  : std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<unsigned>(static_cast<uint16_t>(value)));
+    conv += f.conversion;
+    n = is_signed ? std::snprintf(buffer, sizeof buffer, conv.c_str(), static_cast<int>(static_cast<int16_t>(value)))
+                  : std::snprintf(buffer, sizeof buffer, conv.c_str(), static_cast<unsigned>(static_cast<uint16_t>(value)));
   } else {
-    spec += f.conversion;
-    n = is_signed ? std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<int>(static_cast<int32_t>(value)))
-                  : std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<unsigned>(static_cast<uint32_t>(value)));
+    conv += f.conversion;
+    n = is_signed ? std::snprintf(buffer, sizeof buffer, conv.c_str(), static_cast<int>(static_cast<int32_t>(value)))
+                  : std::snprintf(buffer, sizeof buffer, conv.c_str(), static_cast<unsigned>(static_cast<uint32_t>(value)));
   }
   if (f.conversion == 's') {
     // A string may be longer than the buffer: print it again into a string of the right size.
@@ -123,7 +123,7 @@ std::string Render(const InsertFormat& f, uint64_t value) {
     if (static_cast<size_t>(n) >= sizeof buffer) {
       std::string big(static_cast<size_t>(n) + 1, '\0');
       const char* s = reinterpret_cast<const char*>(static_cast<uintptr_t>(value));
-      std::snprintf(big.data(), big.size(), (spec + "s").c_str(), s != nullptr ? s : "(null)");
+      std::snprintf(big.data(), big.size(), (conv + "s").c_str(), s != nullptr ? s : "(null)");
       big.resize(static_cast<size_t>(n));
       return big;
     }

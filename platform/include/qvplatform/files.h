@@ -3,9 +3,12 @@
 // Every call here takes a Windows path and hands it to the path mapper first:
 // '\' and '/' both separate components, a drive letter goes through the drive
 // map, each component is found without regard to case when the exact name does
-// not exist, and new names are created as written. Paths this layer returns
-// (current directory, Windows directory, full path of a relative name) are the
-// real absolute Linux paths with '/' separators; every call here accepts them.
+// not exist, and new names are created as written. A path rooted without a
+// drive ("\home\user\x") is the Linux path of that name. The paths these calls
+// return (current directory, Windows directory, temporary directory, full path
+// of a relative name) are the real absolute Linux paths in that form, with '\'
+// separators, so that callers can split them as Windows paths; every call here
+// accepts them back, as it accepts '/' separators.
 #pragma once
 
 #include <string>
@@ -131,8 +134,8 @@ QV_API BOOL FindClose(HANDLE hFindFile);
 // Directories of the process and of the layer.
 QV_API DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
 QV_API BOOL SetCurrentDirectoryA(LPCSTR lpPathName);
-// Lexical, as on Windows: a drive path stays in Windows form ("C:\dir\x"), any
-// other path becomes an absolute Linux path.
+// Lexical, as on Windows: a drive path stays on its drive ("C:\dir\x"), any other
+// path becomes the absolute Linux path in Windows form ("\home\user\x").
 QV_API DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
 QV_API DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 QV_API UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName);

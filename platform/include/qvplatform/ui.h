@@ -8,4 +8,5 @@
 #include "qvplatform/ui_message.h"
 #include "qvplatform/ui_dialog.h"
 #include "qvplatform/ui_prompt.h"
+#include "qvplatform/ui_controls.h"
 #include "qvplatform/ui_propsheet.h"
