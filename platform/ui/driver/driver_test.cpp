@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "qvplatform/ui_driver.h"
-#include "standin_controls.h"
 #include "testdata/driver_ids.h"
 #include "ui_test_support.h"
 
@@ -70,7 +69,6 @@ class DriverTest : public ::testing::Test {
  protected:
   void SetUp() override {
     qvp::RegisterResourceTableForTests(nullptr, &QvResourceTable);
-    standin::RegisterControls();
     g_seen = Seen{};
     qvp::TakeUnexpectedPrompts();
   }
@@ -80,18 +78,23 @@ TEST_F(DriverTest, DrivesADialogThreeLevelsDeep) {
   UiDriver d;
   d.ExpectMessageBox("Really", IDYES);
   std::string answer, result;
+  bool answer_painted = false;
   d.OnDialog(IDD_OUTER).Click(IDC_MORE);
   d.OnDialog(IDD_INNER)
       .Type(IDC_NAME, "Hello, World!")
       .Check(IDC_FLAG)
       .Click(IDC_ASK)
       .Read(IDC_ANSWER, &answer)
+      .Do([&](HWND inner) {
+        answer_painted = qvp::driver::Painted(GetDlgItem(inner, IDC_ANSWER)).FindText("yes") != nullptr;
+      })
       .ClickButton("OK");
   d.OnDialog(IDD_OUTER).Read(IDC_RESULT, &result).ClickButton("OK");
   EXPECT_EQ(RunOuter(), IDOK);
   EXPECT_EQ(d.Problems(), Lines{});
   EXPECT_EQ(d.PendingSteps(), 0u);
   EXPECT_EQ(answer, "yes");
+  EXPECT_TRUE(answer_painted);
   EXPECT_EQ(result, "inner ok");
   EXPECT_EQ(g_seen.name, "Hello, World!");
   EXPECT_EQ(g_seen.flag, static_cast<UINT>(BST_CHECKED));
@@ -153,6 +156,56 @@ TEST_F(DriverTest, ADialogLeftOpenWithNothingToDoIsEndedToo) {
   EXPECT_NE(problems[1].find("'Outer'"), std::string::npos) << problems[1];
 }
 
+Lines g_notes;
+
+INT_PTR CALLBACK ListsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+  if (msg == WM_INITDIALOG) {
+    for (int i = 0; i < 40; ++i)
+      SendDlgItemMessageA(dlg, IDC_FRUIT, LB_ADDSTRING, 0,
+                          reinterpret_cast<LPARAM>(i == 30 ? "Cherry" : ("fruit " + std::to_string(i)).c_str()));
+    for (const char* size : {"small", "medium", "large", "huge"})
+      SendDlgItemMessageA(dlg, IDC_SIZE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(size));
+    for (const char* colour : {"Alpha", "Beta", "Gamma"})
+      SendDlgItemMessageA(dlg, IDC_COLOUR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(colour));
+    return TRUE;
+  }
+  if (msg != WM_COMMAND) return FALSE;
+  const int id = LOWORD(wp), code = HIWORD(wp);
+  if (id == IDC_FRUIT && code == LBN_SELCHANGE) g_notes.push_back("fruit selchange");
+  if (id == IDC_SIZE || id == IDC_COLOUR) {
+    const std::string name = id == IDC_SIZE ? "size " : "colour ";
+    if (code == CBN_DROPDOWN) g_notes.push_back(name + "dropdown");
+    if (code == CBN_SELCHANGE) g_notes.push_back(name + "selchange");
+    if (code == CBN_CLOSEUP) g_notes.push_back(name + "closeup");
+  }
+  if (id == IDOK) EndDialog(dlg, IDOK);
+  return TRUE;
+}
+
+TEST_F(DriverTest, PicksListItemsWithTheMouseSoTheListsNotify) {
+  g_notes.clear();
+  UiDriver d;
+  std::string fruit, size, colour;
+  d.OnDialog(IDD_LISTS)
+      .Select(IDC_FRUIT, "Cherry")
+      .Select(IDC_SIZE, 2)
+      .Select(IDC_COLOUR, "Beta")
+      .Do([&](HWND dlg) {
+        fruit = qvp::driver::SelectedText(GetDlgItem(dlg, IDC_FRUIT));
+        size = qvp::driver::SelectedText(GetDlgItem(dlg, IDC_SIZE));
+        colour = qvp::driver::Text(GetDlgItem(dlg, IDC_COLOUR));
+      })
+      .ClickButton("OK");
+  EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_LISTS), nullptr, ListsProc, 0), IDOK);
+  EXPECT_EQ(d.Problems(), Lines{});
+  EXPECT_EQ(fruit, "Cherry");
+  EXPECT_EQ(size, "large");
+  EXPECT_EQ(colour, "Beta");
+  // The notifications come from the controls' own handling of the clicks.
+  EXPECT_EQ(g_notes, (Lines{"fruit selchange", "size dropdown", "size closeup", "size selchange", "colour dropdown",
+                            "colour closeup", "colour selchange"}));
+}
+
 // ---- Input as a user gives it ----
 
 class InputTest : public DriverTest {
@@ -170,7 +223,7 @@ class InputTest : public DriverTest {
 };
 
 INT_PTR CALLBACK Modeless(HWND, UINT msg, WPARAM wp, LPARAM) {
-  if (msg == WM_COMMAND) {
+  if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
     g_seen.name += "command " + std::to_string(LOWORD(wp)) + ";";
     return TRUE;
   }

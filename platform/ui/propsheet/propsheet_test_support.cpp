@@ -1,7 +1,5 @@
 #include "propsheet_test_support.h"
 
-#include "standin_controls.h"
-
 extern "C" const QvResourceDirectory QvResourceTable;
 
 namespace pstest {
@@ -151,7 +149,6 @@ void Script::Idle() {
 
 void SetUpPages() {
   qvp::RegisterResourceTableForTests(nullptr, &QvResourceTable);
-  standin::RegisterControls();
   Journal().clear();
 }
 

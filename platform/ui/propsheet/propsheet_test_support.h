@@ -73,8 +73,7 @@ class Script {
   bool stalled_ = false;
 };
 
-// The test executable's resources as the program's; stand-ins for the
-// standard controls the pages use when the layer has none.
+// The test executable's resources as the program's.
 void SetUpPages();
 
 }  // namespace pstest

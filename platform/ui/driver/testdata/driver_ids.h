@@ -10,3 +10,7 @@
 #define IDC_OFF 1007
 #define IDD_PAGE_NAME 32003
 #define IDD_PAGE_FLAG 32004
+#define IDD_LISTS 32005
+#define IDC_FRUIT 1020
+#define IDC_SIZE 1021
+#define IDC_COLOUR 1022
