@@ -116,6 +116,26 @@ TEST_F(DriverTest, AnUnexpectedPromptIsAProblemNamingItsCaptionAndText) {
   EXPECT_NE(problems[0].find("Really proceed?"), std::string::npos) << problems[0];
 }
 
+TEST_F(DriverTest, CommonDialogsAreAnsweredByThePromptScriptToo) {
+  UiDriver d;
+  d.Prompts().Expect(qvp::OpenFileAnswer("C:\\logs\\today.log"));
+  std::string chosen;
+  d.OnDialog(IDD_OUTER)
+      .Do([&](HWND dlg) {
+        char path[MAX_PATH] = {};
+        OPENFILENAMEA ofn{};
+        ofn.lStructSize = sizeof(ofn);
+        ofn.hwndOwner = dlg;
+        ofn.lpstrFile = path;
+        ofn.nMaxFile = sizeof(path);
+        if (GetOpenFileNameA(&ofn)) chosen = path;
+      })
+      .ClickButton("OK");
+  EXPECT_EQ(RunOuter(), IDOK);
+  EXPECT_EQ(d.Problems(), Lines{});
+  EXPECT_EQ(chosen, "C:\\logs\\today.log");
+}
+
 TEST_F(DriverTest, ActionsThatAUserCouldNotDoAreProblems) {
   UiDriver d;
   d.ExpectMessageBox("never asked", IDOK);
