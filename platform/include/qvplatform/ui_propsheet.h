@@ -16,17 +16,7 @@
 #include "qvplatform/ui_consts.h"
 #include "qvplatform/ui_dialog.h"
 
-// The notification header is the common controls' one when they are present.
-#if __has_include("qvplatform/ui_comctl.h")
-#include "qvplatform/ui_comctl.h"
-#else
-struct NMHDR {
-  HWND hwndFrom;
-  UINT_PTR idFrom;
-  UINT code;
-};
-typedef NMHDR* LPNMHDR;
-#endif
+#include "qvplatform/ui_comctl.h"  // NMHDR
 
 // The fixed head of the layer's flat dialog template (qvplatform/dlgtemplate.h)
 // under the documented field names. A sheet's PSCB_PRECREATE callback gets the

@@ -2,7 +2,6 @@
 // calling thread's messages handled in between as an application's loop would.
 #include "ui/dialog_state.h"
 #include "ui/driver/driver_input.h"
-#include "ui/driver/driver_lists.h"
 #include "ui/propsheet/sheet.h"
 
 namespace qvp::driver {

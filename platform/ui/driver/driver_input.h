@@ -39,6 +39,10 @@ Phases CheckPhases(HWND button, UINT state);
 Phases SelectPhases(HWND list, int index);
 Phases SelectTextPhases(HWND list, const std::string& text);
 
+// The lists a driver reads and picks from.
+enum class ListKind { kNone, kListBox, kComboBox, kListView, kTabs };
+ListKind KindOfList(HWND list);
+
 // The texts of a list's items.
 std::vector<std::string> ListItemsOf(HWND list);
 

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "ui/driver/driver_input.h"
-#include "ui/driver/driver_lists.h"
 
 namespace qvp::driver {
 namespace {
@@ -29,7 +28,7 @@ std::string ListItemText(HWND list, ListKind kind, int index) {
       return text;
     }
     case ListKind::kListView: {
-      ListViewItemText item{};
+      LVITEMA item{};
       item.iSubItem = 0;
       item.pszText = buf;
       item.cchTextMax = sizeof(buf);
@@ -145,8 +144,8 @@ Phases ComboSelect(HWND combo, int index) {
 ListKind KindOfList(HWND list) {
   if (ClassIs(list, "LISTBOX")) return ListKind::kListBox;
   if (ClassIs(list, "COMBOBOX")) return ListKind::kComboBox;
-  if (ClassIs(list, "SysListView32")) return ListKind::kListView;
-  if (ClassIs(list, "SysTabControl32") || ClassIs(list, qvp::ui::sheet::TabClassName())) return ListKind::kTabs;
+  if (ClassIs(list, WC_LISTVIEWA)) return ListKind::kListView;
+  if (ClassIs(list, WC_TABCONTROLA)) return ListKind::kTabs;
   return ListKind::kNone;
 }
 

@@ -2,7 +2,6 @@
 #include <cstring>
 
 #include "ui/driver/driver_input.h"
-#include "ui/driver/driver_lists.h"
 
 namespace qvp::driver {
 

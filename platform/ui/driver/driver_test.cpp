@@ -178,7 +178,7 @@ TEST_F(DriverTest, ADialogLeftOpenWithNothingToDoIsEndedToo) {
 
 Lines g_notes;
 
-INT_PTR CALLBACK ListsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+INT_PTR CALLBACK ListsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
     for (int i = 0; i < 40; ++i)
       SendDlgItemMessageA(dlg, IDC_FRUIT, LB_ADDSTRING, 0,
@@ -187,7 +187,26 @@ INT_PTR CALLBACK ListsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
       SendDlgItemMessageA(dlg, IDC_SIZE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(size));
     for (const char* colour : {"Alpha", "Beta", "Gamma"})
       SendDlgItemMessageA(dlg, IDC_COLOUR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(colour));
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = 120;
+    column.pszText = const_cast<char*>("Host");
+    SendDlgItemMessageA(dlg, IDC_HOSTS, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    for (int i = 0; i < 20; ++i) {
+      std::string text = i == 15 ? "mail.example.com" : "host" + std::to_string(i);
+      LVITEMA item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = i;
+      item.pszText = text.data();
+      SendDlgItemMessageA(dlg, IDC_HOSTS, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
     return TRUE;
+  }
+  if (msg == WM_NOTIFY) {
+    auto* n = reinterpret_cast<const NMLISTVIEW*>(lp);
+    if (n->hdr.idFrom == IDC_HOSTS && n->hdr.code == LVN_ITEMCHANGED && (n->uNewState & LVIS_SELECTED))
+      g_notes.push_back("hosts selected " + std::to_string(n->iItem));
+    return FALSE;
   }
   if (msg != WM_COMMAND) return FALSE;
   const int id = LOWORD(wp), code = HIWORD(wp);
@@ -205,15 +224,17 @@ INT_PTR CALLBACK ListsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
 TEST_F(DriverTest, PicksListItemsWithTheMouseSoTheListsNotify) {
   g_notes.clear();
   UiDriver d;
-  std::string fruit, size, colour;
+  std::string fruit, size, colour, host;
   d.OnDialog(IDD_LISTS)
       .Select(IDC_FRUIT, "Cherry")
       .Select(IDC_SIZE, 2)
       .Select(IDC_COLOUR, "Beta")
+      .Select(IDC_HOSTS, "mail.example.com")
       .Do([&](HWND dlg) {
         fruit = qvp::driver::SelectedText(GetDlgItem(dlg, IDC_FRUIT));
         size = qvp::driver::SelectedText(GetDlgItem(dlg, IDC_SIZE));
         colour = qvp::driver::Text(GetDlgItem(dlg, IDC_COLOUR));
+        host = qvp::driver::SelectedText(GetDlgItem(dlg, IDC_HOSTS));
       })
       .ClickButton("OK");
   EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_LISTS), nullptr, ListsProc, 0), IDOK);
@@ -221,9 +242,10 @@ TEST_F(DriverTest, PicksListItemsWithTheMouseSoTheListsNotify) {
   EXPECT_EQ(fruit, "Cherry");
   EXPECT_EQ(size, "large");
   EXPECT_EQ(colour, "Beta");
+  EXPECT_EQ(host, "mail.example.com");
   // The notifications come from the controls' own handling of the clicks.
   EXPECT_EQ(g_notes, (Lines{"fruit selchange", "size dropdown", "size closeup", "size selchange", "colour dropdown",
-                            "colour closeup", "colour selchange"}));
+                            "colour closeup", "colour selchange", "hosts selected 15"}));
 }
 
 // ---- Input as a user gives it ----

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "propsheet_test_support.h"
-#include "ui/propsheet/sheet_tabs.h"
 
 namespace {
 

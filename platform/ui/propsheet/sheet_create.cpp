@@ -7,7 +7,6 @@
 #include "ui/dialog_state.h"
 #include "ui/last_error.h"
 #include "ui/propsheet/sheet.h"
-#include "ui/propsheet/sheet_tabs.h"
 
 #ifndef SS_ETCHEDHORZ
 #define SS_ETCHEDHORZ 0x00000010L
@@ -33,9 +32,7 @@ ControlDesc Tabs(bool wizard) {
   ControlDesc c;
   c.style = WS_CHILD | WS_CLIPSIBLINGS | (wizard ? 0 : WS_VISIBLE | WS_TABSTOP | WS_GROUP);
   c.id = IDD_PROPSHEET_TABS;
-  const char* cls = TabClassName();
-  uint16_t code = qvp::StandardClassCode(cls);
-  c.window_class = code ? NameOrId::Id(code) : NameOrId::Text(cls);
+  c.window_class = NameOrId::Id(static_cast<uint32_t>(StandardClass::kTabControl));
   return c;
 }
 

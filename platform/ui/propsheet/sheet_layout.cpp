@@ -5,7 +5,6 @@
 
 #include "qvplatform/dlgtemplate.h"
 #include "ui/propsheet/sheet.h"
-#include "ui/propsheet/sheet_tabs.h"
 
 namespace qvp::ui::sheet {
 namespace {

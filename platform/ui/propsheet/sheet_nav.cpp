@@ -8,7 +8,6 @@
 // the step that was under way does not undo it. A wizard step's answer is
 // taken relative to the page that is current when the answer arrives.
 #include "ui/propsheet/sheet.h"
-#include "ui/propsheet/sheet_tabs.h"
 
 namespace qvp::ui::sheet {
 namespace {

@@ -7,7 +7,6 @@
 #include "qvplatform/dlgtemplate.h"
 #include "ui/dialog_state.h"
 #include "ui/propsheet/sheet.h"
-#include "ui/propsheet/sheet_tabs.h"
 
 namespace qvp::ui::sheet {
 namespace {

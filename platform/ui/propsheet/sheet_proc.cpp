@@ -1,7 +1,6 @@
 // The sheet window's dialog procedure: setting the sheet up, its buttons, the
 // tab strip's notifications and the PSM_ messages.
 #include "ui/propsheet/sheet.h"
-#include "ui/propsheet/sheet_tabs.h"
 
 namespace qvp::ui::sheet {
 namespace {

@@ -14,3 +14,4 @@
 #define IDC_FRUIT 1020
 #define IDC_SIZE 1021
 #define IDC_COLOUR 1022
+#define IDC_HOSTS 1023
