@@ -78,8 +78,13 @@ namespace {
 
 constexpr LPARAM kKeyUp = static_cast<LPARAM>(0xC0000001u);
 
+// Alt is a system key; the others are plain keys.
 void PostKey(HWND focus, UINT vk, bool down) {
-  PostMessageA(focus, down ? WM_KEYDOWN : WM_KEYUP, vk, down ? 1 : kKeyUp);
+  const bool alt = vk == VK_MENU;
+  const UINT msg = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+  LPARAM lp = down ? 1 : kKeyUp;
+  if (alt) lp |= 0x20000000;  // the context bit: Alt is down
+  PostMessageA(focus, msg, vk, lp);
 }
 
 struct KeyOf {

@@ -280,11 +280,11 @@ std::vector<uint8_t> ModelessTemplate(const char* recorder_class) {
   d.caption = qvp::NameOrId::Text("Keys");
   d.font_face = qvp::NameOrId::Text("MS Sans Serif");
   d.font_point_size = 8;
-  auto control = [](const char* cls, uint32_t id, uint32_t style, int16_t y) {
+  auto control = [](const char* cls, uint32_t id, uint32_t style, int16_t y, const char* text = "") {
     qvp::ControlDesc c;
     c.window_class = qvp::NameOrId::Text(cls);
     c.id = id;
-    c.text = qvp::NameOrId::Text("");
+    c.text = qvp::NameOrId::Text(text);
     c.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | style;
     c.x = 8;
     c.y = y;
@@ -293,7 +293,8 @@ std::vector<uint8_t> ModelessTemplate(const char* recorder_class) {
     return c;
   };
   d.controls = {control(recorder_class, 10, 0, 8), control("EDIT", 11, 0, 28),
-                control("BUTTON", IDOK, BS_DEFPUSHBUTTON, 48), control("BUTTON", IDCANCEL, 0, 68)};
+                control("BUTTON", IDOK, BS_DEFPUSHBUTTON, 48), control("BUTTON", IDCANCEL, 0, 68),
+                control("BUTTON", 12, BS_AUTOCHECKBOX, 88, "&Go")};
   std::vector<uint8_t> block;
   std::string error;
   EXPECT_TRUE(qvp::BuildDialogTemplate(d, &block, &error)) << error;
@@ -322,6 +323,10 @@ TEST_F(InputTest, KeysGoToTheFocusThroughTheLoopAndTheDialogManager) {
   ASSERT_TRUE(qvp::driver::Press(VK_RETURN));
   ASSERT_TRUE(qvp::driver::Press(VK_ESCAPE));
   EXPECT_EQ(g_seen.name, "command 1;command 2;");
+  // Alt+G: the dialog manager finds the control that underlines G.
+  ASSERT_TRUE(qvp::driver::Press('G', qvp::driver::kAlt));
+  EXPECT_EQ(qvp::driver::CheckState(GetDlgItem(dlg, 12)), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(GetKeyState(VK_MENU) & 0x8000, 0);
   DestroyWindow(dlg);
 }
 
