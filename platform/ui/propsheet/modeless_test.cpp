@@ -58,7 +58,16 @@ TEST(ModelessSheetTest, AChildSheetLivesInItsOwnersLoopUntilTheOwnerDestroysIt) 
   EXPECT_FALSE(SendMessageA(sheet, PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(&other)));
   EXPECT_EQ(SendMessageA(sheet, PSM_GETRESULT, 0, 0), -1);  // still running
 
-  // Enter presses the sheet's default button, OK.
+  // Enter on a page's focused push button presses that button.
+  HWND run = GetDlgItem(pages[0].hwnd, IDC_PAGE_RUN);
+  ASSERT_TRUE(run);
+  SetFocus(run);
+  PostMessageA(run, WM_KEYDOWN, VK_RETURN, 0);
+  OwnerLoop(sheet);
+  EXPECT_EQ(Journal().back(), "run Alpha");
+  Journal().pop_back();
+
+  // Elsewhere Enter presses the sheet's default button, OK.
   PostMessageA(check, WM_KEYDOWN, VK_RETURN, 0);
   OwnerLoop(sheet);
   EXPECT_EQ(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0), 0);

@@ -68,6 +68,10 @@ INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       Journal().push_back("init " + page->name);
       return TRUE;
     }
+    case WM_COMMAND:
+      if (LOWORD(wp) == IDC_PAGE_RUN && HIWORD(wp) == BN_CLICKED)
+        if (Page* page = PageOf(hwnd)) Journal().push_back("run " + page->name);
+      return TRUE;
     case WM_DESTROY:
       if (Page* page = PageOf(hwnd)) ++page->destroyed;
       return FALSE;

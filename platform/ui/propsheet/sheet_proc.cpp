@@ -17,8 +17,25 @@ bool Pressable(HWND sheet, int id) {
   return !b || (IsWindowEnabled(b) && (GetWindowLongPtrA(b, GWL_STYLE) & WS_VISIBLE));
 }
 
-void Command(Sheet& s, int id) {
+// A command that is none of the sheet's own belongs to a page: the dialog
+// manager's Enter on a page's focused push button comes to the sheet.
+void PageCommand(Sheet& s, WPARAM wp, LPARAM lp) {
+  auto control = reinterpret_cast<HWND>(lp);
+  HWND page = nullptr;
+  if (control && IsWindow(control) && GetParent(control) != s.hwnd && IsChild(s.hwnd, control))
+    page = GetParent(control);
+  else if (!control)
+    page = s.CurrentWindow();
+  if (page && page != s.hwnd) SendMessageA(page, WM_COMMAND, wp, lp);
+}
+
+void Command(Sheet& s, WPARAM wp, LPARAM lp) {
+  const int id = LOWORD(wp);
   if (s.ended) return;
+  if (lp && GetParent(reinterpret_cast<HWND>(lp)) != s.hwnd) {
+    PageCommand(s, wp, lp);
+    return;
+  }
   switch (id) {
     case IDOK:
       if (!s.wizard && Pressable(s.hwnd, IDOK)) PressOk(s);
@@ -42,6 +59,7 @@ void Command(Sheet& s, int id) {
       if (s.wizard && Pressable(s.hwnd, ID_WIZFINISH)) WizardFinish(s);
       break;
     default:
+      PageCommand(s, wp, lp);
       break;
   }
 }
@@ -108,7 +126,7 @@ INT_PTR CALLBACK SheetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Sheet& s = *sp;
   switch (msg) {
     case WM_COMMAND:
-      Command(s, LOWORD(wp));
+      Command(s, wp, lp);
       return TRUE;
     case WM_NOTIFY: {
       auto* n = reinterpret_cast<const NMHDR*>(lp);

@@ -5,4 +5,5 @@
 #define IDD_PAGE_DELTA 31004
 #define IDC_PAGE_EDIT 100
 #define IDC_PAGE_CHECK 101
+#define IDC_PAGE_RUN 102
 #define IDS_START_TITLE 7
