@@ -63,6 +63,9 @@ HWND FindControl(HWND dialog, int id);
 UINT DialogTemplateId(HWND dialog);
 
 // ---- Acting as a user ----
+// Each of these acts at once: the input it gives is handled through Pump()
+// before it returns (and before a later phase of it looks). Inside a modal
+// loop, the UiDriver's steps leave that handling to the loop instead.
 
 // A left click at the window's centre, or at `at` (client coordinates).
 Outcome Click(HWND window, std::optional<POINT> at = std::nullopt);
@@ -117,6 +120,9 @@ PaintLog Painted(HWND window);
 // When a modal loop idles for the stall limit's number of rounds with nothing
 // the driver can do, the driver records why and ends that loop's dialog with
 // IDCANCEL, so that a test fails instead of hanging.
+//
+// Steps are queued on the thread that runs the dialogs, before it opens them
+// or from within a step. One UiDriver at a time: it owns the modal idle hook.
 class UiDriver {
  public:
   class Step;
