@@ -13,3 +13,4 @@
 #include "qvplatform/ui_commdlg.h"
 #include "qvplatform/ui_shell.h"
 #include "qvplatform/ui_comctl.h"
+#include "qvplatform/ui_propsheet.h"
