@@ -4,3 +4,4 @@
 #pragma once
 
 #include "qvplatform/net_winsock.h"
+#include "qvplatform/net_icmp.h"
