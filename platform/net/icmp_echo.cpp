@@ -38,10 +38,15 @@ constexpr size_t kHeader = 8;  // type, code, checksum, identifier, sequence
 
 std::atomic<uint16_t> next_sequence{static_cast<uint16_t>(getpid() * 7919u)};
 
-uint16_t Checksum(const uint8_t* p, size_t n) {
+// The internet checksum's sum of 16-bit words (an odd last byte padded).
+uint32_t WordSum(const uint8_t* p, size_t n) {
   uint32_t sum = 0;
   for (size_t i = 0; i + 1 < n; i += 2) sum += static_cast<uint32_t>(p[i] << 8 | p[i + 1]);
   if (n & 1) sum += static_cast<uint32_t>(p[n - 1] << 8);
+  return sum;
+}
+
+uint16_t Fold(uint32_t sum) {
   while (sum >> 16) sum = (sum & 0xffff) + (sum >> 16);
   return static_cast<uint16_t>(~sum);
 }
@@ -208,24 +213,33 @@ bool SendEcho(const IcmpSocket& s, const EchoRequest& req, EchoReply* reply) {
   const uint16_t id = static_cast<uint16_t>(getpid() ^ (seq >> 3) ^ 0x5a5a);
   Matcher m{id, seq, req.dest};
 
-  std::vector<uint8_t> packet(kHeader + req.size);
-  packet[0] = kEchoRequest;
-  packet[4] = static_cast<uint8_t>(id >> 8);
-  packet[5] = static_cast<uint8_t>(id);
-  packet[6] = static_cast<uint8_t>(seq >> 8);
-  packet[7] = static_cast<uint8_t>(seq);
-  if (req.size) std::memcpy(packet.data() + kHeader, req.data, req.size);
-  uint16_t sum = Checksum(packet.data(), packet.size());
-  packet[2] = static_cast<uint8_t>(sum >> 8);
-  packet[3] = static_cast<uint8_t>(sum);
+  uint8_t header[kHeader] = {kEchoRequest,
+                             0,
+                             0,
+                             0,
+                             static_cast<uint8_t>(id >> 8),
+                             static_cast<uint8_t>(id),
+                             static_cast<uint8_t>(seq >> 8),
+                             static_cast<uint8_t>(seq)};
+  const auto* data = static_cast<const uint8_t*>(req.data);
+  // The header is an even number of bytes, so the two sums simply add up.
+  uint16_t sum = Fold(WordSum(header, kHeader) + (req.size ? WordSum(data, req.size) : 0));
+  header[2] = static_cast<uint8_t>(sum >> 8);
+  header[3] = static_cast<uint8_t>(sum);
 
   ApplyOptions(s, req);
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_addr.s_addr = req.dest;
+  iovec parts[2] = {{header, kHeader}, {const_cast<uint8_t*>(data), req.size}};
+  msghdr out{};
+  out.msg_name = &to;
+  out.msg_namelen = sizeof to;
+  out.msg_iov = parts;
+  out.msg_iovlen = req.size ? 2 : 1;
   const auto start = Clock::now();
   const auto deadline = start + std::chrono::milliseconds(req.timeout_ms);
-  if (sendto(s.fd, packet.data(), packet.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to) < 0) {
+  if (sendmsg(s.fd, &out, 0) < 0) {
     reply->status = StatusOfSendError(errno);
     return false;
   }
