@@ -5,3 +5,4 @@
 
 #include "qvplatform/net_winsock.h"
 #include "qvplatform/net_icmp.h"
+#include "qvplatform/net_wininet.h"
