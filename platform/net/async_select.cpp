@@ -87,13 +87,23 @@ short Interest(const SocketEntry& e) {
   return 0;
 }
 
+struct Post {
+  HWND hwnd;
+  UINT msg;
+  WPARAM socket;
+  LPARAM reply;
+};
+
 // With the entry locked: acts on what poll reported (revents 0: only on what
-// earlier calls left to do) and posts the messages that are due.
-void Evaluate(SocketEntry& e, short revents) {
+// earlier calls left to do) and adds the messages that are due to `posts`.
+// They are posted once the entry's lock is let go, so that posting never
+// waits for the window system while holding a socket.
+void Evaluate(SocketEntry& e, short revents, std::vector<Post>* posts) {
   AsyncState& a = e.async;
   if (e.closed || a.events == 0) return;
   auto post = [&](long event, int error) {
-    PostMessageA(static_cast<HWND>(a.hwnd), a.msg, static_cast<WPARAM>(e.id), WSAMAKESELECTREPLY(event, error));
+    posts->push_back(Post{static_cast<HWND>(a.hwnd), a.msg, static_cast<WPARAM>(e.id),
+                          WSAMAKESELECTREPLY(event, error)});
   };
   if (e.state == ConnState::kConnecting && revents) SettleConnect(e);
   if (a.connect_event) {
@@ -163,6 +173,11 @@ void Watcher::Run() {
   std::vector<EntryPtr> list;
   std::vector<pollfd> fds;
   std::vector<SocketEntry*> owners;
+  std::vector<Post> posts;
+  auto deliver = [&] {
+    for (const Post& p : posts) PostMessageA(p.hwnd, p.msg, p.socket, p.reply);
+    posts.clear();
+  };
   for (;;) {
     list.clear();
     {
@@ -174,12 +189,13 @@ void Watcher::Run() {
     owners.assign(1, nullptr);
     for (EntryPtr& e : list) {
       std::lock_guard<std::mutex> g(e->lock);
-      Evaluate(*e, 0);
+      Evaluate(*e, 0, &posts);
       if (short ev = Interest(*e)) {
         fds.push_back(pollfd{e->fd, ev, 0});
         owners.push_back(e.get());
       }
     }
+    deliver();
     int n = poll(fds.data(), fds.size(), -1);
     if (n < 0) continue;  // EINTR
     if (fds[0].revents) {
@@ -190,8 +206,9 @@ void Watcher::Run() {
     for (size_t i = 1; i < fds.size(); ++i) {
       if (!fds[i].revents) continue;
       std::lock_guard<std::mutex> g(owners[i]->lock);
-      Evaluate(*owners[i], fds[i].revents);
+      Evaluate(*owners[i], fds[i].revents, &posts);
     }
+    deliver();
   }
 }
 

@@ -18,6 +18,7 @@ using SocketId = uintptr_t;
 struct Inet4 {
   uint32_t addr = 0;
   uint16_t port = 0;
+  bool set = false;  // filled in by a receive (datagram and raw sockets only)
 };
 
 // Start-up count. Cleanup answers WSANOTINITIALISED when nothing is started

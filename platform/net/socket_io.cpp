@@ -28,7 +28,7 @@ sockaddr_in ToLinux(const Inet4& a) {
   return s;
 }
 
-Inet4 FromLinux(const sockaddr_in& s) { return Inet4{s.sin_addr.s_addr, s.sin_port}; }
+Inet4 FromLinux(const sockaddr_in& s) { return Inet4{s.sin_addr.s_addr, s.sin_port, true}; }
 
 int64_t Limit(uint32_t ms) { return ms == 0 ? -1 : static_cast<int64_t>(ms); }
 

@@ -161,7 +161,7 @@ int NameOf(SocketId s, bool peer, Inet4* out) {
     if (getsockname(e->fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) return WsaFromErrno(errno);
     if (a.sin_port == 0 && a.sin_addr.s_addr == 0) return WSAEINVAL;  // not bound yet
   }
-  *out = Inet4{a.sin_addr.s_addr, a.sin_port};
+  *out = Inet4{a.sin_addr.s_addr, a.sin_port, true};
   return 0;
 }
 

@@ -178,7 +178,7 @@ int WINAPI recvfrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int
   Inet4 peer;
   size_t done = 0;
   int err = Recv(s, buf, static_cast<size_t>(len), flags, &peer, &done);
-  if (from && (err == 0 || err == WSAEMSGSIZE) && peer.port != 0) WriteAddress(peer, from, fromlen);
+  if (from && (err == 0 || err == WSAEMSGSIZE) && peer.set) WriteAddress(peer, from, fromlen);
   if (err) return Fail(err);
   return static_cast<int>(done);
 }

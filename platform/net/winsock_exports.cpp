@@ -10,6 +10,7 @@ FARPROC Export(F* function) {
 }
 
 using SelectFn = int(WINAPI*)(int, fd_set*, fd_set*, fd_set*, const timeval*);
+using HostNameFn = int(WINAPI*)(char*, int);
 
 const qvp::BuiltinExport kWinsockExports[] = {
     {"WSAStartup", Export(&WSAStartup)},
@@ -38,7 +39,7 @@ const qvp::BuiltinExport kWinsockExports[] = {
     {"__WSAFDIsSet", Export(&QvWsFdIsSet)},
     {"gethostbyname", Export(&gethostbyname)},
     {"gethostbyaddr", Export(&gethostbyaddr)},
-    {"gethostname", Export(&gethostname)},
+    {"gethostname", Export(static_cast<HostNameFn>(&gethostname))},
     {"getservbyname", Export(&getservbyname)},
     {"getservbyport", Export(&getservbyport)},
     {"inet_addr", Export(&inet_addr)},

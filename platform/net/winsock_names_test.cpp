@@ -59,7 +59,7 @@ TEST(WinsockText, DataBaseNeedsAStartedLibrary) {
   EXPECT_EQ(gethostbyname("localhost"), nullptr);
   EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
   char name[64];
-  EXPECT_EQ(gethostname(name, sizeof name), SOCKET_ERROR);
+  EXPECT_EQ(gethostname(name, 64), SOCKET_ERROR);
   EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
 }
 
@@ -102,10 +102,10 @@ TEST_F(WinsockTest, HostAnswersBelongToTheCallingThread) {
 
 TEST_F(WinsockTest, ThisComputersName) {
   char name[256];
-  ASSERT_EQ(gethostname(name, sizeof name), 0);
+  ASSERT_EQ(gethostname(name, 256), 0);
   EXPECT_GT(std::strlen(name), 0u);
   char tiny[1];
-  EXPECT_EQ(gethostname(tiny, sizeof tiny), SOCKET_ERROR);
+  EXPECT_EQ(gethostname(tiny, 1), SOCKET_ERROR);
   EXPECT_EQ(WSAGetLastError(), WSAEFAULT);
 }
 

@@ -46,10 +46,11 @@
 // - fd_set, timeval and u_long are macros for the layer's Windows-shaped
 //   QvWsFdSet, QvWsTimeval (32-bit fields) and QvWsULong (32 bits), so code
 //   written for Windows gets Windows' layouts under the usual names;
-// - gethostname is a macro for the layer's QvWsGetHostName;
-// - select is an overload with Windows' argument types beside the C
-//   library's function (select(0, NULL, NULL, NULL, NULL) is therefore
-//   ambiguous; it is an error on Windows too);
+// - select and gethostname are overloads with Windows' argument types beside
+//   the C library's functions. select(0, NULL, NULL, NULL, NULL) is therefore
+//   ambiguous (it is an error on Windows too); gethostname with a size_t
+//   length reaches the C library's function where <unistd.h> is in sight,
+//   which answers the same name without Windows' checks;
 // - FD_SET, FD_CLR, FD_ISSET, FD_ZERO and FD_SETSIZE (64) are Windows'.
 // The exported symbols carry a "qvws_" prefix, so that the layer never stands
 // in for the C library's socket functions inside other libraries; the export
@@ -60,7 +61,6 @@
 #include <sys/resource.h>
 #include <sys/select.h>
 #include <sys/time.h>
-#include <unistd.h>
 
 #include "qvplatform/types.h"
 #include "qvplatform/errors.h"
@@ -77,7 +77,6 @@
 #define fd_set QvWsFdSet
 #define timeval QvWsTimeval
 #define u_long QvWsULong
-#define gethostname QvWsGetHostName
 
 typedef unsigned char u_char;
 typedef unsigned short u_short;
@@ -308,7 +307,7 @@ QV_WS_OVERLOAD int WINAPI select(int nfds, fd_set* readfds, fd_set* writefds, fd
 
 QV_API hostent* WINAPI gethostbyname(const char* name) QV_WS_SYMBOL(gethostbyname);
 QV_API hostent* WINAPI gethostbyaddr(const char* addr, int len, int type) QV_WS_SYMBOL(gethostbyaddr);
-QV_API int WINAPI gethostname(char* name, int namelen) QV_WS_SYMBOL(gethostname);
+QV_WS_OVERLOAD int WINAPI gethostname(char* name, int namelen) QV_WS_SYMBOL(gethostname);
 QV_API servent* WINAPI getservbyname(const char* name, const char* proto) QV_WS_SYMBOL(getservbyname);
 QV_API servent* WINAPI getservbyport(int port, const char* proto) QV_WS_SYMBOL(getservbyport);
 
