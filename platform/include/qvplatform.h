@@ -13,3 +13,4 @@
 #include "qvplatform/resources.h"
 #include "qvplatform/ui.h"
 #include "qvplatform/gdi.h"
+#include "qvplatform/shell.h"
