@@ -14,3 +14,4 @@
 #include "qvplatform/ui.h"
 #include "qvplatform/gdi.h"
 #include "qvplatform/shell.h"
+#include "qvplatform/services.h"
