@@ -57,7 +57,9 @@ bool RunAgainWithWrapper() {
   value += kWrapper;
   if (preload != nullptr && *preload != '\0') value = value + ':' + preload;
   setenv("LD_PRELOAD", value.c_str(), 1);
-  setenv("PAM_WRAPPER_DISABLE_DEEPBIND", "1", 1);  // sanitizers and deep binding do not mix
+  // Sanitizers and deep binding do not mix; older wrappers read the second name.
+  setenv("PAM_WRAPPER_DISABLE_DEEPBIND", "1", 1);
+  setenv("UID_WRAPPER_DISABLE_DEEPBIND", "1", 1);
   setenv("QVTEST_PAM_WRAPPED", "1", 1);
   const std::string cmdline = ReadFile("/proc/self/cmdline");
   std::vector<char*> argv;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "services/services_test_support.h"
@@ -325,6 +326,36 @@ TEST_F(ServiceManager, AStartThroughATestLauncherRecordsTheProgramAndItsArgument
   ASSERT_TRUE(ControlService(h, SERVICE_CONTROL_STOP, &status));
   EXPECT_EQ(StateOf("Quorvane40"), SERVICE_STOPPED);
   CloseServiceHandle(h);
+}
+
+TEST_F(ServiceManager, ThreadsShareTheDatabase) {
+  ASSERT_TRUE(qvp::SetSimulatedServiceState("Common", SERVICE_RUNNING));
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([this, t] {
+      const std::string own = "Own" + std::to_string(t);
+      SC_HANDLE mine = Create(own.c_str());
+      EXPECT_NE(mine, nullptr);
+      for (int i = 0; i < 5; ++i) {
+        SC_HANDLE h = Open("Common", SERVICE_QUERY_STATUS);
+        SERVICE_STATUS status{};
+        EXPECT_TRUE(h != nullptr && QueryServiceStatus(h, &status));
+        if (h != nullptr) CloseServiceHandle(h);
+      }
+      EXPECT_TRUE(DeleteService(mine));
+      CloseServiceHandle(mine);
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  for (int t = 0; t < 4; ++t) EXPECT_FALSE(Exists(("Own" + std::to_string(t)).c_str()));
+  // Every handle of "Common" was counted back out: once stopped, deleting it
+  // removes it with the last handle.
+  SC_HANDLE common = Open("Common");
+  SERVICE_STATUS status{};
+  ASSERT_TRUE(ControlService(common, SERVICE_CONTROL_STOP, &status));
+  ASSERT_TRUE(DeleteService(common));
+  CloseServiceHandle(common);
+  EXPECT_FALSE(Exists("Common"));
 }
 
 TEST_F(ServiceManager, TheDispatcherRefusesAProcessTheManagerDidNotStart) {

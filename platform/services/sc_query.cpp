@@ -144,8 +144,7 @@ QV_API BOOL EnumServicesStatusA(SC_HANDLE hSCManager, DWORD dwServiceType, DWORD
       for (size_t i = start; i < list.size(); ++i) {
         ServiceRecord& r = *list[i];
         const size_t size = EntrySize(r);
-        if (!complete || fixed_end + sizeof(ENUM_SERVICE_STATUSA) + (size - sizeof(ENUM_SERVICE_STATUSA)) >
-                             strings_begin) {
+        if (!complete || fixed_end + size > strings_begin) {
           complete = false;
           rest_needed += size;
           continue;

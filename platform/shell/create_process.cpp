@@ -1,5 +1,4 @@
 // CreateProcessA, WinExec and the process handles they give.
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <cstring>

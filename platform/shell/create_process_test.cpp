@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <thread>
 
 #include "files/test_dir.h"
 #include "qvplatform/kernel.h"
@@ -67,6 +68,29 @@ TEST(CreateProcess, StillActiveUntilTerminated) {
   EXPECT_EQ(WaitForSingleObject(s.info.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
   EXPECT_TRUE(TerminateProcess(s.info.hProcess, 99));
   EXPECT_EQ(ExitCodeAfterWait(s.info), 99u);
+}
+
+TEST(CreateProcess, ThreadsStartAndWaitAtOnce) {
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t] {
+      HANDLE handles[3];
+      for (HANDLE& h : handles) {
+        Started s = Start(nullptr, t % 2 == 0 ? "/bin/true" : "/bin/false");
+        ASSERT_TRUE(s.ok) << s.error;
+        CloseHandle(s.info.hThread);
+        h = s.info.hProcess;
+      }
+      EXPECT_EQ(WaitForMultipleObjects(3, handles, TRUE, INFINITE), WAIT_OBJECT_0);
+      for (HANDLE h : handles) {
+        DWORD code = 99;
+        EXPECT_TRUE(GetExitCodeProcess(h, &code));
+        EXPECT_EQ(code, t % 2 == 0 ? 0u : 1u);
+        CloseHandle(h);
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
 }
 
 TEST(CreateProcess, TerminatingAnEndedProgramFails) {
