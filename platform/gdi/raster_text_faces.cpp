@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -44,6 +45,8 @@ constexpr char16_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 constexpr int kMaxPixelSize = 1000;
+constexpr int kMonoPixelSize = 24;
+constexpr BYTE kClearTypeQuality = 5;
 constexpr size_t kMaxInstances = 64;
 
 std::string Lower(std::string s) {
@@ -129,9 +132,10 @@ struct RequestKey {
   LONG height, width, weight;
   bool italic;
   BYTE pitch_family;
+  BYTE quality;
   bool operator<(const RequestKey& o) const {
-    return std::tie(face, height, width, weight, italic, pitch_family) <
-           std::tie(o.face, o.height, o.width, o.weight, o.italic, o.pitch_family);
+    return std::tie(face, height, width, weight, italic, pitch_family, quality) <
+           std::tie(o.face, o.height, o.width, o.weight, o.italic, o.pitch_family, o.quality);
   }
 };
 
@@ -141,6 +145,7 @@ struct FontInstance {
   FT_Face face = nullptr;
   bool embolden = false;
   bool oblique = false;
+  bool mono = false;  // hinted to whole pixels and drawn without smoothing, as classic screens show text
   FontMetrics metrics;
   Decorations decor;
   std::array<std::unique_ptr<Glyph>, 256> glyphs;
@@ -159,7 +164,8 @@ struct FontInstance {
 
   // Loads a character's outline into the face's slot with the synthetic styles applied.
   bool Load(unsigned char c) {
-    if (FT_Load_Glyph(face, Index(c), FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return false;
+    const FT_Int32 flags = FT_LOAD_NO_BITMAP | (mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
+    if (FT_Load_Glyph(face, Index(c), flags) != 0) return false;
     if (face->glyph->format != FT_GLYPH_FORMAT_OUTLINE) return true;
     if (embolden) FT_GlyphSlot_Embolden(face->glyph);
     if (oblique) FT_GlyphSlot_Oblique(face->glyph);
@@ -211,13 +217,27 @@ std::unique_ptr<FontInstance> Open(const LOGFONTA& lf, LONG device_height) {
   int ppem = h < 0 ? static_cast<int>(-h)
                    : static_cast<int>((2 * h * upem + (win_ascent + win_descent)) / (2 * (win_ascent + win_descent)));
   ppem = std::clamp(ppem, 1, kMaxPixelSize);
+  // Screen text is not smoothed at the sizes of dialogs and reports unless asked for.
+  f->mono = lf.lfQuality == NONANTIALIASED_QUALITY ||
+            (ppem <= kMonoPixelSize && lf.lfQuality != ANTIALIASED_QUALITY && lf.lfQuality != kClearTypeQuality);
   if (FT_Set_Pixel_Sizes(face, static_cast<FT_UInt>(ppem), static_cast<FT_UInt>(ppem)) != 0) return nullptr;
   if (lf.lfWidth > 0) {
     // A width asks for that average character width: the glyphs are stretched to it.
     int ave = std::max(1, f->Advance('x'));
     long long want = std::min<long long>(lf.lfWidth, kMaxPixelSize);
-    int xppem = std::clamp<int>(static_cast<int>((2 * want * ppem + ave) / (2 * ave)), 1, kMaxPixelSize);
-    FT_Set_Pixel_Sizes(face, static_cast<FT_UInt>(xppem), static_cast<FT_UInt>(ppem));
+    int guess = std::clamp<int>(static_cast<int>((2 * want * ppem + ave) / (2 * ave)), 1, kMaxPixelSize);
+    // Hinting rounds widths, so the nearest few sizes are tried for the closest average.
+    int best = guess;
+    long long best_miss = -1;
+    for (int x = std::max(1, guess - 3); x <= std::min(kMaxPixelSize, guess + 3); ++x) {
+      FT_Set_Pixel_Sizes(face, static_cast<FT_UInt>(x), static_cast<FT_UInt>(ppem));
+      long long miss = std::llabs(f->Advance('x') - want);
+      if (best_miss < 0 || miss < best_miss) {
+        best = x;
+        best_miss = miss;
+      }
+    }
+    FT_Set_Pixel_Sizes(face, static_cast<FT_UInt>(best), static_cast<FT_UInt>(ppem));
   }
 
   FontMetrics& m = f->metrics;
@@ -249,7 +269,8 @@ std::unique_ptr<FontInstance> Open(const LOGFONTA& lf, LONG device_height) {
 
 FontInstance* FindInstance(const LOGFONTA& lf, LONG device_height) {
   RequestKey key{Lower(FaceName(lf)), device_height, lf.lfWidth > 0 ? lf.lfWidth : 0,
-                 lf.lfWeight == FW_DONTCARE ? FW_NORMAL : lf.lfWeight, lf.lfItalic != 0, lf.lfPitchAndFamily};
+                 lf.lfWeight == FW_DONTCARE ? FW_NORMAL : lf.lfWeight, lf.lfItalic != 0, lf.lfPitchAndFamily,
+                 lf.lfQuality};
   auto& map = Instances();
   auto it = map.find(key);
   if (it != map.end()) return it->second.get();
@@ -271,8 +292,9 @@ const Glyph& GlyphOf(FontInstance& f, unsigned char c) {
   slot = std::make_unique<Glyph>();
   if (c == ' ' || c == 0xA0 || !f.Load(c)) return *slot;
   FT_GlyphSlot g = f.face->glyph;
-  if (FT_Render_Glyph(g, FT_RENDER_MODE_NORMAL) != 0 || g->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) return *slot;
+  if (FT_Render_Glyph(g, f.mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return *slot;
   const FT_Bitmap& b = g->bitmap;
+  if (b.pixel_mode != FT_PIXEL_MODE_GRAY && b.pixel_mode != FT_PIXEL_MODE_MONO) return *slot;
   slot->left = g->bitmap_left;
   slot->top = g->bitmap_top;
   slot->width = static_cast<int>(b.width);
@@ -281,7 +303,12 @@ const Glyph& GlyphOf(FontInstance& f, unsigned char c) {
   for (unsigned y = 0; y < b.rows; ++y) {
     const unsigned char* row = b.pitch >= 0 ? b.buffer + static_cast<ptrdiff_t>(y) * b.pitch
                                             : b.buffer + static_cast<ptrdiff_t>(b.rows - 1 - y) * -b.pitch;
-    std::memcpy(slot->alpha.data() + static_cast<size_t>(y) * b.width, row, b.width);
+    uint8_t* out = slot->alpha.data() + static_cast<size_t>(y) * b.width;
+    if (b.pixel_mode == FT_PIXEL_MODE_GRAY) {
+      std::memcpy(out, row, b.width);
+    } else {
+      for (unsigned x = 0; x < b.width; ++x) out[x] = (row[x >> 3] & (0x80u >> (x & 7))) ? 255 : 0;
+    }
   }
   return *slot;
 }

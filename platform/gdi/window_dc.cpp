@@ -33,6 +33,8 @@ TargetMap& FrameTargets() {
 
 std::atomic<WindowDamageHook> g_damage_hook{nullptr};
 
+constexpr uint32_t kUnpainted = 0xFF000000u;
+
 // A 32-bit surface of at least w x h, keeping the old pixels.
 bool GrowSurface(PaintTarget& target, int w, int h) {
   Surface* old = target.surface.get();
@@ -44,6 +46,11 @@ bool GrowSurface(PaintTarget& target, int w, int h) {
   f.order = RowOrder::kTopDown;
   std::shared_ptr<Surface> s = Surface::Create(std::move(f));
   if (!s) return false;
+  // Pixels start out unpainted: the top byte marks them, every drawing call clears it.
+  for (int y = 0; y < s->height(); ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(s->Row(y));
+    std::fill(row, row + s->width(), kUnpainted);
+  }
   if (old != nullptr) {
     size_t row = static_cast<size_t>(old->width()) * 4;
     for (int y = 0; y < old->height(); ++y) std::memcpy(s->Row(y), old->Row(y), row);
@@ -143,7 +150,10 @@ bool CopyWindowPixels(HWND hwnd, bool frame, SIZE size, uint32_t* image, int ima
   for (long long y = top; y < bottom; ++y) {
     const auto* src = reinterpret_cast<const uint32_t*>(s.Row(static_cast<int>(y - at.y)));
     uint32_t* dst = image + static_cast<size_t>(y) * static_cast<size_t>(image_width);
-    for (long long x = left; x < right; ++x) dst[x] = src[x - at.x] & 0x00FFFFFFu;
+    for (long long x = left; x < right; ++x) {
+      uint32_t v = src[x - at.x];
+      if (!(v & kUnpainted)) dst[x] = v;  // what the window never painted shows what is under it
+    }
   }
   return true;
 }

@@ -51,8 +51,9 @@ void SetWindowDamageHook(WindowDamageHook hook);
 
 // Copies the top-left `size` pixels of a window's client (or frame) target onto
 // an image of 0x00RRGGBB pixels, rows top-down, placing them at `at` and
-// changing only pixels inside `clip` (image coordinates). False when nothing was
-// ever drawn on that target.
+// changing only pixels inside `clip` (image coordinates). Pixels the window never
+// painted are left as they are, so a control that draws no background (a group
+// box) shows its parent through. False when nothing was ever drawn on that target.
 bool CopyWindowPixels(HWND hwnd, bool frame, SIZE size, uint32_t* image, int image_width, int image_height, POINT at,
                       RECT clip);
 

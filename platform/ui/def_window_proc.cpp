@@ -5,6 +5,7 @@
 
 #include "qvplatform.h"
 #include "ui/last_error.h"
+#include "ui/nonclient.h"
 #include "ui/queue.h"
 #include "ui/window_dc.h"
 #include "ui/window_ops.h"
@@ -61,7 +62,7 @@ LRESULT HitTest(const Snapshot& s, LPARAM lp) {
     Insets frame = FrameOf(s.style, s.ex_style, false);
     if (y >= s.window_screen.top + frame.left) {
       LONG caption_bottom = s.window_screen.top + frame.top - (s.menu ? GetSystemMetrics(SM_CYMENU) : 0);
-      return y < caption_bottom ? HTCAPTION : HTMENU;
+      return y < caption_bottom ? CaptionButtonAt(s.style, s.ex_style, s.window_screen, POINT{x, y}) : HTMENU;
     }
   }
   return HTBORDER;
@@ -117,8 +118,11 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         *r = ClientFromWindowRect(*r, s.style, s.ex_style, s.menu);
       return 0;
     }
-    case WM_SETTEXT:
-      return SetText(hWnd, reinterpret_cast<LPCSTR>(lParam));
+    case WM_SETTEXT: {
+      LRESULT set = SetText(hWnd, reinterpret_cast<LPCSTR>(lParam));
+      TitleChanged(hWnd);
+      return set;
+    }
     case WM_GETTEXT: {
       auto* buf = reinterpret_cast<LPSTR>(lParam);
       if (!buf || wParam == 0) return 0;
@@ -146,6 +150,7 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         case SC_MINIMIZE: ShowWindow(hWnd, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(hWnd, SW_MAXIMIZE); break;
         case SC_RESTORE: ShowWindow(hWnd, SW_RESTORE); break;
+        case SC_MOVE: BeginUserMove(hWnd); break;
         default: break;
       }
       return 0;
@@ -191,7 +196,16 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
       if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(hWnd)) SetFocus(hWnd);
       return 0;
     case WM_NCACTIVATE:
+      PaintNonClient(hWnd, wParam ? 1 : 0);
+      NoteWindowChanged(hWnd);
       return TRUE;
+    case WM_NCPAINT:
+      PaintNonClient(hWnd, -1);
+      return 0;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+      return NonClientButton(hWnd, Msg, wParam, lParam);
     case WM_MOUSEACTIVATE: {
       Snapshot s = Take(hWnd);
       if (s.parent) {
@@ -264,7 +278,11 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
       SetBkColor(dc, GetSysColor(back));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(back));
     }
-    default:
+    default: {
+      // Registered messages may belong to whatever shows the windows.
+      LRESULT result = 0;
+      if (Msg >= 0xC000 && Msg <= 0xFFFF && ShowMessage(hWnd, Msg, wParam, lParam, &result)) return result;
       return 0;
+    }
   }
 }

@@ -25,6 +25,10 @@
 
 #include "qvplatform/types.h"
 
+#ifndef ERROR_WRITE_FAULT
+#define ERROR_WRITE_FAULT 29L
+#endif
+
 namespace qvp {
 
 // ---- Raster text ----
