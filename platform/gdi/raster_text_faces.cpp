@@ -158,7 +158,7 @@ struct FontInstance {
   }
 
   FT_UInt Index(unsigned char c) const {
-    char16_t u = c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : static_cast<char16_t>(c);
+    char16_t u = UnicodeOfAnsi(c);
     return u ? FT_Get_Char_Index(face, u) : 0;
   }
 
@@ -174,6 +174,10 @@ struct FontInstance {
 
   int Advance(unsigned char c) { return Load(c) ? std::max(0, Round26(face->glyph->advance.x)) : 0; }
 };
+
+char16_t UnicodeOfAnsi(unsigned char c) {
+  return c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : static_cast<char16_t>(c);
+}
 
 std::mutex& FontLock() {
   static auto* m = new std::mutex;

@@ -41,6 +41,9 @@ const Decorations& DecorationsOf(const FontInstance& f);
 // The glyph of a character of the Windows ANSI code page (1252).
 const Glyph& GlyphOf(FontInstance& f, unsigned char c);
 
+// The Unicode character of a Windows ANSI (code page 1252) byte; 0 where it has none.
+char16_t UnicodeOfAnsi(unsigned char c);
+
 // The family installed fonts give for a face name (for tests and diagnostics);
 // empty when no font is found.
 std::string ResolvedFamily(const LOGFONTA& lf);

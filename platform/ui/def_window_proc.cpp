@@ -62,10 +62,10 @@ LRESULT HitTest(const Snapshot& s, LPARAM lp) {
     Insets frame = FrameOf(s.style, s.ex_style, false);
     if (y >= s.window_screen.top + frame.left) {
       LONG caption_bottom = s.window_screen.top + frame.top - (s.menu ? GetSystemMetrics(SM_CYMENU) : 0);
-      return y < caption_bottom ? CaptionButtonAt(s.style, s.ex_style, s.window_screen, POINT{x, y}) : HTMENU;
+      return y < caption_bottom ? RefineHit(s.style, s.ex_style, s.window_screen, POINT{x, y}, HTCAPTION) : HTMENU;
     }
   }
-  return HTBORDER;
+  return RefineHit(s.style, s.ex_style, s.window_screen, POINT{x, y}, HTBORDER);
 }
 
 void ClampToTracking(HWND hwnd, const Snapshot& s, WINDOWPOS* pos) {
@@ -150,7 +150,8 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         case SC_MINIMIZE: ShowWindow(hWnd, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(hWnd, SW_MAXIMIZE); break;
         case SC_RESTORE: ShowWindow(hWnd, SW_RESTORE); break;
-        case SC_MOVE: BeginUserMove(hWnd); break;
+        case SC_MOVE: BeginUserMove(hWnd, 0); break;
+        case SC_SIZE: BeginUserMove(hWnd, static_cast<UINT>(wParam & 0x0F)); break;
         default: break;
       }
       return 0;

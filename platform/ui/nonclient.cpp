@@ -22,7 +22,7 @@ namespace {
 
 std::atomic<void (*)(HWND)> g_changed{nullptr};
 std::atomic<void (*)(HWND)> g_shown{nullptr};
-std::atomic<void (*)(HWND)> g_begin_move{nullptr};
+std::atomic<void (*)(HWND, UINT)> g_begin_move{nullptr};
 std::atomic<bool (*)(HWND, UINT, WPARAM, LPARAM, LRESULT*)> g_message{nullptr};
 
 // ---- What painting needs to know of a window ----
@@ -358,15 +358,34 @@ void TitleChanged(HWND hwnd) {
   if (f.valid && f.visible && HasCaption(f.style)) PaintNonClient(hwnd, -1);
 }
 
-LRESULT CaptionButtonAt(DWORD style, DWORD ex_style, const RECT& window_screen, POINT pt) {
-  CaptionLayout c = LayoutCaption(style, ex_style,
-                                  SIZE{window_screen.right - window_screen.left, window_screen.bottom - window_screen.top});
-  POINT p{pt.x - window_screen.left, pt.y - window_screen.top};
-  if (Inside(c.close, p)) return HTCLOSE;
-  if (Inside(c.max, p)) return HTMAXBUTTON;
-  if (Inside(c.min, p)) return HTMINBUTTON;
-  if (Inside(c.help, p)) return HTHELP;
-  return HTCAPTION;
+LRESULT RefineHit(DWORD style, DWORD ex_style, const RECT& window_screen, POINT pt, LRESULT hit) {
+  const SIZE size{window_screen.right - window_screen.left, window_screen.bottom - window_screen.top};
+  const POINT p{pt.x - window_screen.left, pt.y - window_screen.top};
+  if (hit == HTCAPTION) {
+    CaptionLayout c = LayoutCaption(style, ex_style, size);
+    if (Inside(c.close, p)) return HTCLOSE;
+    if (Inside(c.max, p)) return HTMAXBUTTON;
+    if (Inside(c.min, p)) return HTMINBUTTON;
+    if (Inside(c.help, p)) return HTHELP;
+    return HTCAPTION;
+  }
+  if (hit != HTBORDER || !(style & WS_THICKFRAME) || (style & (WS_MAXIMIZE | WS_MINIMIZE))) return hit;
+  // A sizing border: which edge, the corners reaching a caption's height along the sides.
+  const int border = GetSystemMetrics(SM_CXFRAME), corner = border + GetSystemMetrics(SM_CYCAPTION);
+  bool left = p.x < border, right = p.x >= size.cx - border, top = p.y < border, bottom = p.y >= size.cy - border;
+  if (top || bottom) {
+    left = left || p.x < corner;
+    right = right || p.x >= size.cx - corner;
+  }
+  if (left || right) {
+    top = top || p.y < corner;
+    bottom = bottom || p.y >= size.cy - corner;
+  }
+  if (top) return left ? HTTOPLEFT : right ? HTTOPRIGHT : HTTOP;
+  if (bottom) return left ? HTBOTTOMLEFT : right ? HTBOTTOMRIGHT : HTBOTTOM;
+  if (left) return HTLEFT;
+  if (right) return HTRIGHT;
+  return hit;
 }
 
 LRESULT NonClientButton(HWND hwnd, UINT msg, WPARAM hit, LPARAM lp) {
@@ -382,6 +401,10 @@ LRESULT NonClientButton(HWND hwnd, UINT msg, WPARAM hit, LPARAM lp) {
       }
       case HTCAPTION:
         SendMessageA(hwnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lp);
+        return 0;
+      case HTLEFT: case HTRIGHT: case HTTOP: case HTTOPLEFT: case HTTOPRIGHT: case HTBOTTOM: case HTBOTTOMLEFT:
+      case HTBOTTOMRIGHT:
+        SendMessageA(hwnd, WM_SYSCOMMAND, SC_SIZE | (hit - HTLEFT + 1), lp);  // the WMSZ_ edge
         return 0;
       case HTMENU:
         SendMessageA(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU, lp);
@@ -421,11 +444,17 @@ LRESULT NonClientButton(HWND hwnd, UINT msg, WPARAM hit, LPARAM lp) {
   return 0;
 }
 
-void SetShowHooks(const ShowHooks& hooks) {
+ShowHooks SetShowHooks(const ShowHooks& hooks) {
+  ShowHooks old;
+  old.changed = g_changed.load();
+  old.shown = g_shown.load();
+  old.begin_move = g_begin_move.load();
+  old.message = g_message.load();
   g_changed.store(hooks.changed);
   g_shown.store(hooks.shown);
   g_begin_move.store(hooks.begin_move);
   g_message.store(hooks.message);
+  return old;
 }
 
 void NoteWindowChanged(HWND hwnd) {
@@ -438,8 +467,8 @@ void NoteWindowPos(HWND hwnd, UINT swp_flags) {
     if (auto f = g_shown.load()) f(hwnd);
 }
 
-void BeginUserMove(HWND hwnd) {
-  if (auto f = g_begin_move.load()) f(hwnd);
+void BeginUserMove(HWND hwnd, UINT edge) {
+  if (auto f = g_begin_move.load()) f(hwnd, edge);
 }
 
 bool ShowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {

@@ -23,12 +23,13 @@ void PaintNonClient(HWND hwnd, int active);
 void TitleChanged(HWND hwnd);
 
 // ---- Caption buttons and mouse ----
-// The caption button (HTCLOSE, HTMAXBUTTON, HTMINBUTTON, HTHELP) at a screen
-// point that hit the caption of a window at `window_screen`; else HTCAPTION.
-LRESULT CaptionButtonAt(DWORD style, DWORD ex_style, const RECT& window_screen, POINT pt);
+// What DefWindowProc's hit test found (`hit`) made precise: the caption
+// buttons (HTCLOSE, HTMAXBUTTON, HTMINBUTTON, HTHELP) on the caption, the edges
+// and corners (HTLEFT ... HTBOTTOMRIGHT) on a sizing border.
+LRESULT RefineHit(DWORD style, DWORD ex_style, const RECT& window_screen, POINT pt, LRESULT hit);
 // DefWindowProc's WM_NCLBUTTONDOWN / WM_NCLBUTTONUP: caption buttons press on
 // the button going down and act when it comes up over the same button; the
-// caption starts a move; the menu bar is entered.
+// caption starts a move, a sizing border a resize; the menu bar is entered.
 LRESULT NonClientButton(HWND hwnd, UINT msg, WPARAM hit, LPARAM lp);
 
 // ---- What shows the windows hooks in here ----
@@ -39,17 +40,19 @@ struct ShowHooks {
   void (*changed)(HWND hwnd) = nullptr;
   // The window was just shown by SetWindowPos on the calling thread (no lock held).
   void (*shown)(HWND hwnd) = nullptr;
-  // The user starts dragging the window by its caption (WM_SYSCOMMAND SC_MOVE).
-  void (*begin_move)(HWND hwnd) = nullptr;
+  // The user starts dragging the window by its caption (WM_SYSCOMMAND SC_MOVE,
+  // `edge` 0) or one of its sizing edges (SC_SIZE, `edge` WMSZ_LEFT .. WMSZ_BOTTOMRIGHT).
+  void (*begin_move)(HWND hwnd, UINT edge) = nullptr;
   // A registered message DefWindowProc does not know; true when it was the hook's.
   bool (*message)(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) = nullptr;
 };
-void SetShowHooks(const ShowHooks& hooks);
+// Installs the hooks; returns those they replace.
+ShowHooks SetShowHooks(const ShowHooks& hooks);
 
 // Calls from the window system into the hooks.
 void NoteWindowChanged(HWND hwnd);
 void NoteWindowPos(HWND hwnd, UINT swp_flags);  // after SetWindowPos's WM_WINDOWPOSCHANGED
-void BeginUserMove(HWND hwnd);
+void BeginUserMove(HWND hwnd, UINT edge);
 bool ShowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
 
 }  // namespace qvp::ui

@@ -43,10 +43,15 @@ struct Frame {
 
 class NonClient : public ::testing::Test {
  protected:
+  void SetUp() override {
+    saved_ = qvp::ui::SetShowHooks(qvp::ui::ShowHooks{});
+    qvp::ui::SetShowHooks(saved_);
+  }
   void TearDown() override {
     qvp::SetRasterText(false);
-    qvp::ui::SetShowHooks(qvp::ui::ShowHooks{});
+    qvp::ui::SetShowHooks(saved_);
   }
+  qvp::ui::ShowHooks saved_;
   Recorder rec_{"NonClientTest"};
 };
 
@@ -159,12 +164,16 @@ TEST_F(NonClient, CaptionButtonsHitTestAndClick) {
 }
 
 HWND g_moved = nullptr;
+UINT g_edge = 99;
 std::vector<HWND> g_changed;
 LRESULT g_answer = 0;
 
 TEST_F(NonClient, HooksHearOfMovesChangesAndRegisteredMessages) {
   qvp::ui::ShowHooks hooks;
-  hooks.begin_move = [](HWND h) { g_moved = h; };
+  hooks.begin_move = [](HWND h, UINT edge) {
+    g_moved = h;
+    g_edge = edge;
+  };
   hooks.changed = [](HWND h) { g_changed.push_back(h); };
   hooks.message = [](HWND, UINT msg, WPARAM wp, LPARAM, LRESULT* result) {
     if (msg != RegisterWindowMessageA("NonClientTestMessage")) return false;
@@ -179,7 +188,15 @@ TEST_F(NonClient, HooksHearOfMovesChangesAndRegisteredMessages) {
   // The caption pressed starts a move through WM_SYSCOMMAND SC_MOVE.
   SendMessageA(w, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(200, 110));
   EXPECT_EQ(g_moved, w);
+  EXPECT_EQ(g_edge, 0u);
   EXPECT_EQ(rec_.Of(w, {WM_SYSCOMMAND}).size(), 1u);
+  // The sizing border's bottom-right corner starts a resize from that corner.
+  LRESULT corner = SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(398, 298));
+  EXPECT_EQ(corner, HTBOTTOMRIGHT);
+  EXPECT_EQ(SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(101, 200)), HTLEFT);
+  EXPECT_EQ(SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(250, 101)), HTTOP);
+  SendMessageA(w, WM_NCLBUTTONDOWN, static_cast<WPARAM>(corner), MAKELPARAM(398, 298));
+  EXPECT_EQ(g_edge, 8u);  // WMSZ_BOTTOMRIGHT
 
   g_changed.clear();
   SetWindowTextA(w, "Renamed");

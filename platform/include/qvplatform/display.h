@@ -28,6 +28,9 @@
 #ifndef ERROR_WRITE_FAULT
 #define ERROR_WRITE_FAULT 29L
 #endif
+#ifndef WHEEL_DELTA
+#define WHEEL_DELTA 120
+#endif
 
 namespace qvp {
 
