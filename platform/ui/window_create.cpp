@@ -9,6 +9,7 @@
 #include "ui/dialog_state.h"
 #include "ui/last_error.h"
 #include "ui/menus/menu_hooks.h"
+#include "ui/nonclient.h"
 #include "ui/queue.h"
 #include "ui/window_dc.h"
 #include "ui/window_ops.h"
@@ -52,6 +53,7 @@ void ForgetLocked(Window* w) {
   }
   if (w->queue) ForgetWindow(*w->queue, w->handle);
   ForgetPaintTarget(w->handle);  // the GDI's lock is taken after the window lock, never before
+  NoteWindowChanged(w->handle);
   s.windows.erase(reinterpret_cast<uintptr_t>(w->handle));  // may free w
 }
 
