@@ -2,7 +2,7 @@
 // the monitoring plug-in and Logscout call.
 #pragma once
 
-#include "qvplatform/types.h"
+#include "qvplatform.h"
 
 // Every module that uses the library registers once at start-up (the program
 // with its language id, a plug-in with 0) and unregisters at exit.
@@ -52,3 +52,19 @@ QV_API BOOL QVUI_ConstructFullFilename(const char* directory, const char* name, 
 // when it has none), for the caller to delete with DeleteObject; null when no
 // font can be made.
 QV_API HFONT QVUI_GetBoldFaceFont(HWND window);
+
+// ---------------------------------------------------------------------------
+// Drawing.
+//
+// Draws a three-dimensional frame thickness pixels wide just inside rect:
+// the top and left bands in topLeft, the bottom and right bands in
+// bottomRight, the two meeting on the diagonals of the top-right and
+// bottom-left corners. Highlight then shadow looks raised, shadow then
+// highlight sunken. Nothing is drawn for a thickness below 1 or an empty rect.
+QV_API void QVUI_DrawTesselPolygons(HDC dc, const RECT* rect, int thickness, COLORREF topLeft,
+                                    COLORREF bottomRight);
+
+// Paints the grow box (the sizing grip) in the bottom-right corner of the
+// window's client area: a square of the scroll-bar size in the button face
+// colour with diagonal ridges in the highlight and shadow colours.
+QV_API void QVUI_PaintGrowBox(HWND window);

@@ -5,6 +5,7 @@
 
 #include "qvplatform.h"
 #include "ui/last_error.h"
+#include "ui/menus/menu_hooks.h"
 #include "ui/nonclient.h"
 #include "ui/queue.h"
 #include "ui/window_dc.h"
@@ -147,6 +148,8 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
         case SC_CLOSE: Send(hWnd, WM_CLOSE, 0, 0); break;
+        case SC_KEYMENU:
+        case SC_MOUSEMENU: return EnterMenuBar(hWnd, wParam, lParam);
         case SC_MINIMIZE: ShowWindow(hWnd, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(hWnd, SW_MAXIMIZE); break;
         case SC_RESTORE: ShowWindow(hWnd, SW_RESTORE); break;

@@ -8,6 +8,7 @@
 #include "ui/classes.h"
 #include "ui/dialog_state.h"
 #include "ui/last_error.h"
+#include "ui/menus/menu_hooks.h"
 #include "ui/nonclient.h"
 #include "ui/queue.h"
 #include "ui/window_dc.h"
@@ -38,6 +39,8 @@ void UnlinkLocked(Window* w) {
 // Removes a window from the table: its handle stops naming it.
 void ForgetLocked(Window* w) {
   WindowSystem& s = Sys();
+  // A window takes its menu bar and window-menu copy with it.
+  ForgetWindowMenus(w->handle, (w->style & WS_CHILD) ? nullptr : reinterpret_cast<HMENU>(w->id));
   for (Window* c : w->children) c->parent = nullptr;
   UnlinkLocked(w);
   w->gone = true;

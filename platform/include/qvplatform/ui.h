@@ -12,3 +12,5 @@
 #include "qvplatform/ui_menus.h"
 #include "qvplatform/ui_commdlg.h"
 #include "qvplatform/ui_shell.h"
+#include "qvplatform/ui_comctl.h"
+#include "qvplatform/ui_propsheet.h"

@@ -300,3 +300,17 @@ TEST_F(MenuTrack, WindowMenu) {
 }
 
 }  // namespace
+
+TEST_F(MenuTrack, AWindowTakesItsMenuBarWithIt) {
+  HMENU bar = CreateMenu();
+  HMENU sub = CreatePopupMenu();
+  AppendMenuA(sub, MF_STRING, 5, "&Open");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "&File");
+  {
+    RecordingWindow w;
+    ASSERT_TRUE(SetMenu(w.hwnd, bar));
+    ASSERT_TRUE(GetSystemMenu(w.hwnd, FALSE));
+  }
+  EXPECT_FALSE(IsMenu(bar));
+  EXPECT_FALSE(IsMenu(sub));
+}
