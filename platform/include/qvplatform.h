@@ -13,5 +13,6 @@
 #include "qvplatform/resources.h"
 #include "qvplatform/ui.h"
 #include "qvplatform/gdi.h"
+#include "qvplatform/net.h"
 #include "qvplatform/shell.h"
 #include "qvplatform/services.h"

@@ -9,3 +9,8 @@
 #include "qvplatform/ui_dialog.h"
 #include "qvplatform/ui_prompt.h"
 #include "qvplatform/ui_controls.h"
+#include "qvplatform/ui_menus.h"
+#include "qvplatform/ui_commdlg.h"
+#include "qvplatform/ui_shell.h"
+#include "qvplatform/ui_comctl.h"
+#include "qvplatform/ui_propsheet.h"

@@ -1,0 +1,270 @@
+// The internet client of "WININET.DLL": HTTP/1.1 over our own client, HTTPS
+// through OpenSSL.
+//
+// What a caller can rely on:
+// - Handles form a tree: session (InternetOpenA) -> connection
+//   (InternetConnectA) -> request (HttpOpenRequestA); InternetOpenUrlA gives
+//   a request under the session. Closing a handle closes everything below it,
+//   and a close from another thread ends a pending connect, send or read on
+//   those handles with ERROR_INTERNET_OPERATION_CANCELLED.
+// - Every wait is bounded by the handle's time-outs: the connect time-out for
+//   name resolution and the TCP connection, the send time-out for each send,
+//   the receive time-out for each wait for data (TLS handshake included).
+//   Defaults: 60 s, 30 s and 30 s; 0 or 0xFFFFFFFF set through
+//   InternetSetOptionA waits without limit. Options set on a handle (or, with
+//   a null handle, process-wide) are taken over by the handles made under it
+//   afterwards.
+// - Redirects (301, 302, 303, 307, 308) are followed up to 10 times unless
+//   INTERNET_FLAG_NO_AUTO_REDIRECT; 303 and a redirected POST (301, 302)
+//   continue as GET. A redirect from https to http is refused
+//   (ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR) unless
+//   INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP. User name and password (from the
+//   URL, InternetConnectA or the options) go as basic authorisation, to the
+//   first host only.
+// - Any status answers with a request handle; HttpQueryInfoA tells it.
+// - HTTPS verifies the server's certificate against the system's trusted
+//   authorities (and the file named by the environment variable QV_CA_FILE,
+//   if set): an unknown authority fails with ERROR_INTERNET_INVALID_CA, a
+//   certificate out of its dates with ERROR_INTERNET_SEC_CERT_DATE_INVALID,
+//   one for another name with ERROR_INTERNET_SEC_CERT_CN_INVALID, unless
+//   ignored through INTERNET_FLAG_IGNORE_CERT_... (request flags) or
+//   INTERNET_OPTION_SECURITY_FLAGS (SECURITY_FLAG_IGNORE_..., on a request
+//   handle before HttpSendRequestA).
+// - Proxies: INTERNET_OPEN_TYPE_PROXY with "host:port" (or "http=host:port
+//   https=host:port"), bypassed for the hosts of the bypass list ("<local>":
+//   names without a dot). HTTPS goes through the proxy by CONNECT.
+//   INTERNET_OPEN_TYPE_PRECONFIG connects directly.
+// - Only http and https are offered.
+#pragma once
+
+#include "qvplatform/types.h"
+#include "qvplatform/errors.h"
+
+typedef LPVOID HINTERNET;
+typedef HINTERNET* LPHINTERNET;
+typedef WORD INTERNET_PORT;
+typedef INTERNET_PORT* LPINTERNET_PORT;
+
+#define INTERNET_INVALID_PORT_NUMBER 0
+#define INTERNET_DEFAULT_HTTP_PORT 80
+#define INTERNET_DEFAULT_HTTPS_PORT 443
+
+#define INTERNET_OPEN_TYPE_PRECONFIG 0
+#define INTERNET_OPEN_TYPE_DIRECT 1
+#define INTERNET_OPEN_TYPE_PROXY 3
+#define INTERNET_OPEN_TYPE_PRECONFIG_WITH_NO_AUTOPROXY 4
+
+#define INTERNET_SERVICE_FTP 1
+#define INTERNET_SERVICE_GOPHER 2
+#define INTERNET_SERVICE_HTTP 3
+
+// Flags of InternetOpenUrlA / HttpOpenRequestA.
+#define INTERNET_FLAG_RELOAD 0x80000000
+#define INTERNET_FLAG_RAW_DATA 0x40000000
+#define INTERNET_FLAG_EXISTING_CONNECT 0x20000000
+#define INTERNET_FLAG_ASYNC 0x10000000
+#define INTERNET_FLAG_PASSIVE 0x08000000
+#define INTERNET_FLAG_NO_CACHE_WRITE 0x04000000
+#define INTERNET_FLAG_DONT_CACHE INTERNET_FLAG_NO_CACHE_WRITE
+#define INTERNET_FLAG_MAKE_PERSISTENT 0x02000000
+#define INTERNET_FLAG_FROM_CACHE 0x01000000
+#define INTERNET_FLAG_OFFLINE INTERNET_FLAG_FROM_CACHE
+#define INTERNET_FLAG_SECURE 0x00800000
+#define INTERNET_FLAG_KEEP_CONNECTION 0x00400000
+#define INTERNET_FLAG_NO_AUTO_REDIRECT 0x00200000
+#define INTERNET_FLAG_READ_PREFETCH 0x00100000
+#define INTERNET_FLAG_NO_COOKIES 0x00080000
+#define INTERNET_FLAG_NO_AUTH 0x00040000
+#define INTERNET_FLAG_CACHE_IF_NET_FAIL 0x00010000
+#define INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP 0x00008000
+#define INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS 0x00004000
+#define INTERNET_FLAG_IGNORE_CERT_DATE_INVALID 0x00002000
+#define INTERNET_FLAG_IGNORE_CERT_CN_INVALID 0x00001000
+#define INTERNET_FLAG_RESYNCHRONIZE 0x00000800
+#define INTERNET_FLAG_HYPERLINK 0x00000400
+#define INTERNET_FLAG_NO_UI 0x00000200
+#define INTERNET_FLAG_PRAGMA_NOCACHE 0x00000100
+#define INTERNET_FLAG_CACHE_ASYNC 0x00000080
+#define INTERNET_FLAG_FORMS_SUBMIT 0x00000040
+#define INTERNET_FLAG_NEED_FILE 0x00000010
+#define INTERNET_FLAG_TRANSFER_ASCII 0x00000001
+#define INTERNET_FLAG_TRANSFER_BINARY 0x00000002
+
+// INTERNET_OPTION_SECURITY_FLAGS
+#define SECURITY_FLAG_SECURE 0x00000001
+#define SECURITY_FLAG_IGNORE_REVOCATION 0x00000080
+#define SECURITY_FLAG_IGNORE_UNKNOWN_CA 0x00000100
+#define SECURITY_FLAG_IGNORE_WRONG_USAGE 0x00000200
+#define SECURITY_FLAG_IGNORE_CERT_CN_INVALID INTERNET_FLAG_IGNORE_CERT_CN_INVALID
+#define SECURITY_FLAG_IGNORE_CERT_DATE_INVALID INTERNET_FLAG_IGNORE_CERT_DATE_INVALID
+
+// Options (InternetSetOptionA / InternetQueryOptionA).
+#define INTERNET_OPTION_CONNECT_TIMEOUT 2
+#define INTERNET_OPTION_SEND_TIMEOUT 5
+#define INTERNET_OPTION_CONTROL_SEND_TIMEOUT INTERNET_OPTION_SEND_TIMEOUT
+#define INTERNET_OPTION_RECEIVE_TIMEOUT 6
+#define INTERNET_OPTION_CONTROL_RECEIVE_TIMEOUT INTERNET_OPTION_RECEIVE_TIMEOUT
+#define INTERNET_OPTION_DATA_SEND_TIMEOUT 7
+#define INTERNET_OPTION_DATA_RECEIVE_TIMEOUT 8
+#define INTERNET_OPTION_HANDLE_TYPE 9
+#define INTERNET_OPTION_USERNAME 28
+#define INTERNET_OPTION_PASSWORD 29
+#define INTERNET_OPTION_SECURITY_FLAGS 31
+#define INTERNET_OPTION_URL 34
+
+#define INTERNET_HANDLE_TYPE_INTERNET 1
+#define INTERNET_HANDLE_TYPE_CONNECT_HTTP 3
+#define INTERNET_HANDLE_TYPE_HTTP_REQUEST 13
+
+// HttpQueryInfoA levels and modifiers.
+#define HTTP_QUERY_MIME_VERSION 0
+#define HTTP_QUERY_CONTENT_TYPE 1
+#define HTTP_QUERY_CONTENT_TRANSFER_ENCODING 2
+#define HTTP_QUERY_CONTENT_ID 3
+#define HTTP_QUERY_CONTENT_DESCRIPTION 4
+#define HTTP_QUERY_CONTENT_LENGTH 5
+#define HTTP_QUERY_CONTENT_LANGUAGE 6
+#define HTTP_QUERY_ALLOW 7
+#define HTTP_QUERY_PUBLIC 8
+#define HTTP_QUERY_DATE 9
+#define HTTP_QUERY_EXPIRES 10
+#define HTTP_QUERY_LAST_MODIFIED 11
+#define HTTP_QUERY_MESSAGE_ID 12
+#define HTTP_QUERY_URI 13
+#define HTTP_QUERY_DERIVED_FROM 14
+#define HTTP_QUERY_COST 15
+#define HTTP_QUERY_LINK 16
+#define HTTP_QUERY_PRAGMA 17
+#define HTTP_QUERY_VERSION 18
+#define HTTP_QUERY_STATUS_CODE 19
+#define HTTP_QUERY_STATUS_TEXT 20
+#define HTTP_QUERY_RAW_HEADERS 21
+#define HTTP_QUERY_RAW_HEADERS_CRLF 22
+#define HTTP_QUERY_CONNECTION 23
+#define HTTP_QUERY_ACCEPT 24
+#define HTTP_QUERY_ACCEPT_CHARSET 25
+#define HTTP_QUERY_ACCEPT_ENCODING 26
+#define HTTP_QUERY_ACCEPT_LANGUAGE 27
+#define HTTP_QUERY_AUTHORIZATION 28
+#define HTTP_QUERY_CONTENT_ENCODING 29
+#define HTTP_QUERY_FORWARDED 30
+#define HTTP_QUERY_FROM 31
+#define HTTP_QUERY_IF_MODIFIED_SINCE 32
+#define HTTP_QUERY_LOCATION 33
+#define HTTP_QUERY_ORIG_URI 34
+#define HTTP_QUERY_REFERER 35
+#define HTTP_QUERY_RETRY_AFTER 36
+#define HTTP_QUERY_SERVER 37
+#define HTTP_QUERY_TITLE 38
+#define HTTP_QUERY_USER_AGENT 39
+#define HTTP_QUERY_WWW_AUTHENTICATE 40
+#define HTTP_QUERY_PROXY_AUTHENTICATE 41
+#define HTTP_QUERY_ACCEPT_RANGES 42
+#define HTTP_QUERY_SET_COOKIE 43
+#define HTTP_QUERY_COOKIE 44
+#define HTTP_QUERY_REQUEST_METHOD 45
+#define HTTP_QUERY_CUSTOM 65535
+#define HTTP_QUERY_MODIFIER_FLAGS_MASK 0xF0000000
+#define HTTP_QUERY_HEADER_MASK (~HTTP_QUERY_MODIFIER_FLAGS_MASK)
+#define HTTP_QUERY_FLAG_REQUEST_HEADERS 0x80000000
+#define HTTP_QUERY_FLAG_SYSTEMTIME 0x40000000
+#define HTTP_QUERY_FLAG_NUMBER 0x20000000
+#define HTTP_QUERY_FLAG_COALESCE 0x10000000
+
+// InternetCrackUrlA
+typedef int INTERNET_SCHEME;
+#define INTERNET_SCHEME_PARTIAL (-2)
+#define INTERNET_SCHEME_UNKNOWN (-1)
+#define INTERNET_SCHEME_DEFAULT 0
+#define INTERNET_SCHEME_FTP 1
+#define INTERNET_SCHEME_GOPHER 2
+#define INTERNET_SCHEME_HTTP 3
+#define INTERNET_SCHEME_HTTPS 4
+#define INTERNET_SCHEME_FILE 5
+#define INTERNET_SCHEME_NEWS 6
+#define INTERNET_SCHEME_MAILTO 7
+#define INTERNET_SCHEME_SOCKS 8
+
+#define ICU_ESCAPE 0x80000000
+#define ICU_DECODE 0x10000000
+
+struct URL_COMPONENTSA {
+  DWORD dwStructSize;
+  LPSTR lpszScheme;
+  DWORD dwSchemeLength;
+  INTERNET_SCHEME nScheme;
+  LPSTR lpszHostName;
+  DWORD dwHostNameLength;
+  INTERNET_PORT nPort;
+  LPSTR lpszUserName;
+  DWORD dwUserNameLength;
+  LPSTR lpszPassword;
+  DWORD dwPasswordLength;
+  LPSTR lpszUrlPath;
+  DWORD dwUrlPathLength;
+  LPSTR lpszExtraInfo;
+  DWORD dwExtraInfoLength;
+};
+typedef URL_COMPONENTSA* LPURL_COMPONENTSA;
+
+// Error codes.
+#define INTERNET_ERROR_BASE 12000
+#define ERROR_INTERNET_OUT_OF_HANDLES 12001
+#define ERROR_INTERNET_TIMEOUT 12002
+#define ERROR_INTERNET_EXTENDED_ERROR 12003
+#define ERROR_INTERNET_INTERNAL_ERROR 12004
+#define ERROR_INTERNET_INVALID_URL 12005
+#define ERROR_INTERNET_UNRECOGNIZED_SCHEME 12006
+#define ERROR_INTERNET_NAME_NOT_RESOLVED 12007
+#define ERROR_INTERNET_PROTOCOL_NOT_FOUND 12008
+#define ERROR_INTERNET_INVALID_OPTION 12009
+#define ERROR_INTERNET_BAD_OPTION_LENGTH 12010
+#define ERROR_INTERNET_OPTION_NOT_SETTABLE 12011
+#define ERROR_INTERNET_SHUTDOWN 12012
+#define ERROR_INTERNET_INVALID_OPERATION 12016
+#define ERROR_INTERNET_OPERATION_CANCELLED 12017
+#define ERROR_INTERNET_INCORRECT_HANDLE_TYPE 12018
+#define ERROR_INTERNET_INCORRECT_HANDLE_STATE 12019
+#define ERROR_INTERNET_NOT_PROXY_REQUEST 12020
+#define ERROR_INTERNET_ITEM_NOT_FOUND 12028
+#define ERROR_INTERNET_CANNOT_CONNECT 12029
+#define ERROR_INTERNET_CONNECTION_ABORTED 12030
+#define ERROR_INTERNET_CONNECTION_RESET 12031
+#define ERROR_INTERNET_INVALID_PROXY_REQUEST 12033
+#define ERROR_INTERNET_SEC_CERT_DATE_INVALID 12037
+#define ERROR_INTERNET_SEC_CERT_CN_INVALID 12038
+#define ERROR_INTERNET_HTTP_TO_HTTPS_ON_REDIR 12039
+#define ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR 12040
+#define ERROR_INTERNET_INVALID_CA 12045
+#define ERROR_HTTP_HEADER_NOT_FOUND 12150
+#define ERROR_HTTP_DOWNLEVEL_SERVER 12151
+#define ERROR_HTTP_INVALID_SERVER_RESPONSE 12152
+#define ERROR_HTTP_INVALID_HEADER 12153
+#define ERROR_HTTP_INVALID_QUERY_REQUEST 12154
+#define ERROR_HTTP_REDIRECT_FAILED 12156
+#define ERROR_INTERNET_SECURITY_CHANNEL_ERROR 12157
+#define ERROR_INTERNET_SEC_INVALID_CERT 12169
+
+QV_API HINTERNET WINAPI InternetOpenA(LPCSTR lpszAgent, DWORD dwAccessType, LPCSTR lpszProxy, LPCSTR lpszProxyBypass,
+                                      DWORD dwFlags);
+QV_API HINTERNET WINAPI InternetConnectA(HINTERNET hInternet, LPCSTR lpszServerName, INTERNET_PORT nServerPort,
+                                         LPCSTR lpszUserName, LPCSTR lpszPassword, DWORD dwService, DWORD dwFlags,
+                                         DWORD_PTR dwContext);
+QV_API HINTERNET WINAPI HttpOpenRequestA(HINTERNET hConnect, LPCSTR lpszVerb, LPCSTR lpszObjectName,
+                                         LPCSTR lpszVersion, LPCSTR lpszReferrer, LPCSTR* lplpszAcceptTypes,
+                                         DWORD dwFlags, DWORD_PTR dwContext);
+QV_API BOOL WINAPI HttpSendRequestA(HINTERNET hRequest, LPCSTR lpszHeaders, DWORD dwHeadersLength, LPVOID lpOptional,
+                                    DWORD dwOptionalLength);
+QV_API HINTERNET WINAPI InternetOpenUrlA(HINTERNET hInternet, LPCSTR lpszUrl, LPCSTR lpszHeaders,
+                                         DWORD dwHeadersLength, DWORD dwFlags, DWORD_PTR dwContext);
+QV_API BOOL WINAPI InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToRead,
+                                    LPDWORD lpdwNumberOfBytesRead);
+QV_API BOOL WINAPI HttpQueryInfoA(HINTERNET hRequest, DWORD dwInfoLevel, LPVOID lpBuffer, LPDWORD lpdwBufferLength,
+                                  LPDWORD lpdwIndex);
+QV_API BOOL WINAPI InternetCloseHandle(HINTERNET hInternet);
+QV_API BOOL WINAPI InternetGetLastResponseInfoA(LPDWORD lpdwError, LPSTR lpszBuffer, LPDWORD lpdwBufferLength);
+QV_API BOOL WINAPI InternetSetOptionA(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer, DWORD dwBufferLength);
+QV_API BOOL WINAPI InternetQueryOptionA(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer,
+                                        LPDWORD lpdwBufferLength);
+QV_API BOOL WINAPI InternetCrackUrlA(LPCSTR lpszUrl, DWORD dwUrlLength, DWORD dwFlags,
+                                     LPURL_COMPONENTSA lpUrlComponents);
