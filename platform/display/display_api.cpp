@@ -21,7 +21,8 @@ std::atomic<bool> g_auto_open_tried{false};
 void Changed(HWND hwnd) { X11WindowChanged(hwnd); }
 
 void Shown(HWND hwnd) {
-  if (g_auto_open_tried.load() || TopWindowOf(hwnd) != hwnd || !DisplayWantedByEnvironment()) return;
+  static const bool wanted = DisplayWantedByEnvironment();
+  if (!wanted || g_auto_open_tried.load() || TopWindowOf(hwnd) != hwnd) return;
   if (g_auto_open_tried.exchange(true)) return;
   if (!qvp::OpenDisplay(nullptr)) OutputDebugStringA("display: the X server cannot be reached; windows stay hidden\n");
 }

@@ -202,6 +202,33 @@ TEST_F(Snapshot, InactiveCaptionAndRasterStateKept) {
   DestroyWindow(other);
 }
 
+TEST_F(Snapshot, MainWindowWithMenuBarScrollBarAndChildren) {
+  QV_NEED_FONTS();
+  HMENU bar = CreateMenu();
+  AppendMenuA(bar, MF_STRING, 1, "&File");
+  AppendMenuA(bar, MF_STRING, 2, "&View");
+  dlg_ = CreateWindowExA(0, "#32770", "Event Log", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_VISIBLE, 50, 50, 320, 200,
+                         nullptr, bar, nullptr, nullptr);
+  ASSERT_TRUE(dlg_);
+  SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 20, 40, 0};
+  SetScrollInfo(dlg_, SB_VERT, &si, TRUE);
+  CreateWindowExA(WS_EX_CLIENTEDGE, "Edit", "12:00 started", WS_CHILD | WS_VISIBLE, 10, 10, 200, 24, dlg_, nullptr,
+                  nullptr, nullptr);
+  Image img = Take("mainwindow.png");
+  const int b = GetSystemMetrics(SM_CXFRAME), cap = GetSystemMetrics(SM_CYCAPTION), menu = GetSystemMetrics(SM_CYMENU);
+  // Minimize, maximize and close buttons: three raised faces at the caption's right end.
+  EXPECT_GT(Count(img, RECT{img.width - b - 54, b + 2, img.width - b - 2, b + cap - 3}, kFace), 200);
+  // The menu bar's words under the caption.
+  EXPECT_GT(Count(img, RECT{b, b + cap, b + 80, b + cap + menu}, kBlack), 20);
+  // The scroll bar's thumb sits about 40% down its track (raised face between the arrows).
+  RECT client;
+  GetClientRect(dlg_, &client);
+  const int bar_x = b + client.right, top = b + cap + menu, track = client.bottom - 32;
+  const int thumb_guess = top + 16 + track * 40 / 100;
+  EXPECT_EQ(img.ColorAt(bar_x + 8, thumb_guess + 4), kFace);
+  EXPECT_NE(img.ColorAt(bar_x + 8, top + 20), kFace);  // the checkered track above it
+}
+
 TEST_F(Snapshot, RefusesBadWindowsAndPaths) {
   EXPECT_FALSE(qvp::SnapshotWindow(nullptr, dir_.file("x.png").c_str()));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));

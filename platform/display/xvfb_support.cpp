@@ -6,10 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <thread>
 
 #include "qvplatform.h"
 
@@ -24,11 +21,12 @@ namespace {
 
 ::Display* Dpy(void* p) { return static_cast<::Display*>(p); }
 
-pid_t SpawnWith(const std::vector<std::string>& argv, const std::string& display) {
+// Starts a program with DISPLAY set; `fd3`, when not -1, becomes its descriptor 3.
+pid_t SpawnWith(const std::vector<std::string>& argv, const std::string& display, int fd3 = -1) {
   std::vector<std::string> env_strings;
   for (char** e = environ; *e; ++e)
     if (std::string(*e).rfind("DISPLAY=", 0) != 0) env_strings.push_back(*e);
-  env_strings.push_back("DISPLAY=" + display);
+  if (!display.empty()) env_strings.push_back("DISPLAY=" + display);
   std::vector<char*> env, args;
   for (std::string& s : env_strings) env.push_back(s.data());
   env.push_back(nullptr);
@@ -39,6 +37,7 @@ pid_t SpawnWith(const std::vector<std::string>& argv, const std::string& display
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  if (fd3 >= 0) posix_spawn_file_actions_adddup2(&actions, fd3, 3);
   pid_t pid = -1;
   if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), env.data()) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
@@ -63,31 +62,30 @@ std::string FindProgram(const std::string& name) {
 
 Server::Server() {
   if (FindProgram("Xvfb").empty()) return;
-  for (int n = 90; n < 190 && pid_ <= 0; ++n) {
-    const std::string number = std::to_string(n);
-    if (std::filesystem::exists("/tmp/.X11-unix/X" + number) || std::filesystem::exists("/tmp/.X" + number + "-lock"))
-      continue;
+  // The server picks a free display number itself and tells it on descriptor 3,
+  // so that tests running at once never share one.
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return;
+  pid_t pid = SpawnWith({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, "",
+                        fds[1]);
+  close(fds[1]);
+  if (pid <= 0) {
+    close(fds[0]);
+    return;
+  }
+  std::string number;
+  char c = 0;
+  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+  close(fds[0]);
+  if (!number.empty()) {
     name_ = ":" + number;
-    pid_t pid = SpawnWith({"Xvfb", name_, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, name_);
-    if (pid <= 0) return;
-    // Wait for it to take connections; a number taken meanwhile makes it quit.
-    for (int tries = 0; tries < 200; ++tries) {
-      int status = 0;
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        pid = -1;
-        break;
-      }
-      if (::Display* d = XOpenDisplay(name_.c_str())) {
-        dpy_ = d;
-        pid_ = pid;
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    if (pid > 0 && pid_ <= 0) {
-      kill(pid, SIGTERM);
-      waitpid(pid, nullptr, 0);
-    }
+    dpy_ = XOpenDisplay(name_.c_str());
+  }
+  if (dpy_) {
+    pid_ = pid;
+  } else {
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
   }
 }
 

@@ -18,7 +18,7 @@ std::string FindProgram(const std::string& name);
 
 class Server {
  public:
-  // Starts Xvfb on the first free display number from 90 on. ok() tells whether it runs.
+  // Starts Xvfb on a display number nobody uses. ok() tells whether it runs.
   Server();
   ~Server();
   Server(const Server&) = delete;

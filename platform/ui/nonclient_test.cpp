@@ -6,6 +6,7 @@
 
 #include "gdi/window_dc.h"
 #include "qvplatform/display.h"
+#include "qvplatform/ui_menus.h"
 #include "ui/nonclient.h"
 #include "ui_test_support.h"
 
@@ -225,6 +226,19 @@ TEST_F(NonClient, TitleChangesRepaintTheCaption) {
   EXPECT_EQ(Frame(w).Count(text, kWhite), 0);
   SetWindowTextA(w, "Monitoring Console");
   EXPECT_GT(Frame(w).Count(text, kWhite), 40);
+
+  // A menu bar under the caption: its items written on the menu colour, a grayed one etched.
+  HMENU bar = CreateMenu();
+  AppendMenuA(bar, MF_STRING, 1, "&File");
+  AppendMenuA(bar, MF_STRING | MF_GRAYED, 2, "&Help");
+  SetMenu(w, bar);
+  UpdateWindow(w);
+  const int menu_top = b + cap, menu_bottom = menu_top + GetSystemMetrics(SM_CYMENU);
+  Frame f(w);
+  EXPECT_GT(f.Count(RECT{b, menu_top, b + 40, menu_bottom}, kBlack), 10);  // "File"
+  EXPECT_GT(f.Count(RECT{b + 30, menu_top, b + 90, menu_bottom}, kGrey), 10);  // "Help", grayed
+  EXPECT_GT(f.Count(RECT{b + 30, menu_top, b + 90, menu_bottom}, kWhite), 5);  // and its light shadow
+  EXPECT_GT(f.Count(RECT{b + 100, menu_top, 300 - b, menu_bottom}, kFace), 100);
 }
 
 }  // namespace
