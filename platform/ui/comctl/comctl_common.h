@@ -58,6 +58,30 @@ R Shielded(R failure, F&& f) noexcept {
   }
 }
 
+// The shape of every control procedure: the record is made at WM_NCCREATE,
+// held while a message is handled and dropped at WM_NCDESTROY, after
+// `on_destroy` has freed what the record owns.
+template <class State, class Dispatch, class OnDestroy>
+LRESULT RunControlProc(StateTable<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                       Dispatch&& dispatch, OnDestroy&& on_destroy) {
+  if (msg == WM_NCCREATE && !Shielded(false, [&] { return (table.Make(hwnd)->self = hwnd) != nullptr; }))
+    return FALSE;
+  std::shared_ptr<State> sp = table.Get(hwnd);
+  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    on_destroy(*sp);
+    table.Drop(hwnd);
+    return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+  return Shielded<LRESULT>(0, [&] { return dispatch(*sp, hwnd, msg, wp, lp); });
+}
+
+template <class State, class Dispatch>
+LRESULT RunControlProc(StateTable<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                       Dispatch&& dispatch) {
+  return RunControlProc(table, hwnd, msg, wp, lp, dispatch, [](State&) {});
+}
+
 // What a control remembers of its creation: itself, the window it reports to
 // (the parent it was created with) and its font.
 struct ControlBase {

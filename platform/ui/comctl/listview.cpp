@@ -269,20 +269,13 @@ LRESULT Dispatch(ListViewState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK ListViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE && !Shielded(false, [&] { return (States().Make(hwnd)->self = hwnd) != nullptr; }))
-    return FALSE;
-  std::shared_ptr<ListViewState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
+  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch, [](ListViewState& s) {
     // Image lists go with the control unless they are shared.
-    if (!(sp->Style() & LVS_SHAREIMAGELISTS)) {
-      for (HIMAGELIST l : {sp->normal_images, sp->small_images, sp->state_images})
+    if (!(s.Style() & LVS_SHAREIMAGELISTS)) {
+      for (HIMAGELIST l : {s.normal_images, s.small_images, s.state_images})
         if (l) ImageList_Destroy(l);
     }
-    States().Drop(hwnd);
-    return DefWindowProcA(hwnd, msg, wp, lp);
-  }
-  return Shielded<LRESULT>(0, [&] { return Dispatch(*sp, hwnd, msg, wp, lp); });
+  });
 }
 
 }  // namespace qvp::ui::comctl

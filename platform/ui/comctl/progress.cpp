@@ -138,15 +138,7 @@ LRESULT Dispatch(ProgressState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK ProgressWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE && !Shielded(false, [&] { return (States().Make(hwnd)->self = hwnd) != nullptr; }))
-    return FALSE;
-  std::shared_ptr<ProgressState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    States().Drop(hwnd);
-    return DefWindowProcA(hwnd, msg, wp, lp);
-  }
-  return Shielded<LRESULT>(0, [&] { return Dispatch(*sp, hwnd, msg, wp, lp); });
+  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch);
 }
 
 }  // namespace qvp::ui::comctl

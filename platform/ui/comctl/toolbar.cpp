@@ -451,16 +451,9 @@ LRESULT Dispatch(ToolbarState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE && !Shielded(false, [&] { return (States().Make(hwnd)->self = hwnd) != nullptr; }))
-    return FALSE;
-  std::shared_ptr<ToolbarState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    if (sp->own_images && sp->images) ImageList_Destroy(sp->images);
-    States().Drop(hwnd);
-    return DefWindowProcA(hwnd, msg, wp, lp);
-  }
-  return Shielded<LRESULT>(0, [&] { return Dispatch(*sp, hwnd, msg, wp, lp); });
+  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch, [](ToolbarState& s) {
+    if (s.own_images && s.images) ImageList_Destroy(s.images);
+  });
 }
 
 }  // namespace qvp::ui::comctl
