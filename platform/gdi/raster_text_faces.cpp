@@ -46,6 +46,8 @@ constexpr char16_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 constexpr int kMaxPixelSize = 1000;
+// Rendered glyphs a font keeps at most; past this its cache starts over.
+constexpr size_t kGlyphCacheBytes = 8u << 20;
 constexpr int kMonoPixelSize = 24;
 constexpr BYTE kClearTypeQuality = 5;
 constexpr size_t kMaxInstances = 64;
@@ -175,6 +177,7 @@ struct FontInstance {
   FontMetrics metrics;
   Decorations decor;
   std::array<std::unique_ptr<Glyph>, 256> glyphs;
+  size_t glyph_bytes = 0;
 
   FontInstance() = default;
   FontInstance(const FontInstance&) = delete;
@@ -319,6 +322,11 @@ const Decorations& DecorationsOf(const FontInstance& f) { return f.decor; }
 const Glyph& GlyphOf(FontInstance& f, unsigned char c) {
   std::unique_ptr<Glyph>& slot = f.glyphs[c];
   if (slot) return *slot;
+  if (f.glyph_bytes > kGlyphCacheBytes) {
+    // Huge text: the glyphs drawn before are dropped (nobody holds one between calls).
+    for (auto& g : f.glyphs) g.reset();
+    f.glyph_bytes = 0;
+  }
   slot = std::make_unique<Glyph>();
   if (c == ' ' || c == 0xA0 || !f.Load(c)) return *slot;
   FT_GlyphSlot g = f.face->glyph;
@@ -330,6 +338,7 @@ const Glyph& GlyphOf(FontInstance& f, unsigned char c) {
   slot->width = static_cast<int>(b.width);
   slot->rows = static_cast<int>(b.rows);
   slot->alpha.resize(static_cast<size_t>(b.width) * b.rows);
+  f.glyph_bytes += slot->alpha.size();
   for (unsigned y = 0; y < b.rows; ++y) {
     const unsigned char* row = b.pitch >= 0 ? b.buffer + static_cast<ptrdiff_t>(y) * b.pitch
                                             : b.buffer + static_cast<ptrdiff_t>(b.rows - 1 - y) * -b.pitch;
