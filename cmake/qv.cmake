@@ -1,7 +1,7 @@
 # Shared build helpers.
 
 set(QV_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
-    -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+    -Woverloaded-virtual -Wformat=2 -Wimplicit-fallthrough)
 
 # qv_warnings(target): our warning set, errors in CI.
 function(qv_warnings target)

@@ -66,7 +66,9 @@ int MakeControlSizeable(HWND control, WORD mode) {
   }
   if (freeSlot == kSizeableSlotCount) return kSizeableSlotCount;
   SizeableSlot& slot = g_slots[freeSlot];
-  // The sizing cursor of the grow-box mode waits for the layer's cursors.
+  if (mode == kSizeableGrowBox) {
+    SetClassLongPtrA(control, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorA(nullptr, IDC_SIZENWSE)));
+  }
   slot.window = control;
   slot.mode = mode;
   slot.previous = reinterpret_cast<WNDPROC>(
@@ -84,6 +86,10 @@ LRESULT CALLBACK SizeableControlWndProc(HWND control, UINT message, WPARAM wPara
     SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(slot.previous));
     ReleaseSlot(control);
     return result;
+  }
+  if (slot.mode == kSizeableGrowBox && message == WM_MOUSEMOVE) {
+    HCURSOR sizing = LoadCursorA(nullptr, IDC_SIZENWSE);
+    if (GetCursor() != sizing) SetCursor(sizing);
   }
   if (!IsWindowVisible(control)) return result;
   if (slot.mode == kSizeableFrame) {

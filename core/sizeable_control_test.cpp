@@ -124,3 +124,14 @@ TEST_F(SizeableControlTest, OnlyOldWindowsGetTheFrame) {
 }
 
 }  // namespace
+
+TEST_F(SizeableControlTest, TheGrowBoxShowsTheSizingArrow) {
+  HWND grip = NewControl(3);
+  HCURSOR sizing = LoadCursorA(nullptr, IDC_SIZENWSE);
+  ASSERT_EQ(MakeControlSizeable(grip, kSizeableGrowBox), 0);
+  EXPECT_EQ(GetClassLongPtrA(grip, GCLP_HCURSOR), reinterpret_cast<ULONG_PTR>(sizing));
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  SendMessageA(grip, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(GetCursor(), sizing);
+  SetCursor(nullptr);
+}

@@ -71,7 +71,9 @@ TestCertificate::TestCertificate(const std::vector<std::string>& names, int from
   std::string alt;
   for (const std::string& n : names) {
     bool address = !n.empty() && std::isdigit(static_cast<unsigned char>(n[0]));
-    alt += (alt.empty() ? "" : ",") + std::string(address ? "IP:" : "DNS:") + n;
+    if (!alt.empty()) alt += ',';
+    alt += address ? "IP:" : "DNS:";
+    alt += n;
   }
   X509V3_CTX ctx;
   X509V3_set_ctx_nodb(&ctx);

@@ -116,7 +116,9 @@ bool HeadReader::Parse(ResponseHead* out) const {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty()) break;
     if ((line.front() == ' ' || line.front() == '\t') && !head.headers.empty()) {
-      head.headers.back().second += " " + std::string(Trim(line));  // a folded line continues the header
+      std::string& value = head.headers.back().second;  // a folded line continues the header
+      value += ' ';
+      value += Trim(line);
       head.raw += std::string(line) + "\r\n";
       continue;
     }

@@ -215,12 +215,12 @@ BOOL WINAPI InternetSetOptionA(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuf
     std::memcpy(&value, lpBuffer, sizeof value);
     if (!o) {
       Timeouts t = DefaultTimeouts();
-      *TimeoutField(t, dwOption) = value;
+      if (uint32_t* field = TimeoutField(t, dwOption)) *field = value;
       SetDefaultTimeouts(t);
       return TRUE;
     }
     std::lock_guard<std::mutex> g(o->lock);
-    *TimeoutField(o->timeouts, dwOption) = value;
+    if (uint32_t* field = TimeoutField(o->timeouts, dwOption)) *field = value;
     return TRUE;
   }
   switch (dwOption) {

@@ -104,7 +104,7 @@ uint32_t ParseHttpUrl(std::string_view text, Url* out) {
   u.host = std::string(s.host.Of(text));
   u.port = s.port;
   u.target = std::string(s.path.Of(text));
-  if (u.target.empty()) u.target = "/";
+  if (u.target.empty()) u.target.assign(1, '/');
   std::string_view extra = s.extra.Of(text);
   extra = extra.substr(0, extra.find('#'));  // the fragment stays with the client
   u.target += extra;

@@ -18,9 +18,10 @@
 namespace qvp::net {
 namespace {
 
-// SOCKET values start here and step by 4, as Windows' do; they are not reused.
+// SOCKET values start here and step by 4, as Windows' do.
 constexpr SocketId kFirstSocket = 0x100;
 constexpr SocketId kSocketStep = 4;
+constexpr SocketId kLastSocket = 0x7ffffff0;
 
 struct Table {
   std::mutex lock;
@@ -110,9 +111,11 @@ int AddSocket(int fd, int type, EntryPtr* out) {
     close(wake);
     return WSANOTINITIALISED;
   }
+  // Values stay below 2^31, as callers keep them in 32-bit fields; after
+  // the (theoretical) wrap the values of open sockets are skipped.
   SocketId id = t.next;
-  t.next += kSocketStep;
-  if (t.next == 0 || t.next >= static_cast<SocketId>(-kSocketStep)) t.next = kFirstSocket;
+  while (t.sockets.count(id)) id += kSocketStep;
+  t.next = id + kSocketStep > kLastSocket ? kFirstSocket : id + kSocketStep;
   auto e = std::make_shared<SocketEntry>(id, fd, wake, type);
   t.sockets.emplace(id, e);
   *out = std::move(e);

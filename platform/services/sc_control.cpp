@@ -83,7 +83,9 @@ BOOL StartProgram(uint64_t serial, const std::string& name, const std::string& b
   for (const std::string& arg : args) launch.argv.push_back("--qv-service-arg=" + arg);
   launch.environment = ProgramEnvironment();
   launch.replace_environment = true;
-  launch.directory = "/";
+  // Windows starts services in its system folder; here the program's own
+  // folder is the nearest equivalent, and relative names keep working.
+  launch.directory = program.found.path.substr(0, program.found.path.rfind('/') + 1);
   launch.new_session = true;
 
   if (shell::LauncherReplaced()) {

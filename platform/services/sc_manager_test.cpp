@@ -316,6 +316,7 @@ TEST_F(ServiceManager, AStartThroughATestLauncherRecordsTheProgramAndItsArgument
   EXPECT_EQ(launch.argv[4], "--qv-service-arg=0");
   EXPECT_EQ(launch.argv[5], "--qv-service-arg=two words");
   EXPECT_TRUE(launch.new_session);
+  EXPECT_EQ(launch.directory, dir_.path() + "/opt/qv dir/");
   bool state_dir_passed = false;
   for (const std::string& e : launch.environment) state_dir_passed |= e == "QV_STATE_DIR=" + dir_.path();
   EXPECT_TRUE(state_dir_passed);

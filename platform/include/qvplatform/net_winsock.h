@@ -8,8 +8,9 @@
 //   data base need a started library (WSANOTINITIALISED otherwise); the byte
 //   order helpers and inet_addr/inet_ntoa do not.
 // - The last error is the thread's (WSAGetLastError is GetLastError).
-// - SOCKET values are the layer's own, never reused while the process runs
-//   long enough to matter; a closed socket's value answers WSAENOTSOCK.
+// - SOCKET values are the layer's own, below 2^31; a closed socket's value
+//   answers WSAENOTSOCK (values come round again only after some half a
+//   billion sockets).
 // - Sockets are blocking until ioctlsocket(FIONBIO) or WSAAsyncSelect makes
 //   them non-blocking. A blocking call honours SO_RCVTIMEO / SO_SNDTIMEO
 //   (DWORD milliseconds; WSAETIMEDOUT when they pass) and ends with WSAEINTR

@@ -12,8 +12,9 @@
 //    binary path's own arguments followed by
 //        --qv-service=<name> --qv-service-token=<token> --qv-service-arg=<arg>...
 //    one --qv-service-arg for each start argument, in order, and descriptor 3
-//    open for the program to report that it reached its dispatcher. Its
-//    standard output and error go to <state>/services/<name>.log. StartServiceA
+//    open for the program to report that it reached its dispatcher. It runs
+//    in the program's own folder; its standard output and error are appended
+//    to <state>/services/<name>.log. StartServiceA
 //    returns once StartServiceCtrlDispatcherA in the program has taken over the
 //    start (at most 30 seconds; then ERROR_SERVICE_REQUEST_TIMEOUT and the
 //    program is killed). The dispatcher reads those arguments back from the

@@ -14,3 +14,4 @@
 #include "qvplatform/ui_shell.h"
 #include "qvplatform/ui_comctl.h"
 #include "qvplatform/ui_propsheet.h"
+#include "qvplatform/ui_cursor.h"
