@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "net/http_test_server.h"
+#include "net/inet_handles.h"
 #include "qvplatform.h"
 
 namespace {
@@ -323,6 +324,19 @@ TEST_F(InetTest, ExplicitRequestWithBodyCredentialsAndOptions) {
   ASSERT_NE(h, nullptr);
   InternetCloseHandle(h);
   EXPECT_NE(server.requests().back().find("\r\nAuthorization: Basic YW5uOnB3\r\n"), std::string::npos);
+}
+
+TEST_F(InetTest, LongLivedSessionDoesNotCollectClosedRequests) {
+  TestServer server(Site);
+  for (int i = 0; i < 20; ++i) {
+    HINTERNET h = InternetOpenUrlA(session, Url(server, "/len").c_str(), nullptr, 0, 0, 0);
+    ASSERT_NE(h, nullptr);
+    InternetCloseHandle(h);
+  }
+  qvp::net::InetPtr s = qvp::net::LookupInet(session);
+  ASSERT_NE(s, nullptr);
+  std::lock_guard<std::mutex> g(s->lock);
+  EXPECT_LE(s->children.size(), 1u);
 }
 
 TEST(InetProxy, PlainRequestsGoThroughTheProxy) {
