@@ -6,6 +6,10 @@ packages=(
   build-essential cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   unixodbc unixodbc-dev odbcinst libsqliteodbc
+  libssl-dev openssl iproute2
+  libpam0g-dev libpam-wrapper
+  libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core libpng-dev
+  libx11-dev xvfb xdotool
 )
 
 missing=()

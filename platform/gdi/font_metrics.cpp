@@ -1,5 +1,7 @@
 #include "gdi/font_metrics.h"
 
+#include "gdi/raster_text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -49,6 +51,9 @@ int RoundDiv(long long num, long long den) { return static_cast<int>((2 * num + 
 
 FontMetrics ComputeFontMetrics(const LOGFONTA& lf, LONG device_height) {
   FontMetrics m;
+  if (RasterTextOn() && RasterFontMetrics(lf, device_height, &m)) return m;
+  m.device_height = static_cast<int>(std::clamp<LONG>(device_height, -4096, 4096));
+  m.device_width = static_cast<int>(std::clamp<LONG>(lf.lfWidth, 0, 4096));
   long long h = device_height;
   // Keep sizes sane: a hostile height must not overflow the arithmetic below.
   h = std::clamp<long long>(h, -4096, 4096);

@@ -79,6 +79,9 @@ struct FontMetrics {
   int weight = FW_NORMAL;
   bool fixed = false;
   int widths[256] = {};
+  // The request the metrics answer, in device pixels (lfHeight and lfWidth).
+  int device_height = 0;
+  int device_width = 0;
 };
 
 class FontObj : public GdiObject {

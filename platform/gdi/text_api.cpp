@@ -89,7 +89,11 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR
   run.text.assign(lpString, c);
   if (lpDx != nullptr) {
     long long w = 0;
-    for (UINT i = 0; i < c; ++i) w += lpDx[i];
+    run.dx.reserve(c);
+    for (UINT i = 0; i < c; ++i) {
+      w += lpDx[i];
+      run.dx.push_back(static_cast<int>(std::clamp<LONG>(dc.ScaleX(lpDx[i]), 0, 0x3FFFFFFF)));
+    }
     run.width = static_cast<int>(std::clamp<long long>(dc.ScaleX(static_cast<LONG>(std::clamp<long long>(w, 0, INT_MAX))), 0, 0x3FFFFFFF));
   } else {
     run.width = RunWidth(m, lpString, c);

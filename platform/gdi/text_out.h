@@ -15,6 +15,7 @@ struct TextRun {
   POINT pos{};        // surface coordinates of the top-left corner of the text cell
   std::string text;   // the characters to draw
   int width = 0;      // advance width in device pixels
+  std::vector<int> dx;  // the advance of each character when the caller placed them; else empty
   int mnemonic = -1;  // index of a character underlined as a mnemonic, -1 none
   bool clipped = false;
   RECT clip{};        // surface coordinates, when clipped
@@ -22,8 +23,9 @@ struct TextRun {
 
 void OutputText(DrawTarget& t, const FontMetrics& m, const TextRun& run);
 
-// Draws the glyphs of a run in the DC's text colour. The layer has no glyph
-// rasteriser yet, so this draws nothing; a raster text back-end plugs in here.
+// Draws the glyphs of a run in the DC's text colour: with raster text on, from
+// the real font (gdi/raster_text.h); otherwise nothing, as the fixed metric model
+// has no glyphs.
 void DrawGlyphs(Surface& s, const ClipList& clip, const LOGFONTA& font, const FontMetrics& m, const TextRun& run,
                 COLORREF color);
 

@@ -14,3 +14,5 @@
 #include "qvplatform/ui.h"
 #include "qvplatform/gdi.h"
 #include "qvplatform/net.h"
+#include "qvplatform/shell.h"
+#include "qvplatform/services.h"

@@ -40,6 +40,13 @@ std::optional<std::string> ReadEnvironment(const char* name) {
   return std::string(entry + std::strlen(name) + 1);
 }
 
+std::vector<std::string> EnvironmentEntries() {
+  std::lock_guard<std::mutex> lock(EnvironmentLock());
+  std::vector<std::string> entries;
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) entries.emplace_back(*entry);
+  return entries;
+}
+
 }  // namespace qvp
 
 QV_API DWORD GetEnvironmentVariableA(LPCSTR lpName, LPSTR lpBuffer, DWORD nSize) {

@@ -5,6 +5,8 @@
 
 #include "qvplatform.h"
 #include "ui/last_error.h"
+#include "ui/menus/menu_hooks.h"
+#include "ui/nonclient.h"
 #include "ui/queue.h"
 #include "ui/window_dc.h"
 #include "ui/window_ops.h"
@@ -61,10 +63,10 @@ LRESULT HitTest(const Snapshot& s, LPARAM lp) {
     Insets frame = FrameOf(s.style, s.ex_style, false);
     if (y >= s.window_screen.top + frame.left) {
       LONG caption_bottom = s.window_screen.top + frame.top - (s.menu ? GetSystemMetrics(SM_CYMENU) : 0);
-      return y < caption_bottom ? HTCAPTION : HTMENU;
+      return y < caption_bottom ? RefineHit(s.style, s.ex_style, s.window_screen, POINT{x, y}, HTCAPTION) : HTMENU;
     }
   }
-  return HTBORDER;
+  return RefineHit(s.style, s.ex_style, s.window_screen, POINT{x, y}, HTBORDER);
 }
 
 void ClampToTracking(HWND hwnd, const Snapshot& s, WINDOWPOS* pos) {
@@ -117,8 +119,11 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         *r = ClientFromWindowRect(*r, s.style, s.ex_style, s.menu);
       return 0;
     }
-    case WM_SETTEXT:
-      return SetText(hWnd, reinterpret_cast<LPCSTR>(lParam));
+    case WM_SETTEXT: {
+      LRESULT set = SetText(hWnd, reinterpret_cast<LPCSTR>(lParam));
+      TitleChanged(hWnd);
+      return set;
+    }
     case WM_GETTEXT: {
       auto* buf = reinterpret_cast<LPSTR>(lParam);
       if (!buf || wParam == 0) return 0;
@@ -143,9 +148,13 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
         case SC_CLOSE: Send(hWnd, WM_CLOSE, 0, 0); break;
+        case SC_KEYMENU:
+        case SC_MOUSEMENU: return EnterMenuBar(hWnd, wParam, lParam);
         case SC_MINIMIZE: ShowWindow(hWnd, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(hWnd, SW_MAXIMIZE); break;
         case SC_RESTORE: ShowWindow(hWnd, SW_RESTORE); break;
+        case SC_MOVE: BeginUserMove(hWnd, 0); break;
+        case SC_SIZE: BeginUserMove(hWnd, static_cast<UINT>(wParam & 0x0F)); break;
         default: break;
       }
       return 0;
@@ -191,7 +200,16 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
       if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(hWnd)) SetFocus(hWnd);
       return 0;
     case WM_NCACTIVATE:
+      PaintNonClient(hWnd, wParam ? 1 : 0);
+      NoteWindowChanged(hWnd);
       return TRUE;
+    case WM_NCPAINT:
+      PaintNonClient(hWnd, -1);
+      return 0;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+      return NonClientButton(hWnd, Msg, wParam, lParam);
     case WM_MOUSEACTIVATE: {
       Snapshot s = Take(hWnd);
       if (s.parent) {
@@ -264,7 +282,11 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
       SetBkColor(dc, GetSysColor(back));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(back));
     }
-    default:
+    default: {
+      // Registered messages may belong to whatever shows the windows.
+      LRESULT result = 0;
+      if (Msg >= 0xC000 && Msg <= 0xFFFF && ShowMessage(hWnd, Msg, wParam, lParam, &result)) return result;
       return 0;
+    }
   }
 }

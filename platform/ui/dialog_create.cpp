@@ -87,7 +87,7 @@ bool CreateControls(HWND dlg, HINSTANCE inst, const qvp::DialogTemplateReader& t
 }
 
 HWND CreateFromTemplate(HINSTANCE inst, const qvp::DialogTemplateReader& t, HWND parent, DLGPROC proc, LPARAM param,
-                        bool modal) {
+                        bool modal, UINT template_id = 0) {
   const qvp::DialogHeaderView& h = t.header();
   DWORD style = h.style;
   DWORD ex = h.exstyle;
@@ -138,6 +138,7 @@ HWND CreateFromTemplate(HINSTANCE inst, const qvp::DialogTemplateReader& t, HWND
   info.base = base;
   info.modal = modal;
   info.disabled_owner = disabled;
+  info.template_id = template_id;
   AddDialog(dlg, info);
   SetWindowLongPtrA(dlg, DWL_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
   if (font) SendMessageA(dlg, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
@@ -164,6 +165,11 @@ HWND CreateFromTemplate(HINSTANCE inst, const qvp::DialogTemplateReader& t, HWND
   }
   if (!modal && visible && !IsWindowVisible(dlg)) ShowWindow(dlg, SW_SHOWNORMAL);
   return dlg;
+}
+
+// The number a template was named by; 0 for a template named by text.
+UINT ResourceId(LPCSTR name) {
+  return IS_INTRESOURCE(name) ? static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)) : 0;
 }
 
 bool HasMessages() {
@@ -242,7 +248,7 @@ HWND WINAPI CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     SetError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
-  return CreateFromTemplate(hInstance, t, hWndParent, lpDialogFunc, dwInitParam, false);
+  return CreateFromTemplate(hInstance, t, hWndParent, lpDialogFunc, dwInitParam, false, ResourceId(lpTemplateName));
 }
 
 INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA hDialogTemplate, HWND hWndParent,
@@ -274,7 +280,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     SetError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  HWND dlg = CreateFromTemplate(hInstance, t, hWndParent, lpDialogFunc, dwInitParam, true);
+  HWND dlg = CreateFromTemplate(hInstance, t, hWndParent, lpDialogFunc, dwInitParam, true, ResourceId(lpTemplateName));
   if (!dlg) return -1;
   return RunModal(dlg, TopLevelOf(hWndParent), !(t.header().style & DS_NOIDLEMSG));
 }

@@ -105,7 +105,10 @@ BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg) {
           if (next && next != focus) {
             LRESULT next_code = CodeOf(next, nullptr);
             DialogFocus(hDlg, next);
-            if (next_code & DLGC_RADIOBUTTON) SendMessageA(next, BM_CLICK, 0, 0);
+            // An automatic radio button checks itself when it gains the focus; click only one
+            // that is still unchecked, so the parent hears a single BN_CLICKED.
+            if ((next_code & DLGC_RADIOBUTTON) && SendMessageA(next, BM_GETCHECK, 0, 0) != BST_CHECKED)
+              SendMessageA(next, BM_CLICK, 0, 0);
           }
           return TRUE;
         }

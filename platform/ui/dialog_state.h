@@ -17,6 +17,7 @@ struct DialogInfo {
   bool ended = false;         // EndDialog was called
   INT_PTR result = 0;
   HWND disabled_owner = nullptr;  // the owner a modal loop disabled and must enable again
+  UINT template_id = 0;       // the resource id of the template it was made from; 0: none known
 };
 
 // Registers the state of a new dialog window.

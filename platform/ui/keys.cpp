@@ -41,9 +41,11 @@ void NoteKeyMessage(const MSG& msg) {
 }
 
 char CharOfKey(UINT vk) {
-  const bool shift = Down(VK_SHIFT);
-  const bool caps = (g_keys[VK_CAPITAL].load() & 0x01) != 0;
-  if (Down(VK_CONTROL) && !Down(VK_MENU)) {
+  return CharOfKeyIn(vk, Down(VK_SHIFT), (g_keys[VK_CAPITAL].load() & 0x01) != 0, Down(VK_CONTROL), Down(VK_MENU));
+}
+
+char CharOfKeyIn(UINT vk, bool shift, bool caps, bool control, bool alt) {
+  if (control && !alt) {
     if (vk >= 'A' && vk <= 'Z') return static_cast<char>(vk - 'A' + 1);
     switch (vk) {
       case VK_OEM_4: return 0x1B;

@@ -10,5 +10,7 @@ void NoteKeyMessage(const MSG& msg);
 
 // The character a key makes with the current shift state (US layout), or 0.
 char CharOfKey(UINT vk);
+// The same for a given state of the modifier keys.
+char CharOfKeyIn(UINT vk, bool shift, bool caps_lock, bool control, bool alt);
 
 }  // namespace qvp::ui

@@ -5,6 +5,7 @@
 
 #include "qvplatform.h"
 #include "ui/last_error.h"
+#include "ui/nonclient.h"
 #include "ui/queue.h"
 #include "ui/window_dc.h"
 #include "ui/window_ops.h"
@@ -223,6 +224,7 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
     w->update = RECT{};
     SyncPending(w, before);
   }
+  if (WantsNonClientPaint(hWnd)) Send(hWnd, WM_NCPAINT, 1, 0);  // only when windows are shown
   *lpPaint = PAINTSTRUCT{};
   lpPaint->hdc = AcquireWindowDC(hWnd, false);
   lpPaint->rcPaint = u;

@@ -144,7 +144,7 @@ PromptAnswer AskPrompt(PromptRecord& record, const PromptAnswer& fallback, const
       record.problem = "the script answered " + std::to_string(given.result) +
                        ", which this prompt cannot give";
     }
-  } else if (record.kind != PromptKind::kBeep) {
+  } else if (record.kind != PromptKind::kBeep && record.kind != PromptKind::kHelp) {
     record.problem = "no script entry expects this prompt";
   }
   record.answer = answer.result;

@@ -8,6 +8,8 @@
 #include "ui/classes.h"
 #include "ui/dialog_state.h"
 #include "ui/last_error.h"
+#include "ui/menus/menu_hooks.h"
+#include "ui/nonclient.h"
 #include "ui/queue.h"
 #include "ui/window_dc.h"
 #include "ui/window_ops.h"
@@ -37,6 +39,8 @@ void UnlinkLocked(Window* w) {
 // Removes a window from the table: its handle stops naming it.
 void ForgetLocked(Window* w) {
   WindowSystem& s = Sys();
+  // A window takes its menu bar and window-menu copy with it.
+  ForgetWindowMenus(w->handle, (w->style & WS_CHILD) ? nullptr : reinterpret_cast<HMENU>(w->id));
   for (Window* c : w->children) c->parent = nullptr;
   UnlinkLocked(w);
   w->gone = true;
@@ -49,6 +53,7 @@ void ForgetLocked(Window* w) {
   }
   if (w->queue) ForgetWindow(*w->queue, w->handle);
   ForgetPaintTarget(w->handle);  // the GDI's lock is taken after the window lock, never before
+  NoteWindowChanged(w->handle);
   s.windows.erase(reinterpret_cast<uintptr_t>(w->handle));  // may free w
 }
 

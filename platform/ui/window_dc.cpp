@@ -1,6 +1,7 @@
 // Window device contexts from the GDI: a client-area DC sees the client area
 // with its origin at the window's paint surface origin, so that what a window
-// paints is logged in client coordinates.
+// paints is logged in client coordinates; a whole-window DC draws on the
+// window's frame surface in window coordinates.
 #include "qvplatform.h"
 #include "ui/window_dc.h"
 
@@ -21,6 +22,8 @@ HDC AcquireWindowDC(HWND hwnd, bool whole_window) {
     width = r.right - r.left;
     height = r.bottom - r.top;
   }
+  // The whole window is drawn on the window's frame target, under its client area.
+  if (hwnd && whole_window) return qvp::CreateWindowFrameDC(hwnd, width, height);
   return qvp::CreateWindowDC(hwnd, width, height, POINT{0, 0});
 }
 

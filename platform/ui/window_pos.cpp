@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "ui/last_error.h"
+#include "ui/nonclient.h"
 #include "ui/queue.h"
 #include "ui/window_ops.h"
 
@@ -195,6 +196,7 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
   if (top && !(pos.flags & SWP_NOACTIVATE) && !hidden && IsWindowVisible(hWnd) && same_thread) Activate(hWnd);
   Send(hWnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
   if (hidden && top && same_thread && GetActiveWindow() == hWnd) ActivateAnother(hWnd);
+  NoteWindowPos(hWnd, pos.flags);
   return TRUE;
 }
 

@@ -5,6 +5,10 @@
 // The same functions are the exports of the built-in module "NetApi32.dll".
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "qvplatform/types.h"
 #include "qvplatform/errors.h"
 
@@ -64,3 +68,73 @@ QV_API NET_API_STATUS NetUserGetLocalGroups(LPCWSTR servername, LPCWSTR username
                                             LPBYTE* bufptr, DWORD prefmaxlen, LPDWORD entriesread,
                                             LPDWORD totalentries);
 QV_API NET_API_STATUS NetApiBufferFree(LPVOID Buffer);
+
+// ---------------------------------------------------------------------------
+// Logging on and acting as another user.
+//
+// LogonUserA checks the user's password through PAM, service "quorvane": the
+// password answers the password prompt and nothing else is answered; then the
+// account must pass PAM's account check and exist in the system's user
+// database. The token is a handle (close it with CloseHandle) that carries
+// the user's name, user and group ids and groups. Only local accounts exist:
+// the domain must be null, empty, "." or this computer's name.
+//
+// PAM is asked by one thread at a time, since not every module is thread-safe.
+//
+// Impersonation is the calling thread's own: ImpersonateLoggedOnUser makes the
+// thread act as the token's user for the layer (GetUserNameA, and what
+// qvp::ThreadIdentity tells the layer's facilities) until RevertToSelf. The
+// process's Linux credentials are not changed: glibc changes them for all
+// threads at once, and the other threads must keep acting as the process.
+#ifndef ERROR_NO_TOKEN
+#define ERROR_NO_TOKEN 1008L
+#endif
+#ifndef ERROR_NO_LOGON_SERVERS
+#define ERROR_NO_LOGON_SERVERS 1311L
+#endif
+#ifndef ERROR_ACCOUNT_RESTRICTION
+#define ERROR_ACCOUNT_RESTRICTION 1327L
+#endif
+#ifndef ERROR_ACCOUNT_EXPIRED
+#define ERROR_ACCOUNT_EXPIRED 1793L
+#endif
+#ifndef ERROR_PASSWORD_MUST_CHANGE
+#define ERROR_PASSWORD_MUST_CHANGE 1907L
+#endif
+
+#define LOGON32_LOGON_INTERACTIVE 2
+#define LOGON32_LOGON_NETWORK 3
+#define LOGON32_LOGON_BATCH 4
+#define LOGON32_LOGON_SERVICE 5
+#define LOGON32_LOGON_UNLOCK 7
+#define LOGON32_LOGON_NETWORK_CLEARTEXT 8
+#define LOGON32_LOGON_NEW_CREDENTIALS 9
+#define LOGON32_PROVIDER_DEFAULT 0
+#define LOGON32_PROVIDER_WINNT35 1
+#define LOGON32_PROVIDER_WINNT40 2
+#define LOGON32_PROVIDER_WINNT50 3
+#define UNLEN 256
+
+QV_API BOOL LogonUserA(LPCSTR lpszUsername, LPCSTR lpszDomain, LPCSTR lpszPassword, DWORD dwLogonType,
+                       DWORD dwLogonProvider, PHANDLE phToken);
+QV_API BOOL ImpersonateLoggedOnUser(HANDLE hToken);
+QV_API BOOL RevertToSelf(void);
+// The user the calling thread acts as. The size is in characters with the
+// NUL, on success and (as the size needed) with ERROR_INSUFFICIENT_BUFFER.
+QV_API BOOL GetUserNameA(LPSTR lpBuffer, LPDWORD pcbBuffer);
+
+namespace qvp {
+
+struct Identity {
+  std::string user;
+  uint32_t uid = 0;
+  uint32_t gid = 0;
+  std::vector<uint32_t> groups;  // the primary group first
+};
+
+// The identity the calling thread acts as: the impersonated user's, else the
+// process's own.
+Identity ThreadIdentity();
+bool IsImpersonating();
+
+}  // namespace qvp

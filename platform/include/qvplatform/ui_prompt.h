@@ -1,6 +1,7 @@
 // Message boxes, beeps and the one prompt interface behind every question the
-// layer asks a user (message boxes now; common dialogs and help requests use
-// the same records).
+// layer asks a user: message boxes, common dialogs and help requests share the
+// same records. A help request (like a beep) is no question: it is recorded,
+// and never counts as unexpected.
 #pragma once
 
 #include <functional>
@@ -88,7 +89,7 @@ enum class PromptKind {
   kChooseColor,
   kChooseFont,
   kPrint,
-  kHelp,
+  kHelp,  // WinHelpA: not a question either; recorded, answered TRUE unless a script says otherwise
 };
 
 const char* PromptKindName(PromptKind kind);
@@ -104,12 +105,42 @@ struct PromptRecord {
   std::string answer_text;  // the file name, colour, ... a common dialog answered
   bool scripted = false;    // answered by a script entry
   std::string problem;      // why the prompt counts as unexpected (empty otherwise)
+  // Common dialogs and help requests (qvplatform/ui_commdlg.h, qvplatform/ui_shell.h):
+  std::string directory;             // open/save: the folder the dialog starts in
+  std::vector<std::string> filters;  // open/save: "description|patterns" of each filter
+  ULONG_PTR data = 0;                // help: the command's data (a context number, ...)
+};
+
+// A font a font dialog answers.
+struct FontChoice {
+  std::string face;
+  int point_size_tenths = 0;  // 100 = 10 points
+  int weight = 400;
+  bool italic = false;
+  bool underline = false;  // underline and strike-out need CF_EFFECTS
+  bool strikeout = false;
+};
+
+// What a print dialog answers besides the printer.
+struct PrintChoice {
+  UINT range = 0;  // PD_ALLPAGES (0), PD_SELECTION or PD_PAGENUMS
+  WORD from_page = 0;
+  WORD to_page = 0;
+  WORD copies = 1;
+  bool collate = false;
+  bool to_file = false;
 };
 
 // An answer a script gives.
 struct PromptAnswer {
   int result = 0;
-  std::string text;
+  std::string text;  // message boxes: unused; open/save: the file; print: the printer
+  // Common dialogs (qvplatform/ui_commdlg.h says what each one reads):
+  std::vector<std::string> files{};  // open with multiple selection: each file chosen
+  int filter_index = 0;            // open/save: the filter in use (1-based); 0 keeps the caller's
+  DWORD color = 0;                 // colour: the colour chosen; font: the text colour
+  FontChoice font{};
+  PrintChoice print{};
 };
 
 // One prompt a script expects. An unset caption or text matches anything;

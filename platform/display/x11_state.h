@@ -1,0 +1,92 @@
+// The X11 display's state, shared by its files (internal). The X headers come
+// last: they define macros (None, Bool, Status, True, False) the layer's own
+// headers must not see.
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "display/image.h"
+#include "display/input.h"
+#include "qvplatform.h"
+
+#include <X11/Xlib.h>
+
+namespace qvp::display::x11 {
+
+// An X window standing for a top-level window of the window system.
+struct XWin {
+  ::Window xid = 0;
+  HWND hwnd = nullptr;
+  RECT rect{};                   // where the window system has it, screen coordinates
+  std::deque<RECT> requested;    // geometries asked of the server that have not come back yet
+  std::string title;
+  bool popup = false;            // placed exactly, not managed
+  bool mapped = false;           // we asked for it to be shown
+  bool viewable = false;         // the server says it is shown
+  bool iconified = false;        // minimized in the window system
+  Image picture;                 // the last composed picture, for exposures
+};
+
+// How a caption or border drag is going.
+struct Drag {
+  HWND hwnd = nullptr;  // null: none
+  UINT edge = 0;        // 0 moves, WMSZ_ edges resize
+  POINT start{};        // pointer, root coordinates
+  RECT from{};          // the window's rectangle when it began
+};
+
+class Connection {
+ public:
+  // ---- set up before the thread starts, read-only afterwards ----
+  ::Display* dpy = nullptr;
+  int screen = 0;
+  ::Window root = 0;
+  Visual* visual = nullptr;
+  int depth = 0;
+  int wake_read = -1, wake_write = -1;
+  Atom wm_protocols = 0, wm_delete = 0, motif_hints = 0, net_wm_name = 0, utf8 = 0, net_wm_type = 0,
+       type_dialog = 0, type_normal = 0, type_menu = 0;
+  std::thread thread;
+  std::atomic<bool> stop{false};
+
+  // ---- shared with other threads, under the display's lock (Lock()) ----
+  bool sync_wanted = true;
+  std::set<HWND> painted;
+  Drag drag_request;
+
+  // ---- the event thread's own ----
+  std::map<HWND, XWin> windows;
+  std::map<::Window, HWND> by_xid;
+  HWND focused = nullptr;        // the foreground window X focus was last given to
+  HWND focus_pending = nullptr;  // to be given the focus once the server shows it
+  Drag drag;
+  std::set<unsigned> keys_down;  // key codes pressed, for repeats
+  std::set<HWND> owed;           // painted windows whose pictures wait for the painting to settle
+
+  XWin* Find(::Window xid);
+  void Wake();
+  // The event loop: returns when asked to stop or when the server went away.
+  void Run();
+  void Sync();
+  void Paint(const std::set<HWND>& painted);
+  void Put(XWin& w, int x, int y, int width, int height);
+  void Handle(XEvent& ev);
+  void StartDrag(const Drag& request);
+  void DragTo(POINT root_pt);
+  void Reconfigure(XWin& w, const RECT& r);
+};
+
+// The display's lock: guards the connection pointer and its shared fields.
+std::mutex& Lock();
+// The open connection, or null (under Lock()).
+Connection*& Current();
+// Set by the I/O error handler when the server connection broke.
+extern std::atomic<bool> g_broken;
+
+}  // namespace qvp::display::x11

@@ -1,0 +1,569 @@
+// The list view, its column header and the tree view: documented styles,
+// messages, records and notifications. Included through qvplatform/ui_comctl.h.
+#pragma once
+
+#include "qvplatform/types.h"
+
+// =====================================================================
+// Header control ("SysHeader32")
+// =====================================================================
+#define HDS_HORZ 0x0000
+#define HDS_BUTTONS 0x0002
+#define HDS_HOTTRACK 0x0004
+#define HDS_HIDDEN 0x0008
+#define HDS_DRAGDROP 0x0040
+#define HDS_FULLDRAG 0x0080
+
+#define HDI_WIDTH 0x0001
+#define HDI_HEIGHT HDI_WIDTH
+#define HDI_TEXT 0x0002
+#define HDI_FORMAT 0x0004
+#define HDI_LPARAM 0x0008
+#define HDI_BITMAP 0x0010
+#define HDI_IMAGE 0x0020
+#define HDI_DI_SETITEM 0x0040
+#define HDI_ORDER 0x0080
+
+#define HDF_LEFT 0x0000
+#define HDF_RIGHT 0x0001
+#define HDF_CENTER 0x0002
+#define HDF_JUSTIFYMASK 0x0003
+#define HDF_RTLREADING 0x0004
+#define HDF_IMAGE 0x0800
+#define HDF_BITMAP_ON_RIGHT 0x1000
+#define HDF_BITMAP 0x2000
+#define HDF_STRING 0x4000
+#define HDF_OWNERDRAW 0x8000
+
+struct HDITEMA {
+  UINT mask;
+  int cxy;
+  LPSTR pszText;
+  HBITMAP hbm;
+  int cchTextMax;
+  int fmt;
+  LPARAM lParam;
+  int iImage;
+  int iOrder;
+};
+typedef HDITEMA* LPHDITEMA;
+
+struct HDLAYOUT {
+  RECT* prc;
+  WINDOWPOS* pwpos;
+};
+typedef HDLAYOUT* LPHDLAYOUT;
+
+struct HDHITTESTINFO {
+  POINT pt;
+  UINT flags;
+  int iItem;
+};
+typedef HDHITTESTINFO* LPHDHITTESTINFO;
+
+#define HHT_NOWHERE 0x0001
+#define HHT_ONHEADER 0x0002
+#define HHT_ONDIVIDER 0x0004
+#define HHT_ONDIVOPEN 0x0008
+#define HHT_ABOVE 0x0100
+#define HHT_BELOW 0x0200
+#define HHT_TORIGHT 0x0400
+#define HHT_TOLEFT 0x0800
+
+#define HDM_FIRST 0x1200
+#define HDM_GETITEMCOUNT (HDM_FIRST + 0)
+#define HDM_INSERTITEMA (HDM_FIRST + 1)
+#define HDM_DELETEITEM (HDM_FIRST + 2)
+#define HDM_GETITEMA (HDM_FIRST + 3)
+#define HDM_SETITEMA (HDM_FIRST + 4)
+#define HDM_LAYOUT (HDM_FIRST + 5)
+#define HDM_HITTEST (HDM_FIRST + 6)
+#define HDM_GETITEMRECT (HDM_FIRST + 7)
+
+struct NMHEADERA {
+  NMHDR hdr;
+  int iItem;
+  int iButton;
+  HDITEMA* pitem;
+};
+typedef NMHEADERA* LPNMHEADERA;
+
+#define HDN_ITEMCHANGINGA (HDN_FIRST - 0)
+#define HDN_ITEMCHANGEDA (HDN_FIRST - 1)
+#define HDN_ITEMCLICKA (HDN_FIRST - 2)
+#define HDN_ITEMDBLCLICKA (HDN_FIRST - 3)
+#define HDN_DIVIDERDBLCLICKA (HDN_FIRST - 5)
+#define HDN_BEGINTRACKA (HDN_FIRST - 6)
+#define HDN_ENDTRACKA (HDN_FIRST - 7)
+#define HDN_TRACKA (HDN_FIRST - 8)
+
+// =====================================================================
+// List view ("SysListView32")
+// =====================================================================
+#define LVS_ICON 0x0000
+#define LVS_REPORT 0x0001
+#define LVS_SMALLICON 0x0002
+#define LVS_LIST 0x0003
+#define LVS_TYPEMASK 0x0003
+#define LVS_SINGLESEL 0x0004
+#define LVS_SHOWSELALWAYS 0x0008
+#define LVS_SORTASCENDING 0x0010
+#define LVS_SORTDESCENDING 0x0020
+#define LVS_SHAREIMAGELISTS 0x0040
+#define LVS_NOLABELWRAP 0x0080
+#define LVS_AUTOARRANGE 0x0100
+#define LVS_EDITLABELS 0x0200
+#define LVS_OWNERDRAWFIXED 0x0400
+#define LVS_ALIGNTOP 0x0000
+#define LVS_ALIGNLEFT 0x0800
+#define LVS_ALIGNMASK 0x0c00
+#define LVS_OWNERDATA 0x1000
+#define LVS_NOSCROLL 0x2000
+#define LVS_NOCOLUMNHEADER 0x4000
+#define LVS_NOSORTHEADER 0x8000
+#define LVS_TYPESTYLEMASK 0xfc00
+
+#define LVS_EX_GRIDLINES 0x00000001
+#define LVS_EX_SUBITEMIMAGES 0x00000002
+#define LVS_EX_CHECKBOXES 0x00000004
+#define LVS_EX_TRACKSELECT 0x00000008
+#define LVS_EX_HEADERDRAGDROP 0x00000010
+#define LVS_EX_FULLROWSELECT 0x00000020
+#define LVS_EX_ONECLICKACTIVATE 0x00000040
+#define LVS_EX_TWOCLICKACTIVATE 0x00000080
+
+#define LVSIL_NORMAL 0
+#define LVSIL_SMALL 1
+#define LVSIL_STATE 2
+
+#define LVIF_TEXT 0x0001
+#define LVIF_IMAGE 0x0002
+#define LVIF_PARAM 0x0004
+#define LVIF_STATE 0x0008
+#define LVIF_INDENT 0x0010
+#define LVIF_NORECOMPUTE 0x0800
+#define LVIF_DI_SETITEM 0x1000
+
+#define LVIS_FOCUSED 0x0001
+#define LVIS_SELECTED 0x0002
+#define LVIS_CUT 0x0004
+#define LVIS_DROPHILITED 0x0008
+#define LVIS_ACTIVATING 0x0020
+#define LVIS_OVERLAYMASK 0x0F00
+#define LVIS_STATEIMAGEMASK 0xF000
+#define INDEXTOSTATEIMAGEMASK(i) ((i) << 12)
+
+#define LPSTR_TEXTCALLBACKA (reinterpret_cast<LPSTR>(static_cast<LONG_PTR>(-1)))
+#define I_IMAGECALLBACK (-1)
+#define I_IMAGENONE (-2)
+
+struct LVITEMA {
+  UINT mask;
+  int iItem;
+  int iSubItem;
+  UINT state;
+  UINT stateMask;
+  LPSTR pszText;
+  int cchTextMax;
+  int iImage;
+  LPARAM lParam;
+  int iIndent;
+};
+typedef LVITEMA* LPLVITEMA;
+typedef LVITEMA LV_ITEMA;
+
+#define LVCF_FMT 0x0001
+#define LVCF_WIDTH 0x0002
+#define LVCF_TEXT 0x0004
+#define LVCF_SUBITEM 0x0008
+#define LVCF_IMAGE 0x0010
+#define LVCF_ORDER 0x0020
+
+#define LVCFMT_LEFT 0x0000
+#define LVCFMT_RIGHT 0x0001
+#define LVCFMT_CENTER 0x0002
+#define LVCFMT_JUSTIFYMASK 0x0003
+#define LVCFMT_IMAGE 0x0800
+#define LVCFMT_BITMAP_ON_RIGHT 0x1000
+#define LVCFMT_COL_HAS_IMAGES 0x8000
+
+#define LVSCW_AUTOSIZE (-1)
+#define LVSCW_AUTOSIZE_USEHEADER (-2)
+
+struct LVCOLUMNA {
+  UINT mask;
+  int fmt;
+  int cx;
+  LPSTR pszText;
+  int cchTextMax;
+  int iSubItem;
+  int iImage;
+  int iOrder;
+};
+typedef LVCOLUMNA* LPLVCOLUMNA;
+typedef LVCOLUMNA LV_COLUMNA;
+
+#define LVNI_ALL 0x0000
+#define LVNI_FOCUSED 0x0001
+#define LVNI_SELECTED 0x0002
+#define LVNI_CUT 0x0004
+#define LVNI_DROPHILITED 0x0008
+#define LVNI_ABOVE 0x0100
+#define LVNI_BELOW 0x0200
+#define LVNI_TOLEFT 0x0400
+#define LVNI_TORIGHT 0x0800
+
+#define LVFI_PARAM 0x0001
+#define LVFI_STRING 0x0002
+#define LVFI_PARTIAL 0x0008
+#define LVFI_WRAP 0x0020
+#define LVFI_NEARESTXY 0x0040
+
+struct LVFINDINFOA {
+  UINT flags;
+  LPCSTR psz;
+  LPARAM lParam;
+  POINT pt;
+  UINT vkDirection;
+};
+typedef LVFINDINFOA* LPFINDINFOA;
+
+#define LVIR_BOUNDS 0
+#define LVIR_ICON 1
+#define LVIR_LABEL 2
+#define LVIR_SELECTBOUNDS 3
+
+#define LVHT_NOWHERE 0x0001
+#define LVHT_ONITEMICON 0x0002
+#define LVHT_ONITEMLABEL 0x0004
+#define LVHT_ONITEMSTATEICON 0x0008
+#define LVHT_ONITEM (LVHT_ONITEMICON | LVHT_ONITEMLABEL | LVHT_ONITEMSTATEICON)
+#define LVHT_ABOVE 0x0008
+#define LVHT_BELOW 0x0010
+#define LVHT_TORIGHT 0x0020
+#define LVHT_TOLEFT 0x0040
+
+struct LVHITTESTINFO {
+  POINT pt;
+  UINT flags;
+  int iItem;
+  int iSubItem;
+};
+typedef LVHITTESTINFO* LPLVHITTESTINFO;
+
+typedef int(CALLBACK* PFNLVCOMPARE)(LPARAM, LPARAM, LPARAM);
+
+#define LVM_FIRST 0x1000
+#define LVM_GETBKCOLOR (LVM_FIRST + 0)
+#define LVM_SETBKCOLOR (LVM_FIRST + 1)
+#define LVM_GETIMAGELIST (LVM_FIRST + 2)
+#define LVM_SETIMAGELIST (LVM_FIRST + 3)
+#define LVM_GETITEMCOUNT (LVM_FIRST + 4)
+#define LVM_GETITEMA (LVM_FIRST + 5)
+#define LVM_SETITEMA (LVM_FIRST + 6)
+#define LVM_INSERTITEMA (LVM_FIRST + 7)
+#define LVM_DELETEITEM (LVM_FIRST + 8)
+#define LVM_DELETEALLITEMS (LVM_FIRST + 9)
+#define LVM_GETCALLBACKMASK (LVM_FIRST + 10)
+#define LVM_SETCALLBACKMASK (LVM_FIRST + 11)
+#define LVM_GETNEXTITEM (LVM_FIRST + 12)
+#define LVM_FINDITEMA (LVM_FIRST + 13)
+#define LVM_GETITEMRECT (LVM_FIRST + 14)
+#define LVM_SETITEMPOSITION (LVM_FIRST + 15)
+#define LVM_GETITEMPOSITION (LVM_FIRST + 16)
+#define LVM_GETSTRINGWIDTHA (LVM_FIRST + 17)
+#define LVM_HITTEST (LVM_FIRST + 18)
+#define LVM_ENSUREVISIBLE (LVM_FIRST + 19)
+#define LVM_SCROLL (LVM_FIRST + 20)
+#define LVM_REDRAWITEMS (LVM_FIRST + 21)
+#define LVM_ARRANGE (LVM_FIRST + 22)
+#define LVM_EDITLABELA (LVM_FIRST + 23)
+#define LVM_GETEDITCONTROL (LVM_FIRST + 24)
+#define LVM_GETCOLUMNA (LVM_FIRST + 25)
+#define LVM_SETCOLUMNA (LVM_FIRST + 26)
+#define LVM_INSERTCOLUMNA (LVM_FIRST + 27)
+#define LVM_DELETECOLUMN (LVM_FIRST + 28)
+#define LVM_GETCOLUMNWIDTH (LVM_FIRST + 29)
+#define LVM_SETCOLUMNWIDTH (LVM_FIRST + 30)
+#define LVM_GETHEADER (LVM_FIRST + 31)
+#define LVM_GETVIEWRECT (LVM_FIRST + 34)
+#define LVM_GETTEXTCOLOR (LVM_FIRST + 35)
+#define LVM_SETTEXTCOLOR (LVM_FIRST + 36)
+#define LVM_GETTEXTBKCOLOR (LVM_FIRST + 37)
+#define LVM_SETTEXTBKCOLOR (LVM_FIRST + 38)
+#define LVM_GETTOPINDEX (LVM_FIRST + 39)
+#define LVM_GETCOUNTPERPAGE (LVM_FIRST + 40)
+#define LVM_GETORIGIN (LVM_FIRST + 41)
+#define LVM_UPDATE (LVM_FIRST + 42)
+#define LVM_SETITEMSTATE (LVM_FIRST + 43)
+#define LVM_GETITEMSTATE (LVM_FIRST + 44)
+#define LVM_GETITEMTEXTA (LVM_FIRST + 45)
+#define LVM_SETITEMTEXTA (LVM_FIRST + 46)
+#define LVM_SETITEMCOUNT (LVM_FIRST + 47)
+#define LVM_SORTITEMS (LVM_FIRST + 48)
+#define LVM_SETITEMPOSITION32 (LVM_FIRST + 49)
+#define LVM_GETSELECTEDCOUNT (LVM_FIRST + 50)
+#define LVM_GETITEMSPACING (LVM_FIRST + 51)
+#define LVM_SETEXTENDEDLISTVIEWSTYLE (LVM_FIRST + 54)
+#define LVM_GETEXTENDEDLISTVIEWSTYLE (LVM_FIRST + 55)
+#define LVM_GETSUBITEMRECT (LVM_FIRST + 56)
+#define LVM_SUBITEMHITTEST (LVM_FIRST + 57)
+#define LVM_GETSELECTIONMARK (LVM_FIRST + 66)
+#define LVM_SETSELECTIONMARK (LVM_FIRST + 67)
+
+// LVM_SETITEMCOUNT flags.
+#define LVSICF_NOINVALIDATEALL 0x00000001
+#define LVSICF_NOSCROLL 0x00000002
+
+struct NMLISTVIEW {
+  NMHDR hdr;
+  int iItem;
+  int iSubItem;
+  UINT uNewState;
+  UINT uOldState;
+  UINT uChanged;
+  POINT ptAction;
+  LPARAM lParam;
+};
+typedef NMLISTVIEW* LPNMLISTVIEW;
+typedef NMLISTVIEW NM_LISTVIEW;
+
+#define LVKF_ALT 0x0001
+#define LVKF_CONTROL 0x0002
+#define LVKF_SHIFT 0x0004
+
+struct NMITEMACTIVATE {
+  NMHDR hdr;
+  int iItem;
+  int iSubItem;
+  UINT uNewState;
+  UINT uOldState;
+  UINT uChanged;
+  POINT ptAction;
+  LPARAM lParam;
+  UINT uKeyFlags;
+};
+typedef NMITEMACTIVATE* LPNMITEMACTIVATE;
+
+struct NMLVDISPINFOA {
+  NMHDR hdr;
+  LVITEMA item;
+};
+typedef NMLVDISPINFOA* LPNMLVDISPINFOA;
+typedef NMLVDISPINFOA LV_DISPINFOA;
+
+#pragma pack(push, 1)
+struct NMLVKEYDOWN {
+  NMHDR hdr;
+  WORD wVKey;
+  UINT flags;
+};
+#pragma pack(pop)
+typedef NMLVKEYDOWN* LPNMLVKEYDOWN;
+typedef NMLVKEYDOWN LV_KEYDOWN;
+
+#define LVN_ITEMCHANGING (LVN_FIRST - 0)
+#define LVN_ITEMCHANGED (LVN_FIRST - 1)
+#define LVN_INSERTITEM (LVN_FIRST - 2)
+#define LVN_DELETEITEM (LVN_FIRST - 3)
+#define LVN_DELETEALLITEMS (LVN_FIRST - 4)
+#define LVN_BEGINLABELEDITA (LVN_FIRST - 5)
+#define LVN_ENDLABELEDITA (LVN_FIRST - 6)
+#define LVN_COLUMNCLICK (LVN_FIRST - 8)
+#define LVN_BEGINDRAG (LVN_FIRST - 9)
+#define LVN_BEGINRDRAG (LVN_FIRST - 11)
+#define LVN_ITEMACTIVATE (LVN_FIRST - 14)
+#define LVN_GETDISPINFOA (LVN_FIRST - 50)
+#define LVN_SETDISPINFOA (LVN_FIRST - 51)
+#define LVN_KEYDOWN (LVN_FIRST - 55)
+
+// =====================================================================
+// Tree view ("SysTreeView32")
+// =====================================================================
+struct _TREEITEM;
+typedef struct _TREEITEM* HTREEITEM;
+
+#define TVS_HASBUTTONS 0x0001
+#define TVS_HASLINES 0x0002
+#define TVS_LINESATROOT 0x0004
+#define TVS_EDITLABELS 0x0008
+#define TVS_DISABLEDRAGDROP 0x0010
+#define TVS_SHOWSELALWAYS 0x0020
+#define TVS_RTLREADING 0x0040
+#define TVS_NOTOOLTIPS 0x0080
+#define TVS_CHECKBOXES 0x0100
+#define TVS_TRACKSELECT 0x0200
+#define TVS_SINGLEEXPAND 0x0400
+#define TVS_INFOTIP 0x0800
+#define TVS_FULLROWSELECT 0x1000
+#define TVS_NOSCROLL 0x2000
+#define TVS_NONEVENHEIGHT 0x4000
+
+#define TVIF_TEXT 0x0001
+#define TVIF_IMAGE 0x0002
+#define TVIF_PARAM 0x0004
+#define TVIF_STATE 0x0008
+#define TVIF_HANDLE 0x0010
+#define TVIF_SELECTEDIMAGE 0x0020
+#define TVIF_CHILDREN 0x0040
+#define TVIF_INTEGRAL 0x0080
+
+#define TVIS_SELECTED 0x0002
+#define TVIS_CUT 0x0004
+#define TVIS_DROPHILITED 0x0008
+#define TVIS_BOLD 0x0010
+#define TVIS_EXPANDED 0x0020
+#define TVIS_EXPANDEDONCE 0x0040
+#define TVIS_EXPANDPARTIAL 0x0080
+#define TVIS_OVERLAYMASK 0x0F00
+#define TVIS_STATEIMAGEMASK 0xF000
+#define TVIS_USERMASK 0xF000
+
+#define I_CHILDRENCALLBACK (-1)
+
+struct TVITEMA {
+  UINT mask;
+  HTREEITEM hItem;
+  UINT state;
+  UINT stateMask;
+  LPSTR pszText;
+  int cchTextMax;
+  int iImage;
+  int iSelectedImage;
+  int cChildren;
+  LPARAM lParam;
+};
+typedef TVITEMA* LPTVITEMA;
+typedef TVITEMA TV_ITEMA;
+
+struct TVITEMEXA {
+  UINT mask;
+  HTREEITEM hItem;
+  UINT state;
+  UINT stateMask;
+  LPSTR pszText;
+  int cchTextMax;
+  int iImage;
+  int iSelectedImage;
+  int cChildren;
+  LPARAM lParam;
+  int iIntegral;
+};
+typedef TVITEMEXA* LPTVITEMEXA;
+
+#define TVI_ROOT (reinterpret_cast<HTREEITEM>(static_cast<ULONG_PTR>(-0x10000)))
+#define TVI_FIRST (reinterpret_cast<HTREEITEM>(static_cast<ULONG_PTR>(-0x0FFFF)))
+#define TVI_LAST (reinterpret_cast<HTREEITEM>(static_cast<ULONG_PTR>(-0x0FFFE)))
+#define TVI_SORT (reinterpret_cast<HTREEITEM>(static_cast<ULONG_PTR>(-0x0FFFD)))
+
+struct TVINSERTSTRUCTA {
+  HTREEITEM hParent;
+  HTREEITEM hInsertAfter;
+  union {
+    TVITEMEXA itemex;
+    TVITEMA item;
+  };
+};
+typedef TVINSERTSTRUCTA* LPTVINSERTSTRUCTA;
+typedef TVINSERTSTRUCTA TV_INSERTSTRUCTA;
+
+#define TVE_COLLAPSE 0x0001
+#define TVE_EXPAND 0x0002
+#define TVE_TOGGLE 0x0003
+#define TVE_EXPANDPARTIAL 0x4000
+#define TVE_COLLAPSERESET 0x8000
+
+#define TVSIL_NORMAL 0
+#define TVSIL_STATE 2
+
+#define TVGN_ROOT 0x0000
+#define TVGN_NEXT 0x0001
+#define TVGN_PREVIOUS 0x0002
+#define TVGN_PARENT 0x0003
+#define TVGN_CHILD 0x0004
+#define TVGN_FIRSTVISIBLE 0x0005
+#define TVGN_NEXTVISIBLE 0x0006
+#define TVGN_PREVIOUSVISIBLE 0x0007
+#define TVGN_DROPHILITE 0x0008
+#define TVGN_CARET 0x0009
+#define TVGN_LASTVISIBLE 0x000A
+
+#define TVC_UNKNOWN 0x0000
+#define TVC_BYMOUSE 0x0001
+#define TVC_BYKEYBOARD 0x0002
+
+#define TVHT_NOWHERE 0x0001
+#define TVHT_ONITEMICON 0x0002
+#define TVHT_ONITEMLABEL 0x0004
+#define TVHT_ONITEMINDENT 0x0008
+#define TVHT_ONITEMBUTTON 0x0010
+#define TVHT_ONITEMRIGHT 0x0020
+#define TVHT_ONITEMSTATEICON 0x0040
+#define TVHT_ONITEM (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON)
+#define TVHT_ABOVE 0x0100
+#define TVHT_BELOW 0x0200
+#define TVHT_TORIGHT 0x0400
+#define TVHT_TOLEFT 0x0800
+
+struct TVHITTESTINFO {
+  POINT pt;
+  UINT flags;
+  HTREEITEM hItem;
+};
+typedef TVHITTESTINFO* LPTVHITTESTINFO;
+
+#define TV_FIRST 0x1100
+#define TVM_INSERTITEMA (TV_FIRST + 0)
+#define TVM_DELETEITEM (TV_FIRST + 1)
+#define TVM_EXPAND (TV_FIRST + 2)
+#define TVM_GETITEMRECT (TV_FIRST + 4)
+#define TVM_GETCOUNT (TV_FIRST + 5)
+#define TVM_GETINDENT (TV_FIRST + 6)
+#define TVM_SETINDENT (TV_FIRST + 7)
+#define TVM_GETIMAGELIST (TV_FIRST + 8)
+#define TVM_SETIMAGELIST (TV_FIRST + 9)
+#define TVM_GETNEXTITEM (TV_FIRST + 10)
+#define TVM_SELECTITEM (TV_FIRST + 11)
+#define TVM_GETITEMA (TV_FIRST + 12)
+#define TVM_SETITEMA (TV_FIRST + 13)
+#define TVM_GETVISIBLECOUNT (TV_FIRST + 16)
+#define TVM_HITTEST (TV_FIRST + 17)
+#define TVM_ENSUREVISIBLE (TV_FIRST + 20)
+#define TVM_SETITEMHEIGHT (TV_FIRST + 27)
+#define TVM_GETITEMHEIGHT (TV_FIRST + 28)
+#define TVM_SETBKCOLOR (TV_FIRST + 29)
+#define TVM_SETTEXTCOLOR (TV_FIRST + 30)
+#define TVM_GETBKCOLOR (TV_FIRST + 31)
+#define TVM_GETTEXTCOLOR (TV_FIRST + 32)
+
+struct NMTREEVIEWA {
+  NMHDR hdr;
+  UINT action;
+  TVITEMA itemOld;
+  TVITEMA itemNew;
+  POINT ptDrag;
+};
+typedef NMTREEVIEWA* LPNMTREEVIEWA;
+typedef NMTREEVIEWA NM_TREEVIEWA;
+
+#pragma pack(push, 1)
+struct NMTVKEYDOWN {
+  NMHDR hdr;
+  WORD wVKey;
+  UINT flags;
+};
+#pragma pack(pop)
+typedef NMTVKEYDOWN* LPNMTVKEYDOWN;
+
+#define TVN_SELCHANGINGA (TVN_FIRST - 1)
+#define TVN_SELCHANGEDA (TVN_FIRST - 2)
+#define TVN_GETDISPINFOA (TVN_FIRST - 3)
+#define TVN_SETDISPINFOA (TVN_FIRST - 4)
+#define TVN_ITEMEXPANDINGA (TVN_FIRST - 5)
+#define TVN_ITEMEXPANDEDA (TVN_FIRST - 6)
+#define TVN_BEGINDRAGA (TVN_FIRST - 7)
+#define TVN_BEGINRDRAGA (TVN_FIRST - 8)
+#define TVN_DELETEITEMA (TVN_FIRST - 9)
+#define TVN_BEGINLABELEDITA (TVN_FIRST - 10)
+#define TVN_ENDLABELEDITA (TVN_FIRST - 11)
+#define TVN_KEYDOWN (TVN_FIRST - 12)

@@ -1,0 +1,72 @@
+// What every standard control shares: its state record, found by window
+// handle; notifying the parent; style and geometry queries; the control font.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "qvplatform/ui.h"
+#include "qvplatform/ui_controls.h"
+
+namespace qvp::ui {
+
+// The state records of one control class, one per window, made at WM_NCCREATE
+// and dropped at WM_NCDESTROY. A record is shared: a procedure keeps it alive
+// while it runs, even when a notification it sends destroys the window.
+template <class State>
+class StateTable {
+ public:
+  std::shared_ptr<State> Make(HWND hwnd, std::shared_ptr<State> state) {
+    std::lock_guard<std::mutex> g(lock_);
+    map_[hwnd] = state;
+    return state;
+  }
+  std::shared_ptr<State> Get(HWND hwnd) {
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = map_.find(hwnd);
+    return it == map_.end() ? nullptr : it->second;
+  }
+  void Drop(HWND hwnd) {
+    std::shared_ptr<State> keep;  // released after the lock
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = map_.find(hwnd);
+    if (it == map_.end()) return;
+    keep = std::move(it->second);
+    map_.erase(it);
+  }
+
+ private:
+  std::mutex lock_;
+  std::unordered_map<HWND, std::shared_ptr<State>> map_;
+};
+
+// The parent a control reports to (null for a window without one).
+HWND ParentOf(HWND hwnd);
+UINT ControlId(HWND hwnd);
+DWORD StyleOf(HWND hwnd);
+// Changes the bits of `mask` in the window's style to those of `bits`.
+void SetStyleBits(HWND hwnd, DWORD mask, DWORD bits);
+RECT ClientRectOf(HWND hwnd);
+bool HasFocus(HWND hwnd);
+
+// WM_COMMAND with a notification code, sent to the parent.
+void NotifyParent(HWND hwnd, int code);
+
+// The window's text as WM_GETTEXT gives it.
+std::string TextOf(HWND hwnd);
+
+// Whether the Shift or Ctrl key is down, as the calling thread's key messages left it.
+bool ShiftDown();
+bool CtrlDown();
+
+// A point packed in a mouse message's lParam.
+POINT PointOf(LPARAM lp);
+bool Inside(const RECT& r, POINT p);
+
+// WM_CTLCOLOR* sent to the parent for a control about to paint; the brush it
+// answers (null when it leaves the colours to the control).
+HBRUSH AskColours(HWND hwnd, HDC hdc, UINT msg);
+
+}  // namespace qvp::ui

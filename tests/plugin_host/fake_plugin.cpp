@@ -1,0 +1,75 @@
+// A plug-in for the host's own tests: it answers every function id 1 to 32
+// with a function that returns its id, and appends every call it gets to
+// "calls.log" beside its own file. FAKE_KIND sets its kind; FAKE_REFUSE makes
+// it refuse initialisation; FAKE_NO_SUPPLY leaves out SupplyCallback.
+#include <array>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <utility>
+
+#include "plugin_api.h"
+#include "qvplatform.h"
+
+namespace {
+
+HINSTANCE g_instance = nullptr;
+
+void Log(const std::string& what) {
+  char path[1024];
+  const DWORD length = GetModuleFileNameA(g_instance, path, sizeof path);
+  std::string file(path, length);
+  for (char& c : file) {
+    if (c == '\\') c = '/';
+  }
+  const size_t slash = file.rfind('/');
+  std::ofstream(file.substr(0, slash) + "/calls.log", std::ios::app) << file.substr(slash + 1) << " " << what << "\n";
+}
+
+template <int N>
+int Function() {
+  Log("fn " + std::to_string(N));
+  return N;
+}
+
+template <int... N>
+constexpr auto MakeFunctions(std::integer_sequence<int, N...>) {
+  return std::array<FARPROC, sizeof...(N)>{reinterpret_cast<FARPROC>(Function<N>)...};
+}
+
+const auto kFunctions = MakeFunctions(std::integer_sequence<int, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
+                                                            16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29,
+                                                            30, 31, 32>{});
+
+}  // namespace
+
+QV_API BOOL DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  g_instance = instance;
+  Log(reason == DLL_PROCESS_ATTACH ? "attach" : "detach");
+  return TRUE;
+}
+
+QV_API int InitializeSupportLibrary(HANDLE, int* major, int* minor, unsigned int* kind, char* name) {
+  Log("init");
+  *major = 1;
+  *minor = 0;
+  *kind = FAKE_KIND;
+  std::strcpy(name, "Fake");
+#ifdef FAKE_REFUSE
+  return 0;
+#else
+  return 1;
+#endif
+}
+
+#ifndef FAKE_NO_SUPPLY
+QV_API int SupplyCallback(int id, FARPROC) {
+  Log("cb " + std::to_string(id));
+  return 1;
+}
+#endif
+
+QV_API FARPROC IsFunctionSupported(int id) {
+  Log("isf " + std::to_string(id));
+  return id >= 1 && id <= 32 ? kFunctions[static_cast<size_t>(id)] : nullptr;
+}

@@ -1,0 +1,95 @@
+// Tests only: a fresh directory under the system's temporary directory,
+// removed with everything in it when the object goes away, and small readers
+// of the settings files tests look into.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace qvtest {
+
+class TempDir {
+ public:
+  explicit TempDir(const std::string& prefix = "qvtest") {
+    static std::atomic<int> counter{0};
+    const auto base = std::filesystem::temp_directory_path();
+    const unsigned run = std::random_device{}();
+    for (;;) {
+      // A name taken by another run is skipped: create_directory only succeeds once.
+      path_ = base / (prefix + "_" + std::to_string(run) + "_" + std::to_string(counter++));
+      std::error_code error;
+      if (std::filesystem::create_directory(path_, error)) break;
+    }
+  }
+  ~TempDir() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // The directory with a trailing '/', as the system keeps its directories.
+  std::string dir() const { return path_.string() + "/"; }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+  void write(const std::string& name, const std::string& text) const {
+    std::filesystem::create_directories((path_ / name).parent_path());
+    std::ofstream(path_ / name, std::ios::binary) << text;
+  }
+  std::string read(const std::string& name) const {
+    std::ifstream in(path_ / name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  bool exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The "key=value" lines of one section of a settings file's text, in file order.
+inline std::vector<std::string> SectionLines(const std::string& text, const std::string& section) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  bool inside = false;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.front() == '[') {
+      inside = line == "[" + section + "]";
+      continue;
+    }
+    if (inside && !line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+// The keys of those lines.
+inline std::vector<std::string> SectionKeys(const std::string& text, const std::string& section) {
+  std::vector<std::string> keys;
+  for (const std::string& line : SectionLines(text, section)) keys.push_back(line.substr(0, line.find('=')));
+  return keys;
+}
+
+// The section names of a settings file's text, in file order.
+inline std::vector<std::string> SectionNames(const std::string& text) {
+  std::vector<std::string> names;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() > 2 && line.front() == '[' && line.back() == ']') names.push_back(line.substr(1, line.size() - 2));
+  }
+  return names;
+}
+
+}  // namespace qvtest
