@@ -1,6 +1,7 @@
 #include "display/compose.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "gdi/window_dc.h"
 #include "qvplatform/gdi.h"
@@ -11,12 +12,16 @@ namespace {
 
 constexpr int kMaxSide = 0x7FFF;
 
+using Area = std::vector<RECT>;  // rectangles that do not overlap
+
 struct Layer {
   HWND hwnd = nullptr;
   RECT window{};  // image coordinates
   RECT client{};
-  RECT clip{};    // what of the window is visible, image coordinates
+  Area visible;   // what of the window shows, image coordinates
 };
+
+bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 RECT Intersect(const RECT& a, const RECT& b) {
   RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
@@ -25,21 +30,54 @@ RECT Intersect(const RECT& a, const RECT& b) {
   return r;
 }
 
+Area Intersect(const Area& area, const RECT& r) {
+  Area out;
+  for (const RECT& a : area)
+    if (RECT i = Intersect(a, r); !Empty(i)) out.push_back(i);
+  return out;
+}
+
+// The area without `cut`: each rectangle leaves up to four pieces.
+Area Subtract(const Area& area, const RECT& cut) {
+  Area out;
+  for (const RECT& a : area) {
+    RECT i = Intersect(a, cut);
+    if (Empty(i)) {
+      out.push_back(a);
+      continue;
+    }
+    if (a.top < i.top) out.push_back(RECT{a.left, a.top, a.right, i.top});
+    if (i.bottom < a.bottom) out.push_back(RECT{a.left, i.bottom, a.right, a.bottom});
+    if (a.left < i.left) out.push_back(RECT{a.left, i.top, i.left, i.bottom});
+    if (i.right < a.right) out.push_back(RECT{i.right, i.top, a.right, i.bottom});
+  }
+  return out;
+}
+
 RECT Offset(const RECT& r, LONG dx, LONG dy) { return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
 
-// `origin`: where the parent's client area starts in the image.
-void Collect(const ui::Window* w, POINT origin, const RECT& clip, std::vector<Layer>* out) {
+// `origin`: where the parent's client area starts in the image. Siblings are
+// composed in the order Windows paints them, the top of the z-order first, so
+// that a later (lower) sibling shows over an earlier one it overlaps unless it
+// clips its siblings (WS_CLIPSIBLINGS), as on the screen of Windows.
+void Collect(const ui::Window* w, POINT origin, const Area& clip, std::vector<Layer>* out) {
   Layer l;
   l.hwnd = w->handle;
   l.window = Offset(w->window_rect, origin.x, origin.y);
   l.client = Offset(w->client_rect, origin.x, origin.y);
-  l.clip = Intersect(clip, l.window);
+  l.visible = Intersect(clip, l.window);
   out->push_back(l);
-  RECT inner = Intersect(l.clip, l.client);
-  if (inner.right <= inner.left || inner.bottom <= inner.top) return;
-  // Children are kept top of the z-order first: paint from the bottom up.
-  for (auto it = w->children.rbegin(); it != w->children.rend(); ++it)
-    if (((*it)->style & WS_VISIBLE) && !(*it)->gone) Collect(*it, POINT{l.client.left, l.client.top}, inner, out);
+  Area inner = Intersect(l.visible, l.client);
+  if (inner.empty()) return;
+  Area above;
+  for (const ui::Window* c : w->children) {
+    if (!(c->style & WS_VISIBLE) || c->gone) continue;
+    Area child_clip = inner;
+    if (c->style & WS_CLIPSIBLINGS)
+      for (const RECT& a : above) child_clip = Subtract(child_clip, a);
+    above.push_back(Offset(c->window_rect, l.client.left, l.client.top));
+    if (!child_clip.empty()) Collect(c, POINT{l.client.left, l.client.top}, child_clip, out);
+  }
 }
 
 }  // namespace
@@ -55,7 +93,7 @@ bool ComposeWindow(HWND hwnd, Image* out) {
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
     out->width = width;
     out->height = height;
-    Collect(w, POINT{-w->window_rect.left, -w->window_rect.top}, RECT{0, 0, width, height}, &layers);
+    Collect(w, POINT{-w->window_rect.left, -w->window_rect.top}, Area{RECT{0, 0, width, height}}, &layers);
   }
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
   const uint32_t fill = (static_cast<uint32_t>(GetRValue(face)) << 16) | (static_cast<uint32_t>(GetGValue(face)) << 8) |
@@ -64,10 +102,12 @@ bool ComposeWindow(HWND hwnd, Image* out) {
   for (const Layer& l : layers) {
     SIZE whole{l.window.right - l.window.left, l.window.bottom - l.window.top};
     SIZE client{l.client.right - l.client.left, l.client.bottom - l.client.top};
-    qvp::CopyWindowPixels(l.hwnd, true, whole, out->pixels.data(), out->width, out->height,
-                          POINT{l.window.left, l.window.top}, l.clip);
-    qvp::CopyWindowPixels(l.hwnd, false, client, out->pixels.data(), out->width, out->height,
-                          POINT{l.client.left, l.client.top}, Intersect(l.clip, l.client));
+    for (const RECT& part : l.visible) {
+      qvp::CopyWindowPixels(l.hwnd, true, whole, out->pixels.data(), out->width, out->height,
+                            POINT{l.window.left, l.window.top}, part);
+      qvp::CopyWindowPixels(l.hwnd, false, client, out->pixels.data(), out->width, out->height,
+                            POINT{l.client.left, l.client.top}, Intersect(part, l.client));
+    }
   }
   return true;
 }

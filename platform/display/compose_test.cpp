@@ -57,11 +57,11 @@ class Compose : public ::testing::Test {
 constexpr COLORREF kGrey = RGB(100, 100, 100), kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255),
                    kGreen = RGB(0, 255, 0);
 
-TEST_F(Compose, ChildrenInZOrderClippedToTheirParents) {
+TEST_F(Compose, SiblingsInPaintOrderClippedToTheirParents) {
   HWND top = Make(nullptr, RECT{30, 40, 130, 120}, kGrey);
-  HWND a = Make(top, RECT{10, 10, 60, 50}, kRed);       // made first: on top of its siblings
-  HWND b = Make(top, RECT{40, 30, 140, 70}, kBlue);     // reaches past the parent's right edge
-  Make(b, RECT{5, 5, 25, 25}, kGreen);                  // inside b at (45..65, 35..55)
+  HWND a = Make(top, RECT{10, 10, 60, 50}, kRed);    // made first: the top of the z-order, painted first
+  HWND b = Make(top, RECT{40, 30, 140, 70}, kBlue);  // reaches past the parent's right edge
+  Make(b, RECT{5, 5, 25, 25}, kGreen);               // inside b at (45..65, 35..55)
   PaintAll(top);
   Image img;
   ASSERT_TRUE(qvp::display::ComposeWindow(top, &img));
@@ -69,12 +69,19 @@ TEST_F(Compose, ChildrenInZOrderClippedToTheirParents) {
   ASSERT_EQ(img.height, 80);
   EXPECT_EQ(img.ColorAt(5, 70), kGrey);
   EXPECT_EQ(img.ColorAt(15, 15), kRed);
-  EXPECT_EQ(img.ColorAt(50, 40), kRed);    // a covers b and its child
-  EXPECT_EQ(img.ColorAt(62, 40), kGreen);  // the child shows beside a
-  EXPECT_EQ(img.ColorAt(50, 52), kGreen);
+  EXPECT_EQ(img.ColorAt(42, 32), kBlue);   // b, painted later, shows over a
+  EXPECT_EQ(img.ColorAt(50, 40), kGreen);  // and so does its child
   EXPECT_EQ(img.ColorAt(70, 60), kBlue);
   EXPECT_EQ(img.ColorAt(99, 35), kBlue);   // b ends at the parent's edge
   EXPECT_EQ(img.ColorAt(50, 75), kGrey);
+
+  // A sibling that clips its siblings stays under those above it, children and all.
+  SetWindowLongPtrA(b, GWL_STYLE, GetWindowLongPtrA(b, GWL_STYLE) | WS_CLIPSIBLINGS);
+  ASSERT_TRUE(qvp::display::ComposeWindow(top, &img));
+  EXPECT_EQ(img.ColorAt(42, 32), kRed);
+  EXPECT_EQ(img.ColorAt(50, 40), kRed);
+  EXPECT_EQ(img.ColorAt(62, 40), kGreen);
+  EXPECT_EQ(img.ColorAt(50, 52), kGreen);
 
   // A hidden child is not pictured, nor is anything inside it.
   ShowWindow(a, SW_HIDE);

@@ -6,6 +6,7 @@
 
 #include "display/display_env.h"
 #include "display/input.h"
+#include "display/snapshot.h"
 #include "display/window_list.h"
 #include "display/x11_display.h"
 #include "gdi/window_dc.h"
@@ -21,6 +22,7 @@ std::atomic<bool> g_auto_open_tried{false};
 void Changed(HWND hwnd) { X11WindowChanged(hwnd); }
 
 void Shown(HWND hwnd) {
+  SnapshotShownDialogs(hwnd);
   static const bool wanted = DisplayWantedByEnvironment();
   if (!wanted || g_auto_open_tried.load() || TopWindowOf(hwnd) != hwnd) return;
   if (g_auto_open_tried.exchange(true)) return;

@@ -7,6 +7,8 @@
 
 #include "qvplatform.h"
 #include "qvplatform/display.h"
+#include "display/x11_display.h"
+#include "qvplatform/ui_cursor.h"
 #include "ui/keys.h"
 
 namespace qvp::display {
@@ -122,6 +124,21 @@ bool IsDoubleClick(HWND target, int button, POINT pt) {
   return twice && (GetClassLongA(target, GCL_STYLE) & CS_DBLCLKS);
 }
 
+// What the pointer shows: the window's choice (SetCursor in WM_SETCURSOR), the
+// sizing arrows over a sizing border, else the arrow.
+void ShowCursorOf(HWND top, LRESULT hit) {
+  WORD id = StockCursorId(GetCursor());
+  switch (hit) {
+    case HTLEFT: case HTRIGHT: id = 32644; break;            // IDC_SIZEWE
+    case HTTOP: case HTBOTTOM: id = 32645; break;            // IDC_SIZENS
+    case HTTOPLEFT: case HTBOTTOMRIGHT: id = 32642; break;   // IDC_SIZENWSE
+    case HTTOPRIGHT: case HTBOTTOMLEFT: id = 32643; break;   // IDC_SIZENESW
+    case HTCLIENT: break;
+    default: id = 32512; break;                              // IDC_ARROW
+  }
+  X11ShowCursor(top, id);
+}
+
 void Mouse(HWND top, const RawInput& in) {
   UINT mk = in.buttons | (in.shift ? MK_SHIFT : 0) | (in.control ? MK_CONTROL : 0);
   if (in.kind == InputKind::kWheel) {
@@ -138,6 +155,7 @@ void Mouse(HWND top, const RawInput& in) {
   if (!target) return;
   if (in.kind == InputKind::kMotion) {
     SendMessageA(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit, WM_MOUSEMOVE));
+    ShowCursorOf(top, hit);
     PostMouse(target, hit, WM_MOUSEMOVE, WM_NCMOUSEMOVE, mk, in.pt);
     return;
   }
@@ -233,6 +251,15 @@ void WindowEvent(HWND top, const RawInput& in) {
 }
 
 }  // namespace
+
+WORD StockCursorId(HCURSOR cursor) {
+  if (!cursor) return 0;
+  static const WORD kIds[] = {32512, 32513, 32514, 32515, 32516, 32642, 32643,
+                              32644, 32645, 32646, 32648, 32649, 32650};
+  for (WORD id : kIds)
+    if (LoadCursorA(nullptr, MAKEINTRESOURCEA(id)) == cursor) return id;
+  return 0;
+}
 
 UINT InputMessage() {
   static const UINT msg = RegisterWindowMessageA("QvpDisplayInput");

@@ -52,4 +52,7 @@ void QueueInput(HWND top, const RawInput& input);
 // what was queued for it.
 void DeliverInput(HWND top);
 
+// The IDC_ number of a stock cursor handle; 0 for any other cursor or none.
+WORD StockCursorId(HCURSOR cursor);
+
 }  // namespace qvp::display

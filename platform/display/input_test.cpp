@@ -9,6 +9,7 @@
 #include "display/input.h"
 #include "qvplatform.h"
 #include "qvplatform/dlgtemplate.h"
+#include "qvplatform/ui_cursor.h"
 #include "qvplatform/display.h"
 
 namespace {
@@ -295,6 +296,17 @@ TEST_F(Input, DoubleClicksForWindowsThatAskForThem) {
   qvp::display::QueueInput(w, Button(POINT{610, 110}, true));
   Pump();
   UnregisterClassA("InputDoubleClick", nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(InputCursor, StockCursorsAreKnownByTheirNumbers) {
+  EXPECT_EQ(qvp::display::StockCursorId(LoadCursorA(nullptr, IDC_IBEAM)), 32513);
+  EXPECT_EQ(qvp::display::StockCursorId(LoadCursorA(nullptr, IDC_SIZEWE)), 32644);
+  EXPECT_EQ(qvp::display::StockCursorId(nullptr), 0);
+  EXPECT_EQ(qvp::display::StockCursorId(reinterpret_cast<HCURSOR>(0x4321)), 0);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "gdi/raster_text_faces.h"
 
 #include <X11/XKBlib.h>
+#include <X11/cursorfont.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
@@ -168,6 +169,29 @@ void Connection::Reconfigure(XWin& w, const RECT& r) {
   w.rect = r;
 }
 
+void Connection::ShowCursor(XWin& w, WORD stock_id) {
+  if (w.cursor == stock_id) return;
+  unsigned shape = XC_left_ptr;
+  switch (stock_id) {
+    case 32513: shape = XC_xterm; break;
+    case 32514: case 32650: shape = XC_watch; break;
+    case 32515: shape = XC_crosshair; break;
+    case 32516: shape = XC_sb_up_arrow; break;
+    case 32642: shape = XC_bottom_right_corner; break;
+    case 32643: shape = XC_bottom_left_corner; break;
+    case 32644: shape = XC_sb_h_double_arrow; break;
+    case 32645: shape = XC_sb_v_double_arrow; break;
+    case 32646: shape = XC_fleur; break;
+    case 32648: shape = XC_X_cursor; break;
+    case 32649: shape = XC_hand2; break;
+    default: break;
+  }
+  ::Cursor& cursor = cursors[static_cast<WORD>(shape)];
+  if (!cursor) cursor = XCreateFontCursor(dpy, shape);
+  XDefineCursor(dpy, w.xid, cursor);
+  w.cursor = stock_id;
+}
+
 namespace {
 
 void SetTitle(Connection& c, XWin& w, const std::string& title) {
@@ -216,6 +240,8 @@ XWin& Create(Connection& c, const TopWindow& t) {
   w.rect = t.rect;
   w.popup = t.popup;
   c.by_xid[xid] = t.hwnd;
+  w.cursor = 0xFFFF;
+  c.ShowCursor(w, 0);  // the arrow, not whatever the root window shows
   if (!t.popup) {
     Atom protocols[1] = {c.wm_delete};
     XSetWMProtocols(c.dpy, xid, protocols, 1);
@@ -267,6 +293,11 @@ void Connection::Sync() {
     by_xid.erase(it->second.xid);
     XDestroyWindow(dpy, it->second.xid);
     if (focused == it->first) focused = nullptr;
+    {
+      std::lock_guard<std::mutex> g(Lock());
+      cursor_wanted.erase(it->first);
+      cursor_changed.erase(it->first);
+    }
     it = windows.erase(it);
   }
   // Bottom of the z-order first, so that owners exist before what they own.
@@ -338,6 +369,7 @@ void Connection::Run() {
     }
     bool sync = false;
     Drag request;
+    std::vector<std::pair<HWND, WORD>> pointers;
     {
       std::lock_guard<std::mutex> g(Lock());
       sync = sync_wanted;
@@ -346,9 +378,13 @@ void Connection::Run() {
       painted.clear();
       request = drag_request;
       drag_request = Drag{};
+      for (HWND h : cursor_changed) pointers.emplace_back(h, cursor_wanted[h]);
+      cursor_changed.clear();
     }
     if (sync) Sync();
     if (request.hwnd) StartDrag(request);
+    for (auto [hwnd, id] : pointers)
+      if (auto it = windows.find(hwnd); it != windows.end()) ShowCursor(it->second, id);
     int events = 0;
     while (!g_broken && events < kEventBatch && XPending(dpy) > 0) {
       XEvent ev;
@@ -439,11 +475,23 @@ void CloseX11() {
   c->thread.join();
   if (!g_broken) {
     for (auto& [hwnd, w] : c->windows) XDestroyWindow(c->dpy, w.xid);
+    for (auto& [shape, cursor] : c->cursors) XFreeCursor(c->dpy, cursor);
     XCloseDisplay(c->dpy);  // a broken connection is left as it is: Xlib may not touch it again
   }
   close(c->wake_read);
   close(c->wake_write);
   delete c;
+}
+
+void X11ShowCursor(HWND top, WORD stock_id) {
+  std::lock_guard<std::mutex> g(Lock());
+  if (Connection* c = Current()) {
+    auto it = c->cursor_wanted.find(top);
+    if (it != c->cursor_wanted.end() && it->second == stock_id) return;
+    c->cursor_wanted[top] = stock_id;
+    c->cursor_changed.insert(top);
+    c->Wake();
+  }
 }
 
 bool X11IsOpen() {

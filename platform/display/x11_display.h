@@ -29,4 +29,8 @@ void X11WindowPainted(HWND hwnd);
 // button held.
 void X11BeginMove(HWND hwnd, UINT edge);
 
+// The window's thread: the pointer over a top-level window now shows this stock
+// cursor (an IDC_ number; 0 for a cursor of the program's own, shown as the arrow).
+void X11ShowCursor(HWND top, WORD stock_id);
+
 }  // namespace qvp::display

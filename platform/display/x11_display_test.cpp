@@ -158,6 +158,46 @@ TEST_F(X11Display, ADialogIsShownClickedTypedIntoAndClosed) {
   EXPECT_TRUE(xvfbtest::PumpUntil(nullptr, [&] { return server_->WindowTitled("Display Test") == 0; }, 5000));
 }
 
+TEST_F(X11Display, TheScreenFollowsTheWindowSystem) {
+  ASSERT_TRUE(Open("Follow Test"));
+  ASSERT_TRUE(xvfbtest::PumpUntil(dlg_, [&] { return CaptionShown(); }, 10000));
+  const unsigned long xid = server_->WindowTitled("Follow Test");
+  ASSERT_NE(xid, 0u);
+  // Hidden and shown again.
+  ShowWindow(dlg_, SW_HIDE);
+  EXPECT_TRUE(xvfbtest::PumpUntil(dlg_, [&] { return !server_->Viewable(xid); }, 5000));
+  ShowWindow(dlg_, SW_SHOW);
+  EXPECT_TRUE(xvfbtest::PumpUntil(dlg_, [&] { return server_->Viewable(xid); }, 5000));
+  // Moved and sized by the program; retitled.
+  SetWindowPos(dlg_, nullptr, 200, 150, 330, 170, SWP_NOZORDER);
+  auto placed = [&] {
+    RECT g = server_->Geometry(xid);
+    return g.left == 200 && g.top == 150 && g.right == 530 && g.bottom == 320;
+  };
+  EXPECT_TRUE(xvfbtest::PumpUntil(dlg_, placed, 5000));
+  EXPECT_TRUE(xvfbtest::PumpUntil(dlg_, [&] { return CaptionShown(); }, 5000));
+  SetWindowTextA(dlg_, "Renamed");
+  EXPECT_TRUE(xvfbtest::PumpUntil(dlg_, [&] { return server_->WindowTitled("Renamed") == xid; }, 5000));
+}
+
+TEST_F(X11Display, ASizingBorderResizesTheWindow) {
+  dlg_ = CreateWindowExA(0, "#32770", "Sizing", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr,
+                         nullptr, nullptr);
+  ASSERT_TRUE(dlg_);
+  ASSERT_TRUE(xvfbtest::PumpUntil(dlg_, [&] { return server_->WindowTitled("Sizing") != 0; }, 10000));
+  ASSERT_TRUE(xvfbtest::PumpUntil(dlg_, [&] { return server_->PixelAt(140, 106) == RGB(0, 0, 128); }, 10000));
+  ASSERT_EQ(Xdotool({"mousemove", "--sync", "398", "298", "mousedown", "1", "sleep", "0.2", "mousemove", "--sync", "438",
+                     "328", "sleep", "0.2", "mouseup", "1"}),
+            0);
+  RECT r{};
+  EXPECT_TRUE(xvfbtest::PumpUntil(
+      dlg_, [&] { return GetWindowRect(dlg_, &r) && r.right == 440 && r.bottom == 330 && r.left == 100; }, 5000))
+      << r.right << "," << r.bottom;
+  RECT client;
+  GetClientRect(dlg_, &client);
+  EXPECT_EQ(client.right, 340 - 2 * GetSystemMetrics(SM_CXFRAME));
+}
+
 TEST_F(X11Display, TheCaptionDragsTheWindowAndItsCloseButtonCancels) {
   ASSERT_TRUE(Open("Drag Test"));
   ASSERT_TRUE(xvfbtest::PumpUntil(dlg_, [&] { return CaptionShown(); }, 10000));

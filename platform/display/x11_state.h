@@ -30,6 +30,7 @@ struct XWin {
   bool mapped = false;           // we asked for it to be shown
   bool viewable = false;         // the server says it is shown
   bool iconified = false;        // minimized in the window system
+  WORD cursor = 0;               // the stock cursor shown over it (0: the arrow)
   Image picture;                 // the last composed picture, for exposures
 };
 
@@ -59,6 +60,8 @@ class Connection {
   bool sync_wanted = true;
   std::set<HWND> painted;
   Drag drag_request;
+  std::map<HWND, WORD> cursor_wanted;  // the stock cursor each window's pointer is to show
+  std::set<HWND> cursor_changed;       // ... where that changed since the event thread looked
 
   // ---- the event thread's own ----
   std::map<HWND, XWin> windows;
@@ -68,6 +71,7 @@ class Connection {
   Drag drag;
   std::set<unsigned> keys_down;  // key codes pressed, for repeats
   std::set<HWND> owed;           // painted windows whose pictures wait for the painting to settle
+  std::map<WORD, ::Cursor> cursors;  // X cursors made for stock cursors
 
   XWin* Find(::Window xid);
   void Wake();
@@ -80,6 +84,7 @@ class Connection {
   void StartDrag(const Drag& request);
   void DragTo(POINT root_pt);
   void Reconfigure(XWin& w, const RECT& r);
+  void ShowCursor(XWin& w, WORD stock_id);
 };
 
 // The display's lock: guards the connection pointer and its shared fields.

@@ -138,6 +138,21 @@ unsigned long Server::WindowTitled(const std::string& title) {
   return found;
 }
 
+bool Server::Viewable(unsigned long window) {
+  XWindowAttributes a{};
+  return XGetWindowAttributes(Dpy(dpy_), window, &a) && a.map_state == IsViewable;
+}
+
+RECT Server::Geometry(unsigned long window) {
+  ::Display* d = Dpy(dpy_);
+  XWindowAttributes a{};
+  if (!XGetWindowAttributes(d, window, &a)) return RECT{};
+  int x = 0, y = 0;
+  ::Window child = 0;
+  XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &x, &y, &child);
+  return RECT{x, y, x + a.width, y + a.height};
+}
+
 void Server::AskToClose(unsigned long window) {
   ::Display* d = Dpy(dpy_);
   XEvent ev{};

@@ -37,6 +37,9 @@ class Server {
   unsigned long WindowTitled(const std::string& title);
   // The screen's pixels in a rectangle, as 0x00RRGGBB rows.
   std::vector<uint32_t> Grab(const RECT& r);
+  // Whether the window is mapped and shown, and where it is on the screen.
+  bool Viewable(unsigned long window);
+  RECT Geometry(unsigned long window);
   // Asks a window to close as a window manager does (WM_DELETE_WINDOW).
   void AskToClose(unsigned long window);
 

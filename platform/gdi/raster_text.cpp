@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "display/display_env.h"
 #include "gdi/raster_text_faces.h"
 #include "qvplatform/display.h"
 
@@ -59,7 +60,9 @@ void SolidBar(Surface& s, const ClipList& clip, long long left, long long top, l
 bool RasterTextOn() {
   int v = g_raster.load(std::memory_order_acquire);
   if (v < 0) {
-    int from_env = EnvSet("QV_RASTER_TEXT") || EnvSet("QV_SNAPSHOT_DIR") ? 1 : 0;
+    // Asked for, or windows will be shown or pictured: layouts are made with the real fonts from the start.
+    int from_env =
+        EnvSet("QV_RASTER_TEXT") || EnvSet("QV_SNAPSHOT_DIR") || display::DisplayWantedByEnvironment() ? 1 : 0;
     g_raster.compare_exchange_strong(v, from_env, std::memory_order_acq_rel);
     v = g_raster.load(std::memory_order_acquire);
   }

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <tuple>
+#include <vector>
 
 namespace qvp::gdi::raster {
 namespace {
@@ -45,6 +46,8 @@ constexpr char16_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 constexpr int kMaxPixelSize = 1000;
+// Rendered glyphs a font keeps at most; past this its cache starts over.
+constexpr size_t kGlyphCacheBytes = 8u << 20;
 constexpr int kMonoPixelSize = 24;
 constexpr BYTE kClearTypeQuality = 5;
 constexpr size_t kMaxInstances = 64;
@@ -56,10 +59,34 @@ std::string Lower(std::string s) {
 
 std::string FaceName(const LOGFONTA& lf) { return std::string(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE)); }
 
-const char* GenericFamily(const LOGFONTA& lf) {
-  if ((lf.lfPitchAndFamily & 3) == FIXED_PITCH || (lf.lfPitchAndFamily & 0xF0) == FF_MODERN) return "monospace";
-  if ((lf.lfPitchAndFamily & 0xF0) == FF_ROMAN) return "serif";
-  return "sans-serif";
+// The installed families that stand in for a generic family, in order.
+std::vector<const char*> GenericFamilies(const LOGFONTA& lf) {
+  if ((lf.lfPitchAndFamily & 3) == FIXED_PITCH || (lf.lfPitchAndFamily & 0xF0) == FF_MODERN)
+    return {"Liberation Mono", "DejaVu Sans Mono", "monospace"};
+  if ((lf.lfPitchAndFamily & 0xF0) == FF_ROMAN) return {"Liberation Serif", "DejaVu Serif", "serif"};
+  return {"Liberation Sans", "DejaVu Sans", "sans-serif"};
+}
+
+// The layer's own font configuration: the system's and the user's font folders
+// and caches, without the system's substitution rules, so that a face maps to
+// the same font file on every machine that has the fonts.
+FcConfig* Config() {
+  static FcConfig* config = [] {
+    static const char kXml[] =
+        "<?xml version=\"1.0\"?><fontconfig>"
+        "<dir>/usr/share/fonts</dir><dir>/usr/local/share/fonts</dir><dir prefix=\"xdg\">fonts</dir>"
+        "<cachedir>/var/cache/fontconfig</cachedir><cachedir prefix=\"xdg\">fontconfig</cachedir>"
+        "</fontconfig>";
+    FcConfig* c = FcConfigCreate();
+    if (!c) return c;
+    if (!FcConfigParseAndLoadFromMemory(c, reinterpret_cast<const FcChar8*>(kXml), FcFalse) ||
+        !FcConfigBuildFonts(c)) {
+      FcConfigDestroy(c);
+      return static_cast<FcConfig*>(nullptr);
+    }
+    return c;
+  }();
+  return config;
 }
 
 struct FaceFile {
@@ -72,9 +99,9 @@ struct FaceFile {
 
 // Asks fontconfig for the file of a face. Empty path when there is none.
 FaceFile Resolve(const LOGFONTA& lf, int weight, bool italic) {
-  static bool initialised = FcInit() == FcTrue;
   FaceFile out;
-  if (!initialised) return out;
+  FcConfig* config = Config();
+  if (!config) return out;
   std::string face = FaceName(lf);
   std::string lower = Lower(face);
   FcPattern* pat = FcPatternCreate();
@@ -84,14 +111,15 @@ FaceFile Resolve(const LOGFONTA& lf, int weight, bool italic) {
     if (lower == a.windows) mapped = a.family;
   if (mapped) FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(mapped));
   if (!face.empty() && !mapped) FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
-  FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(GenericFamily(lf)));
+  for (const char* family : GenericFamilies(lf))
+    FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
   FcPatternAddInteger(pat, FC_WEIGHT, FcWeightFromOpenType(weight));
   FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcConfigSubstitute(config, pat, FcMatchPattern);
   FcDefaultSubstitute(pat);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pat, &result);
+  FcPattern* match = FcFontMatch(config, pat, &result);
   FcPatternDestroy(pat);
   if (!match) return out;
   FcChar8* file = nullptr;
@@ -149,6 +177,7 @@ struct FontInstance {
   FontMetrics metrics;
   Decorations decor;
   std::array<std::unique_ptr<Glyph>, 256> glyphs;
+  size_t glyph_bytes = 0;
 
   FontInstance() = default;
   FontInstance(const FontInstance&) = delete;
@@ -293,6 +322,11 @@ const Decorations& DecorationsOf(const FontInstance& f) { return f.decor; }
 const Glyph& GlyphOf(FontInstance& f, unsigned char c) {
   std::unique_ptr<Glyph>& slot = f.glyphs[c];
   if (slot) return *slot;
+  if (f.glyph_bytes > kGlyphCacheBytes) {
+    // Huge text: the glyphs drawn before are dropped (nobody holds one between calls).
+    for (auto& g : f.glyphs) g.reset();
+    f.glyph_bytes = 0;
+  }
   slot = std::make_unique<Glyph>();
   if (c == ' ' || c == 0xA0 || !f.Load(c)) return *slot;
   FT_GlyphSlot g = f.face->glyph;
@@ -304,6 +338,7 @@ const Glyph& GlyphOf(FontInstance& f, unsigned char c) {
   slot->width = static_cast<int>(b.width);
   slot->rows = static_cast<int>(b.rows);
   slot->alpha.resize(static_cast<size_t>(b.width) * b.rows);
+  f.glyph_bytes += slot->alpha.size();
   for (unsigned y = 0; y < b.rows; ++y) {
     const unsigned char* row = b.pitch >= 0 ? b.buffer + static_cast<ptrdiff_t>(y) * b.pitch
                                             : b.buffer + static_cast<ptrdiff_t>(b.rows - 1 - y) * -b.pitch;

@@ -38,7 +38,8 @@ std::mutex& FontLock();
 FontInstance* FindInstance(const LOGFONTA& lf, LONG device_height);
 const FontMetrics& MetricsOf(const FontInstance& f);
 const Decorations& DecorationsOf(const FontInstance& f);
-// The glyph of a character of the Windows ANSI code page (1252).
+// The glyph of a character of the Windows ANSI code page (1252); valid until
+// the next GlyphOf or FindInstance.
 const Glyph& GlyphOf(FontInstance& f, unsigned char c);
 
 // The Unicode character of a Windows ANSI (code page 1252) byte; 0 where it has none.

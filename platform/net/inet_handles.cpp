@@ -43,6 +43,9 @@ uint32_t AddInetObject(const InetPtr& object, const InetPtr& parent) {
     std::lock_guard<std::mutex> g(parent->lock);
     if (parent->closed) return ERROR_INVALID_HANDLE;
     object->timeouts = parent->timeouts;
+    // Children closed on their own leave expired entries; a long-lived
+    // session must not collect them.
+    std::erase_if(parent->children, [](const std::weak_ptr<InetObject>& w) { return w.expired(); });
     parent->children.push_back(object);
   } else {
     object->timeouts = DefaultTimeouts();

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "net/http_test_server.h"
+#include "net/inet_handles.h"
 #include "qvplatform.h"
 
 namespace {
@@ -227,7 +228,8 @@ TEST_F(InetTest, CloseFromAnotherThreadEndsPendingCalls) {
   std::thread opener([&] {
     if (!InternetOpenUrlA(session, Url(server, "/silent").c_str(), nullptr, 0, 0, 0)) open_error = GetLastError();
   });
-  Sleep(100);
+  // Once the server has the request, the client waits for the answer.
+  for (DWORD start = GetTickCount(); server.requests().empty() && GetTickCount() - start < 10000;) Sleep(1);
   ASSERT_TRUE(InternetCloseHandle(session));  // closes the request under it too
   session = nullptr;
   opener.join();
@@ -240,12 +242,15 @@ TEST_F(InetTest, CloseFromAnotherThreadEndsPendingCalls) {
   DWORD got = 0;
   ASSERT_TRUE(InternetReadFile(h, buf, 10, &got));
   std::atomic<DWORD> read_error{0};
+  std::atomic<bool> reading{false};
   std::thread reader([&] {
     char more[90];
     DWORD n = 0;
+    reading = true;
     if (!InternetReadFile(h, more, sizeof more, &n)) read_error = GetLastError();
   });
-  Sleep(100);
+  for (DWORD start = GetTickCount(); !reading && GetTickCount() - start < 10000;) Sleep(1);
+  Sleep(100);  // into its wait
   EXPECT_TRUE(InternetCloseHandle(h));
   reader.join();
   EXPECT_EQ(read_error, static_cast<DWORD>(ERROR_INTERNET_OPERATION_CANCELLED));
@@ -319,6 +324,19 @@ TEST_F(InetTest, ExplicitRequestWithBodyCredentialsAndOptions) {
   ASSERT_NE(h, nullptr);
   InternetCloseHandle(h);
   EXPECT_NE(server.requests().back().find("\r\nAuthorization: Basic YW5uOnB3\r\n"), std::string::npos);
+}
+
+TEST_F(InetTest, LongLivedSessionDoesNotCollectClosedRequests) {
+  TestServer server(Site);
+  for (int i = 0; i < 20; ++i) {
+    HINTERNET h = InternetOpenUrlA(session, Url(server, "/len").c_str(), nullptr, 0, 0, 0);
+    ASSERT_NE(h, nullptr);
+    InternetCloseHandle(h);
+  }
+  qvp::net::InetPtr s = qvp::net::LookupInet(session);
+  ASSERT_NE(s, nullptr);
+  std::lock_guard<std::mutex> g(s->lock);
+  EXPECT_LE(s->children.size(), 1u);
 }
 
 TEST(InetProxy, PlainRequestsGoThroughTheProxy) {

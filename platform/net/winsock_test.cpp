@@ -270,10 +270,13 @@ TEST_F(WinsockTest, ReceiveTimeOutAndCloseFromAnotherThread) {
 
   // Blocked calls end when another thread closes their socket.
   std::atomic<int> recv_error{0}, accept_error{0}, select_error{0};
+  std::atomic<int> started{0};
   std::thread reader([&] {
+    ++started;
     if (recv(client, buf, sizeof buf, 0) == SOCKET_ERROR) recv_error = WSAGetLastError();
   });
   std::thread acceptor([&] {
+    ++started;
     if (accept(listener, nullptr, nullptr) == INVALID_SOCKET) accept_error = WSAGetLastError();
   });
   SOCKET idle = socket(AF_INET, SOCK_DGRAM, 0);
@@ -283,9 +286,11 @@ TEST_F(WinsockTest, ReceiveTimeOutAndCloseFromAnotherThread) {
     fd_set set;
     FD_ZERO(&set);
     FD_SET(idle, &set);
+    ++started;
     if (select(0, &set, nullptr, nullptr, nullptr) == SOCKET_ERROR) select_error = WSAGetLastError();
   });
-  Sleep(50);
+  for (DWORD start = GetTickCount(); started < 3 && GetTickCount() - start < kPatienceMs;) Sleep(1);
+  Sleep(100);  // into their waits
   closesocket(client);
   closesocket(listener);
   closesocket(idle);

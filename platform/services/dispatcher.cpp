@@ -243,7 +243,7 @@ QV_API BOOL StartServiceCtrlDispatcherA(const SERVICE_TABLE_ENTRYA* lpServiceSta
     }
     // The manager waits for this byte; the descriptor is of no further use.
     if (fcntl(kReadyFd, F_GETFD) >= 0) {
-      [[maybe_unused]] ssize_t n = write(kReadyFd, "r", 1);
+      [[maybe_unused]] ssize_t n = send(kReadyFd, "r", 1, MSG_NOSIGNAL);
       close(kReadyFd);
     }
 

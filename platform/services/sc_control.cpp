@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/random.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -108,8 +109,10 @@ BOOL StartProgram(uint64_t serial, const std::string& name, const std::string& b
     return TRUE;
   }
 
+  // A socket rather than a pipe: the program's report cannot raise SIGPIPE in
+  // it when this side has gone.
   int ready[2];
-  if (pipe2(ready, O_CLOEXEC) != 0) {
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ready) != 0) {
     AbandonStart(serial, token, ERROR_NOT_ENOUGH_MEMORY);
     return FailWith(ERROR_NOT_ENOUGH_MEMORY);
   }

@@ -141,9 +141,13 @@ void DrawGlyph(HDC dc, Glyph g, int x, int y, COLORREF c) {
         Dot(dc, x + 7 - i, y + i, c);
       }
       break;
-    case Glyph::kMin:
-      Fill(dc, RECT{x, y + 5, x + 6, y + 7}, COLOR_BTNTEXT);
+    case Glyph::kMin: {
+      RECT bar{x, y + 5, x + 6, y + 7};
+      HBRUSH b = CreateSolidBrush(c);
+      FillRect(dc, &bar, b);
+      DeleteObject(b);
       break;
+    }
     case Glyph::kMax: {
       RECT box{x, y - 1, x + 9, y + 8};
       HBRUSH b = CreateSolidBrush(c);

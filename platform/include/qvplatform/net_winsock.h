@@ -55,9 +55,13 @@
 // - FD_SET, FD_CLR, FD_ISSET, FD_ZERO and FD_SETSIZE (64) are Windows'.
 // The exported symbols carry a "qvws_" prefix, so that the layer never stands
 // in for the C library's socket functions inside other libraries; the export
-// tables of the built-in modules give them their Windows names.
+// tables of the built-in modules give them their Windows names. A source that
+// uses the C library's sockets includes the headers of the facilities it
+// needs, not this one (nor the umbrella qvplatform.h).
 #pragma once
 
+// The C library's declarations that name timeval, fd_set and u_long come in
+// before the renaming below, so that they keep their own types.
 #include <cstdlib>
 #include <sys/resource.h>
 #include <sys/select.h>
