@@ -16,3 +16,4 @@
 #include "qvplatform/net.h"
 #include "qvplatform/shell.h"
 #include "qvplatform/services.h"
+#include "qvplatform/display.h"
