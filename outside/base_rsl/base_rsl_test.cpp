@@ -65,6 +65,12 @@ constexpr TextUse kTexts[] = {
     {10064, ""},  {10065, ""},  {10066, ""},  {10115, ""},  {10122, ""},  {10123, ""},  {10163, ""},
     {10168, ""},  {11075, ""},  {32006, ""},  {32007, ""},  {32008, "d"}, {32026, ""},  {32027, ""},
     {32028, ""},  {32033, ""},  {32034, ""},
+    // The scheduler's texts; the time spans get one number each.
+    {5728, ""},   {9105, ""},   {9107, ""},   {9108, ""},   {9138, ""},   {9139, ""},   {9140, ""},
+    {9141, ""},   {9142, ""},   {9143, ""},   {9144, ""},   {9145, ""},   {10116, ""},  {10158, ""},
+    {10175, "u"}, {10176, "u"}, {10177, "u"}, {11080, "u"}, {11023, ""},
+    // Memory and file failures.
+    {10018, ""},  {10019, ""},  {10020, ""},  {10021, ""},  {10032, "s"},
 };
 
 std::string Conversions(const std::string& text) {
@@ -100,7 +106,7 @@ TEST_F(BaseModule, EveryTextIsThereWithTheConversionsItsCallerFormats) {
 }
 
 TEST_F(BaseModule, ColumnListsGiveAWidthAndTitleForEachColumn) {
-  for (UINT id : {10115u, 10122u, 10123u}) {
+  for (UINT id : {10115u, 10116u, 10122u, 10123u}) {
     const std::string text = Text(id);
     size_t start = 0;
     int columns = 0;
@@ -192,6 +198,26 @@ TEST_F(BaseModule, ChooserAndImportTemplatesCarryTheirControls) {
   }
   for (uint32_t id : {1135u, 1137u, 1138u}) EXPECT_EQ(offer.count(id), 1u) << id;
   EXPECT_TRUE(check_box);
+}
+
+TEST_F(BaseModule, SchedulerAndCountdownTemplatesCarryTheirControls) {
+  std::set<uint32_t> scheduler;
+  for (const auto& c : Controls(640)) scheduler.insert(c.id);
+  for (uint32_t id : {15001u, 15010u, 15020u, 15030u, 15040u, 15046u, 15047u, 15048u, 16200u, 1131u, 1u, 2u}) {
+    EXPECT_EQ(scheduler.count(id), 1u) << id;
+  }
+  std::set<uint32_t> countdown;
+  for (const auto& c : Controls(700)) {
+    countdown.insert(c.id);
+    // The control whose text says running or paused is a button (a group box).
+    if (c.id == 14710) {
+      EXPECT_EQ(ClassName(c), "BUTTON");
+    }
+  }
+  for (uint32_t id : {8502u, 8355u, 8350u, 8351u, 8352u, 14710u}) EXPECT_EQ(countdown.count(id), 1u) << id;
+  HBITMAP clock = LoadBitmapA(module_, MAKEINTRESOURCEA(1149));
+  EXPECT_NE(clock, nullptr);
+  if (clock != nullptr) DeleteObject(clock);
 }
 
 TEST_F(BaseModule, ListImagesCutIntoTwentyCellsWithMagentaTransparent) {

@@ -111,6 +111,7 @@ QV_API HWND PRD_CreateSplash(HWND owner) {
     DestroyWindow(splash);
     return nullptr;
   }
+  SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   g_splash = splash;
   g_text = text;
   ShowWindow(splash, SW_SHOWNORMAL);

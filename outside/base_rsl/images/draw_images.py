@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the pictures of the base resource module: the profile list's image
-strips (20 cells of 16 and of 32 pixels, magenta where transparent) and the
-program icon (32 and 16 pixels). Run it again after a change; its outputs are
+strips (20 cells of 16 and of 32 pixels, magenta where transparent), the
+program icon (32 and 16 pixels) and the scheduler countdown's clock. Run it again after a change; its outputs are
 kept beside it."""
 import math
 import struct
@@ -125,7 +125,29 @@ def write_ico(path, sizes):
         f.write(out + b"".join(images))
 
 
+def clock(size):
+    """The countdown's picture: a clock face, magenta outside."""
+    c = (size - 1) / 2.0
+    r = size * 0.46
+    rows = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            d = math.hypot(x - c, y - c)
+            if d > r:
+                row.append(MAGENTA)
+            elif d > r - 2:
+                row.append((0, 60, 150))
+            elif (abs(x - c) < 1.0 and y <= c and y > c - r * 0.7) or (abs(y - c) < 1.0 and x >= c and x < c + r * 0.5):
+                row.append((0, 0, 0))
+            else:
+                row.append((255, 255, 255))
+        rows.append(row)
+    return rows
+
+
 if __name__ == "__main__":
     write_bmp("list_small.bmp", strip(16))
     write_bmp("list_large.bmp", strip(32))
     write_ico("quorvane.ico", [32, 16])
+    write_bmp("clock.bmp", clock(32))
