@@ -24,7 +24,11 @@ void ShowProgram() {
   icon.uID = kTrayIconId;
   Shell_NotifyIconA(NIM_DELETE, &icon);
   ClearServiceStartHidden();
-  if (!MainPanelStarted() || g_app.mainPanel == nullptr) return;
+  if (!MainPanelStarted() || g_app.mainPanel == nullptr) {
+    OutputDebugStringA("Main window: another start asks to see the program; the panel is still starting\r\n");
+    return;
+  }
+  OutputDebugStringA("Main window: another start asks to see the program; showing the panel\r\n");
   CenterWindow(g_app.mainPanel);
   ShowWindow(g_app.mainPanel, SW_SHOWNORMAL);
   SetForegroundWindow(g_app.mainPanel);

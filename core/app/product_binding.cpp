@@ -4,7 +4,6 @@
 #include "app_globals.h"
 #include "app_start.h"
 #include "qv_ui.h"
-#include "settings.h"
 
 namespace {
 
@@ -76,10 +75,7 @@ bool BindResourceModule(const char* languageName) {
   return true;
 }
 
-const char* GetProductWebPage(HINSTANCE, int page, char*) {
+const char* GetProductWebPage(HINSTANCE instance, int page, char* text) {
   if (g_app.prd.GetWebPage == nullptr) return nullptr;
-  char language[31];
-  ReadProgramLanguage(language, sizeof language);
-  // One product lives in this library: its index is 0.
-  return g_app.prd.GetWebPage(language, 0, page);
+  return g_app.prd.GetWebPage(QVUI_ReadRuntimeLanguage(), QVUI_GetWebPageProductIndex(instance, page, text), page);
 }

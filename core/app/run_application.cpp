@@ -14,6 +14,7 @@
 #include "pending_links.h"
 #include "product_binding.h"
 #include "program_paths.h"
+#include "qv_ui.h"
 #include "res_text.h"
 #include "settings.h"
 #include "start_steps.h"
@@ -30,10 +31,14 @@ constexpr int kLanguageNameSize = 31;
 // the main panel gets its exit command. Before the panel exists the hidden
 // window is closed, which ends the start at its message loop.
 BOOL WINAPI OnControlEvent(DWORD) {
-  if (g_app.mainPanel != nullptr && IsWindow(g_app.mainPanel))
+  if (g_app.mainPanel != nullptr && IsWindow(g_app.mainPanel)) {
+    OutputDebugStringA("Control event: exit command to the main panel\r\n");
     return PostMessageA(g_app.mainPanel, WM_COMMAND, kPanelExitCommand, 0);
-  if (g_app.hiddenWindow != nullptr && IsWindow(g_app.hiddenWindow))
+  }
+  if (g_app.hiddenWindow != nullptr && IsWindow(g_app.hiddenWindow)) {
+    OutputDebugStringA("Control event: closing the main window before the panel is up\r\n");
     return PostMessageA(g_app.hiddenWindow, WM_CLOSE, 0, 0);
+  }
   return FALSE;
 }
 
@@ -68,9 +73,7 @@ void CreateSchedulerMutex() {
 }
 
 void StoreColourDepthAndControls(HINSTANCE instance) {
-  HDC screen = GetDC(nullptr);
-  g_app.colorDepth = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
-  ReleaseDC(nullptr, screen);
+  g_app.colorDepth = QVUI_GetNumSysColors();
   RegisterCustomControls(instance);
 }
 

@@ -97,6 +97,10 @@ extern "C" void WINAPI ServiceMain(DWORD argumentCount, LPSTR* arguments) {
     g_startHidden = static_cast<short>(std::atoi(arguments[1]));
 
   g_app.serviceMode = true;
+  char line[80];
+  std::snprintf(line, sizeof line, "Service: started with %lu arguments, start-hidden %d\r\n",
+                static_cast<unsigned long>(argumentCount), g_startHidden);
+  OutputDebugStringA(line);
   FindModulePath(g_app.instance);
   g_statusHandle = RegisterServiceCtrlHandlerA(kDispatcherServiceName, ServiceCtrlHandler);
   if (g_statusHandle == nullptr) OutputDebugStringA("RegisterServiceCtrlHandler Failed\r\n");
@@ -133,6 +137,7 @@ extern "C" void WINAPI ServiceCtrlHandler(DWORD control) {
   switch (control) {
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_SHUTDOWN:
+      OutputDebugStringA("Service: stop; exit command to the main panel\r\n");
       SendMessageA(g_app.mainPanel, WM_COMMAND, kPanelExitCommand, 0);
       break;
     case SERVICE_CONTROL_PAUSE:

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "program_paths.h"
+#include "qv_ui.h"
 #include "settings.h"
 #include "settings_keys.h"
 #include "settings_values.h"
@@ -223,3 +224,5 @@ int ImportBrowserSettings(HWND) {
 }
 
 bool ProxySettingsWereImported() { return g_proxyImported; }
+
+BOOL ShowHtmlDocument(HWND window, const char* document) { return QVUI_ShowHTMDocument(window, document); }

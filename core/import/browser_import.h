@@ -24,3 +24,6 @@ void ExplorerProxyText(const char* proxyServer, char* out, size_t size);
 // Netscape's host with its port appended when the port is nonzero.
 void NetscapeProxyText(const char* host, bool havePort, DWORD port, char* out, size_t size);
 
+
+// Shows a document or address in the browser; the library's answer.
+BOOL ShowHtmlDocument(HWND window, const char* document);
