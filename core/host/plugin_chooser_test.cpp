@@ -53,6 +53,7 @@ TEST_F(ChooserTest, TheUserPicksAmongThePluginsAndReadsTheirHelp) {
                      {5, "Quiet", {PF_EDIT_PROFILE}}});
   g_fakes[0].help = "Analyses web-server logs.";
   g_fakes[1].help = "Watches servers and raises alerts.";
+  SetChooserViewKind(1);
   UiDriver d;
   std::string caption, prompt, firstHelp, secondHelp, quietHelp;
   Lines names(3);
