@@ -111,6 +111,8 @@ int AppendProfile(PROFILE* row) {
 
 void RemoveProfileAt(int index) {
   if (index < 0 || index >= ProfileTable.count) return;
+  // The row's memory may come back as another plug-in's row.
+  g_rowOwners.erase(ProfileTable.rows[index]);
   std::memmove(ProfileTable.rows + index, ProfileTable.rows + index + 1,
                static_cast<size_t>(ProfileTable.count - index - 1) * sizeof(PROFILE*));
   if (--ProfileTable.count == 0) {
