@@ -26,6 +26,14 @@ struct PluginEntry {
 
 // The function id held by each slot, in slot order.
 extern const int kPluginSlotOrder[32];
+// The order in which IsFunctionSupported is asked at binding, and the order in
+// which the host callbacks are supplied.
+extern const int kPluginFillOrder[32];
+extern const int kHostCallbackOrder[15];
+
+// The slot of a function id in the entry (what the plug-in answered at
+// binding), or null for an id outside 1..32.
+FARPROC PluginSlot(const PluginEntry* entry, int functionId);
 
 // The head of the list, ordered by ascending kind (equal kinds in binding order).
 extern PluginEntry* g_pluginList;
@@ -44,7 +52,7 @@ void UnloadPlugins();
 // The first plug-in of the kind, or null.
 PluginEntry* FindPlugin(unsigned int kind);
 // The function of the first plug-in of `kind` for `id`, asked anew from the
-// plug-in at every call; null when there is none.
+// plug-in at every call; null when there is none (and for an id outside 1..32).
 FARPROC GetPluginFunction(unsigned int kind, int id);
 template <typename F>
 F GetPluginFunctionAs(unsigned int kind, int id) {
