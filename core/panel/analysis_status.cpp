@@ -64,6 +64,7 @@ void PostPercent(int percent) {
 void CreateStatusProgressBar() {
   if (g_status.bar && IsWindow(g_status.bar)) return;
   g_status.bar = nullptr;
+  SetProgressBarWindow(nullptr);
   const HWND frame = StatusControl(kProgressFrameId);
   if (!frame) return;
   RECT client;
@@ -72,6 +73,7 @@ void CreateStatusProgressBar() {
                                    client.bottom - 2, frame, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!bar) return;
   g_status.bar = bar;
+  SetProgressBarWindow(bar);
   PostMessageA(bar, PBQ_SETFLAGS, kBarBlankAtZero | kBarOwnsFont, 0);
   static const char kEmpty[] = "";
   PostMessageA(bar, PBQ_SETFORMAT, 0, reinterpret_cast<LPARAM>(kEmpty));

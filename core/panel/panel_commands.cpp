@@ -45,13 +45,6 @@ F Function(int kind, int id) {
   return kind < 0 ? nullptr : GetPluginFunctionAs<F>(static_cast<unsigned int>(kind), id);
 }
 
-int IndexOf(const PROFILE* row) {
-  for (int32_t i = 0; i < ProfileTable.count; ++i) {
-    if (ProfileTable.rows[i] == row) return i;
-  }
-  return -1;
-}
-
 void SetPendingName(const PROFILE* row) {
   CopyText(g_panel.pendingName, sizeof g_panel.pendingName, row ? row->description : "");
 }
@@ -86,7 +79,7 @@ void EditProfile(HWND panel) {
     PROFILE* out = nullptr;
     if (edit(panel, row, &out) == PLUGIN_DONE && out) {
       // The plug-in's dialog may have let other commands change the table.
-      index = IndexOf(row);
+      index = ProfileIndex(row);
       if (out != row && index >= 0) {
         ReplaceEventProfile(row, out);
         ProfileTable.rows[index] = out;
@@ -121,7 +114,7 @@ void DeleteProfile(HWND panel) {
     DeleteProfileEvents(panel, row);
     const auto remove = Function<PFN_DeleteProfile>(row->type, PF_DELETE_PROFILE);
     if (remove && remove(panel, row) == PLUGIN_DONE) {
-      const int index = IndexOf(row);
+      const int index = ProfileIndex(row);
       if (index >= 0) RemoveProfileAt(index);
     }
   }

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "analysis_hook.h"
 #include "analysis_status.h"
 #include "app_globals.h"
 #include "dialog_fonts.h"
@@ -152,6 +153,8 @@ void StartPanel(HWND panel) {
   g_status = AnalysisStatus{};
   g_status.panel = panel;
   g_status.cpuUsage = ReadCpuUsageSetting();
+  // Host callback 10 reaches the analysis progress through this hook.
+  g_realtimeAnalysisHook = RealtimeAnalysisCallback;
 
   const HICON icon = ProgramIcon();
   if (icon) SetClassLongPtrA(panel, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
@@ -345,6 +348,7 @@ void EndPanel(HWND panel) {
   if (g_app.mainPanel == panel) g_app.mainPanel = nullptr;
   g_status.panel = nullptr;
   g_status.bar = nullptr;
+  SetProgressBarWindow(nullptr);
   g_panel.panel = nullptr;
   g_panel.list = nullptr;
   g_panel.tabs = nullptr;

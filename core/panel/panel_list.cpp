@@ -26,14 +26,6 @@ PROFILE* RowAt(LPARAM index) {
   return ProfileTable.rows[index];
 }
 
-bool InTable(const PROFILE* row) {
-  if (!row) return false;
-  for (int32_t i = 0; i < ProfileTable.count; ++i) {
-    if (ProfileTable.rows[i] == row) return true;
-  }
-  return false;
-}
-
 const char* PluginName(int kind) {
   const PluginEntry* entry = FindPlugin(static_cast<unsigned int>(kind));
   return entry ? entry->name : "";
@@ -141,8 +133,8 @@ void SetColumns(HWND list) {
 }  // namespace
 
 void ForgetRowsNotInTable() {
-  if (!InTable(g_panel.selected)) g_panel.selected = nullptr;
-  if (!InTable(g_panel.previous)) g_panel.previous = nullptr;
+  if (!IsProfileInTable(g_panel.selected)) g_panel.selected = nullptr;
+  if (!IsProfileInTable(g_panel.previous)) g_panel.previous = nullptr;
 }
 
 int GetSelectedProfileIndex(HWND list) {

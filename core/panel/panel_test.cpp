@@ -212,6 +212,7 @@ class PanelTest : public ::testing::Test {
       entry.kind = fake.kind;
       std::strncpy(entry.name, fake.name.c_str(), sizeof entry.name - 1);
       entry.IsFunctionSupported = kSupported[i];
+      for (int slot = 0; slot < 32; ++slot) entry.slots[slot] = kSupported[i](kPluginSlotOrder[slot]);
       entry.next = i + 1 < kinds.size() ? &entries_[i + 1] : nullptr;
     }
     g_pluginList = kinds.empty() ? nullptr : &entries_[0];
@@ -250,6 +251,25 @@ TEST_F(PanelTest, EveryPluginHasATabAfterAllProfilesInListOrder) {
   Pump();
   SendMessageA(panel_, QVM_TICK_NOW, 0, 0);
   EXPECT_EQ(Rows(), (Names{"Mail server", "Web server"}));
+}
+
+TEST_F(PanelTest, BoundPluginFilesOfKinds4And1And4ListAs1And4And4) {
+  ASSERT_EQ(LoadPlugins(QV_PANEL_PLUGINS_DIR), 1);
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_EQ(qvp::driver::Items(GetDlgItem(panel_, kKindTabsId)),
+            (Names{"All Profiles", "Log analysis", "Mail watch", "Web watch"}));
+  // In "All Profiles" the third column names the plug-in of each row's kind
+  // (a row carries only its kind: the first plug-in of that kind).
+  EXPECT_EQ(Rows(), (Names{"Log analysis", "Mail watch", "Web watch"}));
+  char cell[100] = "";
+  LVITEMA read{};
+  read.iSubItem = 2;
+  read.pszText = cell;
+  read.cchTextMax = sizeof cell;
+  SendMessageA(List(), LVM_GETITEMTEXTA, 2, reinterpret_cast<LPARAM>(&read));
+  EXPECT_STREQ(cell, "Mail watch");
+  DestroyWindow(panel_);
+  UnloadPlugins();
 }
 
 TEST_F(PanelTest, ASinglePluginHasNoAllProfilesTab) {
