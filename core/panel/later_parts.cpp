@@ -2,14 +2,6 @@
 // stand-in: the part's own module replaces it.
 #include "later_parts.h"
 
-// Entry point; the timer module of start-up replaces this body.
-UINT_PTR SetQvTimer(HWND window, UINT_PTR id, UINT interval, TIMERPROC procedure) {
-  return SetTimer(window, id, interval, procedure);
-}
-
-// Entry point; the timer module of start-up replaces this body.
-BOOL KillQvTimer(HWND window, UINT_PTR id) { return KillTimer(window, id); }
-
 // Entry point; the scheduler replaces this body.
 void ShowNextScheduledRunText(HWND) {}
 
@@ -54,24 +46,3 @@ BOOL QVUI_GetFilename(HWND, char*, const char*, const char*, const char*, BOOL) 
 
 // Entry point; the user-interface library replaces this body.
 void QVUI_ShowHTMDocument(HWND, const char*) {}
-
-// Entry point; the import offer of start-up replaces this body.
-void OfferSettingsImport(HWND) {}
-
-// Entry point; the import offer of start-up replaces this body.
-int FindExcelProgram(char* path) {
-  if (path) path[0] = '\0';
-  return 0;
-}
-
-// Entry point; the first-start step replaces this body.
-bool ProxySettingsWereImported() { return false; }
-
-// Entry point; the resource helpers replace this body.
-const char* GetProductWebPage(HINSTANCE, int, char*) { return nullptr; }
-
-// Entry point; browser discovery replaces this body.
-void ShowInBrowser(HWND, const char*) {}
-
-// Entry point; the service start replaces this body.
-bool ServiceStartHidden() { return false; }

@@ -46,13 +46,12 @@ void QVUI_ShowHTMDocument(HWND owner, const char* file);
 // ---- Start-up helpers ----
 // True while the service was started with a nonzero start-hidden value.
 bool ServiceStartHidden();
-// Offers the import of an older installation's settings.
-void OfferSettingsImport(HWND owner);
+// Offers the import of an older installation's settings; 1 when the import
+// program was started.
+int OfferImport(HWND panel);
 // The spreadsheet program's path into path (MAX_PATH); 1 when found, else 0.
 int FindExcelProgram(char* path);
 // True when the first-start step imported the browser's proxy settings.
 bool ProxySettingsWereImported();
 // The address of a product web page (1..5), or null.
 const char* GetProductWebPage(HINSTANCE instance, int page, char* text);
-// Opens a web address in the browser.
-void ShowInBrowser(HWND owner, const char* address);

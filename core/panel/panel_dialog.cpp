@@ -143,7 +143,7 @@ void RestoreListPosition() {
 
 // The panel's start (WM_INITDIALOG). False when it ends at once.
 void StartPanel(HWND panel) {
-  OfferSettingsImport(panel);
+  OfferImport(panel);
   g_panel = PanelState{};
   g_panel.panel = panel;
   g_panel.boldFont = PrepWindowFonts(panel);
