@@ -284,6 +284,8 @@ void HandleCommand(HWND panel, WPARAM wParam, LPARAM lParam, bool fromToolbar) {
   if (g_panel.exiting) return;
   StartCountdown(panel);
   PanelTick(panel, 0);
+  // The command may have changed the list: the commands follow its selection.
+  UpdateProfileCommands(panel, true);
 }
 
 void RunActiveProfiles(HWND panel) {

@@ -21,6 +21,7 @@
 #include "res_templates.h"
 #include "resource_cache.h"
 #include "test_dir.h"
+#include "text_copy.h"
 #include "window_geometry.h"
 
 namespace {
@@ -35,6 +36,9 @@ struct FakePlugin {
   int copies = 0;
   bool editsMakeNewRows = true;
   std::function<void(HWND)> duringEdit;
+  int commandLineAnswer = 0;     // function 20's answer; 0: the plug-in has none
+  std::vector<int> workAnswers;  // function 13's answers, in order (then 3)
+  std::vector<std::string> worked;
 };
 
 FakePlugin g_fakes[3];
@@ -118,8 +122,30 @@ int UpdatePanel(HWND, PROFILE* selected, PROFILE* previous, int mode) {
 }
 
 template <int N>
+int ContinueWork(HWND, PROFILE* row) {
+  FakePlugin& p = g_fakes[N];
+  Check(row);
+  p.worked.push_back(row->description);
+  if (p.workAnswers.empty()) {
+    row->running = 0;
+    return PLUGIN_FAILED;
+  }
+  const int answer = p.workAnswers.front();
+  p.workAnswers.erase(p.workAnswers.begin());
+  return answer;
+}
+
+template <int N>
+int CommandLine(HWND, const char*) {
+  return g_fakes[N].commandLineAnswer;
+}
+
+template <int N>
 FARPROC Supported(int id) {
   switch (id) {
+    case PF_CONTINUE_WORK: return reinterpret_cast<FARPROC>(&ContinueWork<N>);
+    case PF_COMMAND_LINE:
+      return g_fakes[N].commandLineAnswer ? reinterpret_cast<FARPROC>(&CommandLine<N>) : nullptr;
     case PF_FIND_PROFILE: return reinterpret_cast<FARPROC>(&Find<N>);
     case PF_EDIT_PROFILE: return reinterpret_cast<FARPROC>(&Edit<N>);
     case PF_COPY_PROFILE: return reinterpret_cast<FARPROC>(&Copy<N>);
@@ -195,6 +221,7 @@ class PanelTest : public ::testing::Test {
     FreeResourceCache();
     g_app.resourceModule = nullptr;
     g_app.prd = ProductFunctions{};
+    g_app.commandLine[0] = '\0';
     qv::SetProgramDirForTests(nullptr);
     EXPECT_TRUE(qvp::TakeUnexpectedPrompts().empty());
     EXPECT_FALSE(g_sawDeadRow) << "a row that left the table was handed to a plug-in";
@@ -270,6 +297,60 @@ TEST_F(PanelTest, BoundPluginFilesOfKinds4And1And4ListAs1And4And4) {
   EXPECT_STREQ(cell, "Mail watch");
   DestroyWindow(panel_);
   UnloadPlugins();
+}
+
+TEST_F(PanelTest, TheProfileCommandsFollowTheSelection) {
+  Plugins({{4, {}}});
+  ASSERT_NE(Open(), nullptr);
+  Pump();
+  EXPECT_EQ(g_toolbarStates[5050], 0u);
+  EXPECT_EQ(g_toolbarStates[5060], 0u);
+  Command(5040);
+  Pump();
+  EXPECT_EQ(Selected(), "New 0");
+  EXPECT_EQ(g_toolbarStates[5000], 1u);
+  EXPECT_EQ(g_toolbarStates[5050], 1u);
+
+  qvp::PromptScript prompts;
+  prompts.ExpectMessageBox("Delete the selected profile?", IDYES);
+  Command(5060);
+  Pump();
+  EXPECT_TRUE(Rows().empty());
+  EXPECT_EQ(g_toolbarStates[5060], 0u);
+}
+
+TEST_F(PanelTest, RunningProfilesGetWorkUntilNoneHasMoreAndTheEndIsShown) {
+  Plugins({{4, {"Alpha", "Beta"}}});
+  ASSERT_NE(Open(), nullptr);
+  for (int i = 0; i < ProfileTable.count; ++i) ProfileTable.rows[i]->running = 1;
+  g_fakes[0].workAnswers = {PLUGIN_DONE, PLUGIN_DONE};
+  RunActiveProfiles(panel_);
+  // Round one: both answer 1 (more to do); round two: both are done.
+  EXPECT_EQ(g_fakes[0].worked, (Names{"Alpha", "Beta", "Alpha", "Beta"}));
+  EXPECT_EQ(qvp::driver::Text(GetDlgItem(panel_, kStatusFileId)), "Finished.");
+  EXPECT_EQ(g_status.runState, 0);
+
+  g_fakes[0].worked.clear();
+  for (int i = 0; i < ProfileTable.count; ++i) ProfileTable.rows[i]->running = 1;
+  g_fakes[0].workAnswers = {PLUGIN_STOP_ALL};
+  RunActiveProfiles(panel_);
+  EXPECT_EQ(g_fakes[0].worked, (Names{"Alpha"}));
+  EXPECT_EQ(qvp::driver::Text(GetDlgItem(panel_, kStatusFileId)), "Stopped.");
+}
+
+TEST_F(PanelTest, ACommandLineRunThatEndsAsksTheProgramToQuitWhenIdle) {
+  CopyText(g_app.commandLine, sizeof g_app.commandLine, "/report weekly");
+  Plugins({{1, {"Logs"}}, {4, {"Alpha"}}});
+  g_fakes[0].commandLineAnswer = PLUGIN_NOT_MINE;
+  g_fakes[1].commandLineAnswer = PLUGIN_FAILED;
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_TRUE(g_panel.exitWhenIdle);
+  EXPECT_FALSE(g_panel.commandLineMode);
+  SendMessageA(panel_, WM_TIMER, kExitWhenIdleTimer, 0);
+  MSG message;
+  bool quit = false;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) quit = quit || message.message == WM_QUIT;
+  EXPECT_TRUE(quit);
 }
 
 TEST_F(PanelTest, ASinglePluginHasNoAllProfilesTab) {
