@@ -475,6 +475,36 @@ TEST_F(PanelTest, SizeAndPlaceComeBackFromTheSettingsFile) {
   EXPECT_NE(ini.find("MainPanelHeightDlgUnits=260"), std::string::npos) << ini;
 }
 
+TEST_F(PanelTest, ResizingMovesAndStretchesTheControlsByTheLayoutTable) {
+  Plugins({{4, {"Alpha"}}});
+  ASSERT_NE(Open(), nullptr);
+  auto place = [&](int id) {
+    RECT rect;
+    GetChildRectInParent(panel_, GetDlgItem(panel_, id), &rect);
+    return rect;
+  };
+  const RECT grip = place(kSizeGripId), list = place(kProfileListId), status = place(kStatusFileId);
+  const RECT panel = place(kPluginPanelId);
+  RECT window;
+  GetWindowRect(panel_, &window);
+  SetWindowPos(panel_, nullptr, 0, 0, window.right - window.left + 100, window.bottom - window.top + 50,
+               SWP_NOMOVE | SWP_NOZORDER);
+  Pump();
+  EXPECT_EQ(place(kSizeGripId).left, grip.left + 100);
+  EXPECT_EQ(place(kSizeGripId).top, grip.top + 50);
+  EXPECT_EQ(place(kProfileListId).right, list.right + 100);
+  EXPECT_EQ(place(kProfileListId).bottom, list.bottom + 50);
+  EXPECT_EQ(place(kStatusFileId).top, status.top + 50);
+  EXPECT_EQ(place(kStatusFileId).right, status.right);
+  EXPECT_EQ(place(kPluginPanelId).right, panel.right + 100);
+  EXPECT_EQ(place(kPluginPanelId).bottom - place(kPluginPanelId).top, panel.bottom - panel.top);
+
+  // Never smaller than at the start.
+  MINMAXINFO limits{};
+  SendMessageA(panel_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_EQ(limits.ptMinTrackSize.x, window.right - window.left);
+}
+
 TEST_F(PanelTest, ASavedWidthWiderThanTheScreenFallsBackToTheTemplates) {
   dir_.write("QUORVANE.INI",
              "[Defaults]\nAutoDetectLogFiles=1\nMainPanelX=5\nMainPanelY=5\n"
