@@ -61,6 +61,8 @@ void PostPercent(int percent) {
 
 }  // namespace
 
+void SetAnalysisCpuUsage(WORD percent) { g_status.cpuUsage = percent > 100 ? 100 : percent; }
+
 void CreateStatusProgressBar() {
   if (g_status.bar && IsWindow(g_status.bar)) return;
   g_status.bar = nullptr;

@@ -41,6 +41,9 @@ struct AnalysisStatus {
 
 extern AnalysisStatus g_status;
 
+// [Defaults] CPUUsage for AnalysisYield, read once at start-up.
+void SetAnalysisCpuUsage(WORD percent);
+
 void CreateStatusProgressBar();
 void SetStatusText(const char* text);
 void SetLinesText(const char* text);

@@ -150,9 +150,10 @@ void StartPanel(HWND panel) {
   g_panel.list = GetDlgItem(panel, kProfileListId);
   GetWindowTextA(panel, g_panel.caption, sizeof g_panel.caption);
   g_app.mainPanel = panel;
+  const WORD cpuUsage = g_status.cpuUsage;  // set once at start-up
   g_status = AnalysisStatus{};
   g_status.panel = panel;
-  g_status.cpuUsage = ReadCpuUsageSetting();
+  g_status.cpuUsage = cpuUsage;
   // Host callback 10 reaches the analysis progress through this hook.
   g_realtimeAnalysisHook = RealtimeAnalysisCallback;
 
@@ -356,6 +357,8 @@ void EndPanel(HWND panel) {
 }
 
 }  // namespace
+
+bool MainPanelStarted() { return g_panel.started && g_panel.panel != nullptr; }
 
 extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

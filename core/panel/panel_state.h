@@ -97,6 +97,10 @@ extern PanelState g_panel;
 extern "C" __attribute__((visibility("default"))) INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message,
                                                                                       WPARAM wParam, LPARAM lParam);
 
+// True once the panel has finished its start (a second start's request to
+// see the program waits for it).
+bool MainPanelStarted();
+
 // ---- The profile list (panel_list.cpp) ----
 int GetSelectedProfileIndex(HWND list);
 void GetSelectedProfileName(HWND panel, char* out, int outSize);
