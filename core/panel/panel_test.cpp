@@ -253,6 +253,15 @@ class PanelTest : public ::testing::Test {
   }
 
   HWND List() { return GetDlgItem(panel_, kProfileListId); }
+  std::string Cell(int item, int column) {
+    char text[100] = "";
+    LVITEMA read{};
+    read.iSubItem = column;
+    read.pszText = text;
+    read.cchTextMax = sizeof text;
+    SendMessageA(List(), LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&read));
+    return text;
+  }
   std::vector<std::string> Rows() { return qvp::driver::Items(List()); }
   std::string Selected() { return qvp::driver::SelectedText(List()); }
   void Command(WORD command) { SendMessageA(panel_, WM_COMMAND, command, 0); }
@@ -351,6 +360,36 @@ TEST_F(PanelTest, ACommandLineRunThatEndsAsksTheProgramToQuitWhenIdle) {
   bool quit = false;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) quit = quit || message.message == WM_QUIT;
   EXPECT_TRUE(quit);
+}
+
+TEST_F(PanelTest, TheLogViewShowsCountsAndTimesAndSortsByTheClickedColumn) {
+  Plugins({{1, {"A", "B", "C"}}});
+  const int counts[] = {5, 2, 9};
+  for (int i = 0; i < 3; ++i) g_fakes[0].live[static_cast<size_t>(i)]->itemCount = counts[i];
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_EQ(Rows(), (Names{"A", "B", "C"}));
+  EXPECT_EQ(Cell(0, 2), "5 hits");
+  EXPECT_EQ(Cell(0, 3), "-- --");  // no time yet
+  ASSERT_TRUE(qvp::UserClickListViewColumn(List(), 2));
+  Pump();
+  EXPECT_EQ(Rows(), (Names{"B", "A", "C"}));
+}
+
+TEST_F(PanelTest, PluginCallbacksReachTheStatusAreaAndCarryTheCancelBack) {
+  Plugins({{4, {"Alpha"}}});
+  ASSERT_NE(Open(), nullptr);
+  HostSetStatusText("Reading the log");
+  EXPECT_EQ(qvp::driver::Text(GetDlgItem(panel_, kStatusFileId)), "Reading the log");
+  HostSetProgress(40);
+  Pump();
+  ASSERT_NE(ProgressBarWindow(), nullptr);
+  EXPECT_EQ(qvp::driver::Painted(ProgressBarWindow()).JoinedText(), "40%");
+
+  g_status.runState = 1;
+  EXPECT_EQ(HostRealtimeAnalysis(ProfileTable.rows[0], "x.log", 10, 20, 0), PLUGIN_DONE);
+  CancelAnalysis(panel_, nullptr);
+  EXPECT_EQ(HostRealtimeAnalysis(ProfileTable.rows[0], "x.log", 20, 30, 0), PLUGIN_STOP);
+  g_status.runState = 0;
 }
 
 TEST_F(PanelTest, ASinglePluginHasNoAllProfilesTab) {
