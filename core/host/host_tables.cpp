@@ -9,6 +9,8 @@
 
 #include "host_alloc.h"
 #include "plugin_host.h"
+#include "remote_command.h"
+#include "schedule_walk.h"
 
 ProfileTableData ProfileTable = {nullptr, 0};
 ScheduleTableData ScheduleTable = {nullptr, 0, nullptr, 0};
@@ -17,6 +19,8 @@ std::atomic<bool> g_scheduledRunInProgress{false};
 HostReallocProc g_hostRealloc = std::realloc;
 
 namespace {
+
+thread_local int t_scheduleWalks = 0;
 
 // Descriptions compared without regard to case, as bytes folded to lower case
 // (a row's text need not end inside its field).
@@ -52,6 +56,14 @@ int32_t NextOfKind(PROFILE** rows, int32_t count, int32_t from, int32_t kind) {
 }
 
 }  // namespace
+
+ScheduleWalk::ScheduleWalk() { ++t_scheduleWalks; }
+
+ScheduleWalk::~ScheduleWalk() {
+  if (--t_scheduleWalks == 0) RunDeferredRemoteCommands();
+}
+
+bool ScheduleWalk::InProgress() { return t_scheduleWalks > 0; }
 
 // ---- ProfileTable ----
 
@@ -197,6 +209,7 @@ int RemoveScheduledEvent(SCHEDULE_EVENT* event) {
 
 int RebuildSchedule(HWND panel) {
   SchedulerLock lock;
+  ScheduleWalk walk;
   SCHEDULE_EVENT** events = nullptr;
   int32_t count = 0;
   std::unordered_set<SCHEDULE_EVENT*> seen;
@@ -239,6 +252,7 @@ void ReplaceEventProfile(PROFILE* oldRow, PROFILE* newRow) {
 void DeleteProfileEvents(HWND panel, PROFILE* row) {
   if (row == nullptr) return;
   SchedulerLock lock;
+  ScheduleWalk walk;
   bool removed = false;
   for (int32_t i = ScheduleTable.count - 1; i >= 0; --i) {
     if (i >= ScheduleTable.count) {

@@ -173,35 +173,6 @@ TEST_F(HostTablesTest, AnEnumerationThatRepeatsARowOrFailsToGrowEnds) {
   EXPECT_EQ(ProfileTable.rows, nullptr);
 }
 
-TEST_F(HostTablesTest, RowsAreNotifiedThroughTheirKindsPlugin) {
-  FakePlugins fakes({{1, "Logs", {PF_FIND_PROFILE}}, {4, "Alerting", {PF_FIND_PROFILE, PF_NOTIFY_ROW}}});
-  PROFILE* logs = rows_.Add(1, "A");
-  PROFILE* b = rows_.Add(4, "B");
-  PROFILE* c = rows_.Add(4, "C");
-  for (PROFILE* row : {c, logs, b}) ASSERT_EQ(AppendProfile(row), PLUGIN_DONE);
-  NotifyProfilesOfPlugins(nullptr);
-  EXPECT_EQ(g_fakes[1].notified, (std::vector<PROFILE*>{c, b}));
-}
-
-TEST_F(HostTablesTest, ScheduleRebuildGathersEveryPluginsEvents) {
-  FakePlugins fakes({{1, "Logs", {PF_FIND_SCHEDULED_EVENT}}, {4, "Alerting", {PF_FIND_SCHEDULED_EVENT}}});
-  PROFILE* logs = rows_.Add(1, "A");
-  PROFILE* alerts = rows_.Add(4, "B");
-  SCHEDULE_EVENT* stale = events_.Add(alerts);
-  ASSERT_EQ(HostAddScheduledEvent(stale), PLUGIN_DONE);
-  ScheduleTable.nextDue = stale;
-  SCHEDULE_EVENT* x = events_.Add(logs);
-  SCHEDULE_EVENT* orphan = events_.Add(nullptr);
-  SCHEDULE_EVENT* y = events_.Add(alerts);
-  SCHEDULE_EVENT* z = events_.Add(alerts);
-  g_fakes[0].events = {x};
-  g_fakes[1].events = {y, orphan, z};
-  SchedulerLock lock;
-  EXPECT_EQ(RebuildSchedule(nullptr), 3);
-  EXPECT_EQ(TableEvents(), (std::vector<SCHEDULE_EVENT*>{x, y, z}));
-  EXPECT_EQ(ScheduleTable.nextDue, nullptr);
-}
-
 TEST_F(HostTablesTest, DeletingAProfilesEventsTakesThemOutBeforeThePluginFreesThem) {
   FakePlugins fakes({{4, "Alerting", {PF_DELETE_SCHEDULED_EVENT}}});
   PROFILE* row = rows_.Add(4, "A", "C:\\QV\\lert0001.amp");
@@ -219,20 +190,6 @@ TEST_F(HostTablesTest, DeletingAProfilesEventsTakesThemOutBeforeThePluginFreesTh
   EXPECT_EQ(g_fakes[0].deleted, (std::vector<SCHEDULE_EVENT*>{e3, e1}));
   EXPECT_EQ(stillListed, (std::vector<bool>{false, false}));
   EXPECT_EQ(TableEvents(), std::vector<SCHEDULE_EVENT*>{e2});
-}
-
-TEST_F(HostTablesTest, ReplacingARowRepointsOnlyItsEvents) {
-  PROFILE* a = rows_.Add(4, "A");
-  PROFILE* b = rows_.Add(4, "B");
-  PROFILE* n = rows_.Add(4, "A2");
-  SCHEDULE_EVENT* e1 = events_.Add(a);
-  SCHEDULE_EVENT* e2 = events_.Add(b);
-  SCHEDULE_EVENT* e3 = events_.Add(a);
-  for (SCHEDULE_EVENT* e : {e1, e2, e3}) ASSERT_EQ(HostAddScheduledEvent(e), PLUGIN_DONE);
-  ReplaceEventProfile(a, n);
-  EXPECT_EQ(e1->profile, n);
-  EXPECT_EQ(e2->profile, b);
-  EXPECT_EQ(e3->profile, n);
 }
 
 TEST(SchedulerLockTest, TheMutexIsReentrantAndKeepsOtherThreadsOut) {

@@ -5,7 +5,6 @@
 #include "qvplatform/ui_driver.h"
 #include "resource_cache.h"
 #include "test_plugins.h"
-#include "window_geometry.h"
 
 namespace {
 
@@ -34,11 +33,6 @@ class ChooserTest : public ::testing::Test {
     g_app.helpPath[0] = '\0';
     SetChooserViewKind(-1);
   }
-  static RECT Rect(HWND dialog, int id) {
-    RECT rect{};
-    GetChildRectInParent(dialog, GetDlgItem(dialog, id), &rect);
-    return rect;
-  }
   static UINT Checked(HWND dialog, int id) { return qvp::driver::CheckState(GetDlgItem(dialog, id)); }
 };
 
@@ -59,6 +53,7 @@ TEST_F(ChooserTest, TheUserPicksAmongThePluginsAndReadsTheirHelp) {
                      {5, "Quiet", {PF_EDIT_PROFILE}}});
   g_fakes[0].help = "Analyses web-server logs.";
   g_fakes[1].help = "Watches servers and raises alerts.";
+  SetChooserViewKind(1);
   UiDriver d;
   std::string caption, prompt, firstHelp, secondHelp, quietHelp;
   Lines names(3);
@@ -134,31 +129,6 @@ TEST_F(ChooserTest, CancelAnswersNoneAndHelpOpensTheChoosersTopic) {
   EXPECT_EQ(prompts[0].data, 1008u);
   EXPECT_EQ(prompts[0].caption, "C:\\QV\\HELP\\ENGLISH\\PRODUCT.HLP");
   EXPECT_EQ(prompts[0].flags, static_cast<UINT>(HELP_CONTEXT));
-}
-
-TEST_F(ChooserTest, ChoicesStackAtTheButtonsSpacingAndTheDialogGrowsToHoldThem) {
-  FakePlugins fakes({{1, "Logs", {PF_EDIT_PROFILE, PF_GET_HELP_TEXT}},
-                     {2, "Middle", {PF_EDIT_PROFILE}},
-                     {4, "Alerting", {PF_EDIT_PROFILE, PF_GET_HELP_TEXT}}});
-  g_fakes[2].help = std::string(600, 'x') + " end";
-  UiDriver d;
-  d.OnWindow(Chooser())
-      .Do([&](HWND dialog) {
-        const int pitch = Rect(dialog, 5001).top - Rect(dialog, 5000).top;
-        EXPECT_EQ(Rect(dialog, 10001).top - Rect(dialog, 10000).top, pitch);
-        EXPECT_EQ(Rect(dialog, 10002).top - Rect(dialog, 10001).top, pitch);
-        EXPECT_GE(Rect(dialog, 10000).top, Rect(dialog, 1127).bottom);
-        const RECT help = Rect(dialog, 1123);
-        EXPECT_GE(help.top, Rect(dialog, 10002).bottom);
-        // Inside the dialog, which grew beyond its template's height.
-        RECT client{};
-        GetClientRect(dialog, &client);
-        EXPECT_LE(help.bottom, client.bottom);
-        EXPECT_GT(help.bottom - help.top, 30);
-      })
-      .Click(5001);
-  EXPECT_EQ(ChoosePlugin(nullptr, PF_EDIT_PROFILE), -1);
-  EXPECT_EQ(d.Problems(), Lines{});
 }
 
 }  // namespace

@@ -6,11 +6,13 @@
 #include "remote_command.h"
 
 #include <atomic>
+#include <deque>
 #include <string>
 
 #include "app_globals.h"
 #include "host_tables.h"
 #include "plugin_host.h"
+#include "schedule_walk.h"
 
 namespace {
 
@@ -18,6 +20,8 @@ constexpr char kWindowClass[] = "QV40:HostRemoteCommands";
 constexpr UINT kRemoteCommandMessage = WM_USER + 1;
 
 std::atomic<HWND> g_window{nullptr};
+// Commands that arrived inside a walk over the schedule on this thread.
+thread_local std::deque<std::string> g_deferred;
 
 LRESULT CALLBACK RemoteCommandWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kRemoteCommandMessage) {
@@ -69,6 +73,7 @@ void CreateRemoteCommandWindow() {
 void DestroyRemoteCommandWindow() {
   HWND window = g_window.exchange(nullptr);
   if (window != nullptr) DestroyWindow(window);
+  g_deferred.clear();
 }
 
 void OfferRemoteCommandToPlugins(const char* text) {
@@ -88,9 +93,22 @@ void OfferRemoteCommandToPlugins(const char* text) {
   SendMessageA(window, kRemoteCommandMessage, 0, reinterpret_cast<LPARAM>(text));
 }
 
+void RunDeferredRemoteCommands() {
+  while (!g_deferred.empty() && !ScheduleWalk::InProgress()) {
+    const std::string text = std::move(g_deferred.front());
+    g_deferred.pop_front();
+    OfferRemoteCommandOnGuiThread(text.c_str());
+  }
+}
+
 void OfferRemoteCommandOnGuiThread(const char* text) {
+  if (ScheduleWalk::InProgress()) {
+    g_deferred.emplace_back(text);
+    return;
+  }
   const std::string command = PluginCommandText(text);
   SchedulerLock lock;
+  ScheduleWalk walk;
   bool removed = false;
   // From the last event to the first; a plug-in call may change the table
   // (it may pump messages), so the position is checked against the count at

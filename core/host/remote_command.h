@@ -8,5 +8,8 @@
 void CreateRemoteCommandWindow();
 void DestroyRemoteCommandWindow();
 
-// The remote-command walk itself; GUI thread only.
+// The remote-command walk itself; GUI thread only. Inside another walk over
+// the schedule (schedule_walk.h) the command waits for that walk's end.
 void OfferRemoteCommandOnGuiThread(const char* text);
+// Runs the commands that waited; called when the outermost walk ends.
+void RunDeferredRemoteCommands();

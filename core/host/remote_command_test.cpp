@@ -41,6 +41,7 @@ class RemoteCommandTest : public ::testing::Test {
   PROFILE alerts_{};
   int k1_ = 0, k2_ = 0;
   SCHEDULE_EVENT e1_{}, e2_{}, e3_{}, e4_{};
+  SCHEDULE_EVENT orphan_{};
 };
 
 TEST_F(RemoteCommandTest, FromAServerThreadOnlyAcceptedEventsGoAndTheWorkRunsOnTheGuiThread) {
@@ -98,6 +99,30 @@ TEST_F(RemoteCommandTest, OnTheGuiThreadItRunsDirectlyAndNeverOffersARemovedEven
   EXPECT_EQ(g_fakes[0].deleted, (std::vector<SCHEDULE_EVENT*>{&e4_, &e1_}));
   EXPECT_EQ(g_fakes[0].remoteTexts, (std::vector<std::string>{"~x", "~x"}));
   EXPECT_EQ(g_fakes[1].remoteTexts, std::vector<std::string>{"~x"});
+}
+
+TEST_F(RemoteCommandTest, ACommandArrivingInsideAScheduleRebuildWaitsForItsEnd) {
+  FakePlugins fakes({{4, "Alerting", {PF_FIND_SCHEDULED_EVENT, PF_REMOTE_COMMAND, PF_DELETE_SCHEDULED_EVENT}}});
+  g_fakes[0].acceptKeys = {&k2_};
+  g_fakes[0].events = {&e1_, &orphan_, &e2_};
+  ASSERT_EQ(HostAddScheduledEvent(&e2_), PLUGIN_DONE);
+  CreateRemoteCommandWindow();
+  // The plug-in pumps messages while it enumerates: the command comes in then.
+  bool offeredDuringRebuild = false;
+  {
+    SchedulerLock lock;
+    g_fakes[0].onFind = [&, first = true]() mutable {
+      if (first) OfferRemoteCommandToPlugins("late");
+      first = false;
+      offeredDuringRebuild |= !g_fakes[0].remoteTexts.empty();
+    };
+    // The event without an owner row is left out.
+    EXPECT_EQ(RebuildSchedule(nullptr), 2);
+  }
+  EXPECT_FALSE(offeredDuringRebuild);
+  EXPECT_EQ(g_fakes[0].remoteTexts, (std::vector<std::string>{"~late", "~late"}));
+  EXPECT_EQ(g_fakes[0].deleted, std::vector<SCHEDULE_EVENT*>{&e2_});
+  EXPECT_EQ(Events(), std::vector<SCHEDULE_EVENT*>{&e1_});
 }
 
 TEST_F(RemoteCommandTest, WithoutBoundPluginsNothingIsOffered) {

@@ -22,13 +22,12 @@ struct FakePlugin {
   // Function 5 enumerates `rows`; each call's row to reuse is kept.
   std::vector<PROFILE*> rows;
   std::vector<PROFILE*> reuseSeen;
-  // Function 9 enumerates `events`.
+  // Function 9 enumerates `events`; `onFind` runs inside it.
   std::vector<SCHEDULE_EVENT*> events;
+  std::function<void()> onFind;
   // Function 8: the events it was asked to delete; `onDelete` runs inside it.
   std::vector<SCHEDULE_EVENT*> deleted;
   std::function<void(SCHEDULE_EVENT*)> onDelete;
-  // Function 28: the rows notified.
-  std::vector<PROFILE*> notified;
   // Function 25: accepts the keys listed; records texts and the calling thread.
   std::set<void*> acceptKeys;
   std::vector<std::string> remoteTexts;
@@ -54,6 +53,7 @@ int FakeFindProfile(HWND, PROFILE* previous, PROFILE* reuse, PROFILE** out) {
 template <int N>
 int FakeFindEvent(HWND, SCHEDULE_EVENT* previous, SCHEDULE_EVENT** out) {
   FakePlugin& fake = g_fakes[N];
+  if (fake.onFind) fake.onFind();
   size_t next = 0;
   if (previous != nullptr) {
     auto at = std::find(fake.events.begin(), fake.events.end(), previous);
@@ -68,12 +68,6 @@ template <int N>
 int FakeDeleteEvent(HWND, SCHEDULE_EVENT* event) {
   g_fakes[N].deleted.push_back(event);
   if (g_fakes[N].onDelete) g_fakes[N].onDelete(event);
-  return PLUGIN_DONE;
-}
-
-template <int N>
-int FakeNotifyRow(HWND, PROFILE* row) {
-  g_fakes[N].notified.push_back(row);
   return PLUGIN_DONE;
 }
 
@@ -104,7 +98,6 @@ FARPROC FakeIsFunctionSupported(int id) {
     case PF_FIND_PROFILE: return reinterpret_cast<FARPROC>(FakeFindProfile<N>);
     case PF_FIND_SCHEDULED_EVENT: return reinterpret_cast<FARPROC>(FakeFindEvent<N>);
     case PF_DELETE_SCHEDULED_EVENT: return reinterpret_cast<FARPROC>(FakeDeleteEvent<N>);
-    case PF_NOTIFY_ROW: return reinterpret_cast<FARPROC>(FakeNotifyRow<N>);
     case PF_REMOTE_COMMAND: return reinterpret_cast<FARPROC>(FakeRemoteCommand<N>);
     case PF_GET_HELP_TEXT: return reinterpret_cast<FARPROC>(FakeHelpText<N>);
     default: return reinterpret_cast<FARPROC>(FakeOther<N>);
