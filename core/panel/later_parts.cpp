@@ -1,0 +1,48 @@
+// Entry points of parts of the program that come later. Each body below is a
+// stand-in: the part's own module replaces it.
+#include "later_parts.h"
+
+// Entry point; the scheduler replaces this body.
+void ShowNextScheduledRunText(HWND) {}
+
+// Entry point; the scheduler replaces this body.
+void RunSchedulerStep(HWND) {}
+
+// Entry point; the scheduler replaces this body.
+bool IsScheduledRunActive() { return false; }
+
+// Entry point; the scheduler window replaces this body.
+INT_PTR ShowSchedulerWindow(HWND, LPARAM) { return 2; }
+
+// Entry point; the scheduler window replaces this body.
+void ShowScheduleLog(HWND) {}
+
+// Entry point; the remote report server replaces this body.
+void ApplyWebServerSettings() {}
+
+// Entry point; the SNMP agent link replaces this body.
+void SendSnmpTrap(const char*) {}
+
+// Entry point; the options window replaces this body.
+void ShowOptionWindow(HWND) {}
+
+// Entry point; the report viewer replaces this body.
+INT_PTR CALLBACK MegaViewDlg(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// Entry point; the report viewer replaces this body.
+void ShowTextViewer(HWND, const char*, int) {}
+
+// Entry point; the style wizard replaces this body.
+void RunStyleWizard(HWND) {}
+
+// Entry point; the support mail replaces this body.
+int SendMapiMail(HWND, const char*, const char*, const char*, const char*) { return 0; }
+
+// Entry point; the user-interface library replaces this body.
+BOOL QVUI_CreateSchedulerLogFile(HINSTANCE) { return TRUE; }
+
+// Entry point; the user-interface library replaces this body.
+BOOL QVUI_GetFilename(HWND, char*, const char*, const char*, const char*, BOOL) { return FALSE; }
+
+// Entry point; the user-interface library replaces this body.
+void QVUI_ShowHTMDocument(HWND, const char*) {}
