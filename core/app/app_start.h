@@ -17,7 +17,6 @@ inline constexpr UINT kShowProgramMessage = 2034;   // a second start asks to se
 // The main panel's exit command.
 inline constexpr UINT kPanelExitCommand = 5780;
 inline constexpr UINT kMainPanelTemplate = 100;
-inline constexpr UINT kTrayIconId = 10;
 
 // What the hidden window hands the main panel as its dialog parameter.
 struct MainPanelStart {

@@ -1,6 +1,9 @@
 // Binding of the custom-controls library by ordinal.
 #include "custom_controls.h"
 
+#include "app_globals.h"
+#include "qv_ui.h"
+
 namespace {
 
 constexpr char kLibrary[] = "ctlpack4.dll";
@@ -30,4 +33,9 @@ void UnregisterCustomControls(HINSTANCE instance) {
   if (entry != nullptr) entry(instance);
   FreeLibrary(g_library);
   g_library = nullptr;
+}
+
+void StoreColourDepthAndRegisterControls(HINSTANCE instance) {
+  g_app.colorDepth = QVUI_GetNumSysColors();
+  RegisterCustomControls(instance);
 }

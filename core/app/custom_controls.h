@@ -9,3 +9,7 @@
 // controls then lack them; the start goes on).
 bool RegisterCustomControls(HINSTANCE instance);
 void UnregisterCustomControls(HINSTANCE instance);
+
+// Start-up: keeps the display's colour depth in g_app and registers the
+// custom controls.
+void StoreColourDepthAndRegisterControls(HINSTANCE instance);

@@ -2,7 +2,7 @@
 // panel and answers a second start.
 #include "app_globals.h"
 #include "app_start.h"
-#include "pending_links.h"
+#include "panel_state.h"
 #include "res_templates.h"
 #include "window_geometry.h"
 
@@ -24,7 +24,7 @@ void ShowProgram() {
   icon.uID = kTrayIconId;
   Shell_NotifyIconA(NIM_DELETE, &icon);
   ClearServiceStartHidden();
-  if (!MainPanelStarted() || g_app.mainPanel == nullptr) {
+  if (!g_panel.started || g_app.mainPanel == nullptr) {
     OutputDebugStringA("Main window: another start asks to see the program; the panel is still starting\r\n");
     return;
   }

@@ -11,10 +11,11 @@
 #include "host/plugin_host.h"
 #include "import/browser_import.h"
 #include "language.h"
+#include "analysis_status.h"
 #include "pending_links.h"
+#include "progress_bar.h"
 #include "product_binding.h"
 #include "program_paths.h"
-#include "qv_ui.h"
 #include "res_text.h"
 #include "settings.h"
 #include "start_steps.h"
@@ -23,7 +24,6 @@ namespace {
 
 constexpr char kCaption[] = "Quorvane";
 constexpr char kClassFailedText[] = "Unable to register the main Quorvane window class.";
-constexpr char kSchedulerMutexName[] = "QV40_SchedulerMutex";
 constexpr UINT kProgressBarClassFailedText = 10061;
 constexpr int kLanguageNameSize = 31;
 
@@ -67,15 +67,10 @@ void HoldSplash() {
   while (std::time(nullptr) - start < 2) Sleep(50);
 }
 
-void CreateSchedulerMutex() {
-  g_schedulerMutex = CreateMutexA(nullptr, FALSE, kSchedulerMutexName);
-  if (g_schedulerMutex == nullptr) MessageBoxA(nullptr, "Failed to create scheduler mutex", "Quorvane Error", MB_OK);
+void MakeSchedulerMutex() {
+  if (!CreateSchedulerMutex()) MessageBoxA(nullptr, "Failed to create scheduler mutex", "Quorvane Error", MB_OK);
 }
 
-void StoreColourDepthAndControls(HINSTANCE instance) {
-  g_app.colorDepth = QVUI_GetNumSysColors();
-  RegisterCustomControls(instance);
-}
 
 // The program directory as the plug-in search wants it: no trailing separator.
 void PluginDirectory(char* out, size_t size) {
@@ -105,7 +100,7 @@ int RunApplication(HINSTANCE instance, HINSTANCE, const char* commandLine, int s
 
   // A failed mutex is reported and the start goes on without it.
   if (EnterStep(StartStep::kSchedulerMutex))
-    CreateSchedulerMutex();
+    MakeSchedulerMutex();
   else
     MessageBoxA(nullptr, "Failed to create scheduler mutex", "Quorvane Error", MB_OK);
 
@@ -121,7 +116,7 @@ int RunApplication(HINSTANCE instance, HINSTANCE, const char* commandLine, int s
   LoadNetworkLibraries();
 
   if (!EnterStep(StartStep::kDisplayAndControls)) return -1;
-  StoreColourDepthAndControls(instance);
+  StoreColourDepthAndRegisterControls(instance);
 
   if (!EnterStep(StartStep::kLanguage)) return -1;
   char language[kLanguageNameSize];
@@ -145,7 +140,7 @@ int RunApplication(HINSTANCE instance, HINSTANCE, const char* commandLine, int s
   if (!EnterStep(StartStep::kHelpPath)) return -1;
   BuildHelpPath(language, g_app.helpPath, sizeof g_app.helpPath);
 
-  if (!EnterStep(StartStep::kProgressBarClass) || !RegisterProgressBarClass(instance)) {
+  if (!EnterStep(StartStep::kProgressBarWindowClass) || !RegisterProgressBarClass(instance)) {
     char text[kResTextMax + 1];
     ShowError(LoadResText(kProgressBarClassFailedText, text, sizeof text), kCaption);
     return -1;

@@ -4,7 +4,7 @@
 #include "app_start.h"
 #include "custom_controls.h"
 #include "host/plugin_host.h"
-#include "pending_links.h"
+#include "progress_bar.h"
 #include "qv_ui.h"
 #include "resource_cache.h"
 #include "start_steps.h"

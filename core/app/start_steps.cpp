@@ -30,7 +30,7 @@ const char* StartStepName(StartStep step) {
     case StartStep::kProductRegister: return "product registration";
     case StartStep::kResourceModule: return "resource module";
     case StartStep::kHelpPath: return "help path";
-    case StartStep::kProgressBarClass: return "progress bar class";
+    case StartStep::kProgressBarWindowClass: return "progress bar class";
     case StartStep::kSplash: return "splash";
     case StartStep::kPendingMessages: return "pending messages";
     case StartStep::kSplashHold: return "splash hold";

@@ -19,7 +19,7 @@ enum class StartStep {
   kProductRegister,
   kResourceModule,
   kHelpPath,
-  kProgressBarClass,
+  kProgressBarWindowClass,
   kSplash,
   kPendingMessages,
   kSplashHold,

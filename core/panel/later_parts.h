@@ -37,11 +37,15 @@ int SendMapiMail(HWND owner, const char* subject, const char* address, const cha
                  const char* body);
 
 // ---- User-interface library services ----
+#if __has_include("qv_ui_shell.h")
+#include "qv_ui.h"
+#else
 BOOL QVUI_CreateSchedulerLogFile(HINSTANCE instance);
+void QVUI_ShowHTMDocument(HWND owner, const char* file);
+#endif
 // A file-name prompt: TRUE with the chosen name in fileName (MAX_PATH).
 BOOL QVUI_GetFilename(HWND owner, char* fileName, const char* folder, const char* title,
                       const char* filter, BOOL save);
-void QVUI_ShowHTMDocument(HWND owner, const char* file);
 
 // ---- Start-up helpers ----
 // True while the service was started with a nonzero start-hidden value.

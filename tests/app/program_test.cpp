@@ -44,6 +44,8 @@ class Program : public ::testing::Test {
     for (const char* name : {"quorvane", "libqvplatform.so", "libqv_ui.so", "PRODUCT.RSL", "BASE.RSL", "ctlpack4.dll"})
       Install(fs::path(QV_TEST_DIST_DIR) / name);
     Install(QV_TEST_FAKE_PLUGIN);
+    // Log-file detection was offered at an earlier start: the panel asks nothing.
+    root_.write("program/QUORVANE.INI", "[Defaults]\r\nAutoDetectLogFiles=1\r\n");
     qvp::SetStateDirectory(State().c_str());
   }
   void TearDown() override { qvp::SetStateDirectory(nullptr); }
@@ -115,6 +117,10 @@ TEST_F(Program, SigtermEndsTheProgramThroughThePanelsExitCommand) {
                             "Start-up step: shutdown: plug-ins", "Start-up step: shutdown: resource module",
                             "Start-up step: shutdown: product library"}));
   EXPECT_EQ(out.find("MessageBox"), std::string::npos) << out;
+  // The plug-in was bound, and shut down once on the way out.
+  const std::string calls = ReadFile(ProgramDir() + "/calls.log");
+  EXPECT_TRUE(InOrder(calls, {"qvm_fake.dll init", "qvm_fake.dll fn 14", "qvm_fake.dll detach"})) << calls;
+  EXPECT_EQ(calls.find("fn 14"), calls.rfind("fn 14"));
 }
 
 TEST_F(Program, ASecondStartMakesTheFirstShowItselfAndEnds) {
