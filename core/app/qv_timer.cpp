@@ -1,6 +1,7 @@
 // Window timers, with the thread-per-timer form for Windows NT 3.x.
 #include "qv_timer.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -63,6 +64,9 @@ void FreeSlotLocked(TimerTable& t, TimerSlot& slot, std::unique_lock<std::mutex>
 UINT_PTR SetQvTimer(HWND window, UINT_PTR id, UINT interval, TIMERPROC procedure) {
   if (procedure != nullptr || !NeedsEmulation()) return SetTimer(window, id, interval, procedure);
 
+  // As with the window system's timers, no interval is shorter than 10 ms: a
+  // zero interval would keep its thread posting without pause.
+  interval = std::max<UINT>(interval, USER_TIMER_MINIMUM);
   TimerTable& t = Table();
   std::unique_lock<std::mutex> held(t.lock);
   // Setting a timer again restarts it with the new interval, as SetTimer does.

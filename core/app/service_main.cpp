@@ -124,7 +124,7 @@ extern "C" void WINAPI ServiceMain(DWORD argumentCount, LPSTR* arguments) {
   }
 
   LogOnServiceAccount();
-  RunApplication(g_app.instance, nullptr, "", SW_SHOWNORMAL);
+  RunApplication(g_app.instance, nullptr, "", SW_SHOW);
   if (g_app.logonToken != nullptr) {
     RevertToSelf();
     CloseHandle(g_app.logonToken);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <mutex>
 #include <thread>
@@ -32,14 +33,16 @@ CtrlState& State() {
   return *state;
 }
 
-// Written by the installer before the handlers exist, read by the handler.
-int g_pipe_write = -1;
+// The pipe from the signal handler to the watcher, made once and kept for the
+// life of the process: a handler still running on another thread while the
+// handlers are removed never writes into a descriptor that was reused.
+std::atomic<int> g_pipe_write{-1};
 int g_pipe_read = -1;
 
 void OnSignal(int signal_number) {
   const int saved = errno;
   const unsigned char byte = static_cast<unsigned char>(signal_number);
-  [[maybe_unused]] ssize_t n = write(g_pipe_write, &byte, 1);
+  [[maybe_unused]] ssize_t n = write(g_pipe_write.load(std::memory_order_relaxed), &byte, 1);
   errno = saved;
 }
 
@@ -87,11 +90,13 @@ void Watch(int read_fd) {
 }
 
 bool InstallLocked(CtrlState& s) {
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return false;
-  fcntl(fds[1], F_SETFL, O_NONBLOCK);  // a full pipe drops a signal rather than block the handler
-  g_pipe_read = fds[0];
-  g_pipe_write = fds[1];
+  if (g_pipe_read < 0) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return false;
+    fcntl(fds[1], F_SETFL, O_NONBLOCK);  // a full pipe drops a signal rather than block the handler
+    g_pipe_read = fds[0];
+    g_pipe_write.store(fds[1]);
+  }
   s.watcher = std::thread(Watch, g_pipe_read);
   s.watcher_id = s.watcher.get_id();
   struct sigaction action = {};
@@ -107,14 +112,11 @@ void UninstallLocked(CtrlState& s, std::unique_lock<std::mutex>& held) {
   for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &s.previous[i], nullptr);
   s.installed = false;
   const unsigned char stop = kStopByte;
-  [[maybe_unused]] ssize_t n = write(g_pipe_write, &stop, 1);
+  [[maybe_unused]] ssize_t n = write(g_pipe_write.load(), &stop, 1);
   std::thread watcher = std::move(s.watcher);
   held.unlock();  // the watcher may be taking the lock to read the handlers
   watcher.join();
   held.lock();
-  close(g_pipe_read);
-  close(g_pipe_write);
-  g_pipe_read = g_pipe_write = -1;
 }
 
 }  // namespace
