@@ -63,11 +63,7 @@ void BuildTabs(HWND panel) {
   int plugins = 0;
   for (PluginEntry* entry = g_pluginList; entry; entry = entry->next) ++plugins;
   int position = 0;
-  if (plugins != 1) {
-    char text[kResTextMax + 1];
-    LoadResText(10124, text, sizeof text);
-    AddTab(tabs, position++, text[0] ? text : "All Profiles", kAllProfiles);
-  }
+  if (plugins != 1) AddTab(tabs, position++, "All Profiles", kAllProfiles);
   for (PluginEntry* entry = g_pluginList; entry; entry = entry->next) {
     AddTab(tabs, position++, entry->name, static_cast<int>(entry->kind));
   }
