@@ -447,6 +447,20 @@ TEST_F(PanelTest, ACommandThatComesWhileAnotherIsHandledRunsAfterIt) {
   EXPECT_EQ(Rows(), (Names{"Alpha!", "Copy of Alpha!"}));
 }
 
+TEST_F(PanelTest, ACommandDuringAnAnalysisCancelsItAndRunsWhenItHasStopped) {
+  Plugins({{4, {"Alpha"}}});
+  ASSERT_NE(Open(), nullptr);
+  g_status.runState = 1;
+  Command(5040);
+  EXPECT_TRUE(g_status.cancelRequested);
+  EXPECT_EQ(Rows(), (Names{"Alpha"}));
+  // The analysis sees the cancel at its next callback and ends.
+  EXPECT_EQ(RealtimeAnalysisCallback(-1, "a.log", 1, 1, 0), 1);
+  g_status.runState = 0;
+  EXPECT_TRUE(PumpUntil([&] { return Rows().size() == 2; }));
+  EXPECT_EQ(Selected(), "New 1");
+}
+
 TEST_F(PanelTest, ARefreshAskedForFromAPluginThreadRefillsOnTheNextTick) {
   Plugins({{4, {"Alpha"}}});
   ASSERT_NE(Open(), nullptr);
