@@ -3,6 +3,7 @@
 #pragma once
 
 #include "qvplatform.h"
+#include "qv_ui_shell.h"
 
 // Every module that uses the library registers once at start-up (the program
 // with its language id, a plug-in with 0) and unregisters at exit.

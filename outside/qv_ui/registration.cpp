@@ -6,10 +6,13 @@
 namespace {
 
 std::atomic<int> g_registrations{0};
+std::atomic<LANGID> g_language{1033};
 
 }  // namespace
 
-QV_API int QVUI_Register(LANGID /*language*/) {
+// A plug-in registers with 0 and leaves the program's language alone.
+QV_API int QVUI_Register(LANGID language) {
+  if (language != 0) g_language.store(language);
   return g_registrations.fetch_add(1) + 1;
 }
 
@@ -20,3 +23,5 @@ QV_API int QVUI_Unregister() {
   }
   return count > 0 ? count - 1 : 0;
 }
+
+LANGID QvUiLanguage() { return g_language.load(); }

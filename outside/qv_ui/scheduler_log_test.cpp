@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "qv_ui.h"
+#include "shell_test_dir.h"
+
+namespace {
+
+TEST(SchedulerLog, LivesInTheProgramDirectoryAndIsCreatedOnce) {
+  ProgramDirectoryForTest dir;
+  const std::string name = QVUI_GetScheduleLogFilename(nullptr);
+  EXPECT_EQ(name, ProgramDirectoryForTest::Windows((dir.path() / "SCHEDULE.LOG").string()));
+  ASSERT_TRUE(QVUI_CreateSchedulerLogFile(nullptr));
+  EXPECT_EQ(dir.Read("SCHEDULE.LOG"), "");
+  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "kept", nullptr));
+  // Creating it again keeps what it holds.
+  ASSERT_TRUE(QVUI_CreateSchedulerLogFile(nullptr));
+  EXPECT_EQ(dir.Read("SCHEDULE.LOG"), "kept\r\n");
+}
+
+TEST(SchedulerLog, EachCallAppendsOneLine) {
+  ProgramDirectoryForTest dir;
+  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "12/09/2026 08:00:00\t\tWeb server", nullptr));
+  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "Reports", "12/09/2026, No log files found"));
+  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "only", ""));
+  // A text with line breaks cannot forge a second line.
+  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "two\r\nlines", "and\nmore"));
+  EXPECT_EQ(dir.Read("SCHEDULE.LOG"),
+            "12/09/2026 08:00:00\t\tWeb server\r\n"
+            "Reports\t12/09/2026, No log files found\r\n"
+            "only\r\n"
+            "two  lines\tand more\r\n");
+}
+
+TEST(SchedulerLog, WritersOnSeveralThreadsKeepTheirLinesWhole) {
+  ProgramDirectoryForTest dir;
+  constexpr int kThreads = 4;
+  constexpr int kLines = 40;
+  std::vector<std::thread> writers;
+  std::vector<std::string> names(kThreads);
+  for (int t = 0; t < kThreads; ++t) {
+    writers.emplace_back([t, &names] {
+      names[t] = QVUI_GetScheduleLogFilename(nullptr);
+      const std::string text(30, static_cast<char>('a' + t));
+      for (int i = 0; i < kLines; ++i) QVUI_WriteSchedulerLogFile(nullptr, text.c_str(), "end");
+    });
+  }
+  for (auto& w : writers) w.join();
+  const std::string log = dir.Read("SCHEDULE.LOG");
+  size_t start = 0;
+  int lines = 0;
+  while (start < log.size()) {
+    const size_t end = log.find("\r\n", start);
+    ASSERT_NE(end, std::string::npos);
+    const std::string line = log.substr(start, end - start);
+    ASSERT_EQ(line.size(), 34u) << line;
+    EXPECT_EQ(line.find_first_not_of(line[0]), 30u) << line;
+    EXPECT_EQ(line.substr(30), "\tend");
+    ++lines;
+    start = end + 2;
+  }
+  EXPECT_EQ(lines, kThreads * kLines);
+  for (const std::string& name : names) EXPECT_EQ(name, names[0]);
+}
+
+TEST(SchedulerLog, AMissingDirectoryIsAFailure) {
+  ProgramDirectoryForTest dir;
+  qvui::SetProgramDirectoryForTests(ProgramDirectoryForTest::Windows((dir.path() / "gone").string()));
+  EXPECT_FALSE(QVUI_CreateSchedulerLogFile(nullptr));
+  EXPECT_FALSE(QVUI_WriteSchedulerLogFile(nullptr, "line", nullptr));
+}
+
+}  // namespace
