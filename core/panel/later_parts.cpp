@@ -37,12 +37,3 @@ void RunStyleWizard(HWND) {}
 
 // Entry point; the support mail replaces this body.
 int SendMapiMail(HWND, const char*, const char*, const char*, const char*) { return 0; }
-
-// Entry point; the user-interface library replaces this body.
-BOOL QVUI_CreateSchedulerLogFile(HINSTANCE) { return TRUE; }
-
-// Entry point; the user-interface library replaces this body.
-BOOL QVUI_GetFilename(HWND, char*, const char*, const char*, const char*, BOOL) { return FALSE; }
-
-// Entry point; the user-interface library replaces this body.
-void QVUI_ShowHTMDocument(HWND, const char*) {}

@@ -36,13 +36,6 @@ void RunStyleWizard(HWND owner);
 int SendMapiMail(HWND owner, const char* subject, const char* address, const char* addressName,
                  const char* body);
 
-// ---- User-interface library services ----
-BOOL QVUI_CreateSchedulerLogFile(HINSTANCE instance);
-// A file-name prompt: TRUE with the chosen name in fileName (MAX_PATH).
-BOOL QVUI_GetFilename(HWND owner, char* fileName, const char* folder, const char* title,
-                      const char* filter, BOOL save);
-void QVUI_ShowHTMDocument(HWND owner, const char* file);
-
 // ---- Start-up helpers ----
 // True while the service was started with a nonzero start-hidden value.
 bool ServiceStartHidden();

@@ -13,6 +13,7 @@
 #include "panel_state.h"
 #include "plugin_host.h"
 #include "program_paths.h"
+#include "qv_ui.h"
 #include "res_templates.h"
 #include "res_text.h"
 #include "settings.h"

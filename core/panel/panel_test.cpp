@@ -17,6 +17,7 @@
 #include "plugin_host.h"
 #include "program_paths.h"
 #include "progress_bar.h"
+#include "qv_ui_internal.h"
 #include "qvplatform/ui_driver.h"
 #include "res_templates.h"
 #include "resource_cache.h"
@@ -201,6 +202,7 @@ class PanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     qv::SetProgramDirForTests(dir_.dir().c_str());
+    qvui::SetProgramDirectoryForTests(dir_.dir());
     dir_.write("QUORVANE.INI", "[Defaults]\nAutoDetectLogFiles=1\n");
     g_app.resourceModule = GetModuleHandleA(nullptr);
     g_app.prd = ProductFunctions{};
@@ -223,6 +225,7 @@ class PanelTest : public ::testing::Test {
     g_app.prd = ProductFunctions{};
     g_app.commandLine[0] = '\0';
     qv::SetProgramDirForTests(nullptr);
+    qvui::SetProgramDirectoryForTests("");
     EXPECT_TRUE(qvp::TakeUnexpectedPrompts().empty());
     EXPECT_FALSE(g_sawDeadRow) << "a row that left the table was handed to a plug-in";
   }
@@ -280,6 +283,7 @@ TEST_F(PanelTest, EveryPluginHasATabAfterAllProfilesInListOrder) {
   EXPECT_EQ(qvp::driver::Items(tabs), (Names{"All Profiles", "Plug-in 0", "Plug-in 1", "Plug-in 2"}));
   EXPECT_EQ(GetSelectedTab(), kAllProfiles);
   EXPECT_EQ(Rows(), (Names{"Logs", "Mail server", "Web server"}));
+  EXPECT_TRUE(dir_.exists("SCHEDULE.LOG"));
   EXPECT_EQ(g_panel.toolbar != nullptr, true);
 
   // The tab of kind 4 shows only that kind's rows once the panel ticks.
