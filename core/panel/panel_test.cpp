@@ -396,6 +396,26 @@ TEST_F(PanelTest, PluginCallbacksReachTheStatusAreaAndCarryTheCancelBack) {
   g_status.runState = 0;
 }
 
+TEST_F(PanelTest, ThePanelRunsOnTheBaseLibrarysTemplateAndTexts) {
+  const HMODULE base = LoadLibraryA(QV_DIST_DIR "/BASE.RSL");
+  ASSERT_NE(base, nullptr);
+  g_app.resourceModule = base;
+  Plugins({{1, {"Logs"}}, {4, {"Web server"}}});
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_EQ(Rows(), (Names{"Logs", "Web server"}));
+  EXPECT_NE(g_panel.smallImages, nullptr);
+  for (int id : {kStatusFileId, kStatusLinesId, kStatusTimeId, kProgressFrameId, kPluginPanelId, kSizeGripId}) {
+    EXPECT_NE(GetDlgItem(panel_, id), nullptr) << id;
+  }
+  EXPECT_NE(ProgressBarWindow(), nullptr);
+  EXPECT_EQ(RealtimeAnalysisCallback(-1, "access.log", 400, 10, 0), 0);
+  EXPECT_EQ(qvp::driver::Text(GetDlgItem(panel_, kStatusLinesId)), "400 lines read");
+  DestroyWindow(panel_);
+  FreeResourceCache();
+  g_app.resourceModule = GetModuleHandleA(nullptr);
+  FreeLibrary(base);
+}
+
 TEST_F(PanelTest, ASinglePluginHasNoAllProfilesTab) {
   Plugins({{4, {"Web server"}}});
   ASSERT_NE(Open(), nullptr);
