@@ -27,9 +27,6 @@ void SendSnmpTrap(const char*) {}
 void ShowOptionWindow(HWND) {}
 
 // Entry point; the report viewer replaces this body.
-INT_PTR CALLBACK MegaViewDlg(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-
-// Entry point; the report viewer replaces this body.
 void ShowTextViewer(HWND, const char*, int) {}
 
 // Entry point; the style wizard replaces this body.
