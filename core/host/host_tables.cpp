@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "host_alloc.h"
@@ -21,6 +22,10 @@ HostReallocProc g_hostRealloc = std::realloc;
 namespace {
 
 thread_local int t_scheduleWalks = 0;
+
+// Which plug-in handed out each row at the last rebuild (GUI thread only).
+// Rows added since then have no entry here.
+std::unordered_map<const PROFILE*, const PluginEntry*> g_rowOwners;
 
 // Descriptions compared without regard to case, as bytes folded to lower case
 // (a row's text need not end inside its field).
@@ -47,10 +52,20 @@ int EventIndexLocked(const SCHEDULE_EVENT* event) {
   return -1;
 }
 
-// The next row of the kind after position `from` of the old table, or -1.
-int32_t NextOfKind(PROFILE** rows, int32_t count, int32_t from, int32_t kind) {
+// Whether the plug-in may be offered the old row to refill: a row of its
+// kind that it handed out itself, or, for the first plug-in of the kind, one
+// whose origin is not known. Two plug-ins of one kind never get each
+// other's rows.
+bool MayReuse(const PROFILE* row, const PluginEntry* entry) {
+  if (row == nullptr || row->type != static_cast<int32_t>(entry->kind)) return false;
+  auto owner = g_rowOwners.find(row);
+  return owner != g_rowOwners.end() ? owner->second == entry : FindPlugin(entry->kind) == entry;
+}
+
+// The next row the plug-in may reuse after position `from` of the old table, or -1.
+int32_t NextReusable(PROFILE** rows, int32_t count, int32_t from, const PluginEntry* entry) {
   for (int32_t i = from; i < count; ++i) {
-    if (rows[i] != nullptr && rows[i]->type == kind) return i;
+    if (MayReuse(rows[i], entry)) return i;
   }
   return -1;
 }
@@ -96,6 +111,8 @@ int AppendProfile(PROFILE* row) {
 
 void RemoveProfileAt(int index) {
   if (index < 0 || index >= ProfileTable.count) return;
+  // The row's memory may come back as another plug-in's row.
+  g_rowOwners.erase(ProfileTable.rows[index]);
   std::memmove(ProfileTable.rows + index, ProfileTable.rows + index + 1,
                static_cast<size_t>(ProfileTable.count - index - 1) * sizeof(PROFILE*));
   if (--ProfileTable.count == 0) {
@@ -105,6 +122,7 @@ void RemoveProfileAt(int index) {
 }
 
 void FreeProfileTable() {
+  g_rowOwners.clear();
   FreeProfileArray(ProfileTable.rows);
   ProfileTable.rows = nullptr;
   ProfileTable.count = 0;
@@ -116,11 +134,11 @@ int RebuildProfileTable(HWND panel) {
   PROFILE** rows = nullptr;
   int32_t count = 0;
   std::unordered_set<PROFILE*> seen;
+  std::unordered_map<const PROFILE*, const PluginEntry*> owners;
   for (PluginEntry* entry = g_pluginList; entry != nullptr; entry = entry->next) {
     auto find = reinterpret_cast<PFN_FindProfile>(PluginSlot(entry, PF_FIND_PROFILE));
     if (find == nullptr) continue;
-    const auto kind = static_cast<int32_t>(entry->kind);
-    int32_t reuseAt = NextOfKind(oldRows, oldCount, 0, kind);
+    int32_t reuseAt = NextReusable(oldRows, oldCount, 0, entry);
     PROFILE* previous = nullptr;
     for (;;) {
       PROFILE* reuse = reuseAt >= 0 ? oldRows[reuseAt] : nullptr;
@@ -130,14 +148,16 @@ int RebuildProfileTable(HWND panel) {
       if (out == nullptr || !seen.insert(out).second) break;
       if (reuse != nullptr && reuse != out) ReplaceEventProfile(reuse, out);
       previous = out;
-      reuseAt = reuseAt >= 0 ? NextOfKind(oldRows, oldCount, reuseAt + 1, kind) : -1;
+      reuseAt = reuseAt >= 0 ? NextReusable(oldRows, oldCount, reuseAt + 1, entry) : -1;
       PROFILE** grown = GrowProfileArray(rows, count, out);
       if (grown == nullptr) break;  // keep what was gathered
       rows = grown;
       ++count;
+      owners.emplace(out, entry);
     }
   }
   FreeProfileArray(oldRows);
+  g_rowOwners = std::move(owners);
   std::stable_sort(rows, rows + count,
                    [](const PROFILE* a, const PROFILE* b) { return CompareDescriptions(a, b) < 0; });
   ProfileTable.rows = rows;

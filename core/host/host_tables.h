@@ -61,16 +61,22 @@ extern std::atomic<bool> g_scheduledRunInProgress;
 // ---- Table operations ----
 PROFILE** GrowProfileArray(PROFILE** array, int32_t count, PROFILE* row);
 void FreeProfileArray(PROFILE** array);
-int AppendProfile(PROFILE* row);       // 1, or 3 when memory runs out or row is null
+// 1, or 3 when memory runs out or row is null; a row already in the table stays once.
+int AppendProfile(PROFILE* row);
 void RemoveProfileAt(int index);       // later rows move down; no effect out of range
 void FreeProfileTable();
 // Whether the row is (still) in the ProfileTable: a row that left it must
 // never be handed to a plug-in again. Its index, or -1.
 bool IsProfileInTable(const PROFILE* row);
 int ProfileIndex(const PROFILE* row);
-int RebuildProfileTable(HWND panel);   // new count
+// New count. A plug-in is offered for refilling only the old rows it handed
+// out itself, in their table order (the first plug-in of a kind also the
+// rows of its kind added since the last rebuild).
+int RebuildProfileTable(HWND panel);
 void NotifyProfilesOfPlugins(HWND panel);
 
+// Code that walks the ScheduleTable and calls plug-ins meanwhile (which may
+// pump messages) holds a ScheduleWalk (schedule_walk.h) around the walk.
 SCHEDULE_EVENT** GrowScheduleArray(SCHEDULE_EVENT** array, int32_t count, SCHEDULE_EVENT* event);
 void FreeScheduleArray(SCHEDULE_EVENT** array);
 void FreeScheduleTable();                         // call with the mutex held

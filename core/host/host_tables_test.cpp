@@ -161,6 +161,25 @@ TEST_F(HostTablesTest, RebuildRepointsEventsByPositionWithinTheKindAndSorts) {
   EXPECT_EQ(TableRows(), (std::vector<PROFILE*>{logs, n1, n2}));
 }
 
+TEST_F(HostTablesTest, TwoPluginsOfOneKindAreOfferedOnlyTheirOwnRows) {
+  FakePlugins fakes({{4, "First", {PF_FIND_PROFILE}}, {4, "Second", {PF_FIND_PROFILE}}});
+  PROFILE* mine = rows_.Add(4, "Zulu");
+  PROFILE* theirs = rows_.Add(4, "Alpha");
+  g_fakes[0].rows = {mine};
+  g_fakes[1].rows = {theirs};
+  ASSERT_EQ(RebuildProfileTable(nullptr), 2);
+  ASSERT_EQ(TableRows(), (std::vector<PROFILE*>{theirs, mine}));
+  // A row added since is the first plug-in's to refill.
+  PROFILE* added = rows_.Add(4, "Added");
+  ASSERT_EQ(AppendProfile(added), PLUGIN_DONE);
+  g_fakes[0].rows = {mine, added};
+  g_fakes[0].reuseSeen.clear();
+  g_fakes[1].reuseSeen.clear();
+  ASSERT_EQ(RebuildProfileTable(nullptr), 3);
+  EXPECT_EQ(g_fakes[0].reuseSeen, (std::vector<PROFILE*>{mine, added, nullptr}));
+  EXPECT_EQ(g_fakes[1].reuseSeen, (std::vector<PROFILE*>{theirs, nullptr}));
+}
+
 TEST_F(HostTablesTest, AnEnumerationThatRepeatsARowOrFailsToGrowEnds) {
   FakePlugins fakes({{4, "Alerting", {PF_FIND_PROFILE}}});
   PROFILE* a = rows_.Add(4, "A");

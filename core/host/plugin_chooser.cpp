@@ -130,10 +130,13 @@ void LayOut(HWND dialog, Chooser* chooser) {
   int top = promptRect.bottom + (pitch - buttonHeight);
   int id = kFirstChoice;
   for (Choice& choice : chooser->choices) {
-    choice.button = CreateWindowExA(0, "BUTTON", choice.name.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_RADIOBUTTON,
-                                    left, top, width, buttonHeight, dialog,
+    // The first button starts the group, so the arrow keys move among them.
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_RADIOBUTTON | (id == kFirstChoice ? WS_GROUP : 0);
+    choice.button = CreateWindowExA(0, "BUTTON", choice.name.c_str(), style, left, top, width, buttonHeight, dialog,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_app.instance, nullptr);
-    if (choice.button != nullptr && font != nullptr) SendMessageA(choice.button, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    if (choice.button != nullptr && font != nullptr) {
+      SendMessageA(choice.button, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    }
     top += pitch;
     ++id;
   }
@@ -145,7 +148,9 @@ void LayOut(HWND dialog, Chooser* chooser) {
   if (helpBox != nullptr) {
     int lineHeight = 0;
     int needed = 0;
-    for (const Choice& choice : chooser->choices) needed = std::max(needed, TextHeight(helpBox, choice.help, &lineHeight));
+    for (const Choice& choice : chooser->choices) {
+      needed = std::max(needed, TextHeight(helpBox, choice.help, &lineHeight));
+    }
     needed = std::max(needed, kHelpBoxMinLines * lineHeight);
     const RECT box = ChildRect(dialog, kHelpBox);
     grow = std::max(0, needed - static_cast<int>(box.bottom - box.top));
