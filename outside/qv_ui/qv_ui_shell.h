@@ -24,8 +24,8 @@ QV_API int QVUI_GetNumSysColors();
 // scheduled run or report message, each ending in CR LF. The instance names
 // the calling module; program and plug-ins share the one log.
 //
-// QVUI_GetScheduleLogFilename: the log's path, in a buffer of the calling
-// thread's own that the next call on the same thread overwrites.
+// QVUI_GetScheduleLogFilename: the log's path, a text that stays valid and
+// unchanged for the life of the process (any thread may keep it).
 // QVUI_CreateSchedulerLogFile: makes an empty log when there is none; TRUE
 // when the log exists afterwards. QVUI_WriteSchedulerLogFile: appends
 // `first`, then, when `second` is given and not empty, a tab and `second`
