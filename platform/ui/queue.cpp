@@ -132,3 +132,5 @@ bool DispatchSentMessages() {
 }
 
 }  // namespace qvp::ui
+
+BOOL WINAPI SetMessageQueue(int cMessagesMax) { return cMessagesMax > 0 ? TRUE : FALSE; }

@@ -11,6 +11,7 @@
 #include "ui/menus/menu_hooks.h"
 #include "ui/nonclient.h"
 #include "ui/queue.h"
+#include "ui/remote_window.h"
 #include "ui/window_dc.h"
 #include "ui/window_ops.h"
 
@@ -294,6 +295,11 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
   Send(hwnd, WM_SIZE, size_kind, MAKELPARAM(client.right - client.left, client.bottom - client.top));
   Send(hwnd, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
   NotifyParents(hwnd, WM_CREATE);
+  if (!(dwStyle & WS_CHILD) && hWndParent != HWND_MESSAGE) {
+    char class_name[256] = "";
+    GetClassNameA(hwnd, class_name, sizeof class_name);
+    PublishIfShared(hwnd, class_name);
+  }
   if (show) ShowWindow(hwnd, SW_SHOW);
   return IsWindow(hwnd) ? hwnd : nullptr;
 }
@@ -329,6 +335,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
   }
   for (HWND o : owned) DestroyWindow(o);
 
+  if (!child) Unpublish(hWnd);
   MoveStateAway(hWnd);
   SendDestroy(hWnd);
   FreeTree(hWnd);

@@ -3,6 +3,7 @@
 
 #include "ui/last_error.h"
 #include "ui/queue.h"
+#include "ui/remote_window.h"
 #include "ui/window_ops.h"
 
 namespace qvp::ui {
@@ -68,7 +69,9 @@ HWND WINAPI FindWindowExA(HWND hWndParent, HWND hWndChildAfter, LPCSTR lpszClass
 }
 
 HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {
-  return FindWindowExA(nullptr, nullptr, lpClassName, lpWindowName);
+  HWND found = FindWindowExA(nullptr, nullptr, lpClassName, lpWindowName);
+  if (found == nullptr) found = FindRemoteWindow(lpClassName, lpWindowName);
+  return found;
 }
 
 HWND WINAPI GetParent(HWND hWnd) {

@@ -290,6 +290,23 @@ QV_API int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharS
                                LPCSTR lpDefaultChar, LPBOOL lpUsedDefaultChar);
 
 // ---------------------------------------------------------------------------
+// Control events. SIGINT arrives as CTRL_C_EVENT, SIGHUP as CTRL_CLOSE_EVENT
+// and SIGTERM as CTRL_SHUTDOWN_EVENT while at least one handler is installed:
+// the signal itself only wakes a thread of the layer, which calls the
+// handlers, newest first, until one answers TRUE. When none does, the signal
+// takes its default course (the process ends by it). Removing the last
+// handler restores the signals' previous dispositions.
+#define CTRL_C_EVENT 0u
+#define CTRL_BREAK_EVENT 1u
+#define CTRL_CLOSE_EVENT 2u
+#define CTRL_LOGOFF_EVENT 5u
+#define CTRL_SHUTDOWN_EVENT 6u
+typedef BOOL(WINAPI* PHANDLER_ROUTINE)(DWORD dwCtrlType);
+// A null routine is refused (ERROR_INVALID_PARAMETER); removing a routine that
+// is not installed fails with ERROR_INVALID_PARAMETER.
+QV_API BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add);
+
+// ---------------------------------------------------------------------------
 // Layer control for tests and start-up.
 namespace qvp {
 

@@ -82,5 +82,7 @@ QV_API DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandl
 QV_API DWORD WINAPI MsgWaitForMultipleObjectsEx(DWORD nCount, const HANDLE* pHandles, DWORD dwMilliseconds,
                                                 DWORD dwWakeMask, DWORD dwFlags);
 QV_API UINT WINAPI RegisterWindowMessageA(LPCSTR lpString);
+// The layer's queues grow as needed: any positive size is accepted.
+QV_API BOOL WINAPI SetMessageQueue(int cMessagesMax);
 QV_API SHORT WINAPI GetKeyState(int nVirtKey);
 QV_API SHORT WINAPI GetAsyncKeyState(int vKey);

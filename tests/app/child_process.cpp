@@ -1,0 +1,108 @@
+// Child processes for the program's end-to-end tests.
+#include "child_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace qvtest {
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+                           const std::vector<std::string>& environment, const std::string& workingDirectory,
+                           const std::string& outputFile)
+    : output_(outputFile) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    std::string entry(*e);
+    bool replaced = false;
+    for (const std::string& mine : environment)
+      if (entry.substr(0, entry.find('=') + 1) == mine.substr(0, mine.find('=') + 1)) replaced = true;
+    if (!replaced) env.push_back(entry);
+  }
+  env.insert(env.end(), environment.begin(), environment.end());
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> args{program};
+  args.insert(args.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  const int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(out, 1);
+    dup2(out, 2);
+    if (chdir(workingDirectory.c_str()) != 0) _exit(126);
+    execve(program.c_str(), argv.data(), envp.data());
+    _exit(127);
+  }
+  close(out);
+}
+
+ChildProcess::~ChildProcess() {
+  if (pid_ > 0 && status_ < 0) {
+    kill(pid_, SIGKILL);
+    Wait();
+  }
+}
+
+void ChildProcess::Signal(int signalNumber) const {
+  if (pid_ > 0 && status_ < 0) kill(pid_, signalNumber);
+}
+
+bool ChildProcess::Reap(bool block) const {
+  if (pid_ <= 0) return true;
+  if (status_ >= 0) return true;
+  int status = 0;
+  pid_t got;
+  do {
+    got = waitpid(pid_, &status, block ? 0 : WNOHANG);
+  } while (got < 0 && errno == EINTR);
+  if (got != pid_) return false;
+  status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return true;
+}
+
+int ChildProcess::Wait() {
+  if (pid_ <= 0) return -1;
+  Reap(true);
+  return status_;
+}
+
+std::string ChildProcess::Output() const {
+  std::ifstream in(output_, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool ChildProcess::WaitForOutput(const std::string& text, int seconds) const {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (Output().find(text) != std::string::npos) return true;
+    if (Reap(false)) return Output().find(text) != std::string::npos;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+int RunToEnd(const std::string& program, const std::vector<std::string>& arguments,
+             const std::vector<std::string>& environment, const std::string& workingDirectory,
+             const std::string& outputFile) {
+  ChildProcess child(program, arguments, environment, workingDirectory, outputFile);
+  return child.Wait();
+}
+
+}  // namespace qvtest

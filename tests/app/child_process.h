@@ -1,0 +1,45 @@
+// Tests only: the built program run as a child process of the test, with an
+// environment of the test's own and its standard error kept in a file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qvtest {
+
+class ChildProcess {
+ public:
+  // Starts program with arguments; `environment` entries ("NAME=value")
+  // are added to (or replace) the test's own. stderr and stdout go to
+  // outputFile. Working directory: workingDirectory.
+  ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+               const std::vector<std::string>& environment, const std::string& workingDirectory,
+               const std::string& outputFile);
+  ~ChildProcess();  // a child still running is killed and reaped
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  void Signal(int signalNumber) const;
+  // Waits for the end; the exit code, or 128 + the signal that ended it.
+  int Wait();
+  // Waits until the output file holds `text`, at most `seconds`; false when
+  // the child ended (or the time ran out) first. A guard against a hung
+  // child, never a measure of speed.
+  bool WaitForOutput(const std::string& text, int seconds) const;
+  std::string Output() const;
+
+ private:
+  int pid_ = -1;
+  bool Reap(bool block) const;  // true once the child has ended
+
+  mutable int status_ = -1;
+  std::string output_;
+};
+
+// Runs a program to its end; its exit code.
+int RunToEnd(const std::string& program, const std::vector<std::string>& arguments,
+             const std::vector<std::string>& environment, const std::string& workingDirectory,
+             const std::string& outputFile);
+
+}  // namespace qvtest

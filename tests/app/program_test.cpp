@@ -1,0 +1,180 @@
+// The program end to end: the built quorvane started as a child process in a
+// program directory of the test's own, with its settings, state, registry
+// and Windows directory in a temporary folder.
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "child_process.h"
+#include "qvplatform/kernel.h"
+#include "qvplatform/services.h"
+#include "test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Generous guard against a hung program; never a measure of speed.
+constexpr int kPatience = 60;
+
+constexpr char kLoopReached[] = "Start-up step: message loop";
+constexpr char kMissingProduct[] =
+    "MessageBox [Error!] Unable to locate a CURRENT product resource support file (.PRD).";
+
+class Program : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(root_.path() / "program");
+    fs::create_directories(root_.path() / "home");
+    fs::create_directories(root_.path() / "state");
+    for (const char* name : {"quorvane", "libqvplatform.so", "libqv_ui.so", "PRODUCT.RSL", "BASE.RSL", "ctlpack4.dll"})
+      Install(fs::path(QV_TEST_DIST_DIR) / name);
+    Install(QV_TEST_FAKE_PLUGIN);
+    // Log-file detection was offered at an earlier start: the panel asks nothing.
+    root_.write("program/QUORVANE.INI", "[Defaults]\r\nAutoDetectLogFiles=1\r\n");
+    qvp::SetStateDirectory(State().c_str());
+  }
+  void TearDown() override { qvp::SetStateDirectory(nullptr); }
+
+  // Copied, not linked: the program finds its directory from its own file.
+  void Install(const fs::path& file) {
+    fs::copy_file(file, root_.path() / "program" / file.filename(), fs::copy_options::overwrite_existing);
+  }
+
+  std::string ProgramDir() const { return (root_.path() / "program").string(); }
+  std::string ProgramFile() const { return ProgramDir() + "/quorvane"; }
+  std::string State() const { return (root_.path() / "state").string(); }
+  std::string Log(const std::string& name) const { return (root_.path() / name).string(); }
+
+  std::vector<std::string> Environment() const {
+    const std::string home = (root_.path() / "home").string();
+    return {"HOME=" + home, "QV_STATE_DIR=" + State(), "QV_DEBUG=1", "QV_TEST=1", "QV_HEADLESS=1",
+            "QV_REGISTRY=" + home + "/registry", "QV_WINDOWS_DIR=" + home + "/windows"};
+  }
+
+  std::unique_ptr<qvtest::ChildProcess> Start(const std::string& log, std::vector<std::string> arguments = {}) {
+    return std::make_unique<qvtest::ChildProcess>(ProgramFile(), arguments, Environment(), root_.path().string(),
+                                                  Log(log));
+  }
+
+  qvtest::TempDir root_{"qvapp"};
+};
+
+// The lines of `text` in the order given, each after the one before.
+::testing::AssertionResult InOrder(const std::string& text, const std::vector<std::string>& lines) {
+  size_t at = 0;
+  for (const std::string& line : lines) {
+    const size_t found = text.find(line, at);
+    if (found == std::string::npos) return ::testing::AssertionFailure() << "missing or out of order: " << line
+                                                                         << "\n--- output ---\n" << text;
+    at = found + line.size();
+  }
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(Program, WithoutTheProductLibraryTheStartFailsWithItsMessage) {
+  fs::remove(fs::path(ProgramDir()) / "PRODUCT.RSL");
+  auto program = Start("first.log");
+  EXPECT_EQ(program->Wait(), 255);
+  const std::string out = program->Output();
+  EXPECT_TRUE(InOrder(out, {"Start-up step: language", "Start-up step: product library", kMissingProduct}));
+  EXPECT_EQ(out.find("Start-up step: resource module"), std::string::npos);
+}
+
+TEST_F(Program, SigtermEndsTheProgramThroughThePanelsExitCommand) {
+  auto program = Start("first.log");
+  ASSERT_TRUE(program->WaitForOutput(kLoopReached, kPatience)) << program->Output();
+  program->Signal(SIGTERM);
+  EXPECT_EQ(program->Wait(), 0);
+  const std::string out = program->Output();
+  EXPECT_TRUE(InOrder(out, {"Start-up step: main window class", "Start-up step: hidden main window",
+                            "Start-up step: command line and program directory", "Start-up step: scheduler mutex",
+                            "Start-up step: owner and organisation", "Start-up step: CPU usage setting",
+                            "Start-up step: network libraries", "Start-up step: colour depth and custom controls",
+                            "Start-up step: language", "Start-up step: product library",
+                            "Start-up step: product registration", "Start-up step: resource module",
+                            "Start-up step: help path", "Start-up step: progress bar class", "Start-up step: splash",
+                            "Start-up step: pending messages", "Start-up step: splash hold",
+                            "Start-up step: plug-ins", "Start-up step: first-start step",
+                            "Start-up step: main panel request", kLoopReached,
+                            "Control event: exit command to the main panel", "Start-up step: shutdown: resource cache",
+                            "Start-up step: shutdown: splash and registrations",
+                            "Start-up step: shutdown: window classes and custom controls",
+                            "Start-up step: shutdown: plug-ins", "Start-up step: shutdown: resource module",
+                            "Start-up step: shutdown: product library"}));
+  EXPECT_EQ(out.find("MessageBox"), std::string::npos) << out;
+  // The plug-in was bound, and shut down once on the way out.
+  const std::string calls = ReadFile(ProgramDir() + "/calls.log");
+  EXPECT_TRUE(InOrder(calls, {"qvm_fake.dll init", "qvm_fake.dll fn 14", "qvm_fake.dll detach"})) << calls;
+  EXPECT_EQ(calls.find("fn 14"), calls.rfind("fn 14"));
+}
+
+TEST_F(Program, ASecondStartMakesTheFirstShowItselfAndEnds) {
+  auto first = Start("first.log");
+  ASSERT_TRUE(first->WaitForOutput(kLoopReached, kPatience)) << first->Output();
+  // Until the panel has finished its start, a second start only clears the
+  // start-hidden value; afterwards it shows the panel.
+  const int second = qvtest::RunToEnd(ProgramFile(), {}, Environment(), root_.path().string(), Log("second.log"));
+  EXPECT_EQ(second, 0);
+  EXPECT_TRUE(first->WaitForOutput("Main window: another start asks to see the program", kPatience))
+      << first->Output();
+  const std::string secondOut = ReadFile(Log("second.log"));
+  EXPECT_EQ(secondOut.find("Start-up step:"), std::string::npos) << secondOut;
+
+  first->Signal(SIGTERM);
+  EXPECT_EQ(first->Wait(), 0);
+}
+
+TEST_F(Program, AStoppedServiceIsStartedWithArgumentZeroAndStoppedByItsControl) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  ASSERT_NE(manager, nullptr);
+  const std::string binary = "\"" + ProgramFile() + "\" /service";
+  SC_HANDLE service = CreateServiceA(manager, "Quorvane40", "Quorvane Real-Time Service", SERVICE_ALL_ACCESS,
+                                     SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS, SERVICE_DEMAND_START,
+                                     SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr, nullptr, nullptr,
+                                     nullptr);
+  ASSERT_NE(service, nullptr) << GetLastError();
+
+  // The interactive start hands over to the service and ends.
+  auto starter = Start("starter.log");
+  EXPECT_EQ(starter->Wait(), 0);
+  EXPECT_EQ(starter->Output().find("Start-up step:"), std::string::npos) << starter->Output();
+
+  SERVICE_STATUS status{};
+  ASSERT_TRUE(QueryServiceStatus(service, &status));
+  EXPECT_NE(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+
+  // The service program runs the whole start, with the start argument "0".
+  const std::string serviceLog = State() + "/services/Quorvane40.log";
+  auto readLog = [&] { return ReadFile(serviceLog); };
+  for (int i = 0; i < kPatience * 50 && readLog().find(kLoopReached) == std::string::npos; ++i) Sleep(20);
+  EXPECT_TRUE(InOrder(readLog(), {"Service: started with 2 arguments, start-hidden 0", kLoopReached}));
+
+  ASSERT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError();
+  for (int i = 0; i < kPatience * 50 && QueryServiceStatus(service, &status) &&
+                  status.dwCurrentState != SERVICE_STOPPED;
+       ++i)
+    Sleep(20);
+  EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+  EXPECT_TRUE(InOrder(readLog(), {"Service: stop; exit command to the main panel",
+                                  "Start-up step: shutdown: product library"}));
+  DeleteService(service);
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+}
+
+}  // namespace
