@@ -27,9 +27,6 @@ void SendSnmpTrap(const char*) {}
 void ShowOptionWindow(HWND) {}
 
 // Entry point; the report viewer replaces this body.
-INT_PTR CALLBACK MegaViewDlg(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-
-// Entry point; the report viewer replaces this body.
 void ShowTextViewer(HWND, const char*, int) {}
 
 // Entry point; the style wizard replaces this body.
@@ -37,16 +34,3 @@ void RunStyleWizard(HWND) {}
 
 // Entry point; the support mail replaces this body.
 int SendMapiMail(HWND, const char*, const char*, const char*, const char*) { return 0; }
-
-#if !__has_include("qv_ui_shell.h")
-// Entry point; the user-interface library replaces this body.
-BOOL QVUI_CreateSchedulerLogFile(HINSTANCE) { return TRUE; }
-#endif
-
-// Entry point; the user-interface library replaces this body.
-BOOL QVUI_GetFilename(HWND, char*, const char*, const char*, const char*, BOOL) { return FALSE; }
-
-#if !__has_include("qv_ui_shell.h")
-// Entry point; the user-interface library replaces this body.
-void QVUI_ShowHTMDocument(HWND, const char*) {}
-#endif

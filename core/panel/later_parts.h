@@ -1,6 +1,7 @@
 // Entry points of other parts of the program that the main panel calls. Each
-// is defined in later_parts.cpp with a body that does nothing (or the least
-// that keeps the panel working) until its own module takes its place.
+// is defined with a body that does nothing (or the least that keeps the panel
+// working) until its own module takes its place: in later_parts.cpp, or, for
+// start-up's, in stand_ins/ (built only while start-up's module is absent).
 #pragma once
 
 #include "qvplatform.h"
@@ -29,23 +30,11 @@ void SendSnmpTrap(const char* text);
 
 // ---- Options, viewer, style wizard, support mail ----
 void ShowOptionWindow(HWND owner);
-INT_PTR CALLBACK MegaViewDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // The text viewer (template 320) on a file, in text-file mode, with its help topic.
 void ShowTextViewer(HWND owner, const char* file, int helpTopic);
 void RunStyleWizard(HWND owner);
 int SendMapiMail(HWND owner, const char* subject, const char* address, const char* addressName,
                  const char* body);
-
-// ---- User-interface library services ----
-#if __has_include("qv_ui_shell.h")
-#include "qv_ui.h"
-#else
-BOOL QVUI_CreateSchedulerLogFile(HINSTANCE instance);
-void QVUI_ShowHTMDocument(HWND owner, const char* file);
-#endif
-// A file-name prompt: TRUE with the chosen name in fileName (MAX_PATH).
-BOOL QVUI_GetFilename(HWND owner, char* fileName, const char* folder, const char* title,
-                      const char* filter, BOOL save);
 
 // ---- Start-up helpers ----
 // True while the service was started with a nonzero start-hidden value.

@@ -11,6 +11,7 @@
 #include "panel_state.h"
 #include "plugin_host.h"
 #include "program_paths.h"
+#include "qv_ui.h"
 #include "res_text.h"
 #include "settings_keys.h"
 #include "settings_values.h"
@@ -56,7 +57,7 @@ void OpenWebPage(HWND panel, int page, const char* suffix) {
   char full[1024];
   CopyText(full, sizeof full, address);
   if (suffix) AppendText(full, sizeof full, suffix);
-  ShowInBrowser(panel, full);
+  QVUI_ShowHTMDocument(panel, full);
 }
 
 void Help(HWND panel, UINT command, ULONG_PTR data) { WinHelpA(panel, g_app.helpPath, command, data); }

@@ -13,6 +13,7 @@
 #include "panel_state.h"
 #include "plugin_host.h"
 #include "program_paths.h"
+#include "qv_ui.h"
 #include "res_templates.h"
 #include "res_text.h"
 #include "settings.h"
@@ -63,11 +64,7 @@ void BuildTabs(HWND panel) {
   int plugins = 0;
   for (PluginEntry* entry = g_pluginList; entry; entry = entry->next) ++plugins;
   int position = 0;
-  if (plugins != 1) {
-    char text[kResTextMax + 1];
-    LoadResText(10124, text, sizeof text);
-    AddTab(tabs, position++, text[0] ? text : "All Profiles", kAllProfiles);
-  }
+  if (plugins != 1) AddTab(tabs, position++, "All Profiles", kAllProfiles);
   for (PluginEntry* entry = g_pluginList; entry; entry = entry->next) {
     AddTab(tabs, position++, entry->name, static_cast<int>(entry->kind));
   }

@@ -140,8 +140,6 @@ BOOL LaunchWordOnReport(const char* wordPath, const char* reportPath);
 // Starts the spreadsheet program on the file.
 BOOL LaunchExcelOnReport(const char* excelPath, const char* reportPath);
 void OpenReport(HWND panel);
-// Opens a web address in the browser of [Browser] Path, else in the desktop's.
-void ShowInBrowser(HWND owner, const char* address);
 
 // ---- Size and place (panel_layout.cpp) ----
 void ShowSizeGrip(HWND panel, bool show);

@@ -17,6 +17,7 @@
 #include "plugin_host.h"
 #include "program_paths.h"
 #include "progress_bar.h"
+#include "qv_ui_internal.h"
 #include "qvplatform/ui_driver.h"
 #include "res_templates.h"
 #include "resource_cache.h"
@@ -201,6 +202,7 @@ class PanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     qv::SetProgramDirForTests(dir_.dir().c_str());
+    qvui::SetProgramDirectoryForTests(dir_.dir());
     dir_.write("QUORVANE.INI", "[Defaults]\nAutoDetectLogFiles=1\n");
     g_app.resourceModule = GetModuleHandleA(nullptr);
     g_app.prd = ProductFunctions{};
@@ -223,6 +225,7 @@ class PanelTest : public ::testing::Test {
     g_app.prd = ProductFunctions{};
     g_app.commandLine[0] = '\0';
     qv::SetProgramDirForTests(nullptr);
+    qvui::SetProgramDirectoryForTests("");
     EXPECT_TRUE(qvp::TakeUnexpectedPrompts().empty());
     EXPECT_FALSE(g_sawDeadRow) << "a row that left the table was handed to a plug-in";
   }
@@ -280,6 +283,7 @@ TEST_F(PanelTest, EveryPluginHasATabAfterAllProfilesInListOrder) {
   EXPECT_EQ(qvp::driver::Items(tabs), (Names{"All Profiles", "Plug-in 0", "Plug-in 1", "Plug-in 2"}));
   EXPECT_EQ(GetSelectedTab(), kAllProfiles);
   EXPECT_EQ(Rows(), (Names{"Logs", "Mail server", "Web server"}));
+  EXPECT_TRUE(dir_.exists("SCHEDULE.LOG"));
   EXPECT_EQ(g_panel.toolbar != nullptr, true);
 
   // The tab of kind 4 shows only that kind's rows once the panel ticks.
@@ -392,6 +396,26 @@ TEST_F(PanelTest, PluginCallbacksReachTheStatusAreaAndCarryTheCancelBack) {
   g_status.runState = 0;
 }
 
+TEST_F(PanelTest, ThePanelRunsOnTheBaseLibrarysTemplateAndTexts) {
+  const HMODULE base = LoadLibraryA(QV_DIST_DIR "/BASE.RSL");
+  ASSERT_NE(base, nullptr);
+  g_app.resourceModule = base;
+  Plugins({{1, {"Logs"}}, {4, {"Web server"}}});
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_EQ(Rows(), (Names{"Logs", "Web server"}));
+  EXPECT_NE(g_panel.smallImages, nullptr);
+  for (int id : {kStatusFileId, kStatusLinesId, kStatusTimeId, kProgressFrameId, kPluginPanelId, kSizeGripId}) {
+    EXPECT_NE(GetDlgItem(panel_, id), nullptr) << id;
+  }
+  EXPECT_NE(ProgressBarWindow(), nullptr);
+  EXPECT_EQ(RealtimeAnalysisCallback(-1, "access.log", 400, 10, 0), 0);
+  EXPECT_EQ(qvp::driver::Text(GetDlgItem(panel_, kStatusLinesId)), "400 lines read");
+  DestroyWindow(panel_);
+  FreeResourceCache();
+  g_app.resourceModule = GetModuleHandleA(nullptr);
+  FreeLibrary(base);
+}
+
 TEST_F(PanelTest, ASinglePluginHasNoAllProfilesTab) {
   Plugins({{4, {"Web server"}}});
   ASSERT_NE(Open(), nullptr);
@@ -445,6 +469,20 @@ TEST_F(PanelTest, ACommandThatComesWhileAnotherIsHandledRunsAfterIt) {
   EXPECT_TRUE(PumpUntil([] { return g_fakes[0].copies == 1; }));
   EXPECT_TRUE(PumpUntil([&] { return Rows().size() == 2; }));
   EXPECT_EQ(Rows(), (Names{"Alpha!", "Copy of Alpha!"}));
+}
+
+TEST_F(PanelTest, ACommandDuringAnAnalysisCancelsItAndRunsWhenItHasStopped) {
+  Plugins({{4, {"Alpha"}}});
+  ASSERT_NE(Open(), nullptr);
+  g_status.runState = 1;
+  Command(5040);
+  EXPECT_TRUE(g_status.cancelRequested);
+  EXPECT_EQ(Rows(), (Names{"Alpha"}));
+  // The analysis sees the cancel at its next callback and ends.
+  EXPECT_EQ(RealtimeAnalysisCallback(-1, "a.log", 1, 1, 0), 1);
+  g_status.runState = 0;
+  EXPECT_TRUE(PumpUntil([&] { return Rows().size() == 2; }));
+  EXPECT_EQ(Selected(), "New 1");
 }
 
 TEST_F(PanelTest, ARefreshAskedForFromAPluginThreadRefillsOnTheNextTick) {

@@ -9,7 +9,6 @@
 #include "program_paths.h"
 #include "qv_ui.h"
 #include "res_text.h"
-#include "settings.h"
 #include "text_copy.h"
 
 namespace {
@@ -29,8 +28,8 @@ bool IsHtmlName(const char* file) {
 // The path when it names an existing file.
 bool Existing(const char* path) { return path[0] && FileExists(path, nullptr); }
 
-// Starts program with its own name as the first word and the report (a file
-// or an address) as one quoted argument, followed by extra switches. No shell reads this line: the
+// Starts program with its own name as the first word and the report as one
+// quoted argument, followed by extra switches. No shell reads this line: the
 // program gets its words as an argument vector.
 BOOL StartWithReport(const char* program, const char* report, const char* extra) {
   if (!program || !program[0] || !report || std::strchr(report, '"') || std::strchr(program, '"')) return FALSE;
@@ -137,23 +136,15 @@ BOOL LaunchExcelOnReport(const char* excelPath, const char* reportPath) {
   return StartWithReport(excelPath, reportPath, nullptr);
 }
 
-void ShowInBrowser(HWND owner, const char* address) {
-  if (!address || !address[0]) return;
-  char browser[MAX_PATH] = "";
-  ReadBrowserPath(browser, sizeof browser);
-  if (browser[0] && StartWithReport(browser, address, nullptr)) return;
-  ShellExecuteA(owner, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
-}
-
 void OpenReport(HWND panel) {
   char folder[MAX_PATH];
   MakeProgramPath(nullptr, "REPORTS", folder, sizeof folder);
   if (!FileExists(folder, nullptr)) CreateDirectoryA(folder, nullptr);
-  char file[MAX_PATH] = "REPORT.HTM";
-  char title[kResTextMax + 1], filter[kResTextMax + 1];
-  LoadResText(9101, title, sizeof title);
-  LoadResText(9102, filter, sizeof filter);
-  if (!QVUI_GetFilename(panel, file, folder, title, filter, FALSE)) return;
+  char file[MAX_PATH] = "";
+  if (!QVUI_GetFilename(panel, g_app.resourceModule, file, folder, "REPORT.HTM", MAKEINTRESOURCEA(9101),
+                        MAKEINTRESOURCEA(9102), QVUI_FILE_MUST_EXIST)) {
+    return;
+  }
   switch (ReportFormatFromExtension(file)) {
     case 1: {
       char word[MAX_PATH];

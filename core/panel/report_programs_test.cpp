@@ -4,8 +4,6 @@
 #include <vector>
 
 #include "panel_state.h"
-#include "program_paths.h"
-#include "test_dir.h"
 
 namespace {
 
@@ -44,16 +42,6 @@ TEST_F(LaunchTest, TheReportIsOneArgumentWhateverItsName) {
 TEST_F(LaunchTest, ANameThatWouldEndItsQuotesIsRefused) {
   EXPECT_FALSE(LaunchExcelOnReport("/bin/true", "a\" /x \".xls"));
   EXPECT_TRUE(launches_.empty());
-}
-
-TEST_F(LaunchTest, AWebPageOpensInTheSetBrowserAsOneArgument) {
-  TestDir dir;
-  qv::SetProgramDirForTests(dir.dir().c_str());
-  dir.write("QUORVANE.INI", "[Browser]\nPath=/usr/bin/true\n");
-  ShowInBrowser(nullptr, "http://www.example.com/page?a=1&b=2");
-  qv::SetProgramDirForTests(nullptr);
-  ASSERT_EQ(launches_.size(), 1u);
-  EXPECT_EQ(launches_[0], (std::vector<std::string>{"/usr/bin/true", "http://www.example.com/page?a=1&b=2"}));
 }
 
 }  // namespace

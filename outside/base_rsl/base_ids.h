@@ -26,8 +26,8 @@
 #define IDC_PANEL_GRIP 32001
 
 // Plug-in chooser.
-#define IDC_CHOOSER_OK 5000
-#define IDC_CHOOSER_CANCEL 5001
+#define IDC_CHOOSER_OK 5000      // hidden anchor where OK is
+#define IDC_CHOOSER_CANCEL 5001  // hidden anchor where Cancel is
 #define IDC_CHOOSER_HELP_TEXT 1123
 #define IDC_CHOOSER_PROMPT 1127
 #define IDC_CHOOSER_HEADING 1128

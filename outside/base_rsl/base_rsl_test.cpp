@@ -185,8 +185,19 @@ TEST_F(BaseModule, MainPanelCreatesWithRoomForTheToolbarAboveTheTabs) {
 
 TEST_F(BaseModule, ChooserAndImportTemplatesCarryTheirControls) {
   std::set<uint32_t> chooser;
-  for (const auto& c : Controls(31002)) chooser.insert(c.id);
-  for (uint32_t id : {5000u, 5001u, 1127u, 1123u, 1128u, 1131u, 9u}) EXPECT_EQ(chooser.count(id), 1u) << id;
+  const auto chooser_controls = Controls(31002);
+  for (const auto& c : chooser_controls) chooser.insert(c.id);
+  for (uint32_t id : {5000u, 5001u, 1127u, 1123u, 1128u, 1131u, 1u, 2u, 9u}) EXPECT_EQ(chooser.count(id), 1u) << id;
+  // The anchors 5000 and 5001 lie exactly on OK and Cancel, so their spacing is the buttons'.
+  auto at = [&](uint32_t id) {
+    for (const auto& c : chooser_controls) {
+      if (c.id == id) return std::vector<int>{c.x, c.y, c.cx, c.cy};
+    }
+    return std::vector<int>{};
+  };
+  EXPECT_EQ(at(5000), at(IDOK));
+  EXPECT_EQ(at(5001), at(IDCANCEL));
+  EXPECT_GT(at(5001)[1], at(5000)[1]);
   // No radio button ids of the program's own (10000 up) are taken.
   EXPECT_LT(*chooser.rbegin() & 0xFFFF, 10000u);
 

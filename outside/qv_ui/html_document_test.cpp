@@ -33,11 +33,21 @@ class ShowDocument : public ::testing::Test {
 
 TEST_F(ShowDocument, TheRecordedBrowserGetsTheDocumentAsOneWord) {
   dir_.Write("QUORVANE.INI", "[Browser]\r\nPath=" + MakeBrowser() + "\r\n");
-  ASSERT_TRUE(QVUI_ShowHTMDocument(nullptr, "C:\\Reports\\My Report.htm"));
+  std::filesystem::create_directory(dir_.path() / "Reports");
+  dir_.Write("Reports/My Report.htm", "<html></html>");
+  ASSERT_TRUE(qvp::SetDriveMapping('Q', dir_.path().c_str()));
+  // A file goes by the path the browser can open; the case of its name need not match.
+  const BOOL shown = QVUI_ShowHTMDocument(nullptr, "Q:\\REPORTS\\My Report.htm");
+  qvp::SetDriveMapping('Q', nullptr);
+  ASSERT_TRUE(shown);
   ASSERT_EQ(launches_.size(), 1u);
   ASSERT_EQ(launches_[0].argv.size(), 2u);
-  EXPECT_EQ(launches_[0].argv[1], "C:\\Reports\\My Report.htm");
+  EXPECT_EQ(launches_[0].argv[1], (dir_.path() / "Reports" / "My Report.htm").string());
   EXPECT_FALSE(launches_[0].search_path);
+  // An address goes as it is.
+  ASSERT_TRUE(QVUI_ShowHTMDocument(nullptr, "http://www.quorvane.example/en/faq.html"));
+  ASSERT_EQ(launches_.size(), 2u);
+  EXPECT_EQ(launches_[1].argv.back(), "http://www.quorvane.example/en/faq.html");
 }
 
 TEST_F(ShowDocument, WithoutABrowserTheDesktopOpenerShowsIt) {
@@ -54,8 +64,10 @@ TEST_F(ShowDocument, BadDocumentsAndMissingBrowsersFail) {
   dir_.Write("QUORVANE.INI", "[Browser]\r\nPath=" + MakeBrowser() + "\r\n");
   EXPECT_FALSE(QVUI_ShowHTMDocument(nullptr, "a.htm\" --evil"));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  dir_.Write("QUORVANE.INI", "[Browser]\r\nPath=C:\\nowhere\\browser.exe\r\n");
-  EXPECT_FALSE(QVUI_ShowHTMDocument(nullptr, "a.htm"));
+  // A file on a drive that is not there.
+  EXPECT_FALSE(QVUI_ShowHTMDocument(nullptr, "V:\\nowhere\\a.htm"));
+  dir_.Write("QUORVANE.INI", "[Browser]\r\nPath=V:\\nowhere\\browser.exe\r\n");
+  EXPECT_FALSE(QVUI_ShowHTMDocument(nullptr, "http://www.quorvane.example/"));
   EXPECT_TRUE(launches_.empty());
 }
 

@@ -24,8 +24,8 @@ QV_API int QVUI_GetNumSysColors();
 // scheduled run or report message, each ending in CR LF. The instance names
 // the calling module; program and plug-ins share the one log.
 //
-// QVUI_GetScheduleLogFilename: the log's path, in a buffer of the calling
-// thread's own that the next call on the same thread overwrites.
+// QVUI_GetScheduleLogFilename: the log's path, a text that stays valid and
+// unchanged for the life of the process (any thread may keep it).
 // QVUI_CreateSchedulerLogFile: makes an empty log when there is none; TRUE
 // when the log exists afterwards. QVUI_WriteSchedulerLogFile: appends
 // `first`, then, when `second` is given and not empty, a tab and `second`
@@ -50,7 +50,9 @@ QV_API BOOL QVUI_GetFilename(HWND owner, HINSTANCE instance, char* path, const c
 // ---------------------------------------------------------------------------
 // Shows a document (a file or an address) in the web browser named by
 // [Browser] Path of the program's settings file "QUORVANE.INI", or with the
-// desktop's opener when none is named. TRUE when the browser was started;
-// FALSE (last error set) for an empty document, one holding a double quote,
-// or a browser that could not be started.
+// desktop's opener when none is named. A file (anything but an address with
+// a scheme, "http:...") reaches the browser by its path on this system.
+// TRUE when the browser was started; FALSE (last error set) for an empty
+// document, one holding a double quote, a file path that cannot be mapped, or
+// a browser that could not be started.
 QV_API BOOL QVUI_ShowHTMDocument(HWND window, const char* document);

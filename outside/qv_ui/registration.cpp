@@ -2,6 +2,7 @@
 #include <atomic>
 
 #include "qv_ui.h"
+#include "qv_ui_internal.h"
 
 namespace {
 

@@ -1,8 +1,7 @@
 // The scheduler log: one text file that the program and the plug-ins append
 // lines to.
-#include <algorithm>
-#include <cstring>
 #include <mutex>
+#include <set>
 #include <string>
 
 #include "qv_ui.h"
@@ -26,13 +25,13 @@ std::string OneLine(const char* text) {
 
 }  // namespace
 
+// Callers keep the answer (a report request carries it to a worker thread),
+// so each path is kept once for the life of the process and never rewritten.
 QV_API const char* QVUI_GetScheduleLogFilename(HINSTANCE /*instance*/) {
-  thread_local char path[MAX_PATH];
-  const std::string log = LogPath();
-  const size_t n = std::min(log.size(), sizeof path - 1);
-  std::memcpy(path, log.data(), n);
-  path[n] = '\0';
-  return path;
+  static std::mutex names_lock;
+  static std::set<std::string> names;
+  std::lock_guard<std::mutex> hold(names_lock);
+  return names.insert(LogPath()).first->c_str();
 }
 
 QV_API BOOL QVUI_CreateSchedulerLogFile(HINSTANCE /*instance*/) {

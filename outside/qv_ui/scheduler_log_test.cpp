@@ -66,6 +66,18 @@ TEST(SchedulerLog, WritersOnSeveralThreadsKeepTheirLinesWhole) {
   for (const std::string& name : names) EXPECT_EQ(name, names[0]);
 }
 
+TEST(SchedulerLog, AKeptFilenameStaysValid) {
+  ProgramDirectoryForTest first;
+  const char* kept = QVUI_GetScheduleLogFilename(nullptr);
+  const std::string text = kept;
+  EXPECT_EQ(QVUI_GetScheduleLogFilename(nullptr), kept);  // the same path, the same text
+  {
+    ProgramDirectoryForTest second;
+    EXPECT_NE(std::string(QVUI_GetScheduleLogFilename(nullptr)), text);
+  }
+  EXPECT_EQ(std::string(kept), text);
+}
+
 TEST(SchedulerLog, AMissingDirectoryIsAFailure) {
   ProgramDirectoryForTest dir;
   qvui::SetProgramDirectoryForTests(ProgramDirectoryForTest::Windows((dir.path() / "gone").string()));
