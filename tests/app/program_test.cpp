@@ -194,4 +194,61 @@ TEST_F(Program, AStoppedServiceIsStartedWithArgumentZeroAndStoppedByItsControl) 
   CloseServiceHandle(manager);
 }
 
+TEST_F(Program, ANonInteractiveServiceSaysSoAndStops) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  ASSERT_NE(manager, nullptr);
+  const std::string binary = "\"" + ProgramFile() + "\" /service";
+  SC_HANDLE service = CreateServiceA(manager, "Quorvane40", "Quorvane Real-Time Service", SERVICE_ALL_ACCESS,
+                                     SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                     binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(service, nullptr) << GetLastError();
+  // Started by an interactive start, so that it runs with the test's debug output.
+  EXPECT_EQ(Start("starter.log")->Wait(), 0);
+
+  SERVICE_STATUS status{};
+  for (int i = 0; i < kPatience * 50 && QueryServiceStatus(service, &status) &&
+                  status.dwCurrentState != SERVICE_STOPPED;
+       ++i)
+    Sleep(20);
+  EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+  const std::string log = ReadFile(State() + "/services/Quorvane40.log");
+  EXPECT_TRUE(InOrder(log, {"Service: started with 2 arguments, start-hidden 0",
+                            "MessageBox [Quorvane Service] Quorvane Service cannot start as a non-interactive service"}));
+  EXPECT_EQ(log.find("Start-up step:"), std::string::npos) << log;
+  DeleteService(service);
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+}
+
+TEST_F(Program, AServicePasswordNotInItsStoredFormIsRefusedAndTheStartGoesOn) {
+  root_.write("program/QUORVANE.INI",
+              "[Defaults]\r\nAutoDetectLogFiles=1\r\nUsername=DOMAIN\\someone\r\nPassword=not-scrambled\r\n");
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  ASSERT_NE(manager, nullptr);
+  const std::string binary = "\"" + ProgramFile() + "\" /service";
+  SC_HANDLE service = CreateServiceA(manager, "Quorvane40", "Quorvane Real-Time Service", SERVICE_ALL_ACCESS,
+                                     SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS, SERVICE_DEMAND_START,
+                                     SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr, nullptr, nullptr,
+                                     nullptr);
+  ASSERT_NE(service, nullptr) << GetLastError();
+  // Started by an interactive start, so that it runs with the test's debug output.
+  EXPECT_EQ(Start("starter.log")->Wait(), 0);
+
+  const std::string serviceLog = State() + "/services/Quorvane40.log";
+  auto readLog = [&] { return ReadFile(serviceLog); };
+  ASSERT_TRUE(AskUntilThePanelShows(readLog)) << readLog();
+  EXPECT_TRUE(InOrder(readLog(), {"MessageBox [Quorvane Service] Quorvane service failed to logon", kLoopReached}));
+
+  SERVICE_STATUS status{};
+  ASSERT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError();
+  for (int i = 0; i < kPatience * 50 && QueryServiceStatus(service, &status) &&
+                  status.dwCurrentState != SERVICE_STOPPED;
+       ++i)
+    Sleep(20);
+  EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+  DeleteService(service);
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+}
+
 }  // namespace
