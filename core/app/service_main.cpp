@@ -137,8 +137,14 @@ extern "C" void WINAPI ServiceCtrlHandler(DWORD control) {
   switch (control) {
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_SHUTDOWN:
-      OutputDebugStringA("Service: stop; exit command to the main panel\r\n");
-      SendMessageA(g_app.mainPanel, WM_COMMAND, kPanelExitCommand, 0);
+      if (g_app.mainPanel != nullptr && IsWindow(g_app.mainPanel)) {
+        OutputDebugStringA("Service: stop; exit command to the main panel\r\n");
+        SendMessageA(g_app.mainPanel, WM_COMMAND, kPanelExitCommand, 0);
+      } else if (g_app.hiddenWindow != nullptr && IsWindow(g_app.hiddenWindow)) {
+        // A stop before the panel is up is not lost: the start ends at its loop.
+        OutputDebugStringA("Service: stop before the panel is up; closing the main window\r\n");
+        PostMessageA(g_app.hiddenWindow, WM_CLOSE, 0, 0);
+      }
       break;
     case SERVICE_CONTROL_PAUSE:
     case SERVICE_CONTROL_CONTINUE:

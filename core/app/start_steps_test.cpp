@@ -106,20 +106,4 @@ TEST_F(StartSteps, AFailedSchedulerMutexIsReportedAndTheStartGoesOn) {
   EXPECT_EQ(script.Pending(), 0u);
 }
 
-TEST_F(StartSteps, EveryStepIsAnnouncedOnTheDebugOutput) {
-  qvp::CaptureDebugOutput(true);
-  qvp::PromptScript script;
-  script.ExpectMessageBox("(.PRD)", IDOK);
-  Run();
-  const std::string lines = qvp::TakeDebugOutput();
-  qvp::CaptureDebugOutput(false);
-  size_t at = 0;
-  for (StartStep step : kUpToProduct) {
-    const std::string line = std::string("Start-up step: ") + StartStepName(step) + "\r\n";
-    const size_t found = lines.find(line, at);
-    ASSERT_NE(found, std::string::npos) << line;
-    at = found + line.size();
-  }
-}
-
 }  // namespace
