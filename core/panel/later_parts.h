@@ -1,15 +1,15 @@
-// Entry points of other parts of the program that the main panel calls. Each
-// is defined with a body that does nothing (or the least that keeps the panel
-// working) until its own module takes its place: in later_parts.cpp, or, for
-// start-up's, in stand_ins/ (built only while start-up's module is absent).
+// Entry points of other parts of the program that the main panel calls. The
+// later parts' entry points are defined in later_parts.cpp with a body that
+// does nothing until their own module takes its place; start-up's (timers,
+// web pages, service start, import offer, first-start step) are its own.
 #pragma once
 
+#include "app/app_start.h"         // ServiceStartHidden
+#include "app/product_binding.h"   // GetProductWebPage
+#include "app/qv_timer.h"          // SetQvTimer, KillQvTimer
+#include "import/browser_import.h"  // ProxySettingsWereImported
+#include "import/import_offer.h"    // OfferImport, FindExcelProgram
 #include "qvplatform.h"
-
-// ---- Timers of the program's windows ----
-// Every window timer of the program goes through these two.
-UINT_PTR SetQvTimer(HWND window, UINT_PTR id, UINT interval, TIMERPROC procedure);
-BOOL KillQvTimer(HWND window, UINT_PTR id);
 
 // ---- Scheduler ----
 // Status line 19200: the time left to the next scheduled run.
@@ -35,16 +35,3 @@ void ShowTextViewer(HWND owner, const char* file, int helpTopic);
 void RunStyleWizard(HWND owner);
 int SendMapiMail(HWND owner, const char* subject, const char* address, const char* addressName,
                  const char* body);
-
-// ---- Start-up helpers ----
-// True while the service was started with a nonzero start-hidden value.
-bool ServiceStartHidden();
-// Offers the import of an older installation's settings; 1 when the import
-// program was started.
-int OfferImport(HWND panel);
-// The spreadsheet program's path into path (MAX_PATH); 1 when found, else 0.
-int FindExcelProgram(char* path);
-// True when the first-start step imported the browser's proxy settings.
-bool ProxySettingsWereImported();
-// The address of a product web page (1..5), or null.
-const char* GetProductWebPage(HINSTANCE instance, int page, char* text);

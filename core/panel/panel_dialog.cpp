@@ -140,13 +140,14 @@ void RestoreListPosition() {
 
 // The panel's start (WM_INITDIALOG). False when it ends at once.
 void StartPanel(HWND panel) {
+  // Known at once, so that an exit command from another thread finds the panel.
+  g_app.mainPanel = panel;
   OfferImport(panel);
   g_panel = PanelState{};
   g_panel.panel = panel;
   g_panel.boldFont = PrepWindowFonts(panel);
   g_panel.list = GetDlgItem(panel, kProfileListId);
   GetWindowTextA(panel, g_panel.caption, sizeof g_panel.caption);
-  g_app.mainPanel = panel;
   const WORD cpuUsage = g_status.cpuUsage;  // set once at start-up
   g_status = AnalysisStatus{};
   g_status.panel = panel;
