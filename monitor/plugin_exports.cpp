@@ -136,3 +136,12 @@ QV_API int QVM_DeleteScheduledEvent(void* /*any*/, SCHEDULE_EVENT* event) {
 }
 
 QV_API int QVM_OnRemoteCommand(char* /*command*/, void* /*context*/) { return PLUGIN_DONE; }
+
+QV_API void WINAPI Ping(void* context, const char* host, DWORD timeoutMs, int /*unused*/, PingCallback callback) {
+  RunPingRequest(context, host, timeoutMs, callback);
+}
+
+QV_API void WINAPI TryConnect(void* context, const char* host, int type, int port, DWORD timeoutMs, int /*unused*/,
+                              ConnectCallback callback) {
+  RunConnectRequest(context, host, type, port, timeoutMs, callback);
+}
