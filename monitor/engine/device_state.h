@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <string>
 
 #include "device_list.h"
 
@@ -48,7 +49,8 @@ struct DeviceState {
   uint32_t pollInterval = 0;    // ms
   uint32_t failTime = 0;        // ms
   int kind = 0;
-  char host[100] = "";
+  char host[100] = "";       // the host as logged and shown (at most 99 characters)
+  std::string hostName;      // the host whole, as tested
   int port = 0;
   CMonitorProfile* profile = nullptr;  // never changes: the key the device is found by
 };

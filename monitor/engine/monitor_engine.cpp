@@ -37,8 +37,9 @@ int ReadSetting(const char* section, const char* key, const char* fallback, cons
   return std::atoi(text);
 }
 
-void CopyHost(char (&host)[100], const CMonitorSettings* settings) {
-  CopyText(host, settings != nullptr ? settings->GetHostName() : "");
+void CopyHost(DeviceState* device, const CMonitorSettings* settings) {
+  device->hostName = settings != nullptr ? settings->GetHostName() : "";
+  CopyText(device->host, device->hostName.c_str());
 }
 
 }  // namespace
@@ -204,7 +205,7 @@ size_t MonitorEngine::AddDeviceState(CMonitorProfile* profile) {
     device->kind = settings->GetMonitorType();
     device->port = settings->GetPortID();
   }
-  CopyHost(device->host, settings);
+  CopyHost(device, settings);
   const bool disabled = ProfileDisabled(device);
   device->shown.statusCode = disabled ? 3 : 1;
   CopyText(device->shown.statusText, disabled ? "Disabled" : "Initializing");
@@ -289,9 +290,9 @@ void MonitorEngine::UpdateDeviceState(CMonitorProfile* profile) {
   AcquireForHost(device);
   const CMonitorSettings* settings = profile->GetSettings();
   if (settings != nullptr) {
-    const bool changed = std::strncmp(device->host, settings->GetHostName(), sizeof device->host - 1) != 0 ||
+    const bool changed = device->hostName != settings->GetHostName() ||
                          device->port != settings->GetPortID() || device->kind != settings->GetMonitorType();
-    CopyHost(device->host, settings);
+    CopyHost(device, settings);
     device->port = settings->GetPortID();
     device->kind = settings->GetMonitorType();
     const uint32_t poll = static_cast<uint32_t>(settings->GetPollTime()) * TimeUnitMs(settings->GetPollTimeUnit());

@@ -300,6 +300,38 @@ TEST_F(MonitorEngineTest, EditsTakeEffectAsTheyShould) {
   EXPECT_EQ(probe_.Calls(), calls);
 }
 
+TEST_F(MonitorEngineTest, AutoReportsComeFiveSecondsAfterTheStartAndThenEveryInterval) {
+  Load(kWeb, "GenerateStartupAlerts=0\n[AutoReport]\nGenerateReport=1\nSaveEvery=2\n");
+  EXPECT_EQ(engine_->reportIntervalMinutes(), 2u);
+  EXPECT_FALSE(engine_->RunPass());  // the device is initialised
+  Advance(4000);
+  EXPECT_FALSE(engine_->RunPass());
+  Advance(1001);
+  EXPECT_TRUE(engine_->RunPass());  // the report's pass tests nothing
+  EXPECT_EQ(probe_.Calls(), 0u);
+  EXPECT_TRUE(engine_->RunPass());  // the device, due since
+  EXPECT_EQ(probe_.Calls(), 1u);
+  Advance(119000);
+  EXPECT_TRUE(engine_->RunPass());
+  EXPECT_EQ(probe_.Calls(), 2u);
+  Advance(1001);
+  EXPECT_TRUE(engine_->RunPass());
+  EXPECT_EQ(probe_.Calls(), 2u);
+}
+
+TEST_F(MonitorEngineTest, ALongHostIsTestedWholeAndLoggedShort) {
+  const std::string host(150, 'h');
+  Load("HostName=" + host + "\nMonitorType=HTTP\nPortID=80\nPollTime=10\nPollTimeUnit=0\n");
+  TestOnce();
+  EXPECT_EQ(probe_.targets.at(0).host, host);
+  EXPECT_EQ(FieldText(LastEntry(), 2), host.substr(0, 99));
+  // An edit beyond the 99th character is a new host all the same.
+  ASSERT_TRUE(engine_->HoldDevice(profile_));
+  profile_->GetSettings()->SetHostName((host + "x").c_str());
+  engine_->UpdateDevice(profile_);
+  EXPECT_STREQ(Status().statusText, "Initializing");
+}
+
 TEST_F(MonitorEngineTest, SwitchingAlertingOffAndOnDisablesAndReinitialisesEveryDevice) {
   Load();
   TestOnce();

@@ -131,7 +131,7 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
   // The test's copy of the device, taken while the device is still only ours.
   ProbeTarget target;
   target.kind = device->kind;
-  target.host = device->host;
+  target.host = device->hostName;
   target.port = device->port;
   target.lastResult = device->lastResult;
   if (const CMonitorSettings* settings = device->profile->GetSettings()) {
