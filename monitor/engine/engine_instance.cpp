@@ -36,3 +36,5 @@ void ShutDownMonitorEngine(CAlertPlugin* plugin) {
   g_engine = nullptr;
   delete engine;
 }
+
+MonitorEngine* RunningMonitorEngine() { return g_engine; }

@@ -3,6 +3,7 @@
 #pragma once
 
 class CAlertPlugin;
+class MonitorEngine;
 
 // Creates the engine for the plug-in, installs it as the plug-in's device
 // list and starts it. 1 done (also when it runs already), 3 failed.
@@ -10,3 +11,5 @@ int StartMonitorEngine(CAlertPlugin* plugin);
 // Stops the engine (every engine thread joined), detaches it from the
 // plug-in and frees it. Nothing when none runs.
 void ShutDownMonitorEngine(CAlertPlugin* plugin);
+// The running engine (for the options pages), or null.
+MonitorEngine* RunningMonitorEngine();

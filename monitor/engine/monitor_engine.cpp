@@ -66,7 +66,7 @@ MonitorEngine::MonitorEngine(CAlertPlugin* plugin)
       m_now([] { return std::time(nullptr); }),
       m_dispatch(&m_noAlerts),
       m_log(LocalPath(plugin, "qvm_alrt\\qvm_alrt.log"), UserName()) {
-  if (plugin != nullptr) m_startupAlerts = plugin->GetGenerateStartupAlerts();
+  if (plugin != nullptr) m_startupAlerts.store(plugin->GetGenerateStartupAlerts());
 }
 
 MonitorEngine::~MonitorEngine() {
@@ -88,10 +88,12 @@ void MonitorEngine::SetAlertDispatch(AlertDispatch* dispatch) {
   m_dispatch = dispatch != nullptr ? dispatch : &m_noAlerts;
 }
 
+void MonitorEngine::SetThreadSetting(int workers) { m_workerSetting.store(std::clamp(workers, 1, 64)); }
+
 void MonitorEngine::ReadSettings() {
   const char* ini = m_plugin != nullptr ? m_plugin->GetIniPath() : "";
   // A pool of no worker would test nothing; more than 64 is not wanted either.
-  m_workerSetting = std::clamp(ReadSetting("General", "Thread", "10", ini), 1, 64);
+  SetThreadSetting(ReadSetting("General", "Thread", "10", ini));
   m_alertingDisabled.store(ReadSetting("General", "DisableAlertModule", "0", ini) != 0);
   const int seconds = ReadSetting("General", "MaxConnectTime", "20", ini);
   m_maxConnectMs = seconds > 0 ? static_cast<DWORD>(seconds) * 1000u : 20000u;
@@ -148,9 +150,13 @@ void MonitorEngine::Supervise() {
       CloseHandle(worker);
       return true;
     });
-    while (m_running.load() && workers.size() < static_cast<size_t>(m_workerSetting)) {
+    while (m_running.load() && m_liveWorkers.load() < m_workerSetting.load()) {
+      m_liveWorkers.fetch_add(1);
       HANDLE worker = CreateThread(nullptr, 0, WorkerThread, this, 0, nullptr);
-      if (worker == nullptr) break;
+      if (worker == nullptr) {
+        m_liveWorkers.fetch_sub(1);
+        break;
+      }
       workers.push_back(worker);
     }
     if (WaitForStop(1000)) break;
@@ -167,7 +173,13 @@ void MonitorEngine::WorkLoop() {
   while (m_running.load()) {
     const bool worked = RunPass();
     if (WaitForStop(worked ? 10 : 500)) break;
+    // A pool larger than the setting loses a worker at a time.
+    int live = m_liveWorkers.load();
+    while (live > m_workerSetting.load()) {
+      if (m_liveWorkers.compare_exchange_weak(live, live - 1)) return;
+    }
   }
+  m_liveWorkers.fetch_sub(1);
 }
 
 void MonitorEngine::StopMonitoring() {

@@ -82,8 +82,15 @@ class MonitorEngine : public DeviceList {
   // supervisor writes GOODBYE last). Safe to call more than once.
   void StopMonitoring() override;
 
+  // The options page's changes: the number of workers (1 to 64; the pool
+  // grows or shrinks within about a second) and whether a device down at its
+  // first test is verified and alerted.
+  void SetThreadSetting(int workers);
+  void SetStartupAlerts(bool enabled) { m_startupAlerts.store(enabled); }
+
   const StatusLog& statusLog() const { return m_log; }
-  int workerSetting() const { return m_workerSetting; }
+  int workerSetting() const { return m_workerSetting.load(); }
+  int liveWorkers() const { return m_liveWorkers.load(); }
   uint32_t reportIntervalMinutes() const { return m_reportInterval; }
 
  private:
@@ -139,10 +146,11 @@ class MonitorEngine : public DeviceList {
   std::atomic<bool> m_refreshPending{false};
   std::atomic<uint64_t> m_refreshDue{0};
   std::atomic<uint64_t> m_nextReportTick{0};
-  int m_workerSetting = 10;
+  std::atomic<int> m_workerSetting{10};
+  std::atomic<int> m_liveWorkers{0};
   DWORD m_maxConnectMs = 20000;
   uint32_t m_reportInterval = 0;
-  bool m_startupAlerts = true;
+  std::atomic<bool> m_startupAlerts{true};
 };
 
 // The main list's texts of a row (plug-in function 29), written into `out`

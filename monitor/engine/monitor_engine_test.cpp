@@ -455,8 +455,16 @@ TEST_F(MonitorEngineTest, WorkersAndTheHostsThreadShareTheDevicesSafely) {
   }
   // Waits, with a generous deadline, until the workers have tested a while.
   for (int n = 0; n < 6000 && flips.load() < 20; ++n) Sleep(10);
+  // The pool follows the setting both ways.
+  engine_->SetThreadSetting(1);
+  for (int n = 0; n < 6000 && engine_->liveWorkers() != 1; ++n) Sleep(10);
+  EXPECT_EQ(engine_->liveWorkers(), 1);
+  engine_->SetThreadSetting(3);
+  for (int n = 0; n < 6000 && engine_->liveWorkers() != 3; ++n) Sleep(10);
+  EXPECT_EQ(engine_->liveWorkers(), 3);
   engine_->StopMonitoring();
   EXPECT_GE(flips.load(), 20);
+  EXPECT_EQ(engine_->liveWorkers(), 0);
   EXPECT_EQ(Events().back(), "GOODBYE");
   engine_->StopMonitoring();  // a second stop is harmless
   for (auto& profile : extra) engine_->RemoveDevice(profile.get());

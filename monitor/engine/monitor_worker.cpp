@@ -221,7 +221,7 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
     device->state = result;
     // With start-up alerts a device down at start is verified and alerted
     // like any other failure.
-    if (m_startupAlerts && result == 0) device->state = 1;
+    if (m_startupAlerts.load() && result == 0) device->state = 1;
     device->stateChangedTick = passTick;
     device->stateChangedTime = passTime;
     SetShown(device, result == 1 ? 0 : 1, result == 1 ? "Up" : "Down / Verifying");
