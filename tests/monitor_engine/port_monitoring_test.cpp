@@ -150,4 +150,75 @@ TEST_F(PortMonitoringTest, APortThatClosesGoesDownAndComesBackUp) {
   EXPECT_EQ(Events().back(), "GOODBYE");
 }
 
+LRESULT CALLBACK StandInControl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+TEST_F(PortMonitoringTest, TheStatusPanelFollowsTheShownDeviceWithoutHoldingUpTheWorkers) {
+  std::vector<const char*> standIns;
+  for (const char* name : {"STATIC", "BUTTON"}) {
+    WNDCLASSA existing{};
+    if (GetClassInfoA(nullptr, name, &existing)) continue;
+    WNDCLASSA control{};
+    control.style = CS_GLOBALCLASS;
+    control.lpfnWndProc = StandInControl;
+    control.lpszClassName = name;
+    ASSERT_NE(RegisterClassA(&control), 0);
+    standIns.push_back(name);
+  }
+  WNDCLASSA frame{};
+  frame.lpfnWndProc = DefWindowProcA;
+  frame.lpszClassName = "QvEnginePanelParent";
+  ASSERT_NE(RegisterClassA(&frame), 0);
+  HWND parent = CreateWindowExA(0, "QvEnginePanelParent", "Main panel", WS_OVERLAPPEDWINDOW, 10, 10, 600, 400,
+                                nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(parent, nullptr);
+
+  Listener listener;
+  ASSERT_TRUE(listener.ok());
+  program_.dir().write("qvm_alrt/datfiles/lert0000.amp",
+                       "[Profile]\nDescription=Panel port\nMajorVersion=1\nMinorVersion=1\n[Monitor]\n"
+                       "HostName=127.0.0.1\nMonitorType=SMTP\nPortID=" +
+                           std::to_string(listener.port()) +
+                           "\nPollTime=1\nPollTimeUnit=0\nFailTime=1\nFailTimeUnit=0\n");
+  ASSERT_EQ(host_.LoadPlugins(program_.path()), 1);
+  PROFILE* row = host_.RebuildProfileTable().at(0);
+  auto update = host_.Function<PFN_UpdatePanel>(kAlertingKind, PF_UPDATE_PANEL);
+  ASSERT_EQ(update(parent, row, nullptr, PANEL_SHOW), PLUGIN_DONE);
+  HWND panel = GetWindow(parent, GW_CHILD);
+  ASSERT_NE(panel, nullptr);
+  ASSERT_EQ(host_.Function<PFN_StartService>(kAlertingKind, PF_START_SERVICE)(), PLUGIN_DONE);
+
+  // The workers post; the panel shows what it reads when its messages are handled.
+  std::string status;
+  std::string next;
+  for (int n = 0; n < 12000; ++n) {
+    PumpMessages();
+    char text[64] = "";
+    GetDlgItemTextA(panel, 15005, text, sizeof text);
+    status = text;
+    GetDlgItemTextA(panel, 15006, text, sizeof text);
+    next = text;
+    if (status == "Up" && next.size() == 8) break;
+    Sleep(5);
+  }
+  EXPECT_EQ(status, "Up");
+  ASSERT_EQ(next.size(), 8u) << next;
+  EXPECT_EQ(next[2], ':');
+  EXPECT_EQ(next[5], ':');
+
+  host_.Unbind();
+  DestroyWindow(parent);
+  UnregisterClassA("QvEnginePanelParent", nullptr);
+  for (const char* name : standIns) UnregisterClassA(name, nullptr);
+}
+
 }  // namespace
