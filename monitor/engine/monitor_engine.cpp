@@ -64,7 +64,7 @@ MonitorEngine::MonitorEngine(CAlertPlugin* plugin)
       }),
       m_tick([] { return static_cast<uint64_t>(GetTickCount64()); }),
       m_now([] { return std::time(nullptr); }),
-      m_dispatch(&m_noAlerts),
+      m_dispatch(&m_configuredAlerts),
       m_log(LocalPath(plugin, "qvm_alrt\\qvm_alrt.log"), UserName()) {
   if (plugin != nullptr) m_startupAlerts.store(plugin->GetGenerateStartupAlerts());
 }
@@ -85,7 +85,7 @@ void MonitorEngine::SetClock(std::function<uint64_t()> tick, std::function<time_
 }
 
 void MonitorEngine::SetAlertDispatch(AlertDispatch* dispatch) {
-  m_dispatch = dispatch != nullptr ? dispatch : &m_noAlerts;
+  m_dispatch = dispatch != nullptr ? dispatch : &m_configuredAlerts;
 }
 
 void MonitorEngine::SetThreadSetting(int workers) { m_workerSetting.store(std::clamp(workers, 1, 64)); }
@@ -123,6 +123,10 @@ bool MonitorEngine::Start() {
   if (m_supervisor != nullptr) return true;
   Prepare();
   OutputDebugStringA("MonitorThread\r\n");
+  // The queues hold their alerts while alerting is switched off.
+  ::SetAlertingDisabled(m_alertingDisabled.load());
+  ::StartAlertQueues();
+  m_queuesStarted = true;
   m_running.store(true);
   m_supervisor = CreateThread(nullptr, 0, SupervisorThread, this, 0, nullptr);
   if (m_supervisor == nullptr) m_running.store(false);
@@ -196,6 +200,10 @@ void MonitorEngine::StopMonitoring() {
     WaitForSingleObject(m_supervisor, INFINITE);
     CloseHandle(m_supervisor);
     m_supervisor = nullptr;
+  }
+  if (m_queuesStarted) {
+    ::StopAlertQueues();
+    m_queuesStarted = false;
   }
 }
 
@@ -357,6 +365,7 @@ void MonitorEngine::SetAlertingEnabled(int enable) {
     std::vector<bool> taken;
     for (DeviceState* device : devices) taken.push_back(AcquireForHost(device));
     m_alertingDisabled.store(enable == 0);
+    ::SetAlertingDisabled(enable == 0);
     EngineGuard guard(m_lock);
     for (size_t n = 0; n < devices.size(); ++n) {
       DeviceState* device = devices[n];

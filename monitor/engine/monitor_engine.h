@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "alert_dispatch.h"
+#include "configured_alerts.h"
 #include "device_list.h"
 #include "device_state.h"
 #include "plugin_api.h"
@@ -43,14 +44,16 @@ class MonitorEngine : public DeviceList {
 
   // Seams, set before Prepare or Start: the test of a device (default: the
   // device probes), the tick (ms) and calendar clocks, and where alerts go
-  // (not owned; default none).
+  // (not owned; default: each profile's alert configuration and the
+  // plug-in's queues).
   void SetProbe(ProbeFunction probe);
   void SetClock(std::function<uint64_t()> tick, std::function<time_t()> now);
   void SetAlertDispatch(AlertDispatch* dispatch);
 
   // Reads the settings, writes HELLO and adds a device for each of the
-  // plug-in's profiles in list order. Start does this (once) and then starts
-  // the supervisor thread; false when no thread could be started.
+  // plug-in's profiles in list order. Start does this (once), starts the
+  // alert queues' delivery threads and then the supervisor thread; false when
+  // no thread could be started.
   void Prepare();
   bool Start();
   // One pass of a worker: the AutoReport check, the scan and the test of the
@@ -136,11 +139,12 @@ class MonitorEngine : public DeviceList {
   ProbeFunction m_probe;
   std::function<uint64_t()> m_tick;
   std::function<time_t()> m_now;
-  NoAlertChannels m_noAlerts;
+  ConfiguredAlertDispatch m_configuredAlerts;
   AlertDispatch* m_dispatch;
 
   StatusLog m_log;
   bool m_prepared = false;
+  bool m_queuesStarted = false;
   std::atomic<bool> m_running{false};
   std::atomic<bool> m_alertingDisabled{false};
   std::atomic<bool> m_refreshPending{false};
