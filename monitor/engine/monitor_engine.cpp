@@ -187,6 +187,7 @@ void MonitorEngine::WorkLoop() {
 }
 
 void MonitorEngine::StopMonitoring() {
+  m_stopping.store(true);
   m_running.store(false);
   if (m_stopEvent != nullptr) SetEvent(m_stopEvent);
   {

@@ -146,6 +146,7 @@ class MonitorEngine : public DeviceList {
   bool m_prepared = false;
   bool m_queuesStarted = false;
   std::atomic<bool> m_running{false};
+  std::atomic<bool> m_stopping{false};  // set once by StopMonitoring
   std::atomic<bool> m_alertingDisabled{false};
   std::atomic<bool> m_refreshPending{false};
   std::atomic<uint64_t> m_refreshDue{0};

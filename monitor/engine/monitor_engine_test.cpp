@@ -423,6 +423,26 @@ TEST_F(MonitorEngineTest, MainListTextsFollowTheDeviceAndKeepToTheBuffer) {
   EXPECT_EQ(small[0], 'W');
 }
 
+TEST_F(MonitorEngineTest, StoppingEndsARunningTestAndDropsItsResult) {
+  Load();
+  engine_->SetClock([] { return static_cast<uint64_t>(GetTickCount64()); }, [] { return std::time(nullptr); });
+  std::atomic<bool> entered{false};
+  engine_->SetProbe([&entered](const ProbeTarget&, std::string& message, const ProbeOptions& options) {
+    entered = true;
+    // A test that only a stop request ends (with a generous deadline).
+    for (int n = 0; n < 60000 && !options.stop->Requested(); ++n) Sleep(1);
+    message = "3 Stopped";
+    return 0;
+  });
+  ASSERT_TRUE(engine_->Start());
+  for (int n = 0; n < 6000 && !entered.load(); ++n) Sleep(10);
+  ASSERT_TRUE(entered.load());
+  engine_->StopMonitoring();
+  EXPECT_EQ(Events(), (std::vector<std::string>{"HELLO", "GOODBYE"}));
+  EXPECT_STREQ(Status().statusText, "Initializing");
+  EXPECT_EQ(engine_->liveWorkers(), 0);
+}
+
 TEST_F(MonitorEngineTest, WorkersAndTheHostsThreadShareTheDevicesSafely) {
   Load(Without(Without(kWeb, "PollTime=10\n"), "FailTime=4\n") + "PollTime=1\nFailTime=1\n",
        "GenerateStartupAlerts=0\nThread=4\n");

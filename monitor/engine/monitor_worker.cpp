@@ -151,6 +151,8 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
     CopyText(claim.previousText, device->shown.statusText);
     CopyText(device->shown.statusText, kTesting);
     device->claim = &claim;
+    // A test claimed while monitoring stops ends at once.
+    if (m_stopping.load()) stop.Request();
   }
   NotifyPanel(profile);
 
