@@ -2,9 +2,9 @@
 #include "probe_icmp.h"
 
 #include <cstring>
-#include <mutex>
 #include <vector>
 
+#include "kernel_objects.h"
 #include "probe_kinds.h"
 #include "probe_libraries.h"
 #include "probe_sockets.h"
@@ -18,10 +18,35 @@ constexpr DWORD kPingTryMs = 100;
 
 // One ICMP test runs at a time across all workers, so that many devices
 // falling due together do not flood the line with echoes.
-std::timed_mutex& PingLock() {
-  static std::timed_mutex lock;
-  return lock;
+const CMutex& PingMutex() {
+  static const CMutex mutex(false);
+  return mutex;
 }
+
+// Holds the ping mutex for its lifetime, once Take has succeeded.
+class PingTurn {
+ public:
+  PingTurn() = default;
+  ~PingTurn() {
+    if (m_held) PingMutex().Release();
+  }
+  PingTurn(const PingTurn&) = delete;
+  PingTurn& operator=(const PingTurn&) = delete;
+
+  // Waits for the turn; false when the stop was requested first. Without a
+  // mutex to wait for (it could not be made) the echo runs at once.
+  bool Take(const ProbeOptions& options) {
+    for (;;) {
+      const DWORD wait = PingMutex().Wait(kStopCheckMs);
+      if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) return m_held = true;
+      if (wait != WAIT_TIMEOUT) return true;
+      if (StopRequested(options)) return false;
+    }
+  }
+
+ private:
+  bool m_held = false;
+};
 
 }  // namespace
 
@@ -67,10 +92,8 @@ int ProbePing(const ProbeTarget& target, std::string& message, const ProbeOption
   }
   // The name is resolved before the lock is taken, so that a slow resolver
   // never holds up the other workers' echoes.
-  std::unique_lock<std::timed_mutex> hold(PingLock(), std::defer_lock);
-  while (!hold.try_lock_for(std::chrono::milliseconds(kStopCheckMs))) {
-    if (StopRequested(options)) return 0;
-  }
+  PingTurn turn;
+  if (!turn.Take(options)) return 0;
   for (int attempt = 0; attempt < kPingTries && !StopRequested(options); ++attempt) {
     if (SendIcmpEcho(address.s_addr, kPingTryMs) == EchoResult::kReplied) return 1;
   }
