@@ -97,7 +97,7 @@ int Connection::Open(const std::string& host, unsigned port, DWORD timeout_ms) {
     if (connect(socket_, target, sizeof address) == 0) return QVUI_MAIL_SENT;
     const int error = WSAGetLastError();
     if (error == WSAEISCONN) return QVUI_MAIL_SENT;
-    if (error != WSAEWOULDBLOCK && error != WSAEALREADY && error != WSAEINVAL) {
+    if (error != WSAEWOULDBLOCK && error != WSAEALREADY) {
       return error == WSAETIMEDOUT ? QVUI_MAIL_TIMEOUT : QVUI_MAIL_CONNECT_FAILED;
     }
     const int waited = WaitFor(Wait::kWrite, deadline, true);

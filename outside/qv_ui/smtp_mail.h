@@ -8,7 +8,8 @@
 //   From        sender address (default "reports@quorvane.com")
 //   ReplyTo     reply address (default: the sender)
 //   Subject     subject for QVUI_SendMailBody (default "Quorvane Reports")
-// The settings file is read at every call, never cached.
+// The settings file is read at every call, never cached. [eMail] eMailType is
+// not consulted: mail of either type goes out through this transport.
 //
 // The address list holds one or more addresses separated by ';' or ','; blanks
 // around each are dropped and empty parts skipped. Each gets its own RCPT; the

@@ -219,6 +219,24 @@ TEST_F(SmtpDialogueTest, CancelFlagEndsTheSendBetweenCommands) {
   }
 }
 
+TEST_F(SmtpDialogueTest, CancelAfterTheMessageWentOutStillWaitsForTheVerdict) {
+  qvui::smtp::SetMailTimeoutsForTests(5000, 600000, 600000);
+  Script script;
+  script.hold_data_end = true;
+  Server server{script};
+  PointAt(server);
+  BYTE cancel = 0;
+  std::thread setter([&] {
+    if (server.WaitForData()) {
+      __atomic_store_n(&cancel, 1, __ATOMIC_RELEASE);
+      server.Release();
+    }
+  });
+  // The server took the message, so it counts as sent whatever the flag says.
+  EXPECT_EQ(QVUI_SendMailBody(nullptr, "a@x.test", nullptr, nullptr, "text", &cancel), QVUI_MAIL_SENT);
+  setter.join();
+}
+
 TEST_F(SmtpDialogueTest, ForgedAddressesAndHeadersAreRefusedBeforeConnecting) {
   Server server{Script{}};
   PointAt(server);

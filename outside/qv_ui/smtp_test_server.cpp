@@ -51,6 +51,7 @@ Server::Server(Script script) : script_(std::move(script)) {
 }
 
 Server::~Server() {
+  Release();
   closesocket(listener_);  // ends a pending accept
   thread_.join();
   WSACleanup();
@@ -89,6 +90,11 @@ void Server::Serve() {
         if (in_data) {
           if (line == ".") {
             in_data = false;
+            std::unique_lock<std::mutex> hold(lock_);
+            data_complete_ = true;
+            changed_.notify_all();
+            if (script_.hold_data_end) changed_.wait(hold, [&] { return released_; });
+            hold.unlock();
             Say(client, script_.data_end_reply);
           } else {
             std::lock_guard<std::mutex> hold(lock_);
@@ -146,6 +152,19 @@ bool Server::WaitForCommands(size_t count) {
 bool Server::WaitForEnd() {
   std::unique_lock<std::mutex> hold(lock_);
   return changed_.wait_for(hold, kPatience, [&] { return ended_; });
+}
+
+bool Server::WaitForData() {
+  std::unique_lock<std::mutex> hold(lock_);
+  return changed_.wait_for(hold, kPatience, [&] { return data_complete_ || ended_; }) && data_complete_;
+}
+
+void Server::Release() {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    released_ = true;
+  }
+  changed_.notify_all();
 }
 
 void WriteMailSettings(const std::string& path, const std::string& server,

@@ -29,6 +29,8 @@ struct Script {
   // The command word after which the server falls silent ("" = never;
   // "greeting" = it never greets). It then only waits for the client to go.
   std::string silent_after;
+  // The reply to the message waits for Release().
+  bool hold_data_end = false;
 };
 
 class Server {
@@ -48,6 +50,10 @@ class Server {
   // `count` command lines, or until the connection has ended.
   bool WaitForCommands(size_t count);
   bool WaitForEnd();
+  // Waits (bounded) until the whole message text has arrived.
+  bool WaitForData();
+  // Lets a held reply to the message go.
+  void Release();
 
  private:
   void Serve();
@@ -64,6 +70,8 @@ class Server {
   size_t commands_ = 0;
   std::string data_;
   bool ended_ = false;
+  bool data_complete_ = false;
+  bool released_ = false;
   std::thread thread_;
 };
 

@@ -1,8 +1,9 @@
 // MessageBoxA and MessageBeep: what a message box offers and answers, asked
-// through the prompt interface.
+// through the prompt interface (and shown to the user when the display is open).
 #include <vector>
 
 #include "ui/last_error.h"
+#include "ui/message_box_screen.h"
 #include "ui/prompt.h"
 #include "ui/window_state.h"
 
@@ -99,7 +100,7 @@ int WINAPI MessageBoxExA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType,
   qvp::PromptAnswer fallback;
   fallback.result = DefaultButton(buttons, uType);
   ModalDisable modal(owner, (uType & MB_SERVICE_NOTIFICATION) ? MB_APPLMODAL : uType);
-  qvp::PromptAnswer answer = qvp::ui::AskPrompt(record, fallback, [&](qvp::PromptAnswer& a) {
+  const auto check = [&](qvp::PromptAnswer& a) {
     if (Offers(buttons, a.result)) return true;
     // Esc (or the close box) answers Cancel; a box with only OK answers OK to it.
     if (a.result == IDCANCEL && (uType & MB_TYPEMASK) == MB_OK) {
@@ -107,7 +108,16 @@ int WINAPI MessageBoxExA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType,
       return true;
     }
     return false;
-  });
+  };
+  const auto on_screen = [&]() -> std::optional<qvp::PromptAnswer> {
+    std::optional<int> pressed =
+        qvp::ui::ShowMessageBoxOnScreen(owner, record.caption, record.text, uType, buttons, fallback.result);
+    if (!pressed) return std::nullopt;
+    qvp::PromptAnswer a;
+    a.result = *pressed;
+    return a;
+  };
+  qvp::PromptAnswer answer = qvp::ui::AskPrompt(record, fallback, check, on_screen);
   return answer.result;
 }
 

@@ -18,6 +18,13 @@
 namespace qvp::ui {
 namespace {
 
+void Shift(RECT& r, LONG dx, LONG dy) {
+  r.left += dx;
+  r.right += dx;
+  r.top += dy;
+  r.bottom += dy;
+}
+
 // ---- Hooks ----
 
 std::atomic<void (*)(HWND)> g_changed{nullptr};
@@ -114,6 +121,18 @@ WPARAM PressedButton(HWND hwnd) {
   std::lock_guard<std::mutex> g(PressLock());
   auto it = Pressed().find(hwnd);
   return it == Pressed().end() ? 0 : it->second;
+}
+
+// ---- The menu bar item shown pressed ----
+
+std::map<HWND, int>& HotItems() {
+  static auto* h = new std::map<HWND, int>;
+  return *h;
+}
+int HotBarItem(HWND hwnd) {
+  std::lock_guard<std::mutex> g(PressLock());
+  auto it = HotItems().find(hwnd);
+  return it == HotItems().end() ? -1 : it->second;
 }
 
 // ---- Drawing ----
@@ -224,12 +243,11 @@ void DrawCaption(HDC dc, const FrameInfo& f, bool active, WPARAM pressed) {
   DrawCaptionButton(dc, c.help, Glyph::kHelp, true, pressed == HTHELP);
 }
 
-void DrawMenuBar(HDC dc, RECT bar, HMENU menu) {
-  Fill(dc, bar, COLOR_MENU);
+// The items of a menu bar laid out from `bar.left`: each item's position in
+// the menu and its rectangle. The font must be selected into `dc`.
+std::vector<MenuBarItem> LayoutMenuBar(HDC dc, RECT bar, HMENU menu) {
+  std::vector<MenuBarItem> items;
   const int count = GetMenuItemCount(menu);
-  if (count <= 0) return;
-  HGDIOBJ old = SelectObject(dc, CaptionFont(false));
-  SetBkMode(dc, TRANSPARENT);
   int x = bar.left;
   for (int i = 0; i < count && x < bar.right; ++i) {
     UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
@@ -240,17 +258,47 @@ void DrawMenuBar(HDC dc, RECT bar, HMENU menu) {
     RECT measure{0, 0, 0, 0};
     DrawTextA(dc, text, n, &measure, DT_SINGLELINE | DT_CALCRECT);
     RECT item{x, bar.top, x + (measure.right - measure.left) + 12, bar.bottom};
-    const bool grey = (state & (MF_GRAYED | MF_DISABLED)) != 0;
+    items.push_back(MenuBarItem{i, item, state, text});
+    x = item.right;
+  }
+  return items;
+}
+
+void DrawMenuBar(HDC dc, RECT bar, HMENU menu, int hot) {
+  Fill(dc, bar, COLOR_MENU);
+  HGDIOBJ old = SelectObject(dc, CaptionFont(false));
+  SetBkMode(dc, TRANSPARENT);
+  for (const MenuBarItem& it : LayoutMenuBar(dc, bar, menu)) {
+    const int n = static_cast<int>(it.text.size());
+    RECT item = it.rect;
+    if (it.pos == hot) {
+      RECT e = item;
+      DrawEdge(dc, &e, BDR_SUNKENOUTER, BF_RECT);
+      Shift(item, 1, 1);
+    }
+    const bool grey = (it.state & (MF_GRAYED | MF_DISABLED)) != 0;
     if (grey) {
       SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
       RECT shadow{item.left + 1, item.top + 1, item.right + 1, item.bottom + 1};
-      DrawTextA(dc, text, n, &shadow, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+      DrawTextA(dc, it.text.c_str(), n, &shadow, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     }
     SetTextColor(dc, GetSysColor(grey ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
-    DrawTextA(dc, text, n, &item, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    x = item.right;
+    DrawTextA(dc, it.text.c_str(), n, &item, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
   }
   SelectObject(dc, old);
+}
+
+// Where the menu bar lies in the window: under the frame and the caption.
+RECT MenuBarBand(const FrameInfo& f) {
+  RECT r{0, 0, f.size.cx, f.size.cy};
+  const int frame = (f.style & WS_THICKFRAME) ? GetSystemMetrics(SM_CXFRAME)
+                    : ((f.style & WS_DLGFRAME) || (f.ex_style & WS_EX_DLGMODALFRAME)) ? GetSystemMetrics(SM_CXDLGFRAME)
+                    : (f.style & WS_BORDER) ? 1
+                                            : 0;
+  r = Inset(r, frame, frame);
+  if (HasCaption(f.style)) r.top += GetSystemMetrics((f.ex_style & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
+  r.bottom = r.top + GetSystemMetrics(SM_CYMENU);
+  return r;
 }
 
 // The checkered track of a scroll bar: the 3-D light and face colours alternating.
@@ -327,7 +375,7 @@ void Paint(HWND hwnd, const FrameInfo& f, bool active) {
   }
   if (f.menu) {
     const int h = GetSystemMetrics(SM_CYMENU);
-    DrawMenuBar(dc, RECT{r.left, r.top, r.right, r.top + h}, f.menu);
+    DrawMenuBar(dc, RECT{r.left, r.top, r.right, r.top + h}, f.menu, HotBarItem(hwnd));
     r.top += h;
   }
   if (f.ex_style & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
@@ -478,6 +526,32 @@ void BeginUserMove(HWND hwnd, UINT edge) {
 bool ShowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   auto f = g_message.load();
   return f && f(hwnd, msg, wp, lp, result);
+}
+
+std::vector<MenuBarItem> MenuBarItems(HWND hwnd) {
+  FrameInfo f = Read(hwnd);
+  if (!f.valid || !f.menu) return {};
+  HDC dc = GetWindowDC(hwnd);
+  if (!dc) return {};
+  HGDIOBJ old = SelectObject(dc, CaptionFont(false));
+  std::vector<MenuBarItem> items = LayoutMenuBar(dc, MenuBarBand(f), f.menu);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  RECT w{};
+  GetWindowRect(hwnd, &w);
+  for (MenuBarItem& it : items) Shift(it.rect, w.left, w.top);
+  return items;
+}
+
+void SetHotBarItem(HWND hwnd, int pos) {
+  {
+    std::lock_guard<std::mutex> g(PressLock());
+    if (pos < 0)
+      HotItems().erase(hwnd);
+    else
+      HotItems()[hwnd] = pos;
+  }
+  if (WantsNonClientPaint(hwnd)) PaintNonClient(hwnd, -1);
 }
 
 }  // namespace qvp::ui

@@ -8,6 +8,9 @@
 // what changed and takes part in DefWindowProc.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "qvplatform/ui.h"
 
 namespace qvp::ui {
@@ -21,6 +24,19 @@ bool WantsNonClientPaint(HWND hwnd);
 void PaintNonClient(HWND hwnd, int active);
 // DefWindowProc's WM_SETTEXT after the text changed: the caption shows it.
 void TitleChanged(HWND hwnd);
+
+// ---- The menu bar ----
+struct MenuBarItem {
+  int pos = 0;   // position in the bar's menu
+  RECT rect{};   // window coordinates in LayoutMenuBar, screen coordinates in MenuBarItems
+  UINT state = 0;
+  std::string text;
+};
+// The items of the window's menu bar as it draws them, in screen coordinates;
+// empty when the window has no menu bar.
+std::vector<MenuBarItem> MenuBarItems(HWND hwnd);
+// Shows bar item `pos` pressed while its menu is open (-1: none) and repaints the bar.
+void SetHotBarItem(HWND hwnd, int pos);
 
 // ---- Caption buttons and mouse ----
 // What DefWindowProc's hit test found (`hit`) made precise: the caption

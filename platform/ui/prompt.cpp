@@ -110,16 +110,29 @@ std::vector<PromptRecord> TakeUnexpectedPrompts() {
 
 namespace ui {
 
-PromptAnswer AskPrompt(PromptRecord& record, const PromptAnswer& fallback, const AnswerCheck& check) {
+PromptAnswer AskPrompt(PromptRecord& record, const PromptAnswer& fallback, const AnswerCheck& check,
+                       const ScreenAsk& on_screen) {
   std::string line = std::string(PromptKindName(record.kind)) + " [" + record.caption + "] " + record.text + "\n";
   OutputDebugStringA(line.c_str());
 
   Prompts& g = Global();
   uint64_t serial = 0;
   std::optional<ExpectedPrompt> entry;
+  bool scripted = false;
   {
     std::lock_guard<std::mutex> lock(g.lock);
-    if (g.scripts.empty()) {
+    scripted = !g.scripts.empty();
+  }
+  if (!scripted) {
+    std::optional<PromptAnswer> shown = on_screen ? on_screen() : std::nullopt;
+    PromptAnswer answer = shown && check(*shown) ? *shown : fallback;
+    record.answer = answer.result;
+    record.answer_text = answer.text;
+    return answer;
+  }
+  {
+    std::lock_guard<std::mutex> lock(g.lock);
+    if (g.scripts.empty()) {  // the script ended meanwhile
       record.answer = fallback.result;
       record.answer_text = fallback.text;
       return fallback;

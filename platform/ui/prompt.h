@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "qvplatform/ui_prompt.h"
@@ -12,9 +13,15 @@ namespace qvp::ui {
 // (Esc on an OK-only message box answers IDOK). False: the prompt cannot give it.
 using AnswerCheck = std::function<bool(PromptAnswer&)>;
 
+// Shows the prompt to the user on the screen and answers what the user chose;
+// nothing when it cannot be shown there (no display).
+using ScreenAsk = std::function<std::optional<PromptAnswer>()>;
+
 // Asks the active prompt script, if any, and records the prompt; without a
-// script (headless) the prompt goes to the debug sink and `fallback` answers.
-// Fills record.answer / answer_text with what was answered.
-PromptAnswer AskPrompt(PromptRecord& record, const PromptAnswer& fallback, const AnswerCheck& check);
+// script the user answers on the screen when `on_screen` can show it, and
+// otherwise (headless) the prompt goes to the debug sink and `fallback`
+// answers. Fills record.answer / answer_text with what was answered.
+PromptAnswer AskPrompt(PromptRecord& record, const PromptAnswer& fallback, const AnswerCheck& check,
+                       const ScreenAsk& on_screen = {});
 
 }  // namespace qvp::ui

@@ -1,6 +1,7 @@
-// Menus in use: pop-up menus (TrackPopupMenu) and the menu bar. Nothing is
-// shown; the chooser stands in for the user, and the owner window receives the
-// messages a user's pick sends.
+// Menus in use: pop-up menus (TrackPopupMenu) and the menu bar. Headless,
+// nothing is shown: the chooser stands in for the user, and the owner window
+// receives the messages a user's pick sends. With the display open and no
+// chooser, the menu is shown and the user picks (menu_screen.h).
 #include <cstdio>
 #include <deque>
 #include <mutex>
@@ -9,6 +10,7 @@
 
 #include "ui/last_error.h"
 #include "ui/menus/menu_hooks.h"
+#include "ui/menus/menu_screen.h"
 #include "ui/menus/menu_store.h"
 
 using namespace qvp::ui::menus;
@@ -27,7 +29,10 @@ Choices& TheChoices() {
   return *c;
 }
 
-UINT AskChooser(HMENU menu, HWND owner) {
+// What the user picked: a queued choice, the chooser's answer, or, with
+// neither and the display open, the user's own pick on the screen
+// (`on_screen` set).
+UINT AskChooser(HMENU menu, HWND owner, bool popup, POINT at, bool* on_screen) {
   Choices& c = TheChoices();
   qvp::MenuChooser chooser;
   {
@@ -39,7 +44,11 @@ UINT AskChooser(HMENU menu, HWND owner) {
     }
     chooser = c.chooser;
   }
-  if (!chooser) return 0;
+  if (!chooser) {
+    if (!MenusOnScreen()) return 0;
+    *on_screen = true;
+    return ShowMenuOnScreen(owner, menu, !popup, at);
+  }
   try {
     return chooser(menu, owner);
   } catch (...) {
@@ -103,14 +112,16 @@ void Note(const char* what, HMENU menu, HWND owner, UINT id) {
 // One session of a menu: entered, initialised, a choice made and followed,
 // closed. `fixed` is a pick given in advance (menu-bar picks by tests);
 // otherwise the chooser picks. Returns the command picked, or 0.
-UINT RunMenu(HWND owner, HMENU menu, bool popup, bool notify, std::optional<UINT> fixed) {
+UINT RunMenu(HWND owner, HMENU menu, bool popup, bool notify, std::optional<UINT> fixed, POINT at = {}) {
   SendMessageA(owner, WM_ENTERMENULOOP, popup ? TRUE : FALSE, 0);
   if (notify) {
     SendMessageA(owner, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
     if (popup) SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELONG(0, FALSE));
   }
-  UINT id = fixed ? *fixed : AskChooser(menu, owner);
-  if (id != 0 && !FollowPath(owner, menu, id, notify)) id = 0;
+  bool on_screen = false;
+  UINT id = fixed ? *fixed : AskChooser(menu, owner, popup, at, &on_screen);
+  // On the screen the user's own moves already sent the pop-up messages.
+  if (id != 0 && !FollowPath(owner, menu, id, notify && !on_screen)) id = 0;
   if (notify) SendMessageA(owner, WM_MENUSELECT, MAKELONG(0, 0xFFFF), 0);
   SendMessageA(owner, WM_EXITMENULOOP, popup ? TRUE : FALSE, 0);
   Note(popup ? "pop-up" : "bar", menu, owner, id);
@@ -123,7 +134,7 @@ void PostCommand(HWND owner, UINT id) {
 
 }  // namespace
 
-BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int /*x*/, int /*y*/, HWND hwnd, LPTPMPARAMS lptpm) {
+BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPARAMS lptpm) {
   if (lptpm && lptpm->cbSize != sizeof(TPMPARAMS)) {
     SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -136,7 +147,7 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int /*x*/, int /*y*/, HWN
     SetError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
-  UINT id = RunMenu(hwnd, hMenu, true, (uFlags & TPM_NONOTIFY) == 0, std::nullopt);
+  UINT id = RunMenu(hwnd, hMenu, true, (uFlags & TPM_NONOTIFY) == 0, std::nullopt, POINT{x, y});
   if (uFlags & TPM_RETURNCMD) return static_cast<BOOL>(id);
   if (id != 0) PostCommand(hwnd, id);
   return TRUE;
@@ -183,10 +194,13 @@ bool PickMenuBarItem(HWND hwnd, UINT id) {
 
 namespace qvp::ui {
 
-LRESULT EnterMenuBar(HWND hwnd, WPARAM /*command*/, LPARAM /*lparam*/) {
+LRESULT EnterMenuBar(HWND hwnd, WPARAM command, LPARAM lparam) {
   HMENU bar = GetMenu(hwnd);
   if (!bar || !IsMenu(bar) || !IsWindowEnabled(hwnd)) return 0;
-  if (UINT id = RunMenu(hwnd, bar, false, true, std::nullopt)) PostCommand(hwnd, id);
+  // The mouse gives the point it entered at; the keyboard drops the first item.
+  POINT at{-1, -1};
+  if ((command & 0xFFF0) == SC_MOUSEMENU) at = POINT{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+  if (UINT id = RunMenu(hwnd, bar, false, true, std::nullopt, at)) PostCommand(hwnd, id);
   return 0;
 }
 
