@@ -333,7 +333,11 @@ TEST_F(MonitorEngineTest, ALongHostIsTestedWholeAndLoggedShort) {
 }
 
 TEST_F(MonitorEngineTest, SwitchingAlertingOffAndOnDisablesAndReinitialisesEveryDevice) {
+  dir_.write("qvm_alrt/datfiles/lert0001.amp", ProfileText("Off", Without(kWeb, "Disabled=0\n") + "Disabled=1\n"));
   Load();
+  CMonitorProfile* off = plugin_->GetProfiles().at(1);
+  ASSERT_TRUE(off->GetSettings()->GetDisabled());
+  EXPECT_STREQ(Status(off).statusText, "Disabled");
   TestOnce();
   engine_->SetAlertingEnabled(0);
   EXPECT_TRUE(engine_->IsAlertingDisabled());
@@ -345,9 +349,12 @@ TEST_F(MonitorEngineTest, SwitchingAlertingOffAndOnDisablesAndReinitialisesEvery
 
   engine_->SetAlertingEnabled(1);
   EXPECT_STREQ(Status().statusText, "Initializing");
+  EXPECT_STREQ(Status(off).statusText, "Disabled");  // disabled by its own profile
   TestOnce();
   EXPECT_STREQ(Status().statusText, "Up");
+  EXPECT_STREQ(Status(off).statusText, "Disabled");
   EXPECT_EQ(Events().back(), "INIT UP");
+  EXPECT_EQ(probe_.Calls(), 2u);  // the disabled profile's device was never tested
 }
 
 TEST_F(MonitorEngineTest, AnNtServiceDeviceIsRestartedAndTestedAgainASecondLater) {
