@@ -11,6 +11,7 @@
 #include "alert_queues.h"
 #include "alert_runtime.h"
 #include "fake_senders.h"
+#include "plugin_alert_queues.h"
 #include "test_files.h"
 
 namespace {
@@ -238,16 +239,26 @@ TEST_F(AlertQueueTest, TheDeliveryThreadDeliversAndIsJoinedOnStop) {
   EXPECT_FALSE(later.Add(Mail("c")));
 }
 
-TEST_F(AlertQueueTest, RegisteredQueuesStartAndStopTogether) {
-  CEmailAlertQueue email(Spool().c_str());
-  CAudioAlertQueue audio(Spool().c_str());
-  CPagerAlertQueue pager(Spool().c_str());
-  SetAlertQueues(AlertQueues{&email, &audio, &pager});
+TEST_F(AlertQueueTest, ThePluginsQueuesAreRegisteredStartStopTogetherAndGoAtUnload) {
+  CEmailAlertQueue* email = nullptr;
+  CAudioAlertQueue* audio = nullptr;
+  CPagerAlertQueue* pager = nullptr;
+  ASSERT_TRUE(CreatePluginAlertQueues(dir.dir().c_str(), 5, &email, &audio, &pager));
+  EXPECT_EQ(AlertRetryCount(), 5);
+  EXPECT_EQ(GetAlertQueues().pager, pager);
+  EXPECT_EQ(std::string(email->GetSpoolDir()), dir.dir() + "qvm_alrt\\queue");
   ASSERT_TRUE(StartAlertQueues());
-  EXPECT_TRUE(email.IsRunning() && audio.IsRunning() && pager.IsRunning());
+  EXPECT_TRUE(email->IsRunning() && audio->IsRunning() && pager->IsRunning());
+  SetAlertingDisabled(true);  // the spooled alert stays put
+  ASSERT_TRUE(audio->Add(CAudioAlert()));
+  EXPECT_TRUE(dir.exists("qvm_alrt/queue/lert0000.aap"));
   StopAlertQueues();
-  EXPECT_FALSE(email.IsRunning() || audio.IsRunning() || pager.IsRunning());
-  SetAlertQueues(AlertQueues{});
+  EXPECT_FALSE(email->IsRunning() || audio->IsRunning() || pager->IsRunning());
+  ASSERT_TRUE(StartAlertQueues());
+  // Unloading with running threads: each is stopped and waited for.
+  DeletePluginAlertQueues(&email, &audio, &pager);
+  EXPECT_EQ(email, nullptr);
+  EXPECT_EQ(GetAlertQueues().email, nullptr);
 }
 
 }  // namespace
