@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "alert_queues.h"
@@ -114,6 +115,26 @@ TEST_F(AlertQueueTest, FilesAreDeliveredInNumberOrderAndInvalidOnesAreNeverTouch
   for (int pass = 0; pass < 6; ++pass) queue.RunOnce();
   EXPECT_EQ(MailedProfiles(), (std::vector<std::string>{"first", "second", "third"}));
   EXPECT_EQ(queue.ListSpoolFiles(), std::vector<std::string>{"lert0005.eap"});
+}
+
+// Another writer holding the spool lock is waited for before the first
+// listing: a file it is still filling is read only once complete.
+TEST_F(AlertQueueTest, StartingWaitsForTheSpoolLockBeforeItReadsTheSpool) {
+  HANDLE lock = CreateMutexA(nullptr, TRUE, CEmailAlertQueue::kSpec.mutexName);
+  ASSERT_NE(lock, nullptr);
+  dir.write("lert0000.eap", "[Email]\nAddress=ops@example.org\n");
+  CEmailAlertQueue queue(Spool().c_str());
+  std::atomic<bool> starting{false};
+  std::thread starter([&] {
+    starting = true;
+    queue.StartWithoutThread();
+  });
+  while (!starting) std::this_thread::yield();
+  SpoolMail("lert0000.eap", "complete");
+  ReleaseMutex(lock);
+  starter.join();
+  CloseHandle(lock);
+  EXPECT_EQ(queue.PendingCount(), 1u);
 }
 
 TEST_F(AlertQueueTest, PurgeDeletesTheFilesAtOnceAndDeliversNothing) {
