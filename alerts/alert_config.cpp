@@ -13,9 +13,10 @@ std::unique_ptr<T> CopyOf(const std::unique_ptr<T>& source) {
 }  // namespace
 
 CAlertConfig::CAlertConfig(const char* path)
-    : m_audio(std::make_unique<CAudioAlert>(path)),
-      m_email(std::make_unique<CEmailAlert>(path)),
-      m_pager(std::make_unique<CPagerAlert>(path)) {
+    : m_audio(std::make_unique<CAudioAlert>()),
+      m_email(std::make_unique<CEmailAlert>()),
+      m_pager(std::make_unique<CPagerAlert>()) {
+  // Loading reads every channel object afresh from the file.
   if (path != nullptr && *path != '\0') Load(path);
 }
 

@@ -6,11 +6,13 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "alert_queues.h"
 #include "alert_runtime.h"
 #include "fake_senders.h"
+#include "plugin_alert_queues.h"
 #include "test_files.h"
 
 namespace {
@@ -113,6 +115,26 @@ TEST_F(AlertQueueTest, FilesAreDeliveredInNumberOrderAndInvalidOnesAreNeverTouch
   for (int pass = 0; pass < 6; ++pass) queue.RunOnce();
   EXPECT_EQ(MailedProfiles(), (std::vector<std::string>{"first", "second", "third"}));
   EXPECT_EQ(queue.ListSpoolFiles(), std::vector<std::string>{"lert0005.eap"});
+}
+
+// Another writer holding the spool lock is waited for before the first
+// listing: a file it is still filling is read only once complete.
+TEST_F(AlertQueueTest, StartingWaitsForTheSpoolLockBeforeItReadsTheSpool) {
+  HANDLE lock = CreateMutexA(nullptr, TRUE, CEmailAlertQueue::kSpec.mutexName);
+  ASSERT_NE(lock, nullptr);
+  dir.write("lert0000.eap", "[Email]\nAddress=ops@example.org\n");
+  CEmailAlertQueue queue(Spool().c_str());
+  std::atomic<bool> starting{false};
+  std::thread starter([&] {
+    starting = true;
+    queue.StartWithoutThread();
+  });
+  while (!starting) std::this_thread::yield();
+  SpoolMail("lert0000.eap", "complete");
+  ReleaseMutex(lock);
+  starter.join();
+  CloseHandle(lock);
+  EXPECT_EQ(queue.PendingCount(), 1u);
 }
 
 TEST_F(AlertQueueTest, PurgeDeletesTheFilesAtOnceAndDeliversNothing) {
@@ -238,16 +260,26 @@ TEST_F(AlertQueueTest, TheDeliveryThreadDeliversAndIsJoinedOnStop) {
   EXPECT_FALSE(later.Add(Mail("c")));
 }
 
-TEST_F(AlertQueueTest, RegisteredQueuesStartAndStopTogether) {
-  CEmailAlertQueue email(Spool().c_str());
-  CAudioAlertQueue audio(Spool().c_str());
-  CPagerAlertQueue pager(Spool().c_str());
-  SetAlertQueues(AlertQueues{&email, &audio, &pager});
+TEST_F(AlertQueueTest, ThePluginsQueuesAreRegisteredStartStopTogetherAndGoAtUnload) {
+  CEmailAlertQueue* email = nullptr;
+  CAudioAlertQueue* audio = nullptr;
+  CPagerAlertQueue* pager = nullptr;
+  ASSERT_TRUE(CreatePluginAlertQueues(dir.dir().c_str(), 5, &email, &audio, &pager));
+  EXPECT_EQ(AlertRetryCount(), 5);
+  EXPECT_EQ(GetAlertQueues().pager, pager);
+  EXPECT_EQ(std::string(email->GetSpoolDir()), dir.dir() + "qvm_alrt\\queue");
   ASSERT_TRUE(StartAlertQueues());
-  EXPECT_TRUE(email.IsRunning() && audio.IsRunning() && pager.IsRunning());
+  EXPECT_TRUE(email->IsRunning() && audio->IsRunning() && pager->IsRunning());
+  SetAlertingDisabled(true);  // the spooled alert stays put
+  ASSERT_TRUE(audio->Add(CAudioAlert()));
+  EXPECT_TRUE(dir.exists("qvm_alrt/queue/lert0000.aap"));
   StopAlertQueues();
-  EXPECT_FALSE(email.IsRunning() || audio.IsRunning() || pager.IsRunning());
-  SetAlertQueues(AlertQueues{});
+  EXPECT_FALSE(email->IsRunning() || audio->IsRunning() || pager->IsRunning());
+  ASSERT_TRUE(StartAlertQueues());
+  // Unloading with running threads: each is stopped and waited for.
+  DeletePluginAlertQueues(&email, &audio, &pager);
+  EXPECT_EQ(email, nullptr);
+  EXPECT_EQ(GetAlertQueues().email, nullptr);
 }
 
 }  // namespace

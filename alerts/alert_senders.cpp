@@ -13,12 +13,7 @@ int RealSendMail(HWND owner, const char* address, const char* subject, const cha
   return QVUI_SendMailBodySubject(owner, address, subject, body, cancel);
 }
 
-// Wave output arrives with the layer's sound calls; until then a wave file
-// cannot be played, which the audio alert reports as such.
-BOOL RealPlaySound(const char* /*sound*/, UINT /*flags*/) {
-  SetLastError(ERROR_NOT_SUPPORTED);
-  return FALSE;
-}
+BOOL RealPlaySound(const char* sound, UINT flags) { return sndPlaySoundA(sound, flags); }
 
 BOOL RealBeep(UINT type) { return MessageBeep(type); }
 

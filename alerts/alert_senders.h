@@ -34,11 +34,3 @@ const AlertSenders& CurrentAlertSenders();
 void SetAlertSenders(const AlertSenders& senders);
 // Back to the real senders.
 void ResetAlertSenders();
-
-// sndPlaySoundA flags the audio alert uses.
-#ifndef SND_SYNC
-#define SND_SYNC 0x0000u
-#define SND_ASYNC 0x0001u
-#define SND_NODEFAULT 0x0002u
-#define SND_LOOP 0x0008u
-#endif

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -144,6 +146,63 @@ TEST_F(AudioAlertTest, TheTestCancelFlagStopsATestButNotARealAlert) {
   std::atomic<bool> running{false};
   alert.Deliver(&running);
   EXPECT_EQ(record().beeps.size(), 3u);
+}
+
+// With the layer's own sound calls: a short wave file played twice, a looping
+// wave started and stopped, a missing file tried once.
+void WriteWave(const std::string& path) {
+  const uint32_t samples = 80;  // 10 ms of 8-bit mono at 8000 Hz
+  std::string wave = "RIFF";
+  auto put32 = [&wave](uint32_t v) { for (int i = 0; i < 4; ++i) wave += static_cast<char>((v >> (8 * i)) & 0xFF); };
+  auto put16 = [&wave](uint16_t v) { for (int i = 0; i < 2; ++i) wave += static_cast<char>((v >> (8 * i)) & 0xFF); };
+  put32(36 + samples);
+  wave += "WAVEfmt ";
+  put32(16);
+  put16(1);
+  put16(1);
+  put32(8000);
+  put32(8000);
+  put16(1);
+  put16(8);
+  wave += "data";
+  put32(samples);
+  wave += std::string(samples, static_cast<char>(0x80));
+  std::ofstream(path, std::ios::binary) << wave;
+}
+
+TEST_F(AudioAlertTest, WaveAlertsThroughTheLayersSoundCalls) {
+  AlertSenders senders;
+  senders.pause = fake_senders::Pause;  // only the waiting is not real
+  ResetAlertSenders();
+  SetAlertSenders(senders);
+  const std::string wave = dir.file("ding.wav");
+  WriteWave(wave);
+  qvp::TakeSoundLog();
+
+  CAudioAlert alert;
+  alert.SetPlayMode(1);
+  alert.SetFile(wave.c_str());
+  alert.SetTimeMode(1);
+  alert.SetLoopTime(2);
+  EXPECT_EQ(alert.Deliver(), SendResult::Sent);
+  std::vector<qvp::SoundEvent> log = qvp::TakeSoundLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].kind, qvp::SoundEventKind::kPlay);
+
+  alert.SetTimeMode(0);
+  alert.SetSecondsTime(3);
+  EXPECT_EQ(alert.Deliver(), SendResult::Sent);
+  log = qvp::TakeSoundLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_NE(log[0].flags & SND_LOOP, 0u);
+  EXPECT_EQ(log[1].kind, qvp::SoundEventKind::kStop);
+  EXPECT_FALSE(qvp::SoundIsLooping());
+
+  alert.SetFile(dir.file("missing.wav").c_str());
+  alert.SetTimeMode(1);
+  alert.SetLoopTime(30);
+  EXPECT_EQ(alert.Deliver(), SendResult::Failed);
+  EXPECT_TRUE(qvp::TakeSoundLog().empty());
 }
 
 }  // namespace

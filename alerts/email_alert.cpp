@@ -128,8 +128,10 @@ SendResult CEmailAlert::Deliver() {
   const char* subject = m_subject.IsEmpty() ? kDefaultSubject : m_subject.Get();
   const char* body = m_message.Get() != nullptr ? m_message.Get() : kBlankBody;
 
+  // Without an address nothing is sent and nothing reported; the queue tries
+  // again later.
   SendResult result = SendResult::Failed;
-  if (m_address.Get() != nullptr) {
+  if (!m_address.IsEmpty()) {
     int answer = kMailBadAddress;
     if (IsAcceptableAddress(m_address.Get())) {
       const HWND owner = m_testMode ? AlertTestStatusWindow() : nullptr;

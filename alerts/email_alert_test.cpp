@@ -84,6 +84,8 @@ TEST_F(EmailAlertTest, AddressesThatCouldForgeCommandsAreRefusedUnsent) {
 TEST_F(EmailAlertTest, AMailWithoutAddressOrWithAServerRefusalIsNotSent) {
   CEmailAlert alert;
   EXPECT_EQ(alert.Deliver(), SendResult::Failed);
+  alert.SetAddress("");  // what a missing key reads as
+  EXPECT_EQ(alert.Deliver(), SendResult::Failed);
   EXPECT_TRUE(record().mails.empty());
   alert.SetAddress("ops@example.org");
   record().mailAnswer = 10;  // the server answered 4xx
