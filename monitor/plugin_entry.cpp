@@ -4,6 +4,7 @@
 
 #include "alert_plugin.h"
 #include "device_list.h"
+#include "engine_instance.h"
 #include "plugin_exports.h"
 #include "plugin_globals.h"
 #include "plugin_helpers.h"
@@ -67,7 +68,7 @@ void Detach() {
     // window or engine thread behind that would outlive the plug-in.
     DestroyStatusPanel();
     plugin->DestroyWindows();
-    if (DeviceList* devices = plugin->GetDeviceList()) devices->StopMonitoring();
+    ShutDownMonitorEngine(plugin);
     delete plugin;
   }
   ClearHostCallbacks();

@@ -3,6 +3,8 @@
 
 #include "alert_plugin.h"
 #include "device_list.h"
+#include "engine_instance.h"
+#include "monitor_engine.h"
 #include "monitor_resources.h"
 #include "plugin_globals.h"
 #include "plugin_queries.h"
@@ -64,10 +66,9 @@ QV_API int QVM_UpdatePanel(HWND parent, PROFILE* selected, PROFILE* /*previous*/
   return UpdateStatusPanel(parent, selected, mode) ? PLUGIN_DONE : PLUGIN_FAILED;
 }
 
-QV_API int QVM_GetMainListText(PROFILE* /*row*/, char* buffer, int size) {
-  // The main list's texts come from the monitor engine's devices.
-  if (buffer != nullptr && size > 0) buffer[0] = '\0';
-  return -1;
+QV_API int QVM_GetMainListText(PROFILE* row, char* buffer, int size) {
+  CAlertPlugin* plugin = ThePlugin();
+  return FormatMainListText(plugin, plugin != nullptr ? plugin->GetDeviceList() : nullptr, row, buffer, size);
 }
 
 QV_API int QVM_CompareFunc(PROFILE* a, PROFILE* b, int column) {
@@ -80,16 +81,11 @@ QV_API int QVM_ShutDown() {
   CAlertPlugin* plugin = ThePlugin();
   if (plugin != nullptr) plugin->DestroyWindows();
   DestroyStatusPanel();
-  if (plugin != nullptr) {
-    if (DeviceList* devices = plugin->GetDeviceList()) devices->StopMonitoring();
-  }
+  ShutDownMonitorEngine(plugin);
   return PLUGIN_DONE;
 }
 
-QV_API int QVM_StartService() {
-  // The monitor engine's supervisor thread starts here.
-  return PLUGIN_DONE;
-}
+QV_API int QVM_StartService() { return StartMonitorEngine(ThePlugin()); }
 
 // ---- Options and help ---------------------------------------------------------------
 
@@ -136,3 +132,12 @@ QV_API int QVM_DeleteScheduledEvent(void* /*any*/, SCHEDULE_EVENT* event) {
 }
 
 QV_API int QVM_OnRemoteCommand(char* /*command*/, void* /*context*/) { return PLUGIN_DONE; }
+
+QV_API void WINAPI Ping(void* context, const char* host, DWORD timeoutMs, int /*unused*/, PingCallback callback) {
+  RunPingRequest(context, host, timeoutMs, callback);
+}
+
+QV_API void WINAPI TryConnect(void* context, const char* host, int type, int port, DWORD timeoutMs, int /*unused*/,
+                              ConnectCallback callback) {
+  RunConnectRequest(context, host, type, port, timeoutMs, callback);
+}

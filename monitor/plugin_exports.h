@@ -4,6 +4,7 @@
 #pragma once
 
 #include "plugin_api.h"
+#include "probe_exports.h"
 #include "qvplatform.h"
 
 QV_API BOOL DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
@@ -35,3 +36,8 @@ QV_API int QVM_StartService();                                                  
 QV_API int QVM_DeleteScheduledEvent(void* any, SCHEDULE_EVENT* event);
 QV_API int QVM_OnRemoteCommand(char* command, void* context);
 QV_API char* PSL_GetProfileHelp(int kind, int size);
+
+// The stand-alone probes (the fourth argument is not used).
+QV_API void WINAPI Ping(void* context, const char* host, DWORD timeoutMs, int unused, PingCallback callback);
+QV_API void WINAPI TryConnect(void* context, const char* host, int type, int port, DWORD timeoutMs, int unused,
+                              ConnectCallback callback);

@@ -2,8 +2,10 @@
 #include "status_panel.h"
 
 #include <atomic>
+#include <cstring>
 
 #include "alert_plugin.h"
+#include "clock_text.h"
 #include "device_list.h"
 #include "monitor_resources.h"
 #include "plugin_globals.h"
@@ -35,6 +37,27 @@ void ShowProfile(HWND dialog, const PROFILE* row) {
   }
 }
 
+// The shown profile's status and the clock time of its next test ("n/a"
+// before the first test).
+void ShowDeviceStatus(HWND dialog) {
+  CAlertPlugin* plugin = ThePlugin();
+  DeviceList* devices = plugin != nullptr ? plugin->GetDeviceList() : nullptr;
+  CMonitorProfile* profile = g_profile.load();
+  DeviceStatus status;
+  if (devices == nullptr || profile == nullptr || !devices->GetDeviceStatus(profile, &status)) return;
+  SetDlgItemTextA(dialog, IDC_PANEL_STATUS, status.statusText);
+  char next[32];
+  CalendarText(status.nextDueTime, next);
+  const char* colon = std::strchr(next, ':');
+  if (status.lastTestTick == 0 || colon == nullptr || colon - next < 2) {
+    SetDlgItemTextA(dialog, IDC_PANEL_NEXT_TEST, kNotAvailable);
+    return;
+  }
+  char clock[9];
+  lstrcpynA(clock, colon - 2, sizeof clock);
+  SetDlgItemTextA(dialog, IDC_PANEL_NEXT_TEST, clock);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK StatusPanelDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -48,6 +71,9 @@ INT_PTR CALLBACK StatusPanelDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return TRUE;
     case kShowPanelProfile:
       ShowProfile(dialog, reinterpret_cast<const PROFILE*>(lParam));
+      return TRUE;
+    case kShowPanelStatus:
+      ShowDeviceStatus(dialog);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDC_PANEL_REPORT) {

@@ -9,6 +9,9 @@ class CMonitorProfile;
 
 // The private message that shows a row (lParam, or null) in the panel.
 inline constexpr UINT kShowPanelProfile = 9026;
+// Posted by the monitor engine's workers when the shown profile's device
+// changed: the panel reads the device's status and next test afresh.
+inline constexpr UINT kShowPanelStatus = 9027;
 
 // Creates the panel inside `parent` on first use, shows `selected` in it and
 // applies the mode (1 show without activating, 2 hide, anything else keeps the

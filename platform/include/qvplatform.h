@@ -17,3 +17,4 @@
 #include "qvplatform/shell.h"
 #include "qvplatform/services.h"
 #include "qvplatform/display.h"
+#include "qvplatform/sound.h"

@@ -1,0 +1,459 @@
+// The engine's life and the DeviceState operations of the host's thread.
+#include "monitor_engine.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "alert_plugin.h"
+#include "engine_guard.h"
+#include "monitor_profile.h"
+#include "plugin_globals.h"
+#include "plugin_helpers.h"
+#include "qv_ui.h"
+
+namespace {
+
+std::string LocalPath(const CAlertPlugin* plugin, const char* relative) {
+  char path[MAX_PATH] = "";
+  if (plugin == nullptr ||
+      !QVUI_ConstructFullFilename(plugin->GetLocalDirectory(), relative, path, static_cast<DWORD>(sizeof path))) {
+    return "";
+  }
+  return path;
+}
+
+std::string UserName() {
+  char name[256] = "";
+  const DWORD length = GetEnvironmentVariableA("USERNAME", name, sizeof name);
+  if (length == 0 || length >= sizeof name) return "";
+  return name;
+}
+
+int ReadSetting(const char* section, const char* key, const char* fallback, const char* ini) {
+  char text[100] = "";
+  GetPrivateProfileStringA(section, key, fallback, text, sizeof text, ini);
+  return std::atoi(text);
+}
+
+void CopyHost(DeviceState* device, const CMonitorSettings* settings) {
+  device->hostName = settings != nullptr ? settings->GetHostName() : "";
+  CopyText(device->host, device->hostName.c_str());
+}
+
+}  // namespace
+
+uint32_t TimeUnitMs(int unit) {
+  switch (unit) {
+    case 1:
+      return 60000;
+    case 2:
+      return 3600000;
+    default:
+      return 1000;
+  }
+}
+
+MonitorEngine::MonitorEngine(CAlertPlugin* plugin)
+    : m_plugin(plugin),
+      m_lock(CreateMutexA(nullptr, FALSE, "Quorvane_InUseFlag")),
+      m_stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_probe([](const ProbeTarget& target, std::string& message, const ProbeOptions& options) {
+        return ProbeDevice(target, message, options);
+      }),
+      m_tick([] { return static_cast<uint64_t>(GetTickCount64()); }),
+      m_now([] { return std::time(nullptr); }),
+      m_dispatch(&m_configuredAlerts),
+      m_log(LocalPath(plugin, "qvm_alrt\\qvm_alrt.log"), UserName()) {
+  if (plugin != nullptr) m_startupAlerts.store(plugin->GetGenerateStartupAlerts());
+}
+
+MonitorEngine::~MonitorEngine() {
+  StopMonitoring();
+  for (DeviceState* device : m_devices) delete device;
+  m_devices.clear();
+  if (m_stopEvent != nullptr) CloseHandle(m_stopEvent);
+  if (m_lock != nullptr) CloseHandle(m_lock);
+}
+
+void MonitorEngine::SetProbe(ProbeFunction probe) { m_probe = std::move(probe); }
+
+void MonitorEngine::SetClock(std::function<uint64_t()> tick, std::function<time_t()> now) {
+  m_tick = std::move(tick);
+  m_now = std::move(now);
+}
+
+void MonitorEngine::SetAlertDispatch(AlertDispatch* dispatch) {
+  m_dispatch = dispatch != nullptr ? dispatch : &m_configuredAlerts;
+}
+
+void MonitorEngine::SetThreadSetting(int workers) { m_workerSetting.store(std::clamp(workers, 1, 64)); }
+
+void MonitorEngine::ReadSettings() {
+  const char* ini = m_plugin != nullptr ? m_plugin->GetIniPath() : "";
+  // A pool of no worker would test nothing; more than 64 is not wanted either.
+  SetThreadSetting(ReadSetting("General", "Thread", "10", ini));
+  m_alertingDisabled.store(ReadSetting("General", "DisableAlertModule", "0", ini) != 0);
+  const int seconds = ReadSetting("General", "MaxConnectTime", "20", ini);
+  m_maxConnectMs = seconds > 0 ? static_cast<DWORD>(seconds) * 1000u : 20000u;
+  char generate[100] = "";
+  GetPrivateProfileStringA("AutoReport", "GenerateReport", "0", generate, sizeof generate, ini);
+  m_reportInterval = 0;
+  if (generate[0] == '1') {
+    const int minutes = ReadSetting("AutoReport", "SaveEvery", "1", ini);
+    m_reportInterval = minutes > 0 ? static_cast<uint32_t>(minutes) : 0;
+    m_nextReportTick.store(Tick() + 5000);
+  }
+}
+
+void MonitorEngine::Prepare() {
+  if (m_prepared) return;
+  m_prepared = true;
+  ReadSettings();
+  m_log.Hello();
+  // The profiles are taken here, on the host's thread, which alone changes
+  // the plug-in's profile list.
+  if (m_plugin != nullptr) {
+    for (CMonitorProfile* profile : m_plugin->GetProfiles()) AddDeviceState(profile);
+  }
+}
+
+bool MonitorEngine::Start() {
+  if (m_supervisor != nullptr) return true;
+  Prepare();
+  OutputDebugStringA("MonitorThread\r\n");
+  // The queues hold their alerts while alerting is switched off.
+  ::SetAlertingDisabled(m_alertingDisabled.load());
+  ::StartAlertQueues();
+  m_queuesStarted = true;
+  m_running.store(true);
+  m_supervisor = CreateThread(nullptr, 0, SupervisorThread, this, 0, nullptr);
+  if (m_supervisor == nullptr) m_running.store(false);
+  return m_supervisor != nullptr;
+}
+
+bool MonitorEngine::WaitForStop(DWORD ms) { return WaitForSingleObject(m_stopEvent, ms) == WAIT_OBJECT_0; }
+
+DWORD WINAPI MonitorEngine::SupervisorThread(LPVOID engine) {
+  static_cast<MonitorEngine*>(engine)->Supervise();
+  return 0;
+}
+
+DWORD WINAPI MonitorEngine::WorkerThread(LPVOID engine) {
+  static_cast<MonitorEngine*>(engine)->WorkLoop();
+  return 0;
+}
+
+void MonitorEngine::Supervise() {
+  std::vector<HANDLE> workers;
+  while (m_running.load()) {
+    // A worker that ended is replaced.
+    std::erase_if(workers, [](HANDLE worker) {
+      if (WaitForSingleObject(worker, 0) != WAIT_OBJECT_0) return false;
+      CloseHandle(worker);
+      return true;
+    });
+    while (m_running.load() && m_liveWorkers.load() < m_workerSetting.load()) {
+      m_liveWorkers.fetch_add(1);
+      HANDLE worker = CreateThread(nullptr, 0, WorkerThread, this, 0, nullptr);
+      if (worker == nullptr) {
+        m_liveWorkers.fetch_sub(1);
+        break;
+      }
+      workers.push_back(worker);
+    }
+    if (WaitForStop(1000)) break;
+  }
+  for (HANDLE worker : workers) {
+    WaitForSingleObject(worker, INFINITE);
+    CloseHandle(worker);
+  }
+  m_log.Goodbye();
+  OutputDebugStringA("~MonitorThread\r\n");
+}
+
+void MonitorEngine::WorkLoop() {
+  while (m_running.load()) {
+    const bool worked = RunPass();
+    if (WaitForStop(worked ? 10 : 500)) break;
+    // A pool larger than the setting loses a worker at a time.
+    int live = m_liveWorkers.load();
+    while (live > m_workerSetting.load()) {
+      if (m_liveWorkers.compare_exchange_weak(live, live - 1)) return;
+    }
+  }
+  m_liveWorkers.fetch_sub(1);
+}
+
+void MonitorEngine::StopMonitoring() {
+  m_stopping.store(true);
+  m_running.store(false);
+  if (m_stopEvent != nullptr) SetEvent(m_stopEvent);
+  {
+    // Running tests end early; their results are dropped.
+    EngineGuard guard(m_lock);
+    for (DeviceState* device : m_devices) {
+      if (device->claim != nullptr && device->claim->stop != nullptr) device->claim->stop->Request();
+    }
+  }
+  if (m_supervisor != nullptr) {
+    WaitForSingleObject(m_supervisor, INFINITE);
+    CloseHandle(m_supervisor);
+    m_supervisor = nullptr;
+  }
+  if (m_queuesStarted) {
+    ::StopAlertQueues();
+    m_queuesStarted = false;
+  }
+}
+
+DeviceState* MonitorEngine::FindLocked(const CMonitorProfile* profile) const {
+  if (profile == nullptr) return nullptr;
+  for (DeviceState* device : m_devices) {
+    if (device->profile == profile) return device;
+  }
+  return nullptr;
+}
+
+size_t MonitorEngine::AddDeviceState(CMonitorProfile* profile) {
+  auto* device = new DeviceState;
+  const CMonitorSettings* settings = profile != nullptr ? profile->GetSettings() : nullptr;
+  device->profile = profile;
+  if (settings != nullptr) {
+    device->pollInterval = static_cast<uint32_t>(settings->GetPollTime()) * TimeUnitMs(settings->GetPollTimeUnit());
+    device->failTime = static_cast<uint32_t>(settings->GetFailTime()) * TimeUnitMs(settings->GetFailTimeUnit());
+    device->kind = settings->GetMonitorType();
+    device->port = settings->GetPortID();
+  }
+  CopyHost(device, settings);
+  const bool disabled = ProfileDisabled(device);
+  device->shown.statusCode = disabled ? 3 : 1;
+  CopyText(device->shown.statusText, disabled ? "Disabled" : "Initializing");
+  EngineGuard guard(m_lock);
+  device->serial = m_nextSerial++;
+  m_devices.push_back(device);
+  return m_devices.size() - 1;
+}
+
+void MonitorEngine::LockDeviceState(DeviceState* device) {
+  for (;;) {
+    {
+      EngineGuard guard(m_lock);
+      if (device->busy == kDeviceFree) {
+        device->busy = kDeviceHeld;
+        return;
+      }
+      if (device->busy == kDeviceTesting && device->claim != nullptr) {
+        // The running test's result is dropped; the device is ours from here.
+        TestClaim* claim = device->claim;
+        claim->cancelled = true;
+        if (claim->stop != nullptr) claim->stop->Request();
+        device->shown.statusCode = claim->previousCode;
+        CopyText(device->shown.statusText, claim->previousText);
+        device->claim = nullptr;
+        device->busy = kDeviceHeld;
+        return;
+      }
+    }
+    Sleep(10);
+  }
+}
+
+bool MonitorEngine::AcquireForHost(DeviceState* device) {
+  {
+    EngineGuard guard(m_lock);
+    if (device->heldByEditor) return false;
+  }
+  LockDeviceState(device);
+  return true;
+}
+
+void MonitorEngine::ReleaseLocked(DeviceState* device) {
+  device->busy = kDeviceFree;
+  device->heldByEditor = false;
+}
+
+void MonitorEngine::Release(DeviceState* device) {
+  EngineGuard guard(m_lock);
+  ReleaseLocked(device);
+}
+
+bool MonitorEngine::HoldDevice(CMonitorProfile* profile) {
+  DeviceState* device;
+  {
+    EngineGuard guard(m_lock);
+    device = FindLocked(profile);
+    if (device == nullptr) return false;
+    if (device->heldByEditor) return true;
+  }
+  LockDeviceState(device);
+  EngineGuard guard(m_lock);
+  device->heldByEditor = true;
+  return true;
+}
+
+void MonitorEngine::ReleaseDevice(CMonitorProfile* profile) {
+  EngineGuard guard(m_lock);
+  DeviceState* device = FindLocked(profile);
+  // Only a hold of the host's is given back: a device that a worker has
+  // claimed since is not the host's to free.
+  if (device != nullptr && device->heldByEditor) ReleaseLocked(device);
+}
+
+void MonitorEngine::UpdateDeviceState(CMonitorProfile* profile) {
+  DeviceState* device;
+  {
+    EngineGuard guard(m_lock);
+    device = FindLocked(profile);
+  }
+  if (device == nullptr) return;
+  AcquireForHost(device);
+  const CMonitorSettings* settings = profile->GetSettings();
+  if (settings != nullptr) {
+    const bool changed = device->hostName != settings->GetHostName() ||
+                         device->port != settings->GetPortID() || device->kind != settings->GetMonitorType();
+    CopyHost(device, settings);
+    device->port = settings->GetPortID();
+    device->kind = settings->GetMonitorType();
+    const uint32_t poll = static_cast<uint32_t>(settings->GetPollTime()) * TimeUnitMs(settings->GetPollTimeUnit());
+    if (poll != device->pollInterval) {
+      device->pollInterval = poll;
+      device->nextDueTick = Tick() + 1000;
+    }
+    device->failTime = static_cast<uint32_t>(settings->GetFailTime()) * TimeUnitMs(settings->GetFailTimeUnit());
+    if (changed || device->stateChangedTick == 0) device->needsInit = 1;
+  }
+  {
+    EngineGuard guard(m_lock);
+    if (ProfileDisabled(device)) {
+      device->shown.statusCode = 3;
+      CopyText(device->shown.statusText, "Disabled");
+    } else if (device->needsInit == 1) {
+      device->shown.statusCode = 1;
+      CopyText(device->shown.statusText, "Initializing");
+    }
+    ReleaseLocked(device);
+  }
+  AskHostToRefresh();
+}
+
+void MonitorEngine::RemoveDeviceState(CMonitorProfile* profile) {
+  DeviceState* device;
+  {
+    EngineGuard guard(m_lock);
+    device = FindLocked(profile);
+  }
+  if (device == nullptr) return;
+  AcquireForHost(device);
+  {
+    EngineGuard guard(m_lock);
+    std::erase(m_devices, device);
+  }
+  delete device;
+  AskHostToRefresh();
+}
+
+void MonitorEngine::SetAlertingEnabled(int enable) {
+  const bool disabled = m_alertingDisabled.load();
+  if ((enable == 1 && disabled) || (enable == 0 && !disabled)) {
+    // Every device is taken first, so that no scan sees the switch half done.
+    std::vector<DeviceState*> devices;
+    {
+      EngineGuard guard(m_lock);
+      devices = m_devices;
+    }
+    std::vector<bool> taken;
+    for (DeviceState* device : devices) taken.push_back(AcquireForHost(device));
+    m_alertingDisabled.store(enable == 0);
+    ::SetAlertingDisabled(enable == 0);
+    EngineGuard guard(m_lock);
+    for (size_t n = 0; n < devices.size(); ++n) {
+      DeviceState* device = devices[n];
+      if (enable == 0 || ProfileDisabled(device)) {
+        device->shown.statusCode = 3;
+        CopyText(device->shown.statusText, "Disabled");
+      } else {
+        device->shown.statusCode = 1;
+        CopyText(device->shown.statusText, "Initializing");
+        device->needsInit = 1;
+      }
+      if (taken[n]) device->busy = kDeviceFree;
+    }
+  }
+  AskHostToRefresh();
+}
+
+bool MonitorEngine::GetDeviceStatus(const CMonitorProfile* profile, DeviceStatus* out) {
+  EngineGuard guard(m_lock);
+  const DeviceState* device = FindLocked(profile);
+  if (device == nullptr || out == nullptr) return false;
+  *out = device->shown;
+  return true;
+}
+
+std::vector<CMonitorProfile*> MonitorEngine::DeviceProfiles() {
+  std::vector<CMonitorProfile*> profiles;
+  EngineGuard guard(m_lock);
+  for (const DeviceState* device : m_devices) profiles.push_back(device->profile);
+  return profiles;
+}
+
+StatusLogSubject MonitorEngine::Subject(const DeviceState* device) const {
+  StatusLogSubject subject;
+  subject.host = device->host;
+  subject.kindName = MonitorTypeName(device->kind);
+  subject.profileId = device->profile != nullptr ? device->profile->GetProfileID() : 0;
+  subject.statusCode = device->shown.statusCode;
+  subject.statusText = device->shown.statusText;
+  return subject;
+}
+
+void MonitorEngine::RestartStatusLog() {
+  m_log.Hello();
+  for (CMonitorProfile* profile : DeviceProfiles()) LogDeviceInitEntry(profile, 0);
+}
+
+void MonitorEngine::LogDeviceInitEntry(CMonitorProfile* profile, uint32_t previousProfileId) {
+  // Host and kind change only on this thread; state and status are read as
+  // last published.
+  char host[100];
+  DeviceStatus shown;
+  int kind;
+  bool up;
+  {
+    EngineGuard guard(m_lock);
+    const DeviceState* device = FindLocked(profile);
+    if (device == nullptr) return;
+    CopyText(host, device->host);
+    shown = device->shown;
+    kind = device->kind;
+    up = device->shownState != 0;
+  }
+  StatusLogSubject subject;
+  subject.host = host;
+  subject.kindName = MonitorTypeName(kind);
+  subject.profileId = profile->GetProfileID();
+  subject.statusCode = shown.statusCode;
+  subject.statusText = shown.statusText;
+  m_log.InitLogFile(subject, up, previousProfileId);
+}
+
+bool MonitorEngine::ProfileDisabled(const DeviceState* device) const {
+  if (m_alertingDisabled.load()) return true;
+  const CMonitorSettings* settings = device->profile != nullptr ? device->profile->GetSettings() : nullptr;
+  return settings == nullptr || settings->GetDisabled();
+}
+
+void MonitorEngine::AskHostToRefresh() const {
+  auto refresh = reinterpret_cast<PFN_HostRequestRefresh>(HostCallback(HC_REQUEST_REFRESH));
+  if (refresh != nullptr) refresh(1, 0, 0);
+}
+
+void MonitorEngine::RefreshIfDue(uint64_t now) {
+  if (!m_refreshPending.load() || m_refreshDue.load() >= now) return;
+  // One worker makes the request; a lost or doubled one is harmless.
+  if (!m_refreshPending.exchange(false)) return;
+  m_refreshDue.store(now + 1000);
+  AskHostToRefresh();
+}

@@ -1,0 +1,299 @@
+// A worker's pass: the scan for the most overdue device, its test and the
+// up/down state machine.
+#include <algorithm>
+#include <cstdio>
+
+#include "alert_plugin.h"
+#include "background_report.h"
+#include "engine_guard.h"
+#include "monitor_engine.h"
+#include "monitor_profile.h"
+#include "plugin_helpers.h"
+#include "status_panel.h"
+
+namespace {
+
+constexpr char kTesting[] = "Testing...";
+
+}  // namespace
+
+void MonitorEngine::SetShown(DeviceState* device, int code, const char* text) {
+  EngineGuard guard(m_lock);
+  device->shown.statusCode = code;
+  CopyText(device->shown.statusText, text);
+}
+
+void MonitorEngine::PublishTimes(DeviceState* device) {
+  EngineGuard guard(m_lock);
+  device->shown.stateChangedTime = static_cast<int32_t>(device->stateChangedTime);
+  device->shown.nextDueTime = static_cast<int32_t>(device->nextDueTime);
+  // Only "never tested" matters to readers; a tested device never shows 0.
+  device->shown.lastTestTick = device->lastTestTick == 0 ? 0u : static_cast<uint32_t>(device->lastTestTick) | 1u;
+  device->shownState = device->state;
+}
+
+void MonitorEngine::ResetDevice(DeviceState* device) {
+  device->stateChangedTick = 0;
+  device->state = 1;
+  device->lastTestTick = 0;
+  device->lastResult = 1;
+  device->nextDueTick = 0;
+  device->resultChangedTime = 0;
+  device->needsInit = 0;
+  PublishTimes(device);
+}
+
+void MonitorEngine::NotifyPanel(const CMonitorProfile* profile) const {
+  // Posted, never sent: a worker holding a device must not wait for the
+  // host's thread, which may itself be waiting for the device.
+  if (profile == nullptr || StatusPanelProfile() != profile) return;
+  HWND panel = StatusPanelWindow();
+  if (panel != nullptr) PostMessageA(panel, kShowPanelStatus, 0, 0);
+}
+
+bool MonitorEngine::RunPass() {
+  const uint64_t now = Tick();
+  const time_t nowTime = Now();
+
+  if (m_reportInterval != 0) {
+    uint64_t due = m_nextReportTick.load();
+    if (due < now && m_nextReportTick.compare_exchange_strong(due, now + uint64_t{m_reportInterval} * 60000)) {
+      GenerateBackgroundReport(1, nullptr);
+      return true;
+    }
+  }
+
+  std::string message = "0 OK";
+  uint64_t bestSerial = 0;
+  uint64_t bestDue = 0;
+  for (size_t index = 0;; ++index) {
+    RefreshIfDue(Tick());
+    DeviceState* device;
+    {
+      EngineGuard guard(m_lock);
+      if (index >= m_devices.size()) break;
+      device = m_devices[index];
+      if (device->busy != kDeviceFree) continue;
+      device->busy = kDeviceHeld;
+    }
+    ScanDevice(device, now, message, &bestSerial, &bestDue);
+    EngineGuard guard(m_lock);
+    device->busy = kDeviceFree;
+  }
+
+  DeviceState* best = nullptr;
+  if (bestSerial != 0) {
+    EngineGuard guard(m_lock);
+    for (DeviceState* device : m_devices) {
+      if (device->serial == bestSerial && device->busy == kDeviceFree) {
+        device->busy = kDeviceTesting;
+        best = device;
+        break;
+      }
+    }
+  }
+  if (best == nullptr) return false;
+  TestDevice(best, now, nowTime, message);
+  return true;
+}
+
+void MonitorEngine::ScanDevice(DeviceState* device, uint64_t now, const std::string& message, uint64_t* bestSerial,
+                               uint64_t* bestDue) {
+  const bool disabled = ProfileDisabled(device);
+  if (device->needsInit == 1) {
+    ResetDevice(device);
+    if (disabled) {
+      SetShown(device, 3, "Disabled");
+      m_log.InitDisabled(Subject(device));
+    } else {
+      SetShown(device, 1, "Initializing");
+    }
+    RequestRefresh();
+    return;
+  }
+  if (disabled) {
+    if (device->stateChangedTick != 0) {
+      ResetDevice(device);
+      m_log.StatusDisabled(Subject(device), message.c_str());
+      SetShown(device, 3, "Disabled");
+      RequestRefresh();
+    }
+    return;
+  }
+  if (device->nextDueTick == 0) device->nextDueTick = now + 1000;
+  if (device->nextDueTick < now && (*bestSerial == 0 || device->nextDueTick < *bestDue)) {
+    *bestSerial = device->serial;
+    *bestDue = device->nextDueTick;
+  }
+}
+
+void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t passTime, std::string& message) {
+  // The test's copy of the device, taken while the device is still only ours.
+  ProbeTarget target;
+  target.kind = device->kind;
+  target.host = device->hostName;
+  target.port = device->port;
+  target.lastResult = device->lastResult;
+  if (const CMonitorSettings* settings = device->profile->GetSettings()) {
+    target.userName = settings->GetUserName();
+    target.password = settings->GetPassword();
+    target.hostPath = settings->GetHostPath();
+  }
+  CMonitorProfile* const profile = device->profile;
+
+  ProbeStop stop;
+  TestClaim claim;
+  claim.stop = &stop;
+  const uint64_t start = Tick();
+  {
+    EngineGuard guard(m_lock);
+    claim.previousCode = device->shown.statusCode;
+    CopyText(claim.previousText, device->shown.statusText);
+    CopyText(device->shown.statusText, kTesting);
+    device->claim = &claim;
+    // A test claimed while monitoring stops ends at once.
+    if (m_stopping.load()) stop.Request();
+  }
+  NotifyPanel(profile);
+
+  ProbeOptions options;
+  options.maxConnectTimeMs = m_maxConnectMs;
+  options.stop = &stop;
+  int result = 0;
+  try {
+    result = m_probe && m_probe(target, message, options) == 1 ? 1 : 0;
+  } catch (...) {
+    message = "5 Test failed";
+  }
+
+  {
+    EngineGuard guard(m_lock);
+    if (claim.cancelled) return;  // the canceller owns the device now
+    device->claim = nullptr;
+    if (stop.Requested()) {
+      // Monitoring stops: a test cut short says nothing about the device.
+      device->shown.statusCode = claim.previousCode;
+      CopyText(device->shown.statusText, claim.previousText);
+      device->busy = kDeviceFree;
+      return;
+    }
+  }
+
+  device->lastTestDuration = static_cast<uint32_t>(Tick() - start);
+  if (device->resultChangedTime == 0) device->resultChangedTime = Now();
+  if (device->stateChangedTick != 0 && device->lastResult != result) {
+    device->resultChangedTime = Now();
+    m_log.StatusResult(Subject(device), result == 1, message.c_str());
+    RequestRefresh();
+  }
+
+  bool restarted = false;
+  if (device->stateChangedTick != 0) {
+    if (device->state == 1 && result == 0) {
+      SetShown(device, 1, "Down / Verifying");
+      if (device->lastResult == 0 && passTick - device->stateChangedTick > device->failTime) {
+        FireAlert(device, 0, message.c_str());
+        if (device->kind == MONITOR_NT_SERVICE && device->port > 0) {
+          RestartService(target, message);
+          m_log.Recovery(Subject(device));
+          restarted = true;
+        }
+        RequestRefresh();
+        SetShown(device, 2, "Down");
+        device->state = 0;
+        device->stateChangedTick = passTick;
+        device->stateChangedTime = passTime;
+      }
+    } else if (device->state == 0 && result == 1) {
+      SetShown(device, 1, "Up / Verifying");
+      FireAlert(device, 1, message.c_str());
+      RequestRefresh();
+      SetShown(device, 0, "Up");
+      device->state = 1;
+      device->stateChangedTick = passTick;
+      device->stateChangedTime = passTime;
+    } else if (device->state == 0) {
+      SetShown(device, 2, "Down");
+    } else if (device->state == 1) {
+      SetShown(device, 0, "Up");
+    } else {
+      OutputDebugStringA("Warning: Unknown Device State Encountered!\r\n");
+    }
+  } else {
+    device->state = result;
+    // With start-up alerts a device down at start is verified and alerted
+    // like any other failure.
+    if (m_startupAlerts.load() && result == 0) device->state = 1;
+    device->stateChangedTick = passTick;
+    device->stateChangedTime = passTime;
+    SetShown(device, result == 1 ? 0 : 1, result == 1 ? "Up" : "Down / Verifying");
+    m_log.InitProfile(Subject(device), result == 1);
+    RequestRefresh();
+  }
+
+  uint32_t interval = device->pollInterval;
+  if (device->state == 1 && result == 0) interval = std::min(device->pollInterval, device->failTime / 2);
+  device->lastTestTick = passTick;
+  device->lastTestTime = passTime;
+  device->lastResult = result;
+  if (restarted) interval = 1000;
+  device->nextDueTick = Tick() + interval;
+  device->nextDueTime = Now() + static_cast<time_t>(interval / 1000);
+  PublishTimes(device);
+
+  {
+    EngineGuard guard(m_lock);
+    device->busy = kDeviceFree;
+  }
+  RefreshIfDue(Tick());
+  NotifyPanel(profile);
+}
+
+void MonitorEngine::FireAlert(DeviceState* device, int up, const char* testMessage) {
+  const CMonitorProfile& profile = *device->profile;
+  std::vector<std::string> channels;
+  try {
+    channels = m_dispatch->ChannelFields(profile);
+  } catch (...) {
+    channels.clear();
+  }
+  m_log.Alert(Subject(device), up == 1, testMessage, channels, device->resultChangedTime);
+  const CMonitorSettings* settings = profile.GetSettings();
+  if (up == 1 && (settings == nullptr || !settings->GetUpAlarm())) return;
+  AlertFacts facts;
+  facts.up = up == 1;
+  facts.host = device->host;
+  facts.kindName = MonitorTypeName(device->kind);
+  facts.resultChangedTime = device->resultChangedTime;
+  try {
+    m_dispatch->Queue(profile, facts);
+  } catch (...) {
+    // An alert that cannot be queued is lost; its entry is in the log.
+  }
+}
+
+bool MonitorEngine::RestartService(const ProbeTarget& target, std::string& message) {
+  char text[160];
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  if (manager == nullptr) {
+    std::snprintf(text, sizeof text, "%lu Failed to Open Service Manager\n", static_cast<unsigned long>(GetLastError()));
+    message = text;
+    return false;
+  }
+  bool started = false;
+  SC_HANDLE service = OpenServiceA(manager, target.hostPath.c_str(), SERVICE_START);
+  if (service == nullptr) {
+    std::snprintf(text, sizeof text, "%lu Failed to Access Service for Restart\n",
+                  static_cast<unsigned long>(GetLastError()));
+    message = text;
+  } else {
+    started = StartServiceA(service, 0, nullptr) != FALSE;
+    if (!started) {
+      std::snprintf(text, sizeof text, "%lu Failed to Restart Service\n", static_cast<unsigned long>(GetLastError()));
+      message = text;
+    }
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
+  return started;
+}
