@@ -10,6 +10,7 @@ packages=(
   libpam0g-dev libpam-wrapper
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core libpng-dev
   libx11-dev xvfb xdotool
+  python3-aiosmtpd libasound2-dev
 )
 
 missing=()

@@ -18,7 +18,7 @@
 
 namespace {
 
-enum : UINT { kOpen = 101, kExit = 102, kLarge = 201, kSmall = 202, kDeep = 301 };
+enum : UINT { kTick = 99, kOpen = 101, kExit = 102, kLarge = 201, kSmall = 202, kDeep = 301 };
 
 std::vector<UINT>* g_commands = nullptr;
 std::vector<HMENU>* g_popups = nullptr;
@@ -73,6 +73,8 @@ class X11Menu : public ::testing::Test {
                               nullptr, bar, nullptr, nullptr);
     ASSERT_TRUE(window_);
     SetForegroundWindow(window_);
+    // Keeps every modal loop turning, so that the idle hooks below run again.
+    SetTimer(window_, kTick, 50, nullptr);
     ASSERT_TRUE(xvfbtest::PumpUntil(nullptr, [&] { return server_->PixelAt(60, 46) == RGB(0, 0, 128); }, 10000));
   }
   void TearDown() override {
@@ -97,9 +99,27 @@ class X11Menu : public ::testing::Test {
   static std::vector<std::string> ClickArgs(POINT p) {
     return {"mousemove", "--sync", std::to_string(p.x), std::to_string(p.y), "click", "1"};
   }
+  // A step that never comes must fail the test, not hang it: after a while
+  // whatever is up is dismissed as Esc and the buttons would.
+  bool GaveUp() {
+    if (GetTickCount64() - hook_set_ < 15000) return false;
+    for (HWND w = FindWindowA("#32768", nullptr); w; w = FindWindowExA(nullptr, w, "#32768", nullptr))
+      PostMessageA(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      if (w == window_ || GetWindow(w, GW_OWNER) != window_) continue;
+      for (int id : {IDCANCEL, IDNO, IDOK}) PostMessageA(w, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    }
+    return true;
+  }
+  void SetHook(std::function<void()> hook) {
+    hook_set_ = GetTickCount64();
+    qvp::SetModalIdleHook([this, hook] {
+      if (!GaveUp()) hook();
+    });
+  }
   // Once a menu window is up (`depth` of them), runs `then` from inside the menu loop.
   void WhenMenuShown(size_t depth, std::function<void(const std::vector<RECT>&)> then) {
-    qvp::SetModalIdleHook([this, depth, then] {
+    SetHook([this, depth, then] {
       std::vector<RECT> shown;
       for (HWND w = FindWindowA("#32768", nullptr); w; w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
         RECT r;
@@ -125,6 +145,7 @@ class X11Menu : public ::testing::Test {
   std::vector<HMENU> popups_;
   std::vector<pid_t> spawned_;
   bool acted_ = false;
+  ULONGLONG hook_set_ = 0;
 };
 
 TEST_F(X11Menu, TheMenuBarDropsDownAndAClickedItemIsTheCommand) {
@@ -177,7 +198,7 @@ TEST_F(X11Menu, AMessageBoxShowsItsTextAndAnswersThePressedButton) {
   HWND box = nullptr;
   const auto when_box_shown = [&](std::function<void()> then) {
     acted_ = false;
-    qvp::SetModalIdleHook([&, then] {
+    SetHook([&, then] {
       box = FindWindowA(nullptr, "Question");
       if (!box || !IsWindowVisible(box) || acted_) return;
       acted_ = true;

@@ -132,5 +132,6 @@ BOOL WINAPI MessageBeep(UINT uType) {
   qvp::PromptAnswer fallback;
   fallback.result = TRUE;
   qvp::PromptAnswer answer = qvp::ui::AskPrompt(record, fallback, [](qvp::PromptAnswer&) { return true; });
+  if (answer.result != 0) qvp::PlayBeepSound(uType);
   return answer.result != 0 ? TRUE : FALSE;
 }

@@ -251,7 +251,7 @@ std::vector<MenuBarItem> LayoutMenuBar(HDC dc, RECT bar, HMENU menu) {
   int x = bar.left;
   for (int i = 0; i < count && x < bar.right; ++i) {
     UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
-    if (state == static_cast<UINT>(-1) || (state & MF_SEPARATOR)) continue;
+    if (state == static_cast<UINT>(-1) || (!(state & MF_POPUP) && (state & MF_SEPARATOR))) continue;
     char text[256] = {};
     int n = GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
     if (n <= 0) continue;
