@@ -268,9 +268,11 @@ TEST_F(AlertQueueTest, ThePluginsQueuesAreRegisteredStartStopTogetherAndGoAtUnlo
   EXPECT_EQ(AlertRetryCount(), 5);
   EXPECT_EQ(GetAlertQueues().pager, pager);
   EXPECT_EQ(std::string(email->GetSpoolDir()), dir.dir() + "qvm_alrt\\queue");
+  // Alerting is off before the threads start, so none can be mid-pass with it
+  // still on: the spooled alert stays put.
+  SetAlertingDisabled(true);
   ASSERT_TRUE(StartAlertQueues());
   EXPECT_TRUE(email->IsRunning() && audio->IsRunning() && pager->IsRunning());
-  SetAlertingDisabled(true);  // the spooled alert stays put
   ASSERT_TRUE(audio->Add(CAudioAlert()));
   EXPECT_TRUE(dir.exists("qvm_alrt/queue/lert0000.aap"));
   StopAlertQueues();

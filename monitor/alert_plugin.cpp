@@ -6,7 +6,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "alert_config.h"
 #include "alert_ini_file.h"
+#include "alert_runtime.h"
+#include "plugin_alert_queues.h"
 #include "device_list.h"
 #include "monitor_server.h"
 #include "plugin_helpers.h"
@@ -93,12 +96,13 @@ void CAlertPlugin::Initialize() {
 
   m_alertRetryCount = ReadProfileInt("General", "AlertRetryCount", 3, m_iniPath);
   m_generateStartupAlerts = ReadProfileInt("General", "GenerateStartupAlerts", 1, m_iniPath) != 0;
-  // The e-mail, audio and pager queues are made here, on the spool directory
-  // "qvm_alrt\queue", once the alerting part of the plug-in is built.
+  CreatePluginAlertQueues(m_localDirectory, m_alertRetryCount, &m_emailQueue, &m_audioQueue, &m_pagerQueue);
   CreateWindows();
 }
 
 CAlertPlugin::~CAlertPlugin() {
+  // The queue threads end before anything they use goes.
+  DeletePluginAlertQueues(&m_emailQueue, &m_audioQueue, &m_pagerQueue);
   DestroyWindows();
   delete m_iniStamp;
   m_iniStamp = nullptr;
@@ -256,7 +260,16 @@ void CAlertPlugin::AssignRow(CMonitorProfile* profile, PROFILE* row) {
   profile->SetRow(row);
 }
 
-void CAlertPlugin::NameAlertChannels(CMonitorProfile* /*profile*/) const {
-  // The audio, e-mail and pager settings take the description as their profile
-  // name here once profiles carry an alert configuration.
+void CAlertPlugin::NameAlertChannels(CMonitorProfile* profile) const {
+  CAlertConfig* config = profile != nullptr ? profile->GetAlertConfig() : nullptr;
+  if (config == nullptr) return;
+  const char* name = profile->GetDescription();
+  if (CAudioAlert* audio = config->GetAudio()) audio->SetProfileName(name);
+  if (CEmailAlert* email = config->GetEmail()) email->SetProfileName(name);
+  if (CPagerAlert* pager = config->GetPager()) pager->SetProfileName(name);
+}
+
+void CAlertPlugin::SetTestStatusWindow(HWND window) {
+  m_testStatusWindow = window;
+  SetAlertTestStatusWindow(window);
 }

@@ -71,7 +71,7 @@ class CAlertPlugin {
   int GetAlertRetryCount() const { return m_alertRetryCount; }
   bool GetGenerateStartupAlerts() const { return m_generateStartupAlerts; }
   HWND GetTestStatusWindow() const { return m_testStatusWindow; }
-  void SetTestStatusWindow(HWND window) { m_testStatusWindow = window; }
+  void SetTestStatusWindow(HWND window);
   HWND GetAlertErrorsWindow() const { return m_alertErrorsWindow; }
 
   // The loaded profiles in load order (new ones appended).

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "alert_config.h"
 #include "plugin_helpers.h"
 #include "profile_registry.h"
 #include "qvplatform.h"
@@ -19,7 +20,7 @@ constexpr int kProfileType = 4;  // the plug-in's kind, in every row it fills
 
 CMonitorProfile::CMonitorProfile(const char* path)
     : m_settings(new CMonitorSettings()),
-      m_alertConfig(nullptr),
+      m_alertConfig(new CAlertConfig()),
       m_profileId(0),
       m_row(nullptr),
       m_majorVersion(kProfileMajorVersion),
@@ -36,7 +37,7 @@ CMonitorProfile::CMonitorProfile(const char* path)
 
 CMonitorProfile::CMonitorProfile(const CMonitorProfile& source)
     : m_settings(new CMonitorSettings(*source.m_settings)),
-      m_alertConfig(nullptr),
+      m_alertConfig(source.m_alertConfig ? new CAlertConfig(*source.m_alertConfig) : new CAlertConfig()),
       m_profileId(0),
       m_row(nullptr),
       m_majorVersion(source.m_majorVersion),
@@ -65,6 +66,7 @@ void CMonitorProfile::Clear() {
   m_minorVersion = kProfileMinorVersion;
   delete m_settings;
   m_settings = nullptr;
+  delete m_alertConfig;
   m_alertConfig = nullptr;
 }
 
@@ -72,6 +74,12 @@ void CMonitorProfile::SetSettings(CMonitorSettings* settings) {
   if (settings == m_settings) return;
   delete m_settings;
   m_settings = settings;
+}
+
+void CMonitorProfile::SetAlertConfig(CAlertConfig* config) {
+  if (config == m_alertConfig) return;
+  delete m_alertConfig;
+  m_alertConfig = config;
 }
 
 void CMonitorProfile::SetDescription(const char* text) {
@@ -101,10 +109,13 @@ bool CMonitorProfile::Read(const char* path) {
     SetProfileIdFromFile(static_cast<uint32_t>(std::strtoul(id, nullptr, 10)));
   }
   m_settings = new CMonitorSettings();
+  m_alertConfig = new CAlertConfig();
   if (m_minorVersion < 1) {
     m_settings->ReadOld(file);
+    m_alertConfig->LoadLegacy(file);
   } else {
     m_settings->Read(file);
+    m_alertConfig->Load(file);
   }
   return true;
 }
@@ -120,7 +131,7 @@ bool CMonitorProfile::Write(const char* path) {
   ok = WritePrivateProfileStringA(kSection, "Description", m_description, file) && ok;
   ok = WritePrivateProfileStringA(kSection, "LogPath", m_logPath, file) && ok;
   ok = WritePrivateProfileStringA(kSection, "ProfileID", id, file) && ok;
-  // The alert configuration's sections go here once profiles carry one.
+  if (m_alertConfig != nullptr) ok = m_alertConfig->Save(file) && ok;
   ok = m_settings->Write(file) && ok;
   if (ok) {
     m_majorVersion = kProfileMajorVersion;

@@ -47,6 +47,8 @@ class CMonitorProfile {
   CMonitorSettings* GetSettings() const { return m_settings; }
   void SetSettings(CMonitorSettings* settings);
   CAlertConfig* GetAlertConfig() const { return m_alertConfig; }
+  // Replaces the owned configuration, deleting the old one.
+  void SetAlertConfig(CAlertConfig* config);
 
   const char* GetDescription() const { return m_description; }
   // Ignored when null or empty; keeps at most 79 characters.
@@ -83,7 +85,7 @@ class CMonitorProfile {
   void SetProfileIdFromFile(uint32_t id);
 
   CMonitorSettings* m_settings;
-  CAlertConfig* m_alertConfig;  // null until alerting is built
+  CAlertConfig* m_alertConfig;  // owned; null only after Clear
   uint32_t m_profileId;
   PROFILE* m_row;
   int m_majorVersion;

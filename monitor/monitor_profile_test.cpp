@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "alert_config.h"
 #include "monitor_profile.h"
 #include "profile_registry.h"
 #include "test_files.h"
@@ -27,6 +28,25 @@ class MonitorProfileTest : public ::testing::Test {
   qvtest::TempDir dir_{"qvprofile"};
 };
 
+TEST_F(MonitorProfileTest, TheAlertConfigurationTravelsWithTheProfile) {
+  CMonitorProfile profile;
+  profile.SetDescription("Mail relay");
+  ASSERT_NE(profile.GetAlertConfig(), nullptr);
+  profile.GetAlertConfig()->SetEmailEnabled(true);
+  const std::string path = dir_.file("lert0001.amp");
+  ASSERT_TRUE(profile.Write(path.c_str()));
+
+  CMonitorProfile copy(profile);  // a deep copy: changing it leaves the original
+  ASSERT_NE(copy.GetAlertConfig(), profile.GetAlertConfig());
+  copy.GetAlertConfig()->SetEmailEnabled(false);
+  EXPECT_TRUE(profile.GetAlertConfig()->GetEmailEnabled());
+
+  CMonitorProfile read(path.c_str());
+  ASSERT_NE(read.GetAlertConfig(), nullptr);
+  EXPECT_TRUE(read.GetAlertConfig()->GetEmailEnabled());
+  EXPECT_FALSE(read.GetAlertConfig()->GetAudioEnabled());
+}
+
 TEST_F(MonitorProfileTest, WritesProfileThenMonitorAndReadsThemBack) {
   CMonitorProfile profile;
   profile.SetDescription("Web server");
@@ -35,7 +55,9 @@ TEST_F(MonitorProfileTest, WritesProfileThenMonitorAndReadsThemBack) {
   const std::string path = dir_.file("lert0000.amp");
   ASSERT_TRUE(profile.Write(path.c_str()));
   const std::string text = dir_.read("lert0000.amp");
-  EXPECT_EQ(qvtest::SectionNames(text), (std::vector<std::string>{"Profile", "Monitor"}));
+  // The alert configuration's sections stand between the profile's own.
+  EXPECT_EQ(qvtest::SectionNames(text),
+            (std::vector<std::string>{"Profile", "AlertConfig", "Audio", "Email", "Pager", "Monitor"}));
   EXPECT_EQ(SectionKeys(text, "Profile"),
             (std::vector<std::string>{"MajorVersion", "MinorVersion", "Description", "LogPath", "ProfileID"}));
   EXPECT_EQ(SectionLines(text, "Profile")[4], "ProfileID=" + std::to_string(profile.GetProfileID()));
