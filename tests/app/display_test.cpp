@@ -1,0 +1,114 @@
+// The program on a screen: the built quorvane started on a private X server
+// shows its main panel there, and a user's clicks (xdotool) on its toolbar and
+// menu bar and the window manager's close reach it.
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "child_process.h"
+#include "display/xvfb_support.h"
+#include "qvplatform.h"
+#include "test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPatience = 60;  // seconds; a guard against a hung program
+constexpr char kTitle[] = "Profile Manager - Quorvane 4.0";
+
+class ProgramOnScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (xvfbtest::FindProgram("Xvfb").empty() || xvfbtest::FindProgram("xdotool").empty()) {
+      if (std::getenv("CI")) FAIL() << "Xvfb and xdotool are needed: install xvfb and xdotool";
+      GTEST_SKIP() << "xvfb or xdotool is not installed; the program is not shown";
+    }
+    if (!qvp::RasterTextAvailable()) {
+      if (std::getenv("CI")) FAIL() << "no fonts: install fonts-liberation2 and fonts-dejavu-core";
+      GTEST_SKIP() << "fonts-liberation2 is not installed";
+    }
+    server_ = std::make_unique<xvfbtest::Server>();
+    ASSERT_TRUE(server_->ok()) << "Xvfb did not start";
+    fs::create_directories(root_.path() / "program");
+    fs::create_directories(root_.path() / "home");
+    for (const char* name : {"quorvane", "libqvplatform.so", "libqv_ui.so", "PRODUCT.RSL", "BASE.RSL", "ctlpack4.dll"})
+      fs::copy_file(fs::path(QV_TEST_DIST_DIR) / name, root_.path() / "program" / name);
+    fs::copy_file(QV_TEST_FAKE_PLUGIN, root_.path() / "program" / fs::path(QV_TEST_FAKE_PLUGIN).filename());
+    // No log-file question; the panel at a known place in its template's size.
+    root_.write("program/QUORVANE.INI",
+                "[Defaults]\r\nAutoDetectLogFiles=1\r\nMainPanelX=40\r\nMainPanelY=30\r\n"
+                "MainPanelWidthDlgUnits=420\r\nMainPanelHeightDlgUnits=274\r\nListView=0\r\n");
+  }
+  void TearDown() override {
+    program_.reset();
+    server_.reset();
+  }
+
+  void Start() {
+    const std::string home = (root_.path() / "home").string();
+    program_ = std::make_unique<qvtest::ChildProcess>(
+        (root_.path() / "program" / "quorvane").string(), std::vector<std::string>{},
+        std::vector<std::string>{"HOME=" + home, "QV_STATE_DIR=" + home + "/state", "QV_DEBUG=1",
+                                 "DISPLAY=" + server_->name(), "QV_REGISTRY=" + home + "/registry",
+                                 "QV_WINDOWS_DIR=" + home + "/windows", "QV_TEST=", "QV_HEADLESS="},
+        root_.path().string(), (root_.path() / "program.log").string());
+  }
+  int Xdotool(std::vector<std::string> args) {
+    args.insert(args.begin(), "xdotool");
+    pid_t pid = server_->Spawn(args);
+    int status = -1;
+    if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  int Click(int x, int y) {
+    return Xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1", "sleep", "0.3"});
+  }
+  std::string Settings() const {
+    std::ifstream in(root_.path() / "program" / "QUORVANE.INI", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  std::unique_ptr<xvfbtest::Server> server_;
+  std::unique_ptr<qvtest::ChildProcess> program_;
+  qvtest::TempDir root_{"qvscreen"};
+};
+
+TEST_F(ProgramOnScreen, ThePanelShowsAndTakesTheUsersClicksAndItsClose) {
+  Start();
+  ASSERT_TRUE(program_->WaitForOutput("Start-up step: message loop", kPatience)) << program_->Output();
+  EXPECT_NE(program_->Output().find("Start-up step: splash"), std::string::npos);
+  unsigned long panel = 0;
+  for (int i = 0; i < kPatience * 10 && !(panel && server_->Viewable(panel)); ++i) {
+    panel = server_->WindowTitled(kTitle);
+    Sleep(100);
+  }
+  ASSERT_TRUE(panel && server_->Viewable(panel)) << program_->Output();
+  const RECT g = server_->Geometry(panel);
+
+  // The toolbar's Help button (the eighth, right of two group gaps) asks for help.
+  ASSERT_EQ(Click(g.left + 4 + 7 * 76 + 24 + 36, g.top + 41 + 22), 0);
+  EXPECT_TRUE(program_->WaitForOutput("HELP_CONTEXT 1004", kPatience)) << program_->Output();
+
+  // View on the menu bar drops down; its second item is Small Icons.
+  ASSERT_EQ(Click(g.left + 90, g.top + 31), 0);
+  ASSERT_EQ(Click(g.left + 95, g.top + 81), 0);
+  EXPECT_TRUE(program_->WaitForOutput("picked 40008", kPatience)) << program_->Output();
+
+  // The window manager's close ends the program, which keeps the list style.
+  server_->AskToClose(panel);
+  EXPECT_EQ(program_->Wait(), 0) << program_->Output();
+  EXPECT_NE(Settings().find("ListView=2"), std::string::npos) << Settings();
+  EXPECT_NE(program_->Output().find("Start-up step: shutdown: product library"), std::string::npos);
+}
+
+}  // namespace
