@@ -13,4 +13,4 @@ if [ -x "$dist/quorvane" ]; then
 fi
 echo "The program directory $dist holds:"
 ls -1 "$dist"
-echo "(The program shell itself is not built yet.)"
+echo "(The program quorvane was not built.)"

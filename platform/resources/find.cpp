@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "qvplatform/kernel.h"
+#include "resources/dialog_ids.h"
 #include "resources/module_table.h"
 
 namespace {
@@ -14,6 +15,8 @@ HRSRC Find(HMODULE module, LPCSTR type, LPCSTR name, LANGID language) {
     SetLastError(error);
     return nullptr;
   }
+  if (type == RT_DIALOG && IS_INTRESOURCE(name))
+    qvp::RememberDialogTemplate(entry->data, entry->size, static_cast<UINT>(reinterpret_cast<uintptr_t>(name)));
   return const_cast<QvResourceEntry*>(entry);
 }
 

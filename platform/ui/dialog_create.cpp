@@ -5,6 +5,7 @@
 #include "qvplatform.h"
 #include "qvplatform/dlgtemplate.h"
 #include "qvplatform/gdi_text.h"
+#include "resources/dialog_ids.h"
 #include "ui/dialog_state.h"
 #include "ui/last_error.h"
 #include "ui/window_state.h"
@@ -232,7 +233,8 @@ HWND WINAPI CreateDialogIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA lpTe
     SetError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
-  return CreateFromTemplate(hInstance, t, hWndParent, lpDialogFunc, dwInitParam, false);
+  return CreateFromTemplate(hInstance, t, hWndParent, lpDialogFunc, dwInitParam, false,
+                            qvp::KnownDialogTemplateId(lpTemplate, t.size()));
 }
 
 HWND WINAPI CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
@@ -262,7 +264,8 @@ INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA hDia
     SetError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  HWND dlg = CreateFromTemplate(hInstance, t, hWndParent, lpDialogFunc, dwInitParam, true);
+  HWND dlg = CreateFromTemplate(hInstance, t, hWndParent, lpDialogFunc, dwInitParam, true,
+                                qvp::KnownDialogTemplateId(hDialogTemplate, t.size()));
   if (!dlg) return -1;
   return RunModal(dlg, TopLevelOf(hWndParent), !(t.header().style & DS_NOIDLEMSG));
 }

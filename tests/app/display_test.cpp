@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
+#include "display/image.h"
 #include "display/xvfb_support.h"
 #include "qvplatform.h"
 #include "test_files.h"
@@ -39,6 +40,7 @@ class ProgramOnScreen : public ::testing::Test {
     ASSERT_TRUE(server_->ok()) << "Xvfb did not start";
     fs::create_directories(root_.path() / "program");
     fs::create_directories(root_.path() / "home");
+    fs::create_directories(root_.path() / "snapshots");
     for (const char* name : {"quorvane", "libqvplatform.so", "libqv_ui.so", "PRODUCT.RSL", "BASE.RSL", "ctlpack4.dll"})
       fs::copy_file(fs::path(QV_TEST_DIST_DIR) / name, root_.path() / "program" / name);
     fs::copy_file(QV_TEST_FAKE_PLUGIN, root_.path() / "program" / fs::path(QV_TEST_FAKE_PLUGIN).filename());
@@ -58,7 +60,8 @@ class ProgramOnScreen : public ::testing::Test {
         (root_.path() / "program" / "quorvane").string(), std::vector<std::string>{},
         std::vector<std::string>{"HOME=" + home, "QV_STATE_DIR=" + home + "/state", "QV_DEBUG=1",
                                  "DISPLAY=" + server_->name(), "QV_REGISTRY=" + home + "/registry",
-                                 "QV_WINDOWS_DIR=" + home + "/windows", "QV_TEST=", "QV_HEADLESS="},
+                                 "QV_WINDOWS_DIR=" + home + "/windows", "QV_TEST=", "QV_HEADLESS=",
+                                 "QV_SNAPSHOT_DIR=" + (root_.path() / "snapshots").string()},
         root_.path().string(), (root_.path() / "program.log").string());
   }
   int Xdotool(std::vector<std::string> args) {
@@ -109,6 +112,22 @@ TEST_F(ProgramOnScreen, ThePanelShowsAndTakesTheUsersClicksAndItsClose) {
   EXPECT_EQ(program_->Wait(), 0) << program_->Output();
   EXPECT_NE(Settings().find("ListView=2"), std::string::npos) << Settings();
   EXPECT_NE(program_->Output().find("Start-up step: shutdown: product library"), std::string::npos);
+
+  // The panel was pictured as it first showed: its caption bar with the title
+  // in it, and the toolbar's raised buttons (light and dark edges) below it.
+  qvp::display::Image shot;
+  ASSERT_TRUE(qvp::display::ReadPng((root_.path() / "snapshots" / "dialog_100.png").c_str(), &shot));
+  ASSERT_GT(shot.height, 100);
+  const auto count = [&](int top, int bottom, COLORREF color) {
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = 0; x < shot.width; ++x) n += shot.ColorAt(x, y) == color ? 1 : 0;
+    return n;
+  };
+  EXPECT_GT(count(4, 20, RGB(0, 0, 128)), 2000);        // the active caption
+  EXPECT_GT(count(4, 20, RGB(255, 255, 255)), 40);      // its title text
+  EXPECT_GT(count(41, 85, RGB(255, 255, 255)), 8 * 60);  // button highlights
+  EXPECT_GT(count(41, 85, RGB(128, 128, 128)), 8 * 60);  // button shadows
 }
 
 }  // namespace
