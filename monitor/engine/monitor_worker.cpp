@@ -199,19 +199,22 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
           restarted = true;
         }
         RequestRefresh();
-        SetShown(device, 2, "Down");
+        // Readers see the new status with its change time, never without.
         device->state = 0;
         device->stateChangedTick = passTick;
         device->stateChangedTime = passTime;
+        PublishTimes(device);
+        SetShown(device, 2, "Down");
       }
     } else if (device->state == 0 && result == 1) {
       SetShown(device, 1, "Up / Verifying");
       FireAlert(device, 1, message.c_str());
       RequestRefresh();
-      SetShown(device, 0, "Up");
       device->state = 1;
       device->stateChangedTick = passTick;
       device->stateChangedTime = passTime;
+      PublishTimes(device);
+      SetShown(device, 0, "Up");
     } else if (device->state == 0) {
       SetShown(device, 2, "Down");
     } else if (device->state == 1) {
@@ -226,6 +229,8 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
     if (m_startupAlerts.load() && result == 0) device->state = 1;
     device->stateChangedTick = passTick;
     device->stateChangedTime = passTime;
+    device->lastTestTick = passTick;
+    PublishTimes(device);
     SetShown(device, result == 1 ? 0 : 1, result == 1 ? "Up" : "Down / Verifying");
     m_log.InitProfile(Subject(device), result == 1);
     RequestRefresh();
