@@ -151,6 +151,15 @@ bool AlertSpoolQueue<Alert>::SpoolLocked(const Alert& alert, int retries) {
   const char* leaf = std::strrchr(spoolPath, '\\');
   const std::string temporary = PathOf(std::string("~") + (leaf != nullptr ? leaf + 1 : spoolPath));
   DeleteFileA(temporary.c_str());
+  // Spool files may hold passwords: the file is its owner's alone before any
+  // text goes in (rewrites and the rename keep that).
+  HANDLE created = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (created == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(created);
+  if (!qvp::RestrictToOwner(temporary.c_str())) {
+    DeleteFileA(temporary.c_str());
+    return false;
+  }
 
   Alert copy(alert);
   bool ok = copy.Write(temporary.c_str());

@@ -260,6 +260,14 @@ TEST_F(AlertQueueTest, TheDeliveryThreadDeliversAndIsJoinedOnStop) {
   EXPECT_FALSE(later.Add(Mail("c")));
 }
 
+TEST_F(AlertQueueTest, ASpoolFileIsItsOwnersAlone) {
+  CEmailAlertQueue queue(Spool().c_str());
+  queue.StartWithoutThread();  // spools, delivers nothing
+  ASSERT_TRUE(queue.Add(Mail("a")));
+  const auto perms = std::filesystem::status(dir.path() / "lert0000.eap").permissions();
+  EXPECT_EQ(perms, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TEST_F(AlertQueueTest, ThePluginsQueuesAreRegisteredStartStopTogetherAndGoAtUnload) {
   CEmailAlertQueue* email = nullptr;
   CAudioAlertQueue* audio = nullptr;

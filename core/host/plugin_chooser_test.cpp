@@ -1,7 +1,13 @@
 // The chooser, driven as a user drives it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
 #include "app_globals.h"
+#include "display/image.h"
+#include "qvplatform/display.h"
 #include "qvplatform/ui_driver.h"
 #include "resource_cache.h"
 #include "test_plugins.h"
@@ -87,6 +93,47 @@ TEST_F(ChooserTest, TheUserPicksAmongThePluginsAndReadsTheirHelp) {
   EXPECT_EQ(firstHelp, "Analyses web-server logs.");
   EXPECT_EQ(quietHelp, "");
   EXPECT_EQ(secondHelp, "Watches servers and raises alerts.");
+}
+
+TEST_F(ChooserTest, APictureOfTheChooserShowsItsCaptionAndRaisedButtons) {
+  if (!qvp::RasterTextAvailable()) {
+    if (std::getenv("CI")) FAIL() << "no fonts: install fonts-liberation2 and fonts-dejavu-core";
+    GTEST_SKIP() << "fonts-liberation2 is not installed";
+  }
+  FakePlugins fakes({{1, "Logs", {PF_EDIT_PROFILE}}, {4, "Alerting", {PF_EDIT_PROFILE}}});
+  const std::string path = ::testing::TempDir() + "chooser_snapshot.png";
+  RECT window{}, ok{};
+  UiDriver d;
+  d.OnWindow(Chooser())
+      .Do([&](HWND dialog) {
+        GetWindowRect(dialog, &window);
+        GetWindowRect(GetDlgItem(dialog, 5000), &ok);
+        EXPECT_TRUE(qvp::SnapshotWindow(dialog, path.c_str()));
+      })
+      .Click(5000);
+  ChoosePlugin(nullptr, PF_EDIT_PROFILE);
+  qvp::SetRasterText(false);  // the other tests measure with the fixed metrics
+  EXPECT_EQ(d.Problems(), Lines{});
+
+  qvp::display::Image shot;
+  ASSERT_TRUE(qvp::display::ReadPng(path.c_str(), &shot));
+  std::remove(path.c_str());
+  ASSERT_EQ(shot.width, window.right - window.left);
+  const auto count = [&](RECT r, std::initializer_list<COLORREF> colors) {
+    int n = 0;
+    for (int y = std::max<LONG>(r.top, 0); y < std::min<LONG>(r.bottom, shot.height); ++y)
+      for (int x = std::max<LONG>(r.left, 0); x < std::min<LONG>(r.right, shot.width); ++x)
+        for (COLORREF c : colors) n += shot.ColorAt(x, y) == c ? 1 : 0;
+    return n;
+  };
+  const int width = shot.width;
+  EXPECT_GT(count(RECT{0, 3, width, 20}, {RGB(0, 0, 128)}), width * 8);  // the active caption
+  EXPECT_GT(count(RECT{0, 3, width, 20}, {RGB(255, 255, 255)}), 30);     // its title
+  // The OK button where the template puts it: light edges above, dark below.
+  const RECT b{ok.left - window.left, ok.top - window.top, ok.right - window.left, ok.bottom - window.top};
+  const int bw = b.right - b.left;
+  EXPECT_GT(count(RECT{b.left, b.top, b.right, b.top + 3}, {RGB(255, 255, 255)}), bw / 2);
+  EXPECT_GT(count(RECT{b.left, b.bottom - 3, b.right, b.bottom}, {RGB(128, 128, 128), RGB(0, 0, 0)}), bw);
 }
 
 TEST_F(ChooserTest, PreselectsTheViewKindElseTheLastChoiceElseTheFirst) {

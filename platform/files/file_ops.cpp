@@ -206,3 +206,20 @@ BOOL SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
     return TRUE;
   });
 }
+
+namespace qvp {
+
+bool RestrictToOwner(const char* windows_path) {
+  MappedPath mapped = MapPath(windows_path);
+  if (mapped.error != ERROR_SUCCESS) {
+    SetLastError(mapped.error);
+    return false;
+  }
+  if (::chmod(mapped.path.c_str(), S_IRUSR | S_IWUSR) != 0) {
+    SetLastError(WinErrorFromErrno(errno));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qvp

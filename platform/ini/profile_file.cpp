@@ -99,9 +99,15 @@ DWORD ReplaceFile(const std::string& path, const std::string& text, mode_t mode)
   std::string temp;
   int fd = CreateSiblingFile(path, &temp);
   if (fd < 0) return WinErrorFromErrno(errno);
-  bool ok = WriteAll(fd, text.data(), text.size());
-  int err = errno;
-  if (ok && mode != 0 && ::fchmod(fd, mode) != 0) {
+  // The permissions first, so that the text is never readable more widely
+  // than the file it replaces.
+  bool ok = true;
+  int err = 0;
+  if (mode != 0 && ::fchmod(fd, mode) != 0) {
+    ok = false;
+    err = errno;
+  }
+  if (ok && !WriteAll(fd, text.data(), text.size())) {
     ok = false;
     err = errno;
   }

@@ -176,4 +176,8 @@ void ClearDriveMappings();
 void SetWindowsDirectory(const char* linux_directory);
 std::string WindowsDirectory();
 
+// Makes an existing file readable and writable by its owner only (for files
+// that hold passwords). False with a Windows error set when it cannot.
+bool RestrictToOwner(const char* windows_path);
+
 }  // namespace qvp
