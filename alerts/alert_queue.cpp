@@ -25,11 +25,11 @@ SendResult DeliverAlert(CPagerAlert& alert, const std::atomic<bool>*) { return a
 
 }  // namespace
 
-const SpoolQueueSpec CAudioAlertQueue::kSpec = {"Quorvane!Monitoring&Alerting!Audio!Queue!Access", "aap", nullptr,
+const SpoolQueueTraits CAudioAlertQueue::kTraits = {"Quorvane!Monitoring&Alerting!Audio!Queue!Access", "aap", nullptr,
                                                 1000, "AudioQueueThread"};
-const SpoolQueueSpec CEmailAlertQueue::kSpec = {"Quorvane!Monitoring&Alerting!Email!Queue!Access", "eap",
+const SpoolQueueTraits CEmailAlertQueue::kTraits = {"Quorvane!Monitoring&Alerting!Email!Queue!Access", "eap",
                                                 "EmailServer", 1000, "EmailQueueThread"};
-const SpoolQueueSpec CPagerAlertQueue::kSpec = {"Quorvane!Monitoring&Alerting!Pager!Queue!Access", "pap",
+const SpoolQueueTraits CPagerAlertQueue::kTraits = {"Quorvane!Monitoring&Alerting!Pager!Queue!Access", "pap",
                                                 "PagerServer", 2000, "PagerQueueThread"};
 
 // Holds the spool lock for its lifetime. The wait is repeated until the mutex
@@ -61,11 +61,11 @@ class AlertSpoolQueue<Alert>::SpoolLock {
 };
 
 template <class Alert>
-AlertSpoolQueue<Alert>::AlertSpoolQueue(const char* spoolDir, const SpoolQueueSpec& spec)
-    : m_spec(spec), m_spoolLock(false, spec.mutexName), m_pattern{}, m_pauses{spec.pauseAfterAlert} {
+AlertSpoolQueue<Alert>::AlertSpoolQueue(const char* spoolDir, const SpoolQueueTraits& traits)
+    : m_traits(traits), m_spoolLock(false, traits.mutexName), m_pattern{}, m_pauses{traits.pauseAfterAlert} {
   m_spoolDir = spoolDir != nullptr ? spoolDir : "";
   while (!m_spoolDir.empty() && (m_spoolDir.back() == '\\' || m_spoolDir.back() == '/')) m_spoolDir.pop_back();
-  std::snprintf(m_pattern, sizeof m_pattern, "%s*.%s", kPrefix, spec.extension);
+  std::snprintf(m_pattern, sizeof m_pattern, "%s*.%s", kPrefix, traits.extension);
   m_stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   m_wakeEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
 }
@@ -136,7 +136,7 @@ bool AlertSpoolQueue<Alert>::NewSpoolFile(char* nameOut, size_t size) const {
     if (number < 0) return false;
   }
   const int length =
-      std::snprintf(nameOut, size, "%s\\%s%04d.%s", m_spoolDir.c_str(), kPrefix, number, m_spec.extension);
+      std::snprintf(nameOut, size, "%s\\%s%04d.%s", m_spoolDir.c_str(), kPrefix, number, m_traits.extension);
   if (length < 0 || static_cast<size_t>(length) >= size) {
     nameOut[0] = '\0';
     return false;
@@ -163,8 +163,8 @@ bool AlertSpoolQueue<Alert>::SpoolLocked(const Alert& alert, int retries) {
 
   Alert copy(alert);
   bool ok = copy.Write(temporary.c_str());
-  if (ok && retries > 0 && m_spec.retrySection != nullptr) {
-    ok = WriteProfileInt(m_spec.retrySection, "RetryCount", retries, temporary.c_str());
+  if (ok && retries > 0 && m_traits.retrySection != nullptr) {
+    ok = WriteProfileInt(m_traits.retrySection, "RetryCount", retries, temporary.c_str());
   }
   if (ok) ok = MoveFileA(temporary.c_str(), spoolPath) != FALSE;
   if (!ok) DeleteFileA(temporary.c_str());
@@ -291,8 +291,8 @@ typename AlertSpoolQueue<Alert>::Pass AlertSpoolQueue<Alert>::RunOnce() {
   std::unique_ptr<Alert> alert = std::move(m_alerts.front());
   m_alerts.pop_front();
   const char* ownPath = alert->GetOwnPath();
-  const int retries = (m_spec.retrySection != nullptr && ownPath != nullptr)
-                          ? static_cast<int>(GetPrivateProfileIntA(m_spec.retrySection, "RetryCount", 0, ownPath))
+  const int retries = (m_traits.retrySection != nullptr && ownPath != nullptr)
+                          ? static_cast<int>(GetPrivateProfileIntA(m_traits.retrySection, "RetryCount", 0, ownPath))
                           : 0;
   const SendResult result = DeliverOne(*alert);
 
@@ -302,7 +302,7 @@ typename AlertSpoolQueue<Alert>::Pass AlertSpoolQueue<Alert>::RunOnce() {
     return Pass::Held;
   }
   SpoolLock lock(m_spoolLock);
-  if (result == SendResult::Failed && m_spec.retrySection != nullptr && retries + 1 < AlertRetryCount() &&
+  if (result == SendResult::Failed && m_traits.retrySection != nullptr && retries + 1 < AlertRetryCount() &&
       !m_purgePending.load()) {
     SpoolLocked(*alert, retries + 1);
   }
@@ -324,7 +324,7 @@ void AlertSpoolQueue<Alert>::WaitFor(DWORD milliseconds, bool wakeOnWork) const 
 template <class Alert>
 void AlertSpoolQueue<Alert>::Run() {
   char line[128];
-  std::snprintf(line, sizeof line, "%s\r\n", m_spec.threadName);
+  std::snprintf(line, sizeof line, "%s\r\n", m_traits.threadName);
   OutputDebugStringA(line);
   while (m_running.load()) {
     switch (RunOnce()) {
@@ -344,7 +344,7 @@ void AlertSpoolQueue<Alert>::Run() {
       case Pass::TestSent: break;
     }
   }
-  std::snprintf(line, sizeof line, "~%s\r\n", m_spec.threadName);
+  std::snprintf(line, sizeof line, "~%s\r\n", m_traits.threadName);
   OutputDebugStringA(line);
 }
 

@@ -25,7 +25,7 @@
 #include "qvplatform.h"
 
 // What distinguishes the three queues.
-struct SpoolQueueSpec {
+struct SpoolQueueTraits {
   const char* mutexName;     // the spool lock's name
   const char* extension;     // "aap", "eap" or "pap"
   const char* retrySection;  // section of the RetryCount key; null: never retried
@@ -48,7 +48,7 @@ class AlertSpoolQueue {
   // What one pass of the delivery loop did.
   enum class Pass { Paused, Purged, TestSent, Delivered, Held, Empty };
 
-  AlertSpoolQueue(const char* spoolDir, const SpoolQueueSpec& spec);
+  AlertSpoolQueue(const char* spoolDir, const SpoolQueueTraits& traits);
   // Stops the delivery thread and waits for it.
   ~AlertSpoolQueue();
   AlertSpoolQueue(const AlertSpoolQueue&) = delete;
@@ -112,7 +112,7 @@ class AlertSpoolQueue {
   void RemoveTemporaryFiles();
   void WaitFor(DWORD milliseconds, bool wakeOnWork) const;
 
-  SpoolQueueSpec m_spec;
+  SpoolQueueTraits m_traits;
   std::atomic<bool> m_purgePending{false};
   CMutex m_spoolLock;
   HANDLE m_thread = nullptr;

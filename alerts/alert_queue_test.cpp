@@ -120,7 +120,7 @@ TEST_F(AlertQueueTest, FilesAreDeliveredInNumberOrderAndInvalidOnesAreNeverTouch
 // Another writer holding the spool lock is waited for before the first
 // listing: a file it is still filling is read only once complete.
 TEST_F(AlertQueueTest, StartingWaitsForTheSpoolLockBeforeItReadsTheSpool) {
-  HANDLE lock = CreateMutexA(nullptr, TRUE, CEmailAlertQueue::kSpec.mutexName);
+  HANDLE lock = CreateMutexA(nullptr, TRUE, CEmailAlertQueue::kTraits.mutexName);
   ASSERT_NE(lock, nullptr);
   dir.write("lert0000.eap", "[Email]\nAddress=ops@example.org\n");
   CEmailAlertQueue queue(Spool().c_str());

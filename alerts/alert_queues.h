@@ -14,20 +14,20 @@ extern template class AlertSpoolQueue<CPagerAlert>;
 // Audio alerts: "lert*.aap", never retried, 1000 ms between alerts.
 class CAudioAlertQueue : public AlertSpoolQueue<CAudioAlert> {
  public:
-  static const SpoolQueueSpec kSpec;
-  explicit CAudioAlertQueue(const char* spoolDir) : AlertSpoolQueue(spoolDir, kSpec) {}
+  static const SpoolQueueTraits kTraits;
+  explicit CAudioAlertQueue(const char* spoolDir) : AlertSpoolQueue(spoolDir, kTraits) {}
 };
 
 // E-mail alerts: "lert*.eap", retried with [EmailServer] RetryCount, 1000 ms between alerts.
 class CEmailAlertQueue : public AlertSpoolQueue<CEmailAlert> {
  public:
-  static const SpoolQueueSpec kSpec;
-  explicit CEmailAlertQueue(const char* spoolDir) : AlertSpoolQueue(spoolDir, kSpec) {}
+  static const SpoolQueueTraits kTraits;
+  explicit CEmailAlertQueue(const char* spoolDir) : AlertSpoolQueue(spoolDir, kTraits) {}
 };
 
 // Pager alerts: "lert*.pap", retried with [PagerServer] RetryCount, 2000 ms between alerts.
 class CPagerAlertQueue : public AlertSpoolQueue<CPagerAlert> {
  public:
-  static const SpoolQueueSpec kSpec;
-  explicit CPagerAlertQueue(const char* spoolDir) : AlertSpoolQueue(spoolDir, kSpec) {}
+  static const SpoolQueueTraits kTraits;
+  explicit CPagerAlertQueue(const char* spoolDir) : AlertSpoolQueue(spoolDir, kTraits) {}
 };

@@ -113,19 +113,19 @@ inline constexpr PFN_IsFunctionSupported kFakeQueries[kMaxFakes] = {
 // emptied again when the object goes.
 class FakePlugins {
  public:
-  struct Spec {
+  struct FakeSetup {
     unsigned int kind;
     std::string name;
     std::set<int> supported;
   };
-  explicit FakePlugins(std::vector<Spec> specs) {
+  explicit FakePlugins(std::vector<FakeSetup> setups) {
     PluginEntry** link = &g_pluginList;
-    for (size_t i = 0; i < specs.size() && i < kMaxFakes; ++i) {
+    for (size_t i = 0; i < setups.size() && i < kMaxFakes; ++i) {
       FakePlugin& fake = g_fakes[i];
       fake = FakePlugin{};
-      fake.supported = specs[i].supported;
-      fake.entry.kind = specs[i].kind;
-      specs[i].name.copy(fake.entry.name, PLUGIN_NAME_LEN - 1);
+      fake.supported = setups[i].supported;
+      fake.entry.kind = setups[i].kind;
+      setups[i].name.copy(fake.entry.name, PLUGIN_NAME_LEN - 1);
       fake.entry.IsFunctionSupported = kFakeQueries[i];
       for (int s = 0; s < 32; ++s) fake.entry.slots[s] = kFakeQueries[i](kPluginSlotOrder[s]);
       fake.asked = 0;

@@ -11,28 +11,28 @@
 namespace {
 
 // Reads one conversion at format[i] (just after its '%'); on success leaves i
-// after it and stores the conversion without its length modifier in spec.
-bool ReadConversion(const char* format, size_t& i, std::string& spec) {
-  spec = "%";
-  while (format[i] && std::strchr("-+ 0#", format[i])) spec += format[i++];
+// after it and stores the conversion without its length modifier in `conversion`.
+bool ReadConversion(const char* format, size_t& i, std::string& conversion) {
+  conversion = "%";
+  while (format[i] && std::strchr("-+ 0#", format[i])) conversion += format[i++];
   int digits = 0;
   while (std::isdigit(static_cast<unsigned char>(format[i]))) {
     if (++digits > 3) return false;
-    spec += format[i++];
+    conversion += format[i++];
   }
   if (format[i] == '.') {
-    spec += format[i++];
+    conversion += format[i++];
     digits = 0;
     while (std::isdigit(static_cast<unsigned char>(format[i]))) {
       if (++digits > 3) return false;
-      spec += format[i++];
+      conversion += format[i++];
     }
   }
   if (format[i] == 'h' || format[i] == 'l') ++i;
   const char kind = format[i];
   if (kind != 'd' && kind != 'i' && kind != 'u' && kind != 'x' && kind != 'X') return false;
-  spec += 'l';
-  spec += kind;
+  conversion += 'l';
+  conversion += kind;
   ++i;
   return true;
 }
@@ -54,19 +54,19 @@ bool FormatOneInteger(const char* format, long value, char* out, size_t outSize)
       ++i;
       continue;
     }
-    std::string spec;
-    if (++conversions > 1 || !ReadConversion(format, i, spec)) {
+    std::string conversion;
+    if (++conversions > 1 || !ReadConversion(format, i, conversion)) {
       CopyText(out, outSize, format);
       return false;
     }
     char number[1100];
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    const char kind = spec.back();
+    const char kind = conversion.back();
     if (kind == 'u' || kind == 'x' || kind == 'X') {
-      std::snprintf(number, sizeof number, spec.c_str(), static_cast<unsigned long>(static_cast<uint32_t>(value)));
+      std::snprintf(number, sizeof number, conversion.c_str(), static_cast<unsigned long>(static_cast<uint32_t>(value)));
     } else {
-      std::snprintf(number, sizeof number, spec.c_str(), value);
+      std::snprintf(number, sizeof number, conversion.c_str(), value);
     }
 #pragma GCC diagnostic pop
     result += number;
