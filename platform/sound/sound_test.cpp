@@ -41,11 +41,11 @@ class SoundTest : public ::testing::Test {
 };
 
 TEST_F(SoundTest, WaveFileIsPlayedAndRecordedWithItsFlags) {
-  soundtest::WaveSpec spec;
-  spec.channels = 2;
-  spec.rate = 11025;
-  spec.frames = 5513;  // half a second
-  const std::string path = Write("alarm.wav", soundtest::MakeWave(spec));
+  soundtest::WaveShape shape;
+  shape.channels = 2;
+  shape.rate = 11025;
+  shape.frames = 5513;  // half a second
+  const std::string path = Write("alarm.wav", soundtest::MakeWave(shape));
   // The name goes through the path mapper: another case, Windows separators.
   std::string windows = dir_ + "\\ALARM.WAV";
   for (char& c : windows) c = c == '/' ? '\\' : c;
@@ -69,7 +69,7 @@ TEST_F(SoundTest, WaveFileIsPlayedAndRecordedWithItsFlags) {
 TEST_F(SoundTest, FilesThatAreNoWaveSoundFail) {
   const std::string text_file = Write("notes.wav", {'h', 'e', 'l', 'l', 'o'});
   const std::string empty_file = Write("empty.wav", {});
-  soundtest::WaveSpec adpcm;
+  soundtest::WaveShape adpcm;
   adpcm.tag = 2;
   const std::string adpcm_file = Write("adpcm.wav", soundtest::MakeWave(adpcm));
   for (UINT flags : {SND_SYNC, SND_ASYNC | SND_LOOP, SND_SYNC | SND_NODEFAULT}) {

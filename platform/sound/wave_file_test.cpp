@@ -11,15 +11,15 @@ using qvp::sound::ParseWave;
 using qvp::sound::SampleFormat;
 using qvp::sound::WaveSound;
 using soundtest::MakeWave;
-using soundtest::WaveSpec;
+using soundtest::WaveShape;
 
 TEST(WaveFileTest, ReadsFormatAndWholeFrames) {
-  WaveSpec spec;
-  spec.channels = 2;
-  spec.rate = 22050;
-  spec.frames = 2205;
-  spec.extra_odd_chunk = true;  // skipped, with its pad byte
-  std::vector<uint8_t> image = MakeWave(spec);
+  WaveShape shape;
+  shape.channels = 2;
+  shape.rate = 22050;
+  shape.frames = 2205;
+  shape.extra_odd_chunk = true;  // skipped, with its pad byte
+  std::vector<uint8_t> image = MakeWave(shape);
   WaveSound sound;
   std::string why;
   ASSERT_TRUE(ParseWave(image.data(), image.size(), &sound, &why)) << why;
@@ -46,10 +46,10 @@ TEST(WaveFileTest, TakesTheEncodingsTheOutputCanPlay) {
                {3, 64, SampleFormat::kFloat64}, {6, 8, SampleFormat::kALaw},
                {7, 8, SampleFormat::kMuLaw}};
   for (const auto& k : kinds) {
-    WaveSpec spec;
-    spec.tag = k.tag;
-    spec.bits = k.bits;
-    const std::vector<uint8_t> image = MakeWave(spec);
+    WaveShape shape;
+    shape.tag = k.tag;
+    shape.bits = k.bits;
+    const std::vector<uint8_t> image = MakeWave(shape);
     WaveSound sound;
     ASSERT_TRUE(ParseWave(image.data(), image.size(), &sound, nullptr)) << k.tag << "/" << k.bits;
     EXPECT_EQ(sound.format, k.format);
@@ -74,19 +74,19 @@ TEST(WaveFileTest, RefusesWhatIsNoPlayableWave) {
   std::vector<uint8_t> no_fmt = MakeWave({});
   std::copy_n("junk", 4, no_fmt.begin() + 12);
   EXPECT_TRUE(refused(no_fmt));
-  WaveSpec adpcm;
+  WaveShape adpcm;
   adpcm.tag = 2;
   EXPECT_TRUE(refused(MakeWave(adpcm)));
-  WaveSpec odd_bits;
+  WaveShape odd_bits;
   odd_bits.bits = 12;
   EXPECT_TRUE(refused(MakeWave(odd_bits)));
-  WaveSpec no_channels;
+  WaveShape no_channels;
   no_channels.channels = 0;
   EXPECT_TRUE(refused(MakeWave(no_channels)));
-  WaveSpec bad_align;
+  WaveShape bad_align;
   bad_align.block_align = 3;
   EXPECT_TRUE(refused(MakeWave(bad_align)));
-  WaveSpec no_rate;
+  WaveShape no_rate;
   no_rate.rate = 0;
   EXPECT_TRUE(refused(MakeWave(no_rate)));
 }

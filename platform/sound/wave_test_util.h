@@ -19,7 +19,7 @@ inline void PutTag(std::vector<uint8_t>* out, const char* tag) {
   for (int i = 0; i < 4; ++i) out->push_back(static_cast<uint8_t>(tag[i]));
 }
 
-struct WaveSpec {
+struct WaveShape {
   uint16_t tag = 1;
   uint16_t channels = 1;
   uint32_t rate = 8000;
@@ -30,7 +30,7 @@ struct WaveSpec {
 };
 
 // A RIFF "WAVE" image with a "fmt " chunk and a data chunk of silence.
-inline std::vector<uint8_t> MakeWave(const WaveSpec& s) {
+inline std::vector<uint8_t> MakeWave(const WaveShape& s) {
   std::vector<uint8_t> body;
   PutTag(&body, "WAVE");
   PutTag(&body, "fmt ");
