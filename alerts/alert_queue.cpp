@@ -322,6 +322,20 @@ void AlertSpoolQueue<Alert>::WaitFor(DWORD milliseconds, bool wakeOnWork) const 
 }
 
 template <class Alert>
+void AlertSpoolQueue<Alert>::RestAfterCycle() const {
+  // Once every alert read from the spool has had its try, the spool is read
+  // again no sooner than the idle pause, so that an alert spooled again after
+  // a failure waits that long for its next try. Only a stop, a test or a purge
+  // ends the rest early; new alerts wait for the next reading.
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    const ULONGLONG spent = GetTickCount64() - start;
+    if (spent >= m_pauses.whenIdle || !m_running.load() || m_testPending.load() || m_purgePending.load()) return;
+    WaitFor(static_cast<DWORD>(m_pauses.whenIdle - spent), true);
+  }
+}
+
+template <class Alert>
 void AlertSpoolQueue<Alert>::Run() {
   char line[128];
   std::snprintf(line, sizeof line, "%s\r\n", m_traits.threadName);
@@ -329,7 +343,10 @@ void AlertSpoolQueue<Alert>::Run() {
   while (m_running.load()) {
     switch (RunOnce()) {
       case Pass::Paused: WaitFor(m_pauses.whenPaused, true); break;
-      case Pass::Delivered: WaitFor(m_pauses.afterAlert, false); break;
+      case Pass::Delivered:
+        WaitFor(m_pauses.afterAlert, false);
+        if (m_alerts.empty()) RestAfterCycle();
+        break;
       case Pass::Held:
         // A held alert comes back with the next reading of the spool, so the
         // thread rests before that as when idle.

@@ -36,7 +36,8 @@ struct SpoolQueueTraits {
 // How the delivery thread waits, in milliseconds. Tests shorten these.
 struct SpoolQueuePauses {
   DWORD afterAlert;     // after a delivered alert (the channel's pause)
-  DWORD whenIdle = 5000;  // with nothing to deliver (a new alert or a stop ends it early)
+  DWORD whenIdle = 5000;  // with nothing to deliver (a new alert or a stop ends it early), and at least
+                          // this long between two readings of the spool after a delivery
   DWORD whenPaused = 1000;  // while alerting is disabled (likewise)
 };
 
@@ -111,6 +112,7 @@ class AlertSpoolQueue {
   std::vector<std::string> ListMatching(const std::string& pattern) const;
   void RemoveTemporaryFiles();
   void WaitFor(DWORD milliseconds, bool wakeOnWork) const;
+  void RestAfterCycle() const;
 
   SpoolQueueTraits m_traits;
   std::atomic<bool> m_purgePending{false};

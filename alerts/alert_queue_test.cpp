@@ -247,7 +247,7 @@ TEST_F(AlertQueueTest, TheDeliveryThreadDeliversAndIsJoinedOnStop) {
   SetAlertSenders(senders);
   {
     CEmailAlertQueue queue(Spool().c_str());
-    queue.SetPauses(SpoolQueuePauses{0, 60000, 60000});
+    queue.SetPauses(SpoolQueuePauses{0, 100, 60000});
     ASSERT_TRUE(queue.Start());
     ASSERT_TRUE(queue.Add(Mail("a")));
     ASSERT_TRUE(queue.Add(Mail("b")));
@@ -290,6 +290,35 @@ TEST_F(AlertQueueTest, ThePluginsQueuesAreRegisteredStartStopTogetherAndGoAtUnlo
   DeletePluginAlertQueues(&email, &audio, &pager);
   EXPECT_EQ(email, nullptr);
   EXPECT_EQ(GetAlertQueues().email, nullptr);
+}
+
+// A mail the server turned away is spooled again and tried no sooner than the
+// spool's rest after the cycle that failed it, so a short outage of the mail
+// server does not use up every try at once.
+TEST_F(AlertQueueTest, AFailedMailWaitsForTheSpoolsRestBeforeItsNextTry) {
+  static std::mutex lock;
+  static std::condition_variable tried;
+  static std::vector<ULONGLONG> tries;
+  tries.clear();
+  AlertSenders senders;
+  senders.sendMail = [](HWND, const char*, const char*, const char*, const volatile BYTE*) {
+    std::lock_guard<std::mutex> hold(lock);
+    tries.push_back(GetTickCount64());
+    tried.notify_all();
+    return 10;  // the server's 4xx
+  };
+  SetAlertSenders(senders);
+  constexpr DWORD kRest = 300;
+  {
+    CEmailAlertQueue queue(Spool().c_str());
+    queue.SetPauses(SpoolQueuePauses{0, kRest, 60000});
+    ASSERT_TRUE(queue.Start());
+    ASSERT_TRUE(queue.Add(Mail("a")));
+    std::unique_lock<std::mutex> hold(lock);
+    ASSERT_TRUE(tried.wait_for(hold, std::chrono::seconds(60), [] { return tries.size() == 3; }));
+  }
+  for (size_t n = 1; n < tries.size(); ++n) EXPECT_GE(tries[n] - tries[n - 1], kRest) << n;
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "plugin_exports.h"
 #include "plugin_globals.h"
 #include "plugin_helpers.h"
+#include "probe_libraries.h"
 #include "qv_ui.h"
 #include "status_panel.h"
 
@@ -46,10 +47,16 @@ const FunctionEntry kFunctions[] = {
     {PF_START_SERVICE, Address(QVM_StartService)},
 };
 
+bool g_socketsStarted = false;
+
 void Attach(HINSTANCE instance) {
   QVUI_Register(0);
-  // Windows Sockets 2.2, the ICMP library, the common controls and the ODBC
-  // driver manager are started here as the layer and the probes offer them.
+  WSADATA sockets{};
+  g_socketsStarted = WSAStartup(MAKEWORD(2, 2), &sockets) == 0;
+  // The ICMP library and the ODBC driver manager stay loaded while the
+  // plug-in is; a missing one leaves its probes to report the failure.
+  LoadProbeLibraries();
+  InitCommonControls();
   ClearHostCallbacks();
   SetPluginInstance(instance);
   try {
@@ -72,6 +79,10 @@ void Detach() {
     delete plugin;
   }
   ClearHostCallbacks();
+  // Sockets and libraries go only after the engine's threads have ended.
+  if (g_socketsStarted) WSACleanup();
+  g_socketsStarted = false;
+  UnloadProbeLibraries();
 }
 
 }  // namespace

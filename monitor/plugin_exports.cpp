@@ -12,8 +12,10 @@
 
 namespace {
 
-// Help texts live in a buffer of the plug-in; the program reads them at once.
-char* LoadHelpText(UINT id) {
+// Each help text lives in a buffer of its own in the plug-in, so that one
+// answer never changes under a caller still reading the other.
+template <UINT id>
+char* LoadHelpText() {
   static char text[1024];
   if (LoadStringA(PluginInstance(), id, text, sizeof text) <= 0) text[0] = '\0';
   return text;
@@ -100,9 +102,9 @@ QV_API char QVM_CloseOptionDialog(int ok) {
   return plugin != nullptr && plugin->CloseOptionSheet(ok) ? 1 : 0;
 }
 
-QV_API char* QVM_GetProfileHelp(int /*kind*/, int /*size*/) { return LoadHelpText(IDS_SERVER_HEALTH_HELP); }
+QV_API char* QVM_GetProfileHelp(int /*kind*/, int /*size*/) { return LoadHelpText<IDS_SERVER_HEALTH_HELP>(); }
 
-QV_API char* PSL_GetProfileHelp(int /*kind*/, int /*size*/) { return LoadHelpText(IDS_SITE_QUALITY_HELP); }
+QV_API char* PSL_GetProfileHelp(int /*kind*/, int /*size*/) { return LoadHelpText<IDS_SITE_QUALITY_HELP>(); }
 
 // ---- Reports and schedule events ------------------------------------------------------
 // Alert reports, schedule events and memorized reports join these exports as

@@ -226,3 +226,5 @@ int ImportBrowserSettings(HWND) {
 bool ProxySettingsWereImported() { return g_proxyImported; }
 
 BOOL ShowHtmlDocument(HWND window, const char* document) { return QVUI_ShowHTMDocument(window, document); }
+
+QV_API HDDEDATA CALLBACK DdeCallBack(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }

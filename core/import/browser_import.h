@@ -27,3 +27,7 @@ void NetscapeProxyText(const char* host, bool havePort, DWORD port, char* out, s
 
 // Shows a document or address in the browser; the library's answer.
 BOOL ShowHtmlDocument(HWND window, const char* document);
+
+// The program's DDE client callback: answers 0 to every transaction.
+QV_API HDDEDATA CALLBACK DdeCallBack(UINT type, UINT format, HCONV conversation, HSZ string1, HSZ string2,
+                                     HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);

@@ -63,7 +63,7 @@ int OfferImport(HWND panel) {
   MakeProgramPath(nullptr, kImportProgram, program, sizeof program);
   char command[MAX_PATH + 2];
   std::snprintf(command, sizeof command, "\"%s\"", program);
-  if (WinExec(command, SW_SHOWNORMAL) > 31) {
+  if (WinExec(command, SW_SHOWNORMAL) > 32) {
     PostMessageA(panel, WM_CLOSE, 0, 0);
     return 1;
   }
@@ -74,7 +74,11 @@ int OfferImport(HWND panel) {
 extern "C" INT_PTR CALLBACK ImportDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
-      g_importBoldFont = PrepWindowFonts(dialog);
+    {
+      // Only a font made for this dialog is the dialog's to delete.
+      HFONT bold = PrepWindowFonts(dialog);
+      if (bold != reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0))) g_importBoldFont = bold;
+    }
       CenterWindow(dialog);
       SetCursor(LoadCursorA(nullptr, IDC_ARROW));
       return 0;

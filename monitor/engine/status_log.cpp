@@ -10,10 +10,15 @@
 
 namespace {
 
+// The machine's own host name as the sockets library reports it; empty when
+// it cannot be had.
 std::string ComputerName() {
-  char name[256] = "";
-  DWORD size = sizeof name;
-  if (!GetComputerNameA(name, &size)) name[0] = '\0';
+  char name[257] = "";
+  WSADATA sockets{};
+  const bool started = WSAStartup(MAKEWORD(2, 2), &sockets) == 0;
+  if (!started || gethostname(name, 256) != 0) name[0] = '\0';
+  name[256] = '\0';
+  if (started) WSACleanup();
   return name;
 }
 

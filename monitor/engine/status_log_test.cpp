@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstddef>
 #include <ctime>
 
 #include "clock_text.h"
@@ -53,6 +56,11 @@ TEST(StatusLogTest, EntriesCarryTheirFieldsInOrder) {
   EXPECT_EQ(FieldTypes(entries[0]), (std::vector<long>{1, 4, 9}));
   EXPECT_EQ(entries[0][1].second, "HELLO");
   EXPECT_EQ(entries[0][2].second, "operator");
+  // Field 1 is the machine's host name as the system has it, not a cut,
+  // upper-cased form of it.
+  char machine[257] = "";
+  ASSERT_EQ(gethostname(machine, std::size_t{256}), 0);
+  EXPECT_EQ(entries[0][0].second, machine);
   EXPECT_EQ(entries[1][1].second, "GOODBYE");
   EXPECT_EQ(FieldTypes(entries[2]), (std::vector<long>{1, 2, 3, 4, 5, 6, 8, 10}));
   EXPECT_EQ(entries[2][4].second, "DISABLED");

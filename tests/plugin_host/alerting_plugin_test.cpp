@@ -137,13 +137,17 @@ TEST_F(AlertingPluginTest, DeletingAProfileRemovesItsFileAndRow) {
 TEST_F(AlertingPluginTest, HelpTextsExitAndShutDown) {
   Bind();
   auto help = Slot<PFN_GetHelpText>(PF_GET_HELP_TEXT);
-  EXPECT_STREQ(help(PF_EDIT_PROFILE, 1000),
+  const char* serverHelp = help(PF_EDIT_PROFILE, 1000);
+  EXPECT_STREQ(serverHelp,
                "Report on server health and server accessibility. Monitors servers and generate alerts on server events.");
   auto siteHelp = reinterpret_cast<PFN_GetHelpText>(GetProcAddress(entry_->module, "PSL_GetProfileHelp"));
   ASSERT_NE(siteHelp, nullptr);
   EXPECT_STREQ(siteHelp(0, 0),
                "Report on site quality and detect problem areas on your web site: broken links, slow pages, HTML "
                "syntax and more.");
+  // The first answer is still whole after the second was asked for.
+  EXPECT_STREQ(serverHelp,
+               "Report on server health and server accessibility. Monitors servers and generate alerts on server events.");
   EXPECT_EQ(Slot<PFN_IsShutDownOK>(PF_IS_SHUT_DOWN_OK)(), 1);
   EXPECT_EQ(Slot<PFN_CloseOptionDialog>(PF_CLOSE_OPTION_DIALOG)(1), 1);
   EXPECT_EQ(Slot<PFN_CloseOptionDialog>(PF_CLOSE_OPTION_DIALOG)(0), 0);
