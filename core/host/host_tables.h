@@ -27,7 +27,7 @@ extern ScheduleTableData ScheduleTable;
 
 // The scheduler mutex, created at start-up.
 inline constexpr char kSchedulerMutexName[] = "QV40_SchedulerMutex";
-extern HANDLE g_schedulerMutex;
+extern std::atomic<HANDLE> g_schedulerMutex;
 // Creates the named mutex (not owned) into g_schedulerMutex; false (the
 // last error set) when it cannot be had. CloseSchedulerMutex closes it.
 bool CreateSchedulerMutex();

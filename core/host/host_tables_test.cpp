@@ -213,7 +213,7 @@ TEST_F(HostTablesTest, DeletingAProfilesEventsTakesThemOutBeforeThePluginFreesTh
 
 TEST(SchedulerLockTest, TheMutexIsReentrantAndKeepsOtherThreadsOut) {
   ASSERT_TRUE(CreateSchedulerMutex());
-  ASSERT_NE(g_schedulerMutex, nullptr);
+  ASSERT_NE(g_schedulerMutex.load(), nullptr);
   auto otherThreadGetsIt = [] {
     DWORD result = 0;
     std::thread other([&] {
@@ -233,7 +233,7 @@ TEST(SchedulerLockTest, TheMutexIsReentrantAndKeepsOtherThreadsOut) {
   }
   EXPECT_TRUE(otherThreadGetsIt());
   CloseSchedulerMutex();
-  EXPECT_EQ(g_schedulerMutex, nullptr);
+  EXPECT_EQ(g_schedulerMutex.load(), nullptr);
   // Without the named mutex the stand-in lock still nests.
   SchedulerLock outer;
   SchedulerLock inner;

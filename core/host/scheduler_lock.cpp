@@ -1,9 +1,10 @@
 // The scheduler mutex "QV40_SchedulerMutex" and its holder.
+#include <atomic>
 #include <mutex>
 
 #include "host_tables.h"
 
-HANDLE g_schedulerMutex = nullptr;
+std::atomic<HANDLE> g_schedulerMutex{nullptr};
 
 namespace {
 
@@ -14,18 +15,23 @@ std::recursive_mutex g_standIn;
 }  // namespace
 
 bool CreateSchedulerMutex() {
-  if (g_schedulerMutex != nullptr) return true;
-  g_schedulerMutex = CreateMutexA(nullptr, FALSE, kSchedulerMutexName);
-  return g_schedulerMutex != nullptr;
+  if (g_schedulerMutex.load() != nullptr) return true;
+  g_schedulerMutex.store(CreateMutexA(nullptr, FALSE, kSchedulerMutexName));
+  return g_schedulerMutex.load() != nullptr;
 }
 
 void CloseSchedulerMutex() {
-  if (g_schedulerMutex == nullptr) return;
-  CloseHandle(g_schedulerMutex);
-  g_schedulerMutex = nullptr;
+  const HANDLE mutex = g_schedulerMutex.load();
+  if (mutex == nullptr) return;
+  // Taken first, so that no holder loses it mid-way; later lockers use the
+  // stand-in.
+  const DWORD result = WaitForSingleObject(mutex, INFINITE);
+  g_schedulerMutex.store(nullptr);
+  if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ReleaseMutex(mutex);
+  CloseHandle(mutex);
 }
 
-SchedulerLock::SchedulerLock() : mutex_(g_schedulerMutex) {
+SchedulerLock::SchedulerLock() : mutex_(g_schedulerMutex.load()) {
   if (mutex_ != nullptr) {
     // An abandoned mutex is owned all the same.
     const DWORD result = WaitForSingleObject(mutex_, INFINITE);

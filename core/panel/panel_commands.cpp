@@ -1,6 +1,7 @@
 // The main panel's commands, its timer tick and its exit.
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "analysis_status.h"
@@ -27,6 +28,19 @@ inline constexpr UINT kRetryDelay = 200;
 void Defer(HWND panel, WPARAM wParam, LPARAM lParam) {
   g_deferred.emplace_back(wParam, lParam);
   SetQvTimer(panel, kRetryTimer, kRetryDelay, nullptr);
+}
+
+// Commands that stopped a running analysis; posted again when the analysis
+// has stopped (a plug-in calls the resume callback from any thread, the
+// panel's own run calls it at its end).
+std::mutex g_keptLock;
+HWND g_keptFor = nullptr;
+std::vector<std::pair<WPARAM, LPARAM>> g_kept;
+
+void KeepUntilAnalysisStops(HWND panel, WPARAM wParam, LPARAM lParam) {
+  std::lock_guard<std::mutex> hold(g_keptLock);
+  g_keptFor = panel;
+  g_kept.emplace_back(wParam, lParam);
 }
 
 PROFILE* SelectedRow(HWND panel, int* index = nullptr) {
@@ -263,7 +277,24 @@ void RetryDeferredCommands(HWND panel) {
   for (const auto& [wParam, lParam] : waiting) PostMessageA(panel, WM_COMMAND, wParam, lParam);
 }
 
-void ForgetDeferredCommands() { g_deferred.clear(); }
+void ForgetDeferredCommands() {
+  g_deferred.clear();
+  std::lock_guard<std::mutex> hold(g_keptLock);
+  g_kept.clear();
+  g_keptFor = nullptr;
+}
+
+void ResumeKeptCommands() {
+  std::vector<std::pair<WPARAM, LPARAM>> kept;
+  HWND panel = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(g_keptLock);
+    kept.swap(g_kept);
+    panel = g_keptFor;
+  }
+  if (panel == nullptr) return;
+  for (const auto& [wParam, lParam] : kept) PostMessageA(panel, WM_COMMAND, wParam, lParam);
+}
 
 void HandleCommand(HWND panel, WPARAM wParam, LPARAM lParam, bool fromToolbar) {
   if (!fromToolbar && g_panel.busy) {
@@ -272,8 +303,8 @@ void HandleCommand(HWND panel, WPARAM wParam, LPARAM lParam, bool fromToolbar) {
   }
   if (g_status.runState == 1) {
     // The running analysis stops first; the command comes back after it.
-    CancelAnalysis(panel, nullptr);
-    Defer(panel, wParam, lParam);
+    KeepUntilAnalysisStops(panel, wParam, lParam);
+    CancelAnalysis(panel, ResumeKeptCommands);
     return;
   }
   const bool wasBusy = g_panel.busy;
@@ -314,6 +345,7 @@ void RunActiveProfiles(HWND panel) {
   ClearAnalysisStatus(panel);
   char text[kResTextMax + 1];
   SetStatusText(LoadResText(stopped ? 32006 : 32007, text, sizeof text));
+  ResumeKeptCommands();
 }
 
 void PanelTick(HWND panel, UINT_PTR timer) {
@@ -333,6 +365,8 @@ void PanelTick(HWND panel, UINT_PTR timer) {
     return;
   }
   if (timer != 0 && timer != kTickTimer) return;
+  // An analysis that ended without calling back still gives its commands back.
+  if (g_status.runState != 1) ResumeKeptCommands();
   ShowNextScheduledRunText(panel);
   if (g_panel.exiting || g_panel.busy || g_panel.inTick) return;
   g_panel.inTick = true;

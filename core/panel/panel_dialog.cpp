@@ -335,6 +335,7 @@ void EndPanel(HWND panel) {
     SchedulerLock lock;
     FreeScheduleTable();
   }
+  CloseSchedulerMutex();
   if (g_panel.smallImages) ImageList_Destroy(g_panel.smallImages);
   if (g_panel.largeImages) ImageList_Destroy(g_panel.largeImages);
   g_panel.smallImages = g_panel.largeImages = nullptr;

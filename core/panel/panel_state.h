@@ -131,6 +131,9 @@ HICON ProgramIcon();
 void RetryDeferredCommands(HWND panel);
 // Drops the commands still waiting (the panel goes away).
 void ForgetDeferredCommands();
+// The resume callback handed with a cancel: posts the commands that stopped
+// the analysis to the panel again. Any thread.
+void ResumeKeptCommands();
 
 // ---- Report programs (report_programs.cpp) ----
 int ReportFormatFromExtension(const char* file);

@@ -40,6 +40,9 @@ struct FakePlugin {
   int commandLineAnswer = 0;     // function 20's answer; 0: the plug-in has none
   std::vector<int> workAnswers;  // function 13's answers, in order (then 3)
   std::vector<std::string> worked;
+  PluginResumeProc resume = nullptr;  // what function 24 was handed last
+  int cancels = 0;
+  int edits = 0;
 };
 
 FakePlugin g_fakes[3];
@@ -77,8 +80,16 @@ int Find(HWND, PROFILE* previous, PROFILE*, PROFILE** out) {
 }
 
 template <int N>
+int CancelWork(HWND, PluginResumeProc resume) {
+  ++g_fakes[N].cancels;
+  g_fakes[N].resume = resume;
+  return 0;
+}
+
+template <int N>
 int Edit(HWND panel, PROFILE* row, PROFILE** out) {
   FakePlugin& p = g_fakes[N];
+  ++p.edits;
   Check(row);
   if (p.duringEdit) p.duringEdit(panel);
   if (!row) {
@@ -152,6 +163,7 @@ FARPROC Supported(int id) {
     case PF_COPY_PROFILE: return reinterpret_cast<FARPROC>(&Copy<N>);
     case PF_DELETE_PROFILE: return reinterpret_cast<FARPROC>(&Delete<N>);
     case PF_UPDATE_PANEL: return reinterpret_cast<FARPROC>(&UpdatePanel<N>);
+    case PF_CANCEL_ANALYSIS: return reinterpret_cast<FARPROC>(&CancelWork<N>);
     default: return nullptr;
   }
 }
@@ -330,6 +342,37 @@ TEST_F(PanelTest, TheProfileCommandsFollowTheSelection) {
   Pump();
   EXPECT_TRUE(Rows().empty());
   EXPECT_EQ(g_toolbarStates[5060], 0u);
+}
+
+// A command that comes while an analysis runs stops the analysis, and comes
+// back once the plug-in says through the resume callback that it has stopped.
+TEST_F(PanelTest, ACommandThatStopsAnAnalysisComesBackWhenThePluginResumes) {
+  Plugins({{4, {}}});
+  ASSERT_NE(Open(), nullptr);
+  g_status.runState = 1;
+  Command(5040);
+  Pump();
+  EXPECT_EQ(g_fakes[0].edits, 0);
+  EXPECT_EQ(g_fakes[0].cancels, 1);
+  ASSERT_NE(g_fakes[0].resume, nullptr);
+
+  // The analysis ends; the plug-in resumes from a thread of its own.
+  g_status.runState = 0;
+  g_status.cancelRequested = false;
+  std::thread plugin(g_fakes[0].resume);
+  plugin.join();
+  EXPECT_TRUE(PumpUntil([] { return g_fakes[0].edits == 1; }));
+  EXPECT_EQ(Selected(), "New 0");
+}
+
+TEST_F(PanelTest, ClosingThePanelReleasesAndClosesTheSchedulerMutex) {
+  ASSERT_TRUE(CreateSchedulerMutex());
+  Plugins({{4, {"Alpha"}}});
+  ASSERT_NE(Open(), nullptr);
+  DestroyWindow(panel_);
+  EXPECT_EQ(g_schedulerMutex.load(), nullptr);
+  EXPECT_EQ(OpenMutexA(SYNCHRONIZE, FALSE, kSchedulerMutexName), nullptr);
+  SchedulerLock stillGuarded;  // the stand-in lock serves from here on
 }
 
 TEST_F(PanelTest, RunningProfilesGetWorkUntilNoneHasMoreAndTheEndIsShown) {
