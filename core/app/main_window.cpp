@@ -43,6 +43,7 @@ int RegisterMainWindowClass(HINSTANCE instance) {
   wc.lpfnWndProc = MainWndProc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
   wc.lpszClassName = kMainWindowClass;
   if (RegisterClassA(&wc) != 0) return 1;
   MessageBoxA(nullptr, "Unable to register the main Quorvane window class.", "Quorvane", MB_OK | MB_ICONERROR);

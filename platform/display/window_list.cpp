@@ -25,6 +25,8 @@ std::vector<TopWindow> ListTopWindows(HWND* foreground) {
     t.resizable = (w->style & WS_THICKFRAME) != 0;
     t.topmost = (w->ex_style & WS_EX_TOPMOST) != 0;
     t.dialog = w->owner != nullptr || (w->ex_style & WS_EX_DLGMODALFRAME) || ((w->style & WS_DLGFRAME) && !t.resizable);
+    t.icon = w->icon_big ? w->icon_big : w->icon_small;
+    if (!t.icon && w->cls) t.icon = w->cls->icon ? w->cls->icon : w->cls->small_icon;
     out.push_back(std::move(t));
   }
   return out;

@@ -21,6 +21,7 @@ struct TopWindow {
   bool resizable = false;
   bool topmost = false;
   bool dialog = false;    // owned, or with a dialog frame
+  HICON icon = nullptr;   // the window's big icon, else its small one, else its class's
 };
 
 // The top-level windows, top of the z-order first, and the foreground window.

@@ -221,6 +221,64 @@ void SetSizeHints(Connection& c, XWin& w, const TopWindow& t) {
   XFree(h);
 }
 
+// An icon as _NET_WM_ICON wants it: width, height, then ARGB rows top down,
+// transparent where the icon's mask is set. Empty when it cannot be read.
+std::vector<unsigned long> IconPixels(HICON icon) {
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return {};
+  std::vector<unsigned long> out;
+  BITMAP mask{};
+  if (info.hbmMask && GetObjectA(info.hbmMask, sizeof mask, &mask) == sizeof mask) {
+    // A monochrome icon's mask holds the AND mask over the XOR image.
+    const int width = mask.bmWidth;
+    const int height = info.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
+    if (width > 0 && height > 0 && width <= 256 && height <= 256) {
+      BITMAPINFO bi{};
+      bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+      bi.bmiHeader.biWidth = width;
+      bi.bmiHeader.biHeight = -(info.hbmColor ? height : height * 2);
+      bi.bmiHeader.biPlanes = 1;
+      bi.bmiHeader.biBitCount = 32;
+      bi.bmiHeader.biCompression = BI_RGB;
+      const size_t cells = static_cast<size_t>(width) * static_cast<size_t>(height);
+      std::vector<uint32_t> masks(info.hbmColor ? cells : cells * 2), colours(cells);
+      HDC dc = CreateCompatibleDC(nullptr);
+      const UINT maskRows = static_cast<UINT>(info.hbmColor ? height : height * 2);
+      bool ok = dc && GetDIBits(dc, info.hbmMask, 0, maskRows, masks.data(), &bi, DIB_RGB_COLORS) != 0;
+      if (ok && info.hbmColor) {
+        bi.bmiHeader.biHeight = -height;
+        ok = GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(height), colours.data(), &bi, DIB_RGB_COLORS) != 0;
+      } else if (ok) {
+        std::copy(masks.begin() + static_cast<std::ptrdiff_t>(cells), masks.end(), colours.begin());
+      }
+      if (dc) DeleteDC(dc);
+      if (ok) {
+        out.reserve(cells + 2);
+        out.push_back(static_cast<unsigned long>(width));
+        out.push_back(static_cast<unsigned long>(height));
+        for (size_t i = 0; i < cells; ++i) {
+          const bool clear = (masks[i] & 0xFFFFFFu) != 0;
+          out.push_back(clear ? 0ul : (0xFF000000ul | (colours[i] & 0xFFFFFFu)));
+        }
+      }
+    }
+  }
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  return out;
+}
+
+void SetIcon(Connection& c, XWin& w, HICON icon) {
+  w.icon = icon;
+  const std::vector<unsigned long> pixels = IconPixels(icon);
+  if (pixels.empty()) {
+    XDeleteProperty(c.dpy, w.xid, c.net_wm_icon);
+    return;
+  }
+  XChangeProperty(c.dpy, w.xid, c.net_wm_icon, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(pixels.data()), static_cast<int>(pixels.size()));
+}
+
 XWin& Create(Connection& c, const TopWindow& t) {
   XSetWindowAttributes a{};
   a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
@@ -275,6 +333,7 @@ XWin& Create(Connection& c, const TopWindow& t) {
     if (owner != c.windows.end()) XSetTransientForHint(c.dpy, xid, owner->second.xid);
   }
   SetTitle(c, w, t.title);
+  if (!t.popup && t.icon) SetIcon(c, w, t.icon);
   return w;
 }
 
@@ -313,6 +372,7 @@ void Connection::Sync() {
       Reconfigure(w, t.rect);
     }
     if (t.title != w.title) SetTitle(*this, w, t.title);
+    if (!w.popup && t.icon != w.icon) SetIcon(*this, w, t.icon);
     if (want && t.minimized) {
       if (!w.iconified) XIconifyWindow(dpy, w.xid, screen);
       w.iconified = true;
@@ -448,6 +508,7 @@ bool OpenX11(const char* name) {
   c->wm_delete = XInternAtom(dpy, "WM_DELETE_WINDOW", False);
   c->motif_hints = XInternAtom(dpy, "_MOTIF_WM_HINTS", False);
   c->net_wm_name = XInternAtom(dpy, "_NET_WM_NAME", False);
+  c->net_wm_icon = XInternAtom(dpy, "_NET_WM_ICON", False);
   c->utf8 = XInternAtom(dpy, "UTF8_STRING", False);
   c->net_wm_type = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE", False);
   c->type_dialog = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_DIALOG", False);

@@ -158,6 +158,45 @@ TEST_F(X11Display, ADialogIsShownClickedTypedIntoAndClosed) {
   EXPECT_TRUE(xvfbtest::PumpUntil(nullptr, [&] { return server_->WindowTitled("Display Test") == 0; }, 5000));
 }
 
+// A window's icon reaches the window manager as _NET_WM_ICON, with the icon's
+// mask as transparency, and follows WM_SETICON.
+TEST_F(X11Display, TheWindowsIconIsGivenToTheWindowManager) {
+  ASSERT_TRUE(Open("Icon Test"));
+  ASSERT_TRUE(xvfbtest::PumpUntil(dlg_, [&] { return CaptionShown(); }, 10000));
+  const unsigned long xid = server_->WindowTitled("Icon Test");
+  ASSERT_NE(xid, 0u);
+  EXPECT_TRUE(server_->Property32(xid, "_NET_WM_ICON").empty());
+
+  // A 2x2 icon: red, green, blue, and one transparent corner.
+  const uint32_t colours[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF};
+  const uint8_t maskRows[4] = {0x00, 0x00, 0x40, 0x00};  // word-aligned rows; bottom-right set
+  ICONINFO info{};
+  info.fIcon = TRUE;
+  info.hbmColor = CreateBitmap(2, 2, 1, 32, colours);
+  info.hbmMask = CreateBitmap(2, 2, 1, 1, maskRows);
+  const HICON icon = CreateIconIndirect(&info);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  ASSERT_NE(icon, nullptr);
+  SendMessageA(dlg_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  std::vector<unsigned long> pixels;
+  EXPECT_TRUE(xvfbtest::PumpUntil(dlg_, [&] {
+    pixels = server_->Property32(xid, "_NET_WM_ICON");
+    return !pixels.empty();
+  }, 5000));
+  ASSERT_EQ(pixels.size(), 6u);
+  EXPECT_EQ(pixels[0], 2u);
+  EXPECT_EQ(pixels[1], 2u);
+  EXPECT_EQ(pixels[2], 0xFFFF0000u);
+  EXPECT_EQ(pixels[3], 0xFF00FF00u);
+  EXPECT_EQ(pixels[4], 0xFF0000FFu);
+  EXPECT_EQ(pixels[5], 0u);
+
+  SendMessageA(dlg_, WM_SETICON, ICON_BIG, 0);
+  EXPECT_TRUE(xvfbtest::PumpUntil(dlg_, [&] { return server_->Property32(xid, "_NET_WM_ICON").empty(); }, 5000));
+  DestroyIcon(icon);
+}
+
 TEST_F(X11Display, TheScreenFollowsTheWindowSystem) {
   ASSERT_TRUE(Open("Follow Test"));
   ASSERT_TRUE(xvfbtest::PumpUntil(dlg_, [&] { return CaptionShown(); }, 10000));

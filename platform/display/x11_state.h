@@ -31,6 +31,7 @@ struct XWin {
   bool viewable = false;         // the server says it is shown
   bool iconified = false;        // minimized in the window system
   WORD cursor = 0;               // the stock cursor shown over it (0: the arrow)
+  HICON icon = nullptr;          // the icon given to the window manager
   Image picture;                 // the last composed picture, for exposures
 };
 
@@ -52,7 +53,7 @@ class Connection {
   int depth = 0;
   int wake_read = -1, wake_write = -1;
   Atom wm_protocols = 0, wm_delete = 0, motif_hints = 0, net_wm_name = 0, utf8 = 0, net_wm_type = 0,
-       type_dialog = 0, type_normal = 0, type_menu = 0;
+       type_dialog = 0, type_normal = 0, type_menu = 0, net_wm_icon = 0;
   std::thread thread;
   std::atomic<bool> stop{false};
 

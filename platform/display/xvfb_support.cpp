@@ -138,6 +138,25 @@ unsigned long Server::WindowTitled(const std::string& title) {
   return found;
 }
 
+std::vector<unsigned long> Server::Property32(unsigned long window, const char* name) {
+  ::Display* d = Dpy(dpy_);
+  std::vector<unsigned long> values;
+  const Atom atom = XInternAtom(d, name, False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, left = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(d, window, atom, 0, 1 << 20, False, AnyPropertyType, &type, &format, &count, &left, &data) ==
+          Success &&
+      data != nullptr && format == 32) {
+    // Xlib hands 32-bit items back in longs, sign-extended.
+    const auto* longs = reinterpret_cast<const unsigned long*>(data);
+    for (unsigned long i = 0; i < count; ++i) values.push_back(longs[i] & 0xFFFFFFFFul);
+  }
+  if (data) XFree(data);
+  return values;
+}
+
 bool Server::Viewable(unsigned long window) {
   XWindowAttributes a{};
   return XGetWindowAttributes(Dpy(dpy_), window, &a) && a.map_state == IsViewable;

@@ -42,6 +42,8 @@ class Server {
   RECT Geometry(unsigned long window);
   // Asks a window to close as a window manager does (WM_DELETE_WINDOW).
   void AskToClose(unsigned long window);
+  // A 32-bit property of a window (e.g. "_NET_WM_ICON"); empty when it has none.
+  std::vector<unsigned long> Property32(unsigned long window, const char* name);
 
  private:
   pid_t pid_ = -1;

@@ -1,7 +1,12 @@
 // LoadBitmapA and LoadImageA: bitmaps and icons from a module's resources, and
 // bitmaps from .bmp files.
+#include <cctype>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "gdi/dib.h"
@@ -96,4 +101,27 @@ HANDLE LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT 
 
 HBITMAP LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName) {
   return static_cast<HBITMAP>(LoadImageA(hInstance, lpBitmapName, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+}
+
+HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
+  if (lpIconName == nullptr) {
+    SetError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  if (hInstance == nullptr) {
+    SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+  }
+  // An icon is named by a number or by a text; both key the shared handles.
+  const uintptr_t value = reinterpret_cast<uintptr_t>(lpIconName);
+  std::string key = value <= 0xFFFF ? "#" + std::to_string(value) : std::string(lpIconName);
+  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static std::mutex lock;
+  static std::map<std::pair<HINSTANCE, std::string>, HICON> shared;
+  std::lock_guard<std::mutex> hold(lock);
+  const auto found = shared.find({hInstance, key});
+  if (found != shared.end()) return found->second;
+  const HICON icon = static_cast<HICON>(LoadImageA(hInstance, lpIconName, IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
+  if (icon != nullptr) shared.emplace(std::make_pair(hInstance, std::move(key)), icon);
+  return icon;
 }

@@ -177,4 +177,21 @@ TEST_F(Images, IconsFromResources) {
   EXPECT_EQ(LoadImageA(kModule, MAKEINTRESOURCEA(IDI_TINY), IMAGE_CURSOR, 0, 0, 0), nullptr);
 }
 
+TEST_F(Images, LoadIconSharesOneHandlePerModuleAndName) {
+  const HICON icon = LoadIconA(kModule, MAKEINTRESOURCEA(IDI_TINY));
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(LoadIconA(kModule, MAKEINTRESOURCEA(IDI_TINY)), icon);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(icon, &info));
+  EXPECT_TRUE(info.fIcon);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+
+  SetLastError(0);
+  EXPECT_EQ(LoadIconA(kModule, MAKEINTRESOURCEA(IDI_TINY + 100)), nullptr);
+  SetLastError(0);
+  EXPECT_EQ(LoadIconA(nullptr, MAKEINTRESOURCEA(32512)), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
+}
+
 }  // namespace

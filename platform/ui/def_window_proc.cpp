@@ -243,13 +243,19 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_GETICON:
     case WM_SETICON: {
-      WindowSystem& sys = Sys();
-      Lock g(sys.lock);
-      Window* w = FindLocked(hWnd);
-      if (!w) return 0;
-      HICON& slot = wParam == ICON_BIG ? w->icon_big : w->icon_small;
-      HICON old = slot;
-      if (Msg == WM_SETICON) slot = reinterpret_cast<HICON>(lParam);
+      HICON old = nullptr;
+      bool changed = false;
+      {
+        WindowSystem& sys = Sys();
+        Lock g(sys.lock);
+        Window* w = FindLocked(hWnd);
+        if (!w) return 0;
+        HICON& slot = wParam == ICON_BIG ? w->icon_big : w->icon_small;
+        old = slot;
+        if (Msg == WM_SETICON) slot = reinterpret_cast<HICON>(lParam);
+        changed = slot != old;
+      }
+      if (changed) NoteWindowChanged(hWnd);  // the display shows the new icon
       return reinterpret_cast<LRESULT>(old);
     }
     case WM_NOTIFYFORMAT:

@@ -28,6 +28,8 @@ TEST(ProgramExports, DialogAndDdeCallbacksAreExportedByName) {
   const auto names = DynamicSymbols(std::string(QV_TEST_DIST_DIR) + "/quorvane");
   ASSERT_FALSE(names.empty()) << "nm could not read the program";
   for (const char* name : {"DdeCallBack", "ImportDlg", "PleaseWaitDlg"}) EXPECT_TRUE(names.count(name)) << name;
+  // The program carries resources of its own (its icon) for the layer to find.
+  EXPECT_TRUE(names.count("QvResourceTable"));
 }
 
 }  // namespace

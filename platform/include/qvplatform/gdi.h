@@ -702,6 +702,12 @@ QV_API HBITMAP LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName);
 // from a .bmp file; IMAGE_ICON from the module's icon resources. LR_SHARED is
 // accepted but every call makes a new image.
 QV_API HANDLE LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad);
+// A module's icon at the standard size (32x32, or the nearest image the icon
+// has). The handle is shared: the same one for every call with the same module
+// and name, kept while the process runs; callers do not destroy it. A null
+// module (the system's stock icons) is not offered: null with
+// ERROR_RESOURCE_NAME_NOT_FOUND.
+QV_API HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 
 // ---------------------------------------------------------------------------
 // Icons
