@@ -44,6 +44,30 @@ TEST(PaintLog, WhatAWindowPaintsIsLoggedInClientCoordinates) {
   UnregisterClassA("PainterClass", nullptr);
 }
 
+// Children made while their parent was hidden are painted when it is shown,
+// even where the parent clips its children and so leaves them alone when it
+// is only resized.
+TEST(PaintLog, ShowingAWindowExposesItsChildrenToo) {
+  HWND parent = CreateWindowExA(0, "#32770", "", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 200, 100, nullptr, nullptr,
+                                nullptr, nullptr);
+  ASSERT_TRUE(parent);
+  HWND child = CreateWindowExA(0, "Static", "label", WS_CHILD | WS_VISIBLE, 10, 10, 80, 20, parent, nullptr, nullptr,
+                               nullptr);
+  ASSERT_TRUE(child);
+  RECT u;
+  EXPECT_FALSE(GetUpdateRect(child, &u, FALSE));
+  ShowWindow(parent, SW_SHOWNA);
+  EXPECT_TRUE(GetUpdateRect(child, &u, FALSE));
+  UpdateWindow(child);
+  EXPECT_NE(qvp::GetWindowPaintLog(child).FindText("label"), nullptr);
+
+  // A resize of the clipping parent repaints the parent alone.
+  ValidateRect(child, nullptr);
+  SetWindowPos(parent, nullptr, 0, 0, 220, 120, SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_FALSE(GetUpdateRect(child, &u, FALSE));
+  DestroyWindow(parent);
+}
+
 TEST(PaintLog, RedrawWindowTakesARegionByItsBox) {
   HWND h = CreateWindowExA(0, "#32770", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
   ValidateRect(h, nullptr);

@@ -186,7 +186,12 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
     Window* parent = w->parent && !w->parent->is_root ? w->parent : nullptr;
     bool moved_or_sized = !(pos.flags & SWP_NOMOVE) || !(pos.flags & SWP_NOSIZE);
     if (!(pos.flags & SWP_NOREDRAW)) {
-      if (shown || (VisibleLocked(w) && (!(pos.flags & SWP_NOSIZE) || (pos.flags & SWP_FRAMECHANGED))))
+      // A window that appears is exposed whole, its children too (they were
+      // not on the screen, whatever their update regions said); a window that
+      // changed size repaints itself, and its children as its style says.
+      if (shown)
+        InvalidateLocked(w, nullptr, true, Reach::kAll);
+      else if (VisibleLocked(w) && (!(pos.flags & SWP_NOSIZE) || (pos.flags & SWP_FRAMECHANGED)))
         InvalidateLocked(w, nullptr, true, Reach::kDefault);
       if (parent && (hidden || (moved_or_sized && VisibleLocked(w)))) InvalidateLocked(parent, &old_window, true, Reach::kSelf);
     }
