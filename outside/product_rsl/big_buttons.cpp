@@ -11,7 +11,7 @@
 namespace {
 
 constexpr int kBarHeight = 44;
-constexpr int kButtonWidth = 72;
+constexpr int kButtonWidth = 70;  // eight buttons and their gaps fit the panel at its default size
 constexpr int kButtonHeight = 36;
 constexpr int kGap = 4;
 constexpr int kGroupGap = 12;

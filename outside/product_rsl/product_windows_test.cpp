@@ -118,6 +118,22 @@ TEST_F(ProductWindows, ToolbarSpansThePanelTopWithTheCommandButtons) {
   EXPECT_TRUE(IsWindow(panel_));
 }
 
+// The panel's default size is 420 dialog units across, 630 pixels of client
+// area: every button lies whole inside it, with a margin on the right.
+TEST_F(ProductWindows, ToolbarButtonsFitThePanelAtItsDefaultSize) {
+  RECT frame{0, 0, 630, 400};
+  AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  SetWindowPos(panel_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+  HWND bar = f_.CreateBigBtnToolbar(panel_, 7000);
+  ASSERT_NE(bar, nullptr);
+  RECT bar_rect, help;
+  GetWindowRect(bar, &bar_rect);
+  ASSERT_EQ(bar_rect.right - bar_rect.left, 630);
+  GetWindowRect(GetDlgItem(bar, 5070), &help);
+  EXPECT_LT(help.right, bar_rect.right - 2);
+  f_.DestroyBigBtnToolbar(bar);
+}
+
 TEST_F(ProductWindows, ToolbarEnablesDisablesAndReportsClicksToThePanel) {
   HWND bar = f_.CreateBigBtnToolbar(panel_, 7000);
   ASSERT_NE(bar, nullptr);
