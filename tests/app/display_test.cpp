@@ -54,15 +54,16 @@ class ProgramOnScreen : public ::testing::Test {
     server_.reset();
   }
 
-  void Start() {
+  // With snapshots, dialogs are pictured (and so painted whole) as they first appear.
+  void Start(bool snapshots = true) {
     const std::string home = (root_.path() / "home").string();
-    program_ = std::make_unique<qvtest::ChildProcess>(
-        (root_.path() / "program" / "quorvane").string(), std::vector<std::string>{},
-        std::vector<std::string>{"HOME=" + home, "QV_STATE_DIR=" + home + "/state", "QV_DEBUG=1",
-                                 "DISPLAY=" + server_->name(), "QV_REGISTRY=" + home + "/registry",
-                                 "QV_WINDOWS_DIR=" + home + "/windows", "QV_TEST=", "QV_HEADLESS=",
-                                 "QV_SNAPSHOT_DIR=" + (root_.path() / "snapshots").string()},
-        root_.path().string(), (root_.path() / "program.log").string());
+    std::vector<std::string> environment{"HOME=" + home, "QV_STATE_DIR=" + home + "/state", "QV_DEBUG=1",
+                                         "DISPLAY=" + server_->name(), "QV_REGISTRY=" + home + "/registry",
+                                         "QV_WINDOWS_DIR=" + home + "/windows", "QV_TEST=", "QV_HEADLESS="};
+    environment.push_back("QV_SNAPSHOT_DIR=" + (snapshots ? (root_.path() / "snapshots").string() : std::string()));
+    program_ = std::make_unique<qvtest::ChildProcess>((root_.path() / "program" / "quorvane").string(),
+                                                      std::vector<std::string>{}, environment, root_.path().string(),
+                                                      (root_.path() / "program.log").string());
   }
   int Xdotool(std::vector<std::string> args) {
     args.insert(args.begin(), "xdotool");
@@ -130,4 +131,53 @@ TEST_F(ProgramOnScreen, ThePanelShowsAndTakesTheUsersClicksAndItsClose) {
   EXPECT_GT(count(41, 85, RGB(128, 128, 128)), 8 * 60);  // button shadows
 }
 
+// A first start asks the log-file question over the splash; once it is
+// answered, the panel shows on the screen whole: toolbar, tab and frames too.
+TEST_F(ProgramOnScreen, TheFirstStartsPanelShowsWholeAfterTheQuestion) {
+  // A start as from a new installation, with the monitoring plug-in.
+  fs::remove(root_.path() / "program" / "QUORVANE.INI");
+  fs::remove(root_.path() / "program" / fs::path(QV_TEST_FAKE_PLUGIN).filename());
+  for (const char* name : {"qvm_alrt.dll", "libqv_logstat.so"})
+    fs::copy_file(fs::path(QV_TEST_DIST_DIR) / name, root_.path() / "program" / name);
+  Start(false);
+  unsigned long question = 0;
+  for (int i = 0; i < kPatience * 10 && !(question && server_->Viewable(question)); ++i) {
+    question = server_->WindowTitled("Log File Detection");
+    Sleep(100);
+  }
+  ASSERT_TRUE(question && server_->Viewable(question)) << program_->Output();
+  // No: the right one of the two buttons centred at the foot of the box.
+  const RECT box = server_->Geometry(question);
+  const int middle = (box.left + box.right) / 2;
+  ASSERT_EQ(Click(middle + 41, box.bottom - 26), 0);
+
+  unsigned long panel = 0;
+  for (int i = 0; i < kPatience * 10 && !(panel && server_->Viewable(panel)); ++i) {
+    panel = server_->WindowTitled(kTitle);
+    Sleep(100);
+  }
+  ASSERT_TRUE(panel && server_->Viewable(panel)) << program_->Output();
+  const RECT g = server_->Geometry(panel);
+  // The screen itself, not a snapshot: the toolbar's raised buttons under the
+  // menu bar, once the picture has settled.
+  const auto count = [&](int top, int bottom, COLORREF color) {
+    const std::vector<uint32_t> pixels = server_->Grab(RECT{g.left, g.top + top, g.right, g.top + bottom});
+    const uint32_t want = (static_cast<uint32_t>(GetRValue(color)) << 16) |
+                          (static_cast<uint32_t>(GetGValue(color)) << 8) | GetBValue(color);
+    int n = 0;
+    for (uint32_t p : pixels) n += (p & 0xFFFFFFu) == want ? 1 : 0;
+    return n;
+  };
+  bool whole = false;
+  for (int i = 0; i < kPatience * 10 && !whole; ++i) {
+    whole = count(41, 85, RGB(255, 255, 255)) > 8 * 60 && count(41, 85, RGB(128, 128, 128)) > 8 * 60;
+    if (!whole) Sleep(100);
+  }
+  EXPECT_TRUE(whole) << "the panel's toolbar never showed on the screen";
+  EXPECT_NE(Settings().find("AutoDetectLogFiles=1"), std::string::npos) << Settings();
+  server_->AskToClose(panel);
+  EXPECT_EQ(program_->Wait(), 0) << program_->Output();
+}
+
 }  // namespace
+
