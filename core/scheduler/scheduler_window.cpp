@@ -48,8 +48,10 @@ constexpr UINT kEditNoneText = 9145;
 constexpr UINT kClearLogText = 11023;
 constexpr char kProgramCaption[] = "Quorvane";
 
-// The table index each row of the list shows (the window is modal: one at a time).
-std::vector<int32_t> g_rowEvents;
+// The event each row of the list shows (the window is modal: one at a time).
+// Rows are mapped back through the table, so an event that left it meanwhile
+// is never handed out.
+std::vector<SCHEDULE_EVENT*> g_rowEvents;
 
 int Ask(HWND window, UINT captionId, UINT textId, UINT style) {
   char caption[kResTextMax + 1];
@@ -203,7 +205,7 @@ void FillScheduleList(HWND dialog, HFONT font) {
     char row[PROFILE_DESCRIPTION_LEN + 2 * DATE_TIME_TEXT_SIZE + PLUGIN_NAME_LEN + 8];
     std::snprintf(row, sizeof row, "%.80s\t%s\t%s\t%s", event->profile->description, dateText, timeText,
                   PluginName(static_cast<unsigned int>(event->profile->type)));
-    if (ListViewAddRow(list, row) >= 0) g_rowEvents.push_back(i);
+    if (ListViewAddRow(list, row) >= 0) g_rowEvents.push_back(ScheduleTable.events[i]);
   }
   if (!g_rowEvents.empty()) {
     LVITEMA state{};
@@ -228,8 +230,8 @@ int GetSelectedEvents(HWND dialog, SCHEDULE_EVENT*** out) {
   for (int i = 0; i < got; ++i) {
     const int row = rows[static_cast<size_t>(i)];
     if (row < 0 || static_cast<size_t>(row) >= g_rowEvents.size()) continue;
-    const int32_t index = g_rowEvents[static_cast<size_t>(row)];
-    if (index < ScheduleTable.count) events.push_back(ScheduleTable.events[index]);
+    SCHEDULE_EVENT* event = g_rowEvents[static_cast<size_t>(row)];
+    if (IsEventInTable(event)) events.push_back(event);
   }
   if (events.empty()) return 0;
   auto* array = static_cast<SCHEDULE_EVENT**>(std::malloc(events.size() * sizeof(SCHEDULE_EVENT*)));

@@ -135,52 +135,50 @@ bool ReportRun::Render(const Nodes& nodes, std::string& out) {
 }
 
 bool ReportRun::RenderNode(const Node& node, std::string& out) {
-  {
-    switch (node.kind) {
-      case Node::Kind::kText:
-        AppendUtf8(out, node.text);
-        break;
-      case Node::Kind::kToken:
-      case Node::Kind::kBareToken: {
-        std::string value;
-        const Lookup found = Value(node.text, &value);
-        if (found == Lookup::kUnknown) {
-          Fail(QVR_TEMPLATE_PROBLEM, "the token " + node.text + " is unknown");
-          return false;
-        }
-        if (found == Lookup::kEnded) valuesEnded_ = true;
-        if (node.kind == Node::Kind::kToken) {
-          out += "<span class=\"" + ClassName(node.text) + "\">";
-          AppendEscaped(out, value);
-          out += "</span>";
-        } else {
-          AppendEscaped(out, value);
-        }
-        break;
+  switch (node.kind) {
+    case Node::Kind::kText:
+      AppendUtf8(out, node.text);
+      break;
+    case Node::Kind::kToken:
+    case Node::Kind::kBareToken: {
+      std::string value;
+      const Lookup found = Value(node.text, &value);
+      if (found == Lookup::kUnknown) {
+        Fail(QVR_TEMPLATE_PROBLEM, "the token " + node.text + " is unknown");
+        return false;
       }
-      case Node::Kind::kItem: {
-        std::string text;
-        if (!FindItemText(language_, node.text, &text)) {
-          Fail(QVR_TEMPLATE_PROBLEM, "the language has no item " + node.text);
-          return false;
-        }
-        AppendEscaped(out, text);
-        break;
+      if (found == Lookup::kEnded) valuesEnded_ = true;
+      if (node.kind == Node::Kind::kToken) {
+        out += "<span class=\"" + ClassName(node.text) + "\">";
+        AppendEscaped(out, value);
+        out += "</span>";
+      } else {
+        AppendEscaped(out, value);
       }
-      case Node::Kind::kChapter: {
-        std::string title;
-        if (!Render(node.children, title)) return false;
-        const std::string anchor = "chapter" + std::to_string(chapters_.size() + 1);
-        out += "<h2 class=\"chapter\" id=\"" + anchor + "\">" + title + "</h2>\n";
-        chapters_.emplace_back(anchor, title);
-        break;
-      }
-      case Node::Kind::kRepeat:
-        if (!RenderRepeat(node, out)) return false;
-        break;
-      case Node::Kind::kFrameSlot:
-        break;
+      break;
     }
+    case Node::Kind::kItem: {
+      std::string text;
+      if (!FindItemText(language_, node.text, &text)) {
+        Fail(QVR_TEMPLATE_PROBLEM, "the language has no item " + node.text);
+        return false;
+      }
+      AppendEscaped(out, text);
+      break;
+    }
+    case Node::Kind::kChapter: {
+      std::string title;
+      if (!Render(node.children, title)) return false;
+      const std::string anchor = "chapter" + std::to_string(chapters_.size() + 1);
+      out += "<h2 class=\"chapter\" id=\"" + anchor + "\">" + title + "</h2>\n";
+      chapters_.emplace_back(anchor, title);
+      break;
+    }
+    case Node::Kind::kRepeat:
+      if (!RenderRepeat(node, out)) return false;
+      break;
+    case Node::Kind::kFrameSlot:
+      break;
   }
   return true;
 }
