@@ -65,7 +65,7 @@ TEST_F(ScheduleTest, RecurringEventsLandOnTheirFirstWholeStepAfterNow) {
   SCHEDULE_EVENT* daily = Event(Utc(2024, 5, 8, 0), kRepeatDays, 1, false);
   ComputeNextRunTime(daily);
   EXPECT_EQ(NextRunOf(daily), Utc(2024, 5, 11, 0));
-  EXPECT_EQ(daily->active, 1);
+  EXPECT_EQ(int{daily->active}, 1);
 
   // Not yet due: still one step on.
   SCHEDULE_EVENT* hourly = Event(Utc(2024, 5, 10, 13), kRepeatHours, 2, false);
@@ -109,22 +109,22 @@ TEST_F(ScheduleTest, OneTimeAndStepLessEventsAreDeactivatedNeverLooped) {
   g_now = Utc(2024, 5, 10);
   SCHEDULE_EVENT* pastOnce = Event(Utc(2024, 5, 9), kRepeatOnce, 1, false);
   ComputeNextRunTime(pastOnce);
-  EXPECT_EQ(pastOnce->active, 0);
+  EXPECT_EQ(int{pastOnce->active}, 0);
   EXPECT_EQ(NextRunOf(pastOnce), Utc(2024, 5, 9));
 
   SCHEDULE_EVENT* futureOnce = Event(Utc(2024, 5, 11), kRepeatOnce, 1, false);
   ComputeNextRunTime(futureOnce);
-  EXPECT_EQ(futureOnce->active, 1);
+  EXPECT_EQ(int{futureOnce->active}, 1);
   EXPECT_EQ(NextRunOf(futureOnce), Utc(2024, 5, 11));
 
   for (int32_t count : {0, -1, INT32_MIN}) {
     SCHEDULE_EVENT* stepless = Event(Utc(2024, 5, 9), kRepeatMinutes, count, false);
     ComputeNextRunTime(stepless);
-    EXPECT_EQ(stepless->active, 0) << count;
+    EXPECT_EQ(int{stepless->active}, 0) << count;
   }
   SCHEDULE_EVENT* unknownUnit = Event(Utc(2024, 5, 9), 9, 1, false);
   ComputeNextRunTime(unknownUnit);
-  EXPECT_EQ(unknownUnit->active, 0);
+  EXPECT_EQ(int{unknownUnit->active}, 0);
 }
 
 TEST_F(ScheduleTest, TimesAreUnsigned32BitAndAStepPastTheRangeDeactivates) {
@@ -133,22 +133,22 @@ TEST_F(ScheduleTest, TimesAreUnsigned32BitAndAStepPastTheRangeDeactivates) {
   SCHEDULE_EVENT* event = Event(Utc(2040, 6, 1, 12), kRepeatMinutes, 1, false);
   ComputeNextRunTime(event);
   EXPECT_EQ(NextRunOf(event), Utc(2040, 6, 1, 12, 1));
-  EXPECT_EQ(event->active, 1);
+  EXPECT_EQ(int{event->active}, 1);
 
   // A step wider than the range.
   SCHEDULE_EVENT* huge = Event(Utc(2040, 6, 1), kRepeatWeeks, INT32_MAX, false);
   ComputeNextRunTime(huge);
-  EXPECT_EQ(huge->active, 0);
+  EXPECT_EQ(int{huge->active}, 0);
   EXPECT_EQ(NextRunOf(huge), Utc(2040, 6, 1));
 
   // A next run that would pass the last second of the range.
   g_now = UINT32_MAX - 10;
   SCHEDULE_EVENT* last = Event(UINT32_MAX - 100, kRepeatHours, 1, false);
   ComputeNextRunTime(last);
-  EXPECT_EQ(last->active, 0);
+  EXPECT_EQ(int{last->active}, 0);
   SCHEDULE_EVENT* lastMonth = Event(UINT32_MAX - 100, kRepeatMonths, 1, false);
   ComputeNextRunTime(lastMonth);
-  EXPECT_EQ(lastMonth->active, 0);
+  EXPECT_EQ(int{lastMonth->active}, 0);
 }
 
 TEST_F(ScheduleTest, TheSortKeyAndTheOrderItGives) {
@@ -195,7 +195,7 @@ TEST_F(ScheduleTest, TheChoicePrefersRunNowThenTheEarliestActiveEvent) {
   earlierRunNow->runNow = 1;
   ChooseNextDueEvent(0);
   EXPECT_EQ(ScheduleTable.nextDue, earlierRunNow);
-  EXPECT_EQ(laterRunNow->active, 1);  // taken on the way, made active
+  EXPECT_EQ(int{laterRunNow->active}, 1);  // taken on the way, made active
   (void)same;
 
   // A reset clears run-now, activates everything and moves past runs on.
@@ -204,8 +204,8 @@ TEST_F(ScheduleTest, TheChoicePrefersRunNowThenTheEarliestActiveEvent) {
   EXPECT_EQ(ScheduleTable.nextDue, inactive);
   EXPECT_EQ(NextRunOf(inactive), 1740u);
   for (SCHEDULE_EVENT* event : Table()) {
-    EXPECT_EQ(event->runNow, 0);
-    EXPECT_EQ(event->active, 1);
+    EXPECT_EQ(int{event->runNow}, 0);
+    EXPECT_EQ(int{event->active}, 1);
   }
 
   // Nothing active: nothing chosen.
@@ -219,7 +219,7 @@ TEST_F(ScheduleTest, AResetDeactivatesAPastOneTimeEventWhichIsThenNotChosen) {
   SCHEDULE_EVENT* once = Event(900, kRepeatOnce, 1);
   SCHEDULE_EVENT* later = Event(1200, kRepeatMinutes, 1);
   RescheduleAll(1);
-  EXPECT_EQ(once->active, 0);
+  EXPECT_EQ(int{once->active}, 0);
   EXPECT_EQ(ScheduleTable.nextDue, later);
   RescheduleAll(0);
   EXPECT_EQ(Table().back(), once);  // inactive events sort last

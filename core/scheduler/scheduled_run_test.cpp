@@ -344,8 +344,8 @@ TEST_F(ScheduledRunTest, TheWindowListsVisibleEventsAndRunsTheChosenOnesNow) {
   EXPECT_TRUE(driver.Problems().empty()) << driver.Problems().front();
   EXPECT_EQ(rows, (std::vector<std::string>{"Web server|05/11/24|08:30:00|Alerting",
                                             "Web server|05/12/24|07:00:00|Alerting"}));
-  EXPECT_EQ(second->runNow, 1);
-  EXPECT_EQ(first->runNow, 0);
+  EXPECT_EQ(int{second->runNow}, 1);
+  EXPECT_EQ(int{first->runNow}, 0);
   RescheduleAll(0);
   EXPECT_EQ(ScheduleTable.nextDue, second);
 }
