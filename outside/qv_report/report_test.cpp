@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -275,6 +276,41 @@ TEST_F(ReportEngine, AStyleThatIsNotInTheFileGivesTheBuiltInLook) {
   EXPECT_NE(html.find("background-color: #80FFFF"), std::string::npos) << html;
   EXPECT_NE(html.find("<p>Heading</p>"), std::string::npos);
   EXPECT_TRUE(ValidHtml(dir_.path() / "out" / "report.htm"));
+}
+
+TEST_F(ReportEngine, RunsOnSeveralThreadsAtOnceKeepToThemselves) {
+  dir_.write("test.var", ".BLOCK Body\n<ul>\n.REPEAT\n<li>$(Row)</li>\n.ENDREPEAT\n</ul>\n.ENDBLOCK\n");
+  constexpr int kRuns = 4;
+  std::vector<FakeRequest> requests(kRuns, fake_);
+  for (int i = 0; i < kRuns; ++i) {
+    const std::string name = "ctl" + std::to_string(i) + ".wct";
+    dir_.write(name, "[General]\r\nSaveReportAs=" + Path("out/r" + std::to_string(i) + ".htm") +
+                         "\r\nReportStyle=Plain\r\nReportLanguage=" + Path("test.rpl") + "\r\nTemplateFile=" +
+                         Path("test.var") + "\r\n[Content]\r\nReportObjects=1\r\nObject1=Body\r\n"
+                         "Object1_Nested=1\r\nObject1_TableElements1=500\r\n");
+    requests[static_cast<size_t>(i)].control = Path(name);
+    requests[static_cast<size_t>(i)].tokens["Row"] = [i](int index, char*) {
+      return std::to_string(i) + "-" + std::to_string(index);
+    };
+  }
+  std::vector<int> results(kRuns, -1);
+  std::vector<std::thread> runs;
+  for (int i = 0; i < kRuns; ++i) {
+    runs.emplace_back([&, i] {
+      results[static_cast<size_t>(i)] =
+          PerlRun(Path("frame.pl").c_str(), &requests[static_cast<size_t>(i)], Summary, Property, Status, Files);
+    });
+  }
+  for (auto& run : runs) run.join();
+  for (int i = 0; i < kRuns; ++i) {
+    EXPECT_EQ(results[static_cast<size_t>(i)], QVR_MADE);
+    const std::string html = ReadFile(dir_.path() / "out" / ("r" + std::to_string(i) + ".htm"));
+    EXPECT_NE(html.find(">" + std::to_string(i) + "-499<"), std::string::npos) << i;
+    for (int other = 0; other < kRuns; ++other) {
+      if (other == i) continue;
+      EXPECT_EQ(html.find(">" + std::to_string(other) + "-0<"), std::string::npos) << i;
+    }
+  }
 }
 
 // ---- The shipped templates with the alert reports' control files ----
