@@ -382,6 +382,33 @@ TEST_F(ScheduledRunTest, TheWindowDeletesEditsAndDisablesScheduling) {
   EXPECT_EQ(GetPrivateProfileIntA("Defaults", "DisableScheduledItems", 0, GetIniPath()), 1u);
 }
 
+TEST_F(ScheduledRunTest, NewAddsThePluginsRecordAndListsIt) {
+  SCHEDULE_EVENT* made = nullptr;
+  g_fake.onEdit = [&](SCHEDULE_EVENT* old) -> SCHEDULE_EVENT* {
+    EXPECT_EQ(old, nullptr);
+    owned_.push_back(std::make_unique<SCHEDULE_EVENT>());
+    made = owned_.back().get();
+    made->profile = &row_;
+    SetNextRun(made, Utc(2040, 1, 2, 3, 4, 5));  // past the signed 32-bit range
+    made->repeatType = kRepeatDays;
+    made->repeatFrequency = 1;
+    made->active = 1;
+    return made;
+  };
+  std::vector<std::string> rows;
+  qvp::UiDriver driver;
+  driver.OnDialog(kSchedulerTemplate)
+      .Click(15020)
+      .Do([&](HWND window) { rows = Rows(GetDlgItem(window, 15001)); })
+      .Click(IDCANCEL);
+  EXPECT_EQ(ShowSchedulerWindow(panel_, 0), 2);
+  EXPECT_TRUE(driver.Problems().empty()) << driver.Problems().front();
+  ASSERT_NE(made, nullptr);
+  EXPECT_TRUE(IsEventInTable(made));
+  EXPECT_EQ(ScheduleTable.nextDue, made);
+  EXPECT_EQ(rows, std::vector<std::string>{"Web server|01/02/40|03:04:05|Alerting"});
+}
+
 TEST_F(ScheduledRunTest, WithNothingChosenTheWindowSaysSo) {
   Event(Utc(2024, 5, 11, 8, 30, 0));
   RescheduleAll(0);
