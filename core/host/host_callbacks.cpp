@@ -7,6 +7,7 @@
 #include "analysis_hook.h"
 #include "app_globals.h"
 #include "host_tables.h"
+#include "report_engine.h"
 
 RealtimeAnalysisHook g_realtimeAnalysisHook = nullptr;
 
@@ -121,11 +122,11 @@ int WINAPI HostRequestRefresh(int refill, int rebuild, int notify) {
   return 0;
 }
 
-int CreateReport(const char* /*scriptPath*/, void* /*request*/, ReportSummaryProc /*summary*/,
-                 ReportPropertyProc /*property*/, ReportStatusProc /*status*/, ReportFileProc /*files*/) {
-  // No report engine is bound into the program yet.
-  OutputDebugStringA("CreateReport: no report engine\r\n");
-  return kReportEngineGeneralError;
+int CreateReport(const char* scriptPath, void* request, ReportSummaryProc summary, ReportPropertyProc property,
+                 ReportStatusProc status, ReportFileProc files) {
+  // The six values go to the engine unchanged; the current directory is
+  // nobody's to change (the script path is a full path).
+  return RunReportEngine(scriptPath, request, summary, property, status, files);
 }
 
 int PeekMessageCallback() {

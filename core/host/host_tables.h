@@ -95,8 +95,8 @@ void DeleteProfileEvents(HWND panel, PROFILE* row);  // call with the mutex held
 // calls it must be stopped before the GUI thread stops serving messages.
 void OfferRemoteCommandToPlugins(const char* text);
 
-// The scheduler's entry points (its own module, scheduler_hooks.cpp until it
-// exists); the tables call them after a change, with the mutex held.
+// The scheduler's entry points (core/scheduler); the tables call them after a
+// change, with the mutex held.
 void RescheduleAll(int startUp);
 void ComputeNextRunTime(SCHEDULE_EVENT* event);
 

@@ -2,21 +2,6 @@
 // stand-in: the part's own module replaces it.
 #include "later_parts.h"
 
-// Entry point; the scheduler replaces this body.
-void ShowNextScheduledRunText(HWND) {}
-
-// Entry point; the scheduler replaces this body.
-void RunSchedulerStep(HWND) {}
-
-// Entry point; the scheduler replaces this body.
-bool IsScheduledRunActive() { return false; }
-
-// Entry point; the scheduler window replaces this body.
-INT_PTR ShowSchedulerWindow(HWND, LPARAM) { return 2; }
-
-// Entry point; the scheduler window replaces this body.
-void ShowScheduleLog(HWND) {}
-
 // Entry point; the remote report server replaces this body.
 void ApplyWebServerSettings() {}
 

@@ -30,7 +30,10 @@ QV_API int QVUI_GetNumSysColors();
 // when the log exists afterwards. QVUI_WriteSchedulerLogFile: appends
 // `first`, then, when `second` is given and not empty, a tab and `second`
 // (line breaks inside either become blanks, so one call is one line); TRUE
-// when written. Writers on several threads never mix their lines.
+// when written. Every line begins with its date and time: a line whose first
+// text does not begin with a digit is led by the present local date and time
+// in the regional short form ("12/09/26 08:00:00 "). Writers on several
+// threads never mix their lines.
 QV_API const char* QVUI_GetScheduleLogFilename(HINSTANCE instance);
 QV_API BOOL QVUI_CreateSchedulerLogFile(HINSTANCE instance);
 QV_API BOOL QVUI_WriteSchedulerLogFile(HINSTANCE instance, const char* first, const char* second);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,24 +16,35 @@ TEST(SchedulerLog, LivesInTheProgramDirectoryAndIsCreatedOnce) {
   EXPECT_EQ(name, ProgramDirectoryForTest::Windows((dir.path() / "SCHEDULE.LOG").string()));
   ASSERT_TRUE(QVUI_CreateSchedulerLogFile(nullptr));
   EXPECT_EQ(dir.Read("SCHEDULE.LOG"), "");
-  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "kept", nullptr));
+  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "1 kept", nullptr));
   // Creating it again keeps what it holds.
   ASSERT_TRUE(QVUI_CreateSchedulerLogFile(nullptr));
-  EXPECT_EQ(dir.Read("SCHEDULE.LOG"), "kept\r\n");
+  EXPECT_EQ(dir.Read("SCHEDULE.LOG"), "1 kept\r\n");
 }
 
 TEST(SchedulerLog, EachCallAppendsOneLine) {
   ProgramDirectoryForTest dir;
-  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "12/09/2026 08:00:00\t\tWeb server", nullptr));
-  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "Reports", "12/09/2026, No log files found"));
-  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "only", ""));
+  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "12/09/26 08:00:00\t\tWeb server", nullptr));
+  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "12/09/26 08:00:01, No log files found", "Reports"));
+  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "09 only", ""));
   // A text with line breaks cannot forge a second line.
-  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "two\r\nlines", "and\nmore"));
+  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "1 two\r\nlines", "and\nmore"));
   EXPECT_EQ(dir.Read("SCHEDULE.LOG"),
-            "12/09/2026 08:00:00\t\tWeb server\r\n"
-            "Reports\t12/09/2026, No log files found\r\n"
-            "only\r\n"
-            "two  lines\tand more\r\n");
+            "12/09/26 08:00:00\t\tWeb server\r\n"
+            "12/09/26 08:00:01, No log files found\tReports\r\n"
+            "09 only\r\n"
+            "1 two  lines\tand more\r\n");
+}
+
+TEST(SchedulerLog, ALineWithoutItsDateAndTimeIsLedByThePresentOnes) {
+  ProgramDirectoryForTest dir;
+  // A caller that passes its caption first still gets a line that begins with its time.
+  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "Reports", "No log files found"));
+  ASSERT_TRUE(QVUI_WriteSchedulerLogFile(nullptr, "", nullptr));
+  const std::string log = dir.Read("SCHEDULE.LOG");
+  EXPECT_TRUE(std::regex_match(log, std::regex("\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d Reports\tNo log files found\r\n"
+                                               "\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d \r\n")))
+      << log;
 }
 
 TEST(SchedulerLog, WritersOnSeveralThreadsKeepTheirLinesWhole) {
@@ -44,7 +56,7 @@ TEST(SchedulerLog, WritersOnSeveralThreadsKeepTheirLinesWhole) {
   for (int t = 0; t < kThreads; ++t) {
     writers.emplace_back([t, &names] {
       names[t] = QVUI_GetScheduleLogFilename(nullptr);
-      const std::string text(30, static_cast<char>('a' + t));
+      const std::string text(30, static_cast<char>('1' + t));
       for (int i = 0; i < kLines; ++i) QVUI_WriteSchedulerLogFile(nullptr, text.c_str(), "end");
     });
   }

@@ -2,6 +2,9 @@
 // with a function that returns its id, and appends every call it gets to
 // "calls.log" beside its own file. FAKE_KIND sets its kind; FAKE_REFUSE makes
 // it refuse initialisation; FAKE_NO_SUPPLY leaves out SupplyCallback.
+// FAKE_SCHEDULE gives it one profile and one schedule event that repeats
+// every minute from the time (seconds since 1970) written in "schedule.txt"
+// beside its file; starting the event logs "fn 11 <profile name>".
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -15,13 +18,19 @@ namespace {
 
 HINSTANCE g_instance = nullptr;
 
-void Log(const std::string& what) {
+// The plug-in's own file, as a Linux path.
+std::string OwnFile() {
   char path[1024];
   const DWORD length = GetModuleFileNameA(g_instance, path, sizeof path);
   std::string file(path, length);
   for (char& c : file) {
     if (c == '\\') c = '/';
   }
+  return file;
+}
+
+void Log(const std::string& what) {
+  const std::string file = OwnFile();
   const size_t slash = file.rfind('/');
   std::ofstream(file.substr(0, slash) + "/calls.log", std::ios::app) << file.substr(slash + 1) << " " << what << "\n";
 }
@@ -40,6 +49,43 @@ constexpr auto MakeFunctions(std::integer_sequence<int, N...>) {
 const auto kFunctions = MakeFunctions(std::integer_sequence<int, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
                                                             16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29,
                                                             30, 31, 32>{});
+
+#ifdef FAKE_SCHEDULE
+PROFILE g_row{};
+SCHEDULE_EVENT g_event{};
+
+int FindProfile(HWND, PROFILE* previous, PROFILE*, PROFILE** out) {
+  Log("fn 5");
+  if (previous != nullptr) return PLUGIN_NO_MORE;
+  g_row.majorVersion = 1;
+  g_row.type = FAKE_KIND;
+  std::strcpy(g_row.description, "Scheduled web check");
+  std::strcpy(g_row.host, "localhost");
+  *out = &g_row;
+  return PLUGIN_DONE;
+}
+
+int FindScheduledEvent(HWND, SCHEDULE_EVENT* previous, SCHEDULE_EVENT** out) {
+  Log("fn 9");
+  if (previous != nullptr) return PLUGIN_NO_MORE;
+  const std::string file = OwnFile();
+  unsigned long start = 0;
+  std::ifstream(file.substr(0, file.rfind('/')) + "/schedule.txt") >> start;
+  g_event = SCHEDULE_EVENT{};
+  g_event.profile = &g_row;
+  g_event.startTime = static_cast<int32_t>(static_cast<uint32_t>(start));
+  g_event.repeatType = 0;
+  g_event.repeatFrequency = 1;
+  g_event.active = 1;
+  *out = &g_event;
+  return PLUGIN_DONE;
+}
+
+int StartScheduledEvent(HWND, SCHEDULE_EVENT* event) {
+  Log(std::string("fn 11 ") + event->profile->description);
+  return PLUGIN_DONE;
+}
+#endif
 
 }  // namespace
 
@@ -71,5 +117,10 @@ QV_API int SupplyCallback(int id, FARPROC) {
 
 QV_API FARPROC IsFunctionSupported(int id) {
   Log("isf " + std::to_string(id));
+#ifdef FAKE_SCHEDULE
+  if (id == PF_FIND_PROFILE) return reinterpret_cast<FARPROC>(FindProfile);
+  if (id == PF_FIND_SCHEDULED_EVENT) return reinterpret_cast<FARPROC>(FindScheduledEvent);
+  if (id == PF_START_SCHEDULED_EVENT) return reinterpret_cast<FARPROC>(StartScheduledEvent);
+#endif
   return id >= 1 && id <= 32 ? kFunctions[static_cast<size_t>(id)] : nullptr;
 }
