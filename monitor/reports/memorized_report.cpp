@@ -40,6 +40,7 @@ bool PrepareOwnerOnlyFile(const char* path) {
 bool ReadMemorizedReport(MEMORIZED_REPORT* report, const char* path) {
   if (report == nullptr) return false;
   std::memset(report, 0, sizeof *report);
+  report->reportType = kReportShort;  // what a report without a file holds
   CopyText(report->filePath, path);
   if (path == nullptr || path[0] == '\0') return false;
   GetPrivateProfileStringA(kGeneral, "Description", "", report->description, sizeof report->description, path);
