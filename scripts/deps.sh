@@ -11,6 +11,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core libpng-dev
   libx11-dev xvfb xdotool
   python3-aiosmtpd libasound2-dev
+  python3-pyftpdlib  # FTP report delivery tests: a loopback FTP server
 )
 
 missing=()
