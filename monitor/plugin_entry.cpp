@@ -9,6 +9,7 @@
 #include "plugin_globals.h"
 #include "plugin_helpers.h"
 #include "qv_ui.h"
+#include "schedule_events.h"
 #include "status_panel.h"
 
 namespace {
@@ -71,6 +72,7 @@ void Detach() {
     ShutDownMonitorEngine(plugin);
     delete plugin;
   }
+  FreeDynamicEvents();
   ClearHostCallbacks();
 }
 
