@@ -96,7 +96,7 @@ TEST_F(ReportDialogsTest, NewEditRunNowAndDeleteAScheduleEvent) {
   for (const std::string& problem : driver.Problems()) ADD_FAILURE() << problem;
   ASSERT_NE(event, nullptr);
   EXPECT_EQ(event->profile, rows_[0]);
-  EXPECT_EQ(event->active, 1);
+  EXPECT_EQ(int32_t{event->active}, 1);
   const std::string text = dir_.read("qvm_alrt/datfiles/ALERT0.AMS");
   EXPECT_EQ(qvtest::SectionLines(text, "Main"),
             (std::vector<std::string>{"StartTime=1924943400", "RepeatType=1", "RepeatFrequency=2",
@@ -109,7 +109,7 @@ TEST_F(ReportDialogsTest, NewEditRunNowAndDeleteAScheduleEvent) {
   SCHEDULE_EVENT* edited = nullptr;
   ASSERT_EQ(EditScheduledEvent(nullptr, event, &edited), PLUGIN_DONE);
   EXPECT_EQ(edited, event);
-  EXPECT_EQ(event->repeatFrequency, 5);
+  EXPECT_EQ(int32_t{event->repeatFrequency}, 5);
   EXPECT_EQ(DynamicEventCount(), 1);
 
   // Run now: a scheduled run makes the report without a user and ends by itself.

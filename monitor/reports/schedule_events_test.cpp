@@ -41,13 +41,13 @@ TEST_F(ScheduleEventsTest, EventFileKeysInWriterOrderAndBackWithPasswordBoundedB
   std::memset(&back, 0x5A, sizeof back);
   ReadScheduleEvent(&back, path.c_str());
   EXPECT_STREQ(back.eventFile, path.c_str());
-  EXPECT_EQ(back.startTime, 1700000000);
-  EXPECT_EQ(back.repeatType, 2);
-  EXPECT_EQ(back.repeatFrequency, 3);
+  EXPECT_EQ(int32_t{back.startTime}, 1700000000);
+  EXPECT_EQ(int32_t{back.repeatType}, 2);
+  EXPECT_EQ(int32_t{back.repeatFrequency}, 3);
   EXPECT_STREQ(back.saveAs, event.saveAs);
   EXPECT_STREQ(back.password, event.password);
   EXPECT_EQ(back.profile, nullptr);
-  EXPECT_EQ(back.active, 0);
+  EXPECT_EQ(int32_t{back.active}, 0);
 
   // A stored password longer than the field is cut to the field.
   char stored[400];
@@ -150,9 +150,9 @@ TEST_F(ScheduleEventsTest, EnumerationSkipsAnEventWithoutItsProfileAndReportsItO
     }
     EXPECT_EQ(result, PLUGIN_NO_MORE);
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0]->startTime, 99);
+    EXPECT_EQ(int32_t{found[0]->startTime}, 99);
     EXPECT_EQ(found[0]->profile, rows_[0]);
-    EXPECT_EQ(found[0]->active, 1);
+    EXPECT_EQ(int32_t{found[0]->active}, 1);
   }
   EXPECT_EQ(prompts.Pending(), 0u);
   ASSERT_EQ(prompts.Records().size(), 1u);  // once, not at every enumeration
