@@ -7,7 +7,9 @@
 #include <cstring>
 #include <ctime>
 #include <map>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "entry_format.h"
@@ -423,6 +425,93 @@ TEST_F(ReportRunTest, BackgroundReportAnswersFromTheDeviceSnapshot) {
   EXPECT_NE(log.find("BEGIN: background report"), std::string::npos);
   EXPECT_NE(log.find("END: background report"), std::string::npos);
   EXPECT_TRUE(qvp::TakeUnexpectedPrompts().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// An engine for runs on several threads: writes the report and counts; a
+// background run can be held inside the engine until the test lets it go.
+struct ConcurrentEngine {
+  std::mutex lock;
+  int made = 0;
+  HANDLE entered = nullptr;  // set when a held background run is inside
+  HANDLE release = nullptr;  // the held run goes on when set
+  bool holdBackground = false;
+};
+ConcurrentEngine g_concurrent;
+
+int ConcurrentEngineRun(const char* /*script*/, void* request, ReportSummaryProc summary,
+                        ReportPropertyProc property, ReportStatusProc /*status*/, ReportFileProc /*files*/) {
+  char status[64];
+  const char* rowToken = summary == &GetSummaryValueBackground ? "Var_Alert_Host_Device" : "Var_Alert_Event_Type";
+  for (int row = 0;; ++row) {
+    summary(request, rowToken, row, 0, nullptr, status);
+    if (std::string(status) == kTokenRetrievalError) break;
+  }
+  bool hold = false;
+  {
+    std::lock_guard<std::mutex> guard(g_concurrent.lock);
+    hold = summary == &GetSummaryValueBackground && g_concurrent.holdBackground;
+    g_concurrent.holdBackground = false;
+  }
+  if (hold) {
+    SetEvent(g_concurrent.entered);
+    WaitForSingleObject(g_concurrent.release, INFINITE);
+  }
+  char output[MAX_PATH] = "";
+  GetPrivateProfileStringA("General", "SaveReportAs", "", output, sizeof output, property(request, 3));
+  HANDLE file = CreateFileA(output, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 9;
+  CloseHandle(file);
+  std::lock_guard<std::mutex> guard(g_concurrent.lock);
+  ++g_concurrent.made;
+  return 0;
+}
+
+TEST_F(ReportRunTest, AutoReportRunsBesideAForegroundReportAndASecondOneGivesUp) {
+  Profile("lert0000.amp", "Web server", "h1");
+  Start();
+  StoreHostCallback(HC_CREATE_REPORT, reinterpret_cast<FARPROC>(&ConcurrentEngineRun));
+  g_concurrent.entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  g_concurrent.release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  MEMORIZED_REPORT memorized{};
+  ASSERT_TRUE(WriteMemorizedReport(&memorized, DataPath("ALERT0.AMR").c_str()));
+  const std::string ini = dir_.dir() + "QVM_ALRT\\QVM_ALRT.INI";
+  WritePrivateProfileStringA("AutoReport", "MemRptFilename", DataPath("ALERT0.AMR").c_str(), ini.c_str());
+  WritePrivateProfileStringA("AutoReport", "SaveAs", (dir_.dir() + "auto\\summary.htm").c_str(), ini.c_str());
+  devices_.devices = {plugin_->GetProfiles()[0]};
+  devices_.status[plugin_->GetProfiles()[0]] = DeviceStatus{};
+  Status(kT, "STATUS", "UP");
+
+  // A held AutoReport: a second one gives up at once instead of queueing.
+  g_concurrent.holdBackground = true;
+  int held = -1;
+  std::thread worker([&] { held = RunBackgroundReport(1, nullptr); });
+  ASSERT_EQ(WaitForSingleObject(g_concurrent.entered, 60000), WAIT_OBJECT_0);
+  EXPECT_EQ(RunBackgroundReport(1, nullptr), 0);
+  SetEvent(g_concurrent.release);
+  worker.join();
+  EXPECT_EQ(held, 1);
+
+  // AutoReport on a worker while the user's report runs: both are made, one after the other.
+  ReportRequestWithReport run{};
+  run.request.profile = rows_[0];
+  run.request.report = &run.report;
+  run.request.scheduled = 1;
+  std::strcpy(run.request.logPath, QVUI_GetScheduleLogFilename(nullptr));
+  run.report.reportType = 1;
+  std::strcpy(run.report.saveTo, "fg.htm");
+  int background = -1;
+  std::thread second([&] { background = RunBackgroundReport(1, nullptr); });
+  const int foreground = RunAlertReportDialog(nullptr, &run.request);
+  second.join();
+  EXPECT_EQ(foreground, 1);
+  EXPECT_EQ(background, 1);
+  EXPECT_EQ(g_concurrent.made, 3);
+  CloseHandle(g_concurrent.entered);
+  CloseHandle(g_concurrent.release);
 }
 
 }  // namespace
