@@ -26,7 +26,8 @@ constexpr char kContent[] = "Content";
 // the first key goes in (later rewrites keep the file's permissions).
 bool PrepareOwnerOnlyFile(const char* path) {
   if (path == nullptr || path[0] == '\0') return false;
-  if (QVUI_FindFile(path)) return true;
+  // A file left readable by others (an older copy) is closed to them first.
+  if (QVUI_FindFile(path)) return qvp::RestrictToOwner(path);
   HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);

@@ -65,8 +65,8 @@ bool ReadMemorizedReport(MEMORIZED_REPORT* report, const char* path);
 bool WriteMemorizedReport(const MEMORIZED_REPORT* report, const char* path);
 
 // Makes `path` when missing, readable and writable by its owner alone (the
-// files hold passwords); an existing file is left as it is. False when the
-// file cannot be made so.
+// files hold passwords); an existing file is closed to others the same way.
+// False when the file cannot be made so.
 bool PrepareOwnerOnlyFile(const char* path);
 
 // The first of <directory>ALERT0<ext>, ALERT1<ext>, ... that does not exist;
