@@ -158,7 +158,27 @@ TEST(ReportDeliveryTest, MailCarriesTheFilesAsAttachmentsByteForByte) {
   smtptest::RemoveTree(dir);
 }
 
+// Modules are found in the program directory and the current one: the test
+// works from the build's program directory, where the FTP library lies.
+class InProgramDirectory {
+ public:
+  InProgramDirectory() : previous_(std::filesystem::current_path()) {
+    std::error_code error;
+    std::filesystem::current_path(QV_TEST_DIST_DIR, error);
+  }
+  ~InProgramDirectory() {
+    std::error_code error;
+    std::filesystem::current_path(previous_, error);
+  }
+  InProgramDirectory(const InProgramDirectory&) = delete;
+  InProgramDirectory& operator=(const InProgramDirectory&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+};
+
 TEST(ReportDeliveryTest, FtpUploadsTheFilesByteForByteAndRefusesABadPassword) {
+  InProgramDirectory programDirectory;
   HMODULE library = LoadLibraryA("FTP4W32.DLL");
   if (library == nullptr) GTEST_SKIP() << "the FTP library FTP4W32.DLL is not in the program directory";
   FreeLibrary(library);
