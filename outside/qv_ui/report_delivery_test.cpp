@@ -159,28 +159,30 @@ TEST(ReportDeliveryTest, MailCarriesTheFilesAsAttachmentsByteForByte) {
 }
 
 // Modules are found in the program directory and the current one: the test
-// works from the build's program directory, where the FTP library lies.
-class InProgramDirectory {
+// works from the directory that holds the FTP library it wants.
+class InDirectory {
  public:
-  InProgramDirectory() : previous_(std::filesystem::current_path()) {
+  explicit InDirectory(const char* directory) : previous_(std::filesystem::current_path()) {
     std::error_code error;
-    std::filesystem::current_path(QV_TEST_DIST_DIR, error);
+    std::filesystem::current_path(directory, error);
   }
-  ~InProgramDirectory() {
+  ~InDirectory() {
     std::error_code error;
     std::filesystem::current_path(previous_, error);
   }
-  InProgramDirectory(const InProgramDirectory&) = delete;
-  InProgramDirectory& operator=(const InProgramDirectory&) = delete;
+  InDirectory(const InDirectory&) = delete;
+  InDirectory& operator=(const InDirectory&) = delete;
 
  private:
   std::filesystem::path previous_;
 };
 
-TEST(ReportDeliveryTest, FtpUploadsTheFilesByteForByteAndRefusesABadPassword) {
-  InProgramDirectory programDirectory;
+// Uploads a report and a binary file to pyftpdlib on loopback, then tries a
+// wrong password.
+void UploadThroughTheFtpLibrary(const char* libraryDirectory) {
+  InDirectory libraryFolder(libraryDirectory);
   HMODULE library = LoadLibraryA("FTP4W32.DLL");
-  if (library == nullptr) GTEST_SKIP() << "the FTP library FTP4W32.DLL is not in the program directory";
+  if (library == nullptr) GTEST_SKIP() << "the FTP library FTP4W32.DLL is not in " << libraryDirectory;
   FreeLibrary(library);
   const std::string python = PythonWith("pyftpdlib");
   if (python.empty()) return SkipOrFail("python3-pyftpdlib");
@@ -208,6 +210,28 @@ TEST(ReportDeliveryTest, FtpUploadsTheFilesByteForByteAndRefusesABadPassword) {
   EXPECT_EQ(ReadFile(dir + "/root/reports/summary.htm"), ReadFile(first));
   EXPECT_EQ(ReadFile(dir + "/root/reports/logo.gif"), EveryByte());
   smtptest::RemoveTree(dir);
+}
+
+TEST(ReportDeliveryTest, FtpUploadsTheFilesByteForByteAndRefusesABadPassword) {
+  UploadThroughTheFtpLibrary(QV_TEST_DIST_DIR);
+}
+
+TEST(ReportDeliveryTest, FtpUploadsThroughTheTestStandInOfTheLibrary) {
+  UploadThroughTheFtpLibrary(QV_TEST_FAKE_FTP_DIR);
+}
+
+TEST(ReportDeliveryTest, WithoutTheFtpLibraryNothingIsSentAndNothingBreaks) {
+  const std::string empty = smtptest::MakeTempDir();
+  InDirectory nowhere(empty.c_str());
+  std::string file = empty + "/x.htm";
+  WriteFile(file, "x");
+  char* files[] = {file.data()};
+  if (HMODULE library = LoadLibraryA("FTP4W32.DLL")) {
+    FreeLibrary(library);
+    GTEST_SKIP() << "an FTP library is in the program directory";
+  }
+  EXPECT_EQ(QVUI_FTPSendFiles(nullptr, "ftp://127.0.0.1/x.htm", 1, files, "u", "p"), 0);
+  smtptest::RemoveTree(empty);
 }
 
 TEST(ReportDeliveryTest, FtpTargetsThatCannotBeUsedAreRefusedBeforeAnyConnection) {
