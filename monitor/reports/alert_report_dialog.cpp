@@ -150,6 +150,9 @@ INT_PTR CALLBACK AlertReportDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return TRUE;
     }
     case kStartMessage:
+      // The progress shows while the report is made, not only once it is done.
+      ShowWindow(dialog, SW_SHOW);
+      UpdateWindow(dialog);
       Run(dialog, state);
       PostMessageA(dialog, kDoneMessage, 0, 0);
       return TRUE;

@@ -39,6 +39,27 @@ int WritingEngine(const char* /*script*/, void* request, ReportSummaryProc summa
   return 0;
 }
 
+// An engine that runs until told to stop, as a user's Cancel does: it clicks
+// the progress dialog's Cancel itself after its first step.
+int CancelledEngine(const char* /*script*/, void* request, ReportSummaryProc /*summary*/,
+                    ReportPropertyProc /*property*/, ReportStatusProc status, ReportFileProc /*files*/) {
+  for (int step = 0; step < 1000; ++step) {
+    if (status(request, step, 1000, "working", 0) == 0) return 2;
+    if (step == 0) {
+      qvp::driver::WindowQuery progress;
+      progress.template_id = IDD_ALERT_REPORT;
+      // The progress shows while the report is made (not only when it is done).
+      const qvp::Outcome clicked =
+          qvp::driver::Click(qvp::driver::FindControl(qvp::driver::Find(progress), IDC_ALERT_REPORT_CANCEL));
+      if (!clicked) {
+        ADD_FAILURE() << clicked.problem;
+        return 9;
+      }
+    }
+  }
+  return 0;
+}
+
 class ReportDialogsTest : public ReportPluginTest {
  protected:
   void SetUp() override {
@@ -171,6 +192,21 @@ TEST_F(ReportDialogsTest, AnEmptyTitleOrAMissingMailAddressKeepsTheDialogOpen) {
   EXPECT_EQ(GenerateReportForRow(nullptr, rows_[0]), PLUGIN_FAILED);
   for (const std::string& problem : driver.Problems()) ADD_FAILURE() << problem;
   EXPECT_TRUE(g_made.empty());
+}
+
+TEST_F(ReportDialogsTest, CancelStopsTheEngineAndTheUserIsTold) {
+  StoreHostCallback(HC_CREATE_REPORT, reinterpret_cast<FARPROC>(&CancelledEngine));
+  ReportRequestWithReport run{};
+  run.request.profile = rows_[0];
+  run.request.report = &run.report;
+  run.report.reportType = 1;
+  std::strcpy(run.report.saveTo, "r.htm");
+  qvp::PromptScript prompts;
+  prompts.ExpectMessageBox("Report was canceled.", IDOK);
+  EXPECT_EQ(RunAlertReportDialog(nullptr, &run.request), 0);  // ends by itself: nobody clicks Close
+  EXPECT_EQ(prompts.Pending(), 0u);
+  EXPECT_TRUE(launches_.empty());
+  for (const auto& prompt : qvp::TakeUnexpectedPrompts()) ADD_FAILURE() << prompt.text;
 }
 
 TEST(SaveTargetTest, TargetsAsUsersTypeThem) {
