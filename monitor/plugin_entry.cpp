@@ -10,6 +10,7 @@
 #include "plugin_helpers.h"
 #include "probe_libraries.h"
 #include "qv_ui.h"
+#include "schedule_events.h"
 #include "status_panel.h"
 
 namespace {
@@ -78,6 +79,7 @@ void Detach() {
     ShutDownMonitorEngine(plugin);
     delete plugin;
   }
+  FreeDynamicEvents();
   ClearHostCallbacks();
   // Sockets and libraries go only after the engine's threads have ended.
   if (g_socketsStarted) WSACleanup();

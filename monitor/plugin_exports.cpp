@@ -8,6 +8,7 @@
 #include "monitor_resources.h"
 #include "plugin_globals.h"
 #include "plugin_queries.h"
+#include "schedule_events.h"
 #include "status_panel.h"
 
 namespace {
@@ -107,24 +108,20 @@ QV_API char* QVM_GetProfileHelp(int /*kind*/, int /*size*/) { return LoadHelpTex
 QV_API char* PSL_GetProfileHelp(int /*kind*/, int /*size*/) { return LoadHelpText<IDS_SITE_QUALITY_HELP>(); }
 
 // ---- Reports and schedule events ------------------------------------------------------
-// Alert reports, schedule events and memorized reports join these exports as
-// they are built; until then there are no events and no report runs.
 
-QV_API int PSL_GenerateReport(HWND /*parent*/, PROFILE* /*row*/, int /*mode*/) { return PLUGIN_FAILED; }
+QV_API int PSL_GenerateReport(HWND parent, PROFILE* row, int /*mode*/) { return GenerateReportForRow(parent, row); }
 
-QV_API int PSL_EditScheduledEvent(HWND /*parent*/, SCHEDULE_EVENT* /*event*/, SCHEDULE_EVENT** out) {
-  ClearOut(out);
-  return PLUGIN_FAILED;
+QV_API int PSL_EditScheduledEvent(HWND parent, SCHEDULE_EVENT* event, SCHEDULE_EVENT** out) {
+  return EditScheduledEvent(parent, event, out);
 }
 
-QV_API int PSL_DeleteScheduledEvent(HWND /*parent*/, SCHEDULE_EVENT* /*event*/) { return PLUGIN_FAILED; }
+QV_API int PSL_DeleteScheduledEvent(HWND parent, SCHEDULE_EVENT* event) { return DeleteScheduledEvent(parent, event); }
 
-QV_API int PSL_FindScheduledEvent(HWND /*parent*/, SCHEDULE_EVENT* previous, SCHEDULE_EVENT** out) {
-  ClearOut(out);
-  return previous == nullptr ? PLUGIN_FAILED : PLUGIN_NO_MORE;
+QV_API int PSL_FindScheduledEvent(HWND parent, SCHEDULE_EVENT* previous, SCHEDULE_EVENT** out) {
+  return FindScheduledEvent(parent, previous, out);
 }
 
-QV_API int PSL_StartScheduledEvent(HWND /*parent*/, SCHEDULE_EVENT* /*event*/) { return PLUGIN_FAILED; }
+QV_API int PSL_StartScheduledEvent(HWND parent, SCHEDULE_EVENT* event) { return StartScheduledEvent(parent, event); }
 
 // ---- Exports for outside callers ----------------------------------------------------------
 

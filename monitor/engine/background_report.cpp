@@ -1,4 +1,6 @@
 // The background report's entry point.
 #include "background_report.h"
 
-void GenerateBackgroundReport(int /*mode*/, void* /*unused*/) {}
+#include "report_runner.h"
+
+void GenerateBackgroundReport(int mode, void* /*unused*/) { RunBackgroundReport(mode, nullptr); }

@@ -1,6 +1,6 @@
 // The periodic background alert report that AutoReport starts on a worker.
 #pragma once
 
-// Runs one background report; reports run one at a time. The report itself
-// comes with the alert reports; until then this does nothing.
+// Runs one background report (mode 1: AutoReport); reports run one at a
+// time, and an AutoReport gives up while another one runs.
 void GenerateBackgroundReport(int mode, void* unused);

@@ -6,7 +6,10 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "smtp_attachments.h"
 #include "smtp_mail_control.h"
 #include "smtp_session.h"
 #include "smtp_settings.h"
@@ -20,7 +23,7 @@ Timeouts g_timeouts;
 std::string g_client_domain;
 
 int SendWith(const char* address, const char* subject, const char* body,
-             const volatile BYTE* cancel) {
+             const volatile BYTE* cancel, std::vector<Attachment> attachments = {}) {
   std::string settings_path;
   Job job;
   {
@@ -42,6 +45,7 @@ int SendWith(const char* address, const char* subject, const char* body,
   m.body = body != nullptr ? body : "";
   m.date = std::time(nullptr);
   m.message_id = MakeMessageId(DomainOf(m.from));
+  m.attachments = std::move(attachments);
   const Outcome outcome = Send(job);
   if (outcome.result != QVUI_MAIL_SENT) {
     const std::string line = "QVUI mail to " + std::string(address != nullptr ? address : "") +
@@ -64,6 +68,16 @@ int Guarded(const char* address, const char* subject, const char* body,
 }
 
 }  // namespace
+
+int SendWithAttachments(const char* address, const char* body, std::vector<Attachment> attachments) {
+  try {
+    return SendWith(address, nullptr, body, nullptr, std::move(attachments));
+  } catch (const std::bad_alloc&) {
+    return QVUI_MAIL_NO_MEMORY;
+  } catch (...) {
+    return QVUI_MAIL_NO_NETWORK;
+  }
+}
 
 void SetMailSettingsPathForTests(const char* path) {
   std::lock_guard<std::mutex> hold(g_control_lock);

@@ -1,6 +1,7 @@
 // Address lists, headers and body of a mail as they go over the wire.
 #include "smtp_text.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <random>
 
@@ -205,6 +206,66 @@ std::string MakeMessageId(const std::string& domain) {
   return text + (domain.empty() ? std::string("localhost") : domain) + ">";
 }
 
+namespace {
+
+// A file name as a quoted MIME parameter: quotes, backslashes and control
+// characters would end it early or forge a header, so they become '_'.
+std::string QuotedFileName(const std::string& name) {
+  std::string text;
+  for (const char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    text += u < 0x20 || u == 0x7F || c == '"' || c == '\\' ? '_' : c;
+  }
+  return "\"" + text + "\"";
+}
+
+// The multipart/mixed part of a message with attachments: the text part, then
+// one base64 part per file.
+std::string MultipartBody(const std::string& textType, const std::string& body,
+                          const std::vector<Attachment>& attachments) {
+  static thread_local std::mt19937_64 generator{std::random_device{}()};
+  char boundary[64];
+  std::snprintf(boundary, sizeof boundary, "=_qv_part_%016llx", static_cast<unsigned long long>(generator()));
+  std::string text = std::string("Content-Type: multipart/mixed; boundary=\"") + boundary + "\"" + kCrLf + kCrLf;
+  text += std::string("This is a message in MIME format.") + kCrLf;
+  text += std::string("--") + boundary + kCrLf + textType + kCrLf + WireBody(body);
+  for (const Attachment& file : attachments) {
+    const std::string name = QuotedFileName(file.name);
+    text += std::string("--") + boundary + kCrLf;
+    text += "Content-Type: application/octet-stream; name=" + name + kCrLf;
+    text += std::string("Content-Transfer-Encoding: base64") + kCrLf;
+    text += "Content-Disposition: attachment; filename=" + name + kCrLf + kCrLf;
+    text += Base64Lines(file.bytes);
+  }
+  text += std::string("--") + boundary + "--" + kCrLf;
+  return text;
+}
+
+}  // namespace
+
+std::string Base64Lines(const std::string& bytes) {
+  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  size_t column = 0;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const uint32_t a = static_cast<unsigned char>(bytes[i]);
+    const uint32_t b = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+    const uint32_t c = i + 2 < bytes.size() ? static_cast<unsigned char>(bytes[i + 2]) : 0;
+    const uint32_t n = a << 16 | b << 8 | c;
+    out += kAlphabet[n >> 18 & 63];
+    out += kAlphabet[n >> 12 & 63];
+    out += i + 1 < bytes.size() ? kAlphabet[n >> 6 & 63] : '=';
+    out += i + 2 < bytes.size() ? kAlphabet[n & 63] : '=';
+    column += 4;
+    if (column >= 76) {
+      out += kCrLf;
+      column = 0;
+    }
+  }
+  if (column > 0) out += kCrLf;
+  return out;
+}
+
 std::string WireMessage(const Message& message) {
   static constexpr char kCharset[] = "windows-1252";
   std::string to;
@@ -232,11 +293,11 @@ std::string WireMessage(const Message& message) {
   head += "Subject: " + EncodeHeaderText(message.subject, kCharset) + kCrLf;
   head += "Message-ID: " + message.message_id + kCrLf;
   head += std::string("MIME-Version: 1.0") + kCrLf;
-  head += std::string("Content-Type: text/plain; charset=") + (qp ? kCharset : "us-ascii") + kCrLf;
-  head += std::string("Content-Transfer-Encoding: ") + (qp ? "quoted-printable" : "7bit") + kCrLf;
-  head += kCrLf;
+  const std::string textType = std::string("Content-Type: text/plain; charset=") + (qp ? kCharset : "us-ascii") +
+                               kCrLf + "Content-Transfer-Encoding: " + (qp ? "quoted-printable" : "7bit") + kCrLf;
   const std::string body = qp ? QuotedPrintable(message.body) : message.body;
-  return head + WireBody(body);
+  if (message.attachments.empty()) return head + textType + kCrLf + WireBody(body);
+  return head + MultipartBody(textType, body, message.attachments);
 }
 
 }  // namespace qvui::smtp

@@ -41,6 +41,15 @@ std::string QuotedPrintable(const std::string& body);
 // line: plain text when neither, else encoded words in `charset`, folded.
 std::string EncodeHeaderText(const std::string& text, const char* charset);
 
+// A file sent with a message, as a MIME attachment in base64.
+struct Attachment {
+  std::string name;   // the file's name as the recipient sees it (no directory)
+  std::string bytes;  // its contents
+};
+
+// Base64 of `bytes` in lines of 76 characters, each ending in CR LF.
+std::string Base64Lines(const std::string& bytes);
+
 // One message to send.
 struct Message {
   std::string from;                     // sender address (envelope and header)
@@ -50,6 +59,7 @@ struct Message {
   std::string body;
   std::string message_id;  // "<...@...>"
   std::time_t date = 0;
+  std::vector<Attachment> attachments;  // none: a plain text message
 };
 
 // The whole DATA text (headers, blank line, body), CR LF lines, dot-stuffed,
