@@ -11,6 +11,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core libpng-dev
   libx11-dev xvfb xdotool
   python3-aiosmtpd libasound2-dev
+  curl libnss-wrapper lighttpd apache2-utils  # remote server: end-to-end tests and its benchmark
 )
 
 missing=()

@@ -18,7 +18,7 @@ INT_PTR ShowSchedulerWindow(HWND, LPARAM) { return 2; }
 void ShowScheduleLog(HWND) {}
 
 // Entry point; the remote report server replaces this body.
-void ApplyWebServerSettings() {}
+__attribute__((weak)) void ApplyWebServerSettings() {}
 
 // Entry point; the SNMP agent link replaces this body.
 void SendSnmpTrap(const char*) {}
