@@ -324,11 +324,21 @@ void ServerRequest::MapUrl(const std::string& rawPath) {
       mapped = "/unknown" + path.substr(s);
     }
   } else if (s != std::string::npos && path.size() >= 6 && strncasecmp(path.c_str(), "/users", 6) == 0) {
-    mapped = "/unknown/" + path.substr(std::min<size_t>(7, path.size()));
+    std::string rest = path.substr(6);
+    if (!rest.empty() && rest[0] == '/') rest.erase(0, 1);
+    mapped = "/unknown/" + rest;
   } else {
     mapped = path;
   }
   if (!mapped.empty() && mapped.back() == '/') mapped += "default.htm";
+  // Whatever the mapping made of the path, it names nothing above its root.
+  for (size_t from = 1;;) {
+    const size_t next = mapped.find('/', from);
+    const std::string part = mapped.substr(from, next == std::string::npos ? std::string::npos : next - from);
+    if (part == "." || part == "..") return;
+    if (next == std::string::npos) break;
+    from = next + 1;
+  }
   for (char& c : mapped) {
     if (c == '/') c = '\\';
   }
