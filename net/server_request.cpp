@@ -332,12 +332,12 @@ void ServerRequest::MapUrl(const std::string& rawPath) {
   }
   if (!mapped.empty() && mapped.back() == '/') mapped += "default.htm";
   // Whatever the mapping made of the path, it names nothing above its root.
-  for (size_t from = 1;;) {
-    const size_t next = mapped.find('/', from);
-    const std::string part = mapped.substr(from, next == std::string::npos ? std::string::npos : next - from);
+  for (size_t at = 1;;) {
+    const size_t next = mapped.find('/', at);
+    const std::string part = mapped.substr(at, next == std::string::npos ? std::string::npos : next - at);
     if (part == "." || part == "..") return;
     if (next == std::string::npos) break;
-    from = next + 1;
+    at = next + 1;
   }
   for (char& c : mapped) {
     if (c == '/') c = '\\';
