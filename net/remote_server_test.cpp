@@ -118,6 +118,34 @@ TEST_F(Server, APostedFormIsReadWithItsHead) {
   EXPECT_NE(answer.find("[a b]"), std::string::npos) << answer;
 }
 
+// A process that cannot check passwords says so in a box and starts nothing.
+TEST(ServerStart, WithoutTheRightToLogUsersOnTheServerStaysOff) {
+  TestSite site;
+  fs::copy_file(QV_TEST_FTP_LIBRARY, site.Root() / "FTP4W32.DLL");
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ASSERT_EQ(chdir(site.Root().c_str()), 0);
+  fs::create_directories(site.Root() / "no-pam");
+  setenv("PAM_WRAPPER", "1", 1);
+  setenv("PAM_WRAPPER_SERVICE_DIR", (site.Root() / "no-pam").c_str(), 1);
+  qv::SetProgramDirForTests(site.settings.programDir);
+  TestSite::Write(site.Root() / "QUORVANE.INI", "[Defaults]\r\nWebEnable=True\r\nWebAddress=127.0.0.1:" +
+                                                    std::to_string(qvtest::FreeLoopbackPort()) + "\r\n");
+  qvp::CaptureDebugOutput(true);
+  ApplyWebServerSettings();
+  const std::string debug = qvp::TakeDebugOutput();
+  qvp::CaptureDebugOutput(false);
+  EXPECT_NE(debug.find("MessageBox"), std::string::npos) << debug;
+  EXPECT_EQ(debug.find("ServerThread"), std::string::npos) << debug;
+  EXPECT_FALSE(qvnet::ServerRunning());
+  EXPECT_FALSE(qvnet::WaitUntilListening(0));
+  StopRemoteServer();
+  qv::SetProgramDirForTests(nullptr);
+  unsetenv("PAM_WRAPPER");
+  unsetenv("PAM_WRAPPER_SERVICE_DIR");
+  ASSERT_EQ(chdir(cwd), 0);
+}
+
 TEST(ListenAddress, TheFormsOfTheSetting) {
   std::string host;
   uint16_t port = 0;

@@ -116,11 +116,14 @@ class RemoteServer : public ::testing::Test {
     std::string preload = SanitizerRuntime();
     if (!preload.empty()) preload += ':';
     preload += std::string(QV_TEST_PAM_WRAPPER) + ":" + QV_TEST_NSS_WRAPPER;
-    return {"HOME=" + home, "QV_STATE_DIR=" + (root_.path() / "state").string(), "QV_DEBUG=1", "QV_TEST=1",
+    const char* tsan = std::getenv("TSAN_OPTIONS");
+    const std::string tsanOptions = std::string(tsan != nullptr ? tsan : "") + ":suppressions=" + QV_TEST_TSAN_SUPP;
+    return {"TSAN_OPTIONS=" + tsanOptions,"HOME=" + home, "QV_STATE_DIR=" + (root_.path() / "state").string(), "QV_DEBUG=1", "QV_TEST=1",
             "QV_HEADLESS=1", "QV_REGISTRY=" + home + "/registry", "QV_WINDOWS_DIR=" + home + "/windows",
             "LD_PRELOAD=" + preload, "PAM_WRAPPER=1",
             "PAM_WRAPPER_SERVICE_DIR=" + (root_.path() / "pam" / "services").string(),
-            "PAM_WRAPPER_DISABLE_DEEPBIND=1", "NSS_WRAPPER_PASSWD=" + (root_.path() / "passwd").string(),
+            "PAM_WRAPPER_DISABLE_DEEPBIND=1", "NSS_WRAPPER_DISABLE_DEEPBIND=1", "UID_WRAPPER_DISABLE_DEEPBIND=1",
+            "NSS_WRAPPER_PASSWD=" + (root_.path() / "passwd").string(),
             "NSS_WRAPPER_GROUP=" + (root_.path() / "group").string()};
   }
 
@@ -248,8 +251,9 @@ TEST_F(RemoteServer, UsersLogOnSeeTheirReportsAndNoOneElses) {
   EXPECT_EQ(LogOn("ann", "ann-secret"), "");
 
   program->Signal(SIGTERM);
-  EXPECT_EQ(program->Wait(), 0);
+  const int exitCode = program->Wait();
   const std::string out = program->Output();
+  EXPECT_EQ(exitCode, 0) << out;
   EXPECT_NE(out.find("~ServerThread"), std::string::npos) << out;
   EXPECT_LT(out.find("~ServerThread"), out.find("Start-up step: shutdown: plug-ins"));
 }
