@@ -110,6 +110,27 @@ TEST_F(Server, IdleClientsDoNotHoldUpOthers) {
   for (int fd : idle) qvtest::Close(fd);
 }
 
+// The attack corpus sent raw: nothing outside the web root comes back, and
+// nothing the client wrote breaks a header line.
+TEST_F(Server, RawAttacksGetTheNotFoundText) {
+  TestSite::Write(site_.Root() / "secret.txt", "top secret");
+  fs::create_symlink(site_.Root() / "secret.txt", site_.Web() / "link.htm");
+  for (const char* path : {"/..%2Fsecret.txt", "/..%2fsecret.txt", "/..%5Csecret.txt", "/%2e%2e/secret.txt",
+                           "/secret.txt%00.htm", "/..%252Fsecret.txt", "/%c0%af../secret.txt", "/..\\secret.txt",
+                           "/users/../secret.txt", "/12345/../../secret.txt", "/link.htm", "/../secret.txt"}) {
+    const std::string answer = qvtest::Exchange(port_, std::string("GET ") + path + " HTTP/1.0\r\nHost: h\r\n\r\n");
+    EXPECT_EQ(answer.rfind("HTTP/1.0 404 URL Not Found\r\n\r\n", 0), 0u) << path << "\n" << answer;
+    EXPECT_EQ(answer.find("secret"), std::string::npos) << path;
+  }
+  TestSite::Write(site_.Web() / "go.htm", "<!-- Quorvane Script -->\r\n%redirect%next.htm?x=%qitem%\r\n%sendheader%");
+  const std::string moved =
+      qvtest::Exchange(port_, "GET /go.htm?Item=a%0D%0ASet-Cookie:+x=1 HTTP/1.0\r\nHost: bad\"host\r\n\r\n");
+  EXPECT_EQ(moved.substr(0, moved.find("\r\n\r\n")).find("\r\nSet-Cookie"), std::string::npos) << moved;
+  EXPECT_NE(moved.find("Location: http://127.0.0.1:" + std::to_string(port_) + "/next.htm?x=a%0D%0ASet-Cookie:%20x=1\r\n"),
+            std::string::npos)
+      << moved;
+}
+
 TEST_F(Server, APostedFormIsReadWithItsHead) {
   TestSite::Write(site_.Web() / "form.htm", "<!-- Quorvane Script -->\r\n[%?Name%]");
   const std::string body = "Name=a%20b&Other=1";
