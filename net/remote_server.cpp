@@ -50,7 +50,7 @@ struct Job {
 struct Gathering {
   uint32_t address = 0;
   std::string data;
-  uint64_t deadline = 0;
+  std::multimap<uint64_t, SOCKET>::iterator deadline;  // its entry in the due-time index
 };
 
 class Server {
@@ -88,7 +88,12 @@ class Server {
   HWND window_ = nullptr;
   SOCKET listen_ = INVALID_SOCKET;
   std::string listenAddress_;
+  void SetDeadline(SOCKET s, Gathering& entry, uint64_t due);
+  void RunDueTimers();
+
   std::map<SOCKET, Gathering> gathering_;
+  std::multimap<uint64_t, SOCKET> deadlines_;  // when each gathered client is given up
+  uint64_t nextCleanUp_ = 0;
 
   std::mutex jobsLock_;
   std::condition_variable jobsReady_;
@@ -276,6 +281,7 @@ void Server::ListenerMain(RemoteServerSettings settings) {
     finish("listen failed\r\n");
     return;
   }
+  nextCleanUp_ = GetTickCount64() + kCleanUpMs;
   SetTimer(window, kCleanUpTimer, kCleanUpMs, nullptr);
   running = !stopRequested_;
   char line[200];
@@ -294,6 +300,7 @@ void Server::ListenerMain(RemoteServerSettings settings) {
   listen_ = INVALID_SOCKET;
   for (auto& [s, gathering] : gathering_) g_net.closesocket(s);
   gathering_.clear();
+  deadlines_.clear();
   {
     std::lock_guard<std::mutex> guard(windowLock_);
     window_ = nullptr;
@@ -311,18 +318,20 @@ LRESULT Server::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   switch (message) {
     case kAcceptMessage:
       AcceptAll();
+      RunDueTimers();
       return 0;
     case kReadMessage: {
       const WORD event = WSAGETSELECTEVENT(lParam);
       Read(static_cast<SOCKET>(wParam), event == FD_CLOSE);
+      RunDueTimers();
       return 0;
     }
     case kStopMessage:
       running = false;
       return 0;
     case WM_TIMER:
-      if (wParam == kCleanUpTimer) CleanUpRemoteServer(g_serverGlobals.Settings());
-      if (wParam == kDeadlineTimer) Expire();
+      if (wParam == kCleanUpTimer) nextCleanUp_ = 0;  // its time has come
+      RunDueTimers();
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
@@ -343,7 +352,8 @@ void Server::AcceptAll() {
     }
     Gathering& entry = gathering_[s];
     entry.address = client.sin_addr.s_addr;
-    entry.deadline = GetTickCount64() + kFirstDataMs;
+    entry.deadline = deadlines_.end();
+    SetDeadline(s, entry, GetTickCount64() + kFirstDataMs);
   }
   ArmDeadline();
 }
@@ -390,7 +400,7 @@ void Server::Read(SOCKET s, bool closed) {
     const int got = g_net.recv(s, buffer, static_cast<int>(room), 0);
     if (got > 0) {
       entry.data.append(buffer, static_cast<size_t>(got));
-      entry.deadline = GetTickCount64() + kNextDataMs;
+      SetDeadline(s, entry, GetTickCount64() + kNextDataMs);
     } else if (got == 0 || g_net.WSAGetLastError() != WSAEWOULDBLOCK) {
       ended = true;
     }
@@ -399,6 +409,22 @@ void Server::Read(SOCKET s, bool closed) {
   std::string body;
   if (RequestIsWhole(entry.data, &head, &body) || ended || room == 0) Complete(s);
   ArmDeadline();
+}
+
+void Server::SetDeadline(SOCKET s, Gathering& entry, uint64_t due) {
+  if (entry.deadline != deadlines_.end()) deadlines_.erase(entry.deadline);
+  entry.deadline = deadlines_.emplace(due, s);
+}
+
+// Timers come only when the queue is otherwise empty; under steady traffic
+// the clean-up and the time-outs are run from here.
+void Server::RunDueTimers() {
+  const uint64_t now = GetTickCount64();
+  if (now >= nextCleanUp_) {
+    nextCleanUp_ = now + kCleanUpMs;
+    CleanUpRemoteServer(g_serverGlobals.Settings());
+  }
+  if (!deadlines_.empty() && deadlines_.begin()->first <= now) Expire();
 }
 
 void Server::Complete(SOCKET s) {
@@ -412,6 +438,7 @@ void Server::Complete(SOCKET s) {
     job.head = found->second.data.substr(0, kHeadMax);
     job.body.clear();
   }
+  if (found->second.deadline != deadlines_.end()) deadlines_.erase(found->second.deadline);
   gathering_.erase(found);
   Dispatch(std::move(job));
 }
@@ -421,8 +448,7 @@ void Server::ArmDeadline() {
     KillTimer(window_, kDeadlineTimer);
     return;
   }
-  uint64_t first = UINT64_MAX;
-  for (const auto& [s, entry] : gathering_) first = std::min(first, entry.deadline);
+  const uint64_t first = deadlines_.empty() ? UINT64_MAX : deadlines_.begin()->first;
   const uint64_t now = GetTickCount64();
   const uint64_t wait = first > now ? first - now : 0;
   SetTimer(window_, kDeadlineTimer, static_cast<UINT>(std::clamp<uint64_t>(wait, 10, 60000)), nullptr);
@@ -432,9 +458,7 @@ void Server::ArmDeadline() {
 void Server::Expire() {
   const uint64_t now = GetTickCount64();
   std::vector<SOCKET> due;
-  for (const auto& [s, entry] : gathering_) {
-    if (entry.deadline <= now) due.push_back(s);
-  }
+  for (auto it = deadlines_.begin(); it != deadlines_.end() && it->first <= now; ++it) due.push_back(it->second);
   for (SOCKET s : due) Complete(s);
   ArmDeadline();
 }

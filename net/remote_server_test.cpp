@@ -95,6 +95,16 @@ TEST_F(Server, ARequestInPiecesIsReadWhole) {
   qvtest::Close(fd);
 }
 
+// A client that says nothing is given up after some ten seconds, with the
+// answer to a request that could not be read.
+TEST_F(Server, ASilentClientGetsTheNotFoundText) {
+  const int fd = qvtest::Connect(port_);
+  ASSERT_GE(fd, 0);
+  const std::string answer = qvtest::ReadToEnd(fd);
+  qvtest::Close(fd);
+  EXPECT_EQ(answer.rfind("HTTP/1.0 404 URL Not Found\r\n\r\n<TITLE>URL Not Found</TITLE>\r\n", 0), 0u) << answer;
+}
+
 // Clients that connect and say nothing hold no thread: with a thousand of
 // them waiting, another client is answered.
 TEST_F(Server, IdleClientsDoNotHoldUpOthers) {
