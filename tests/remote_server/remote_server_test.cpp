@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
+#include "net/test_client.h"
 #include "test_files.h"
 
 namespace fs = std::filesystem;
@@ -94,7 +95,7 @@ class RemoteServer : public ::testing::Test {
     WriteFile(root_.path() / "pam" / "services" / "quorvane", "auth required " + module + "\naccount required " +
                                                                   module + "\n");
 
-    port_ = std::to_string(30000 + getpid() % 20000);
+    port_ = std::to_string(qvtest::FreeLoopbackPort());
     WriteFile(program / "QUORVANE.INI", "[Defaults]\r\nAutoDetectLogFiles=1\r\nWebEnable=TRUE\r\nWebAddress=127.0.0.1:" +
                                             port_ + "\r\nWebAdmin=gqvadmins\r\nWebLogging=1\r\nWebNoDays=30\r\n");
     const fs::path users = program / "Reports" / "Remote Reports" / "users";
@@ -221,7 +222,7 @@ TEST_F(RemoteServer, UsersLogOnSeeTheirReportsAndNoOneElses) {
   EXPECT_NE(bobLogs.find("Open log"), std::string::npos);
   EXPECT_NE(Curl("/allreports.htm?User=" + bob).find("Location: "), std::string::npos);
   Curl("/saveremote.htm?User=" + bob, {"--data", "RemoteNo=77&RemoteReport=on"});
-  EXPECT_EQ(ReadFile(Program() / "QUORVANE.INI").find("77"), std::string::npos);
+  EXPECT_EQ(ReadFile(Program() / "QUORVANE.INI").find("WebNoReports=77"), std::string::npos);
 
   // The administrator sees everyone's reports and saves the options.
   const std::string boss = LogOn("boss", "boss-secret");
@@ -232,6 +233,15 @@ TEST_F(RemoteServer, UsersLogOnSeeTheirReportsAndNoOneElses) {
   const std::string saved = Curl("/saveremote.htm?User=" + boss,
                                  {"--data", "RemoteNo=12&RemoteReport=on&RemoteDays=9&RemoteLogging=on"});
   EXPECT_NE(saved.find("The options were saved."), std::string::npos) << saved;
+  const std::string modules = Curl("/modules.htm?User=" + boss);
+  EXPECT_NE(modules.find("<TD>Log watch</TD><TD>1</TD>"), std::string::npos) << modules;
+  EXPECT_NE(modules.find("A log analysis plug-in is installed."), std::string::npos);
+  EXPECT_NE(Curl("/logs.htm?User=" + boss).find("<TD>1</TD><TD>1</TD>"), std::string::npos);
+  Curl("/saveproxy.htm?User=" + boss, {"--data", "HTTPProxy=on&HTTPProxyAddr=proxy.lan&HTTPProxyPort=3128&"
+                                                 "HTTPProxyUsername=pu&HTTPProxyPassword=proxy-secret"});
+  const std::string proxy = Curl("/optproxy.htm?User=" + boss);
+  EXPECT_NE(proxy.find("VALUE=\"proxy.lan\""), std::string::npos) << proxy;
+  EXPECT_EQ(proxy.find("proxy-secret"), std::string::npos);
   const std::string ini = ReadFile(Program() / "QUORVANE.INI");
   EXPECT_NE(ini.find("WebNoReports=12"), std::string::npos) << ini;
   EXPECT_NE(ini.find("WebNoDays=-9"), std::string::npos) << ini;
@@ -242,7 +252,7 @@ TEST_F(RemoteServer, UsersLogOnSeeTheirReportsAndNoOneElses) {
   EXPECT_NE(log.find("127.0.0.1 - - ["), std::string::npos) << log;
   EXPECT_NE(log.find("] \"GET /reports.htm?User=" + ann + " HTTP/1.0\" 301 0\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("127.0.0.1 - ann ["), std::string::npos) << log;
-  for (const char* secret : {"ann-secret", "bob-secret", "boss-secret"}) {
+  for (const char* secret : {"ann-secret", "bob-secret", "boss-secret", "proxy-secret"}) {
     EXPECT_EQ(log.find(secret), std::string::npos) << secret;
   }
 
