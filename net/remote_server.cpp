@@ -484,7 +484,12 @@ void Server::WorkerMain() {
     Job job = std::move(jobs_.front());
     jobs_.pop_front();
     lock.unlock();
-    Serve(job);
+    try {
+      Serve(job);
+    } catch (...) {
+      // Out of memory while serving: the client gets no answer.
+      g_net.closesocket(job.socket);
+    }
     lock.lock();
   }
 }

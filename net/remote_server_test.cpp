@@ -72,6 +72,18 @@ TEST_F(Server, ServesLogsAndStopsWhenDisabled) {
             fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(fs::status(site_.Root() / "Reports").permissions() & fs::perms::all, fs::perms::owner_all);
 
+  // Logging off and on again while the server runs: the log is reopened
+  // and appended to.
+  Configure("TRUE", 0);
+  ApplyWebServerSettings();
+  qvtest::Exchange(port_, "GET /unlogged.htm HTTP/1.0\r\nHost: h\r\n\r\n");
+  Configure("TRUE", 1);
+  ApplyWebServerSettings();
+  qvtest::Exchange(port_, "GET /logged.htm HTTP/1.0\r\nHost: h\r\n\r\n");
+  EXPECT_EQ(Log().find("unlogged"), std::string::npos);
+  EXPECT_NE(Log().find("\\logged.htm"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("\\index.htm"), std::string::npos);
+
   Configure("Yes", 1);
   ApplyWebServerSettings();
   for (int i = 0; i < 6000 && qvnet::ServerRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
