@@ -12,7 +12,8 @@
 //                          net_binding.cpp server_globals.cpp
 //                          $B/core/libqvcore.a                         -lqvplatform -lqv_ui
 // each compiled with clang++ -std=c++20 -fsanitize=fuzzer,address,undefined
-// $INC and -L$B/dist -Wl,-rpath,$B/dist; seeds in corpus/<target>/.
+// $INC and -L$B/dist -Wl,-rpath,$B/dist; seeds in corpus/<target>/ (request_fuzz, script_fuzz,
+// status_rep_fuzz).
 #pragma once
 
 #include <cstdio>
