@@ -3,3 +3,4 @@
 #include "pending_links.h"
 
 __attribute__((weak)) void LoadNetworkLibraries() {}
+__attribute__((weak)) void StopRemoteServer() {}

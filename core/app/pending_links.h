@@ -7,3 +7,6 @@
 
 // Binds the socket and FTP libraries by name; sets g_app.networkLibraries.
 void LoadNetworkLibraries();
+// Stops the remote report server and joins its threads (before the plug-ins
+// unload); nothing when it is not linked.
+void StopRemoteServer();

@@ -4,6 +4,7 @@
 #include "app_start.h"
 #include "custom_controls.h"
 #include "host/plugin_host.h"
+#include "pending_links.h"
 #include "progress_bar.h"
 #include "qv_ui.h"
 #include "resource_cache.h"
@@ -24,6 +25,7 @@ void ShutdownApplication() {
     UnregisterCustomControls(g_app.instance);
   }
 
+  StopRemoteServer();
   if (EnterStep(StartStep::kUnloadPlugins)) UnloadPlugins();
 
   if (EnterStep(StartStep::kReleaseResourceModule) && g_app.resourceModule != nullptr &&

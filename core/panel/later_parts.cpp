@@ -3,7 +3,7 @@
 #include "later_parts.h"
 
 // Entry point; the remote report server replaces this body.
-void ApplyWebServerSettings() {}
+__attribute__((weak)) void ApplyWebServerSettings() {}
 
 // Entry point; the SNMP agent link replaces this body.
 void SendSnmpTrap(const char*) {}

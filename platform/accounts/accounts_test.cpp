@@ -1,7 +1,9 @@
 #include <grp.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -188,3 +190,32 @@ TEST(Accounts, NamesConvertBetweenUtf8AndUtf16) {
 }
 
 }  // namespace
+
+// Without a PAM service of the program's this process cannot check anyone's
+// password: it lacks the right to log users on.
+TEST(Accounts, LogonWithoutAConfiguredServiceAnswersPrivilegeNotHeld) {
+  char dir[] = "/tmp/qvp-nopam-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const char* oldWrapper = std::getenv("PAM_WRAPPER");
+  const char* oldDir = std::getenv("PAM_WRAPPER_SERVICE_DIR");
+  const std::string keepWrapper = oldWrapper != nullptr ? oldWrapper : "";
+  const std::string keepDir = oldDir != nullptr ? oldDir : "";
+  setenv("PAM_WRAPPER", "1", 1);
+  setenv("PAM_WRAPPER_SERVICE_DIR", dir, 1);
+  HANDLE token = nullptr;
+  SetLastError(0);
+  EXPECT_FALSE(LogonUserA("LocalSystem", "", "morlivex", LOGON32_LOGON_INTERACTIVE, LOGON32_PROVIDER_DEFAULT, &token));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PRIVILEGE_NOT_HELD));
+  EXPECT_EQ(token, nullptr);
+  if (oldWrapper != nullptr) {
+    setenv("PAM_WRAPPER", keepWrapper.c_str(), 1);
+  } else {
+    unsetenv("PAM_WRAPPER");
+  }
+  if (oldDir != nullptr) {
+    setenv("PAM_WRAPPER_SERVICE_DIR", keepDir.c_str(), 1);
+  } else {
+    unsetenv("PAM_WRAPPER_SERVICE_DIR");
+  }
+  rmdir(dir);
+}

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -108,6 +109,27 @@ bool IsLocalDomain(const char* domain) {
          strncasecmp(domain, host, static_cast<size_t>(dot - host)) == 0;
 }
 
+// Whether this process can check the passwords of accounts through the PAM
+// service at all: the service must be configured, and a service that reads
+// the system's password database needs a process that may read it.
+bool CanCheckPasswords() {
+  std::string config = std::string("/etc/pam.d/") + kPamService;
+  const char* wrapped = std::getenv("PAM_WRAPPER");
+  const char* wrapperDir = std::getenv("PAM_WRAPPER_SERVICE_DIR");
+  if (wrapped != nullptr && std::strcmp(wrapped, "1") == 0 && wrapperDir != nullptr) {
+    config = std::string(wrapperDir) + "/" + kPamService;
+  }
+  std::FILE* file = std::fopen(config.c_str(), "r");
+  if (file == nullptr) return false;
+  bool usesUnix = false;
+  char line[512];
+  while (std::fgets(line, sizeof line, file) != nullptr) {
+    if (std::strstr(line, "pam_unix") != nullptr || std::strstr(line, "common-auth") != nullptr) usesUnix = true;
+  }
+  std::fclose(file);
+  return !usesUnix || geteuid() == 0 || access("/etc/shadow", R_OK) == 0;
+}
+
 DWORD AuthenticateError(int status) {
   switch (status) {
     case PAM_AUTHINFO_UNAVAIL: return ERROR_NO_LOGON_SERVERS;
@@ -185,6 +207,8 @@ QV_API BOOL LogonUserA(LPCSTR lpszUsername, LPCSTR lpszDomain, LPCSTR lpszPasswo
     if (*lpszUsername == '\0' || !qvp::accounts::IsLocalDomain(lpszDomain)) {
       return qvp::FailWith(ERROR_LOGON_FAILURE);
     }
+    // A process that cannot check passwords lacks the right to log users on.
+    if (!qvp::accounts::CanCheckPasswords()) return qvp::FailWith(ERROR_PRIVILEGE_NOT_HELD);
     // Windows names are not case-sensitive: PAM gets the account's own spelling.
     const std::string user = qvp::accounts::FindUser(lpszUsername).value_or(lpszUsername);
     if (DWORD error = qvp::accounts::CheckWithPam(user, lpszPassword); error != ERROR_SUCCESS) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "files/file_info.h"
 #include "files/file_object.h"
@@ -80,7 +81,16 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMode
     // process, as the read-only attribute does; a directory is never a file.
     struct stat st;
     if (::stat(mapped.path.c_str(), &st) == 0) {
-      if (S_ISDIR(st.st_mode)) return FailHandle(ERROR_ACCESS_DENIED);
+      if (S_ISDIR(st.st_mode)) {
+        // A folder opens only for its handle's own uses (its real path).
+        if (!(dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) || want_write ||
+            dwCreationDisposition != OPEN_EXISTING) {
+          return FailHandle(ERROR_ACCESS_DENIED);
+        }
+        const int dir = ::open(mapped.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir < 0) return FailHandle(qvp::WinErrorFromErrno(errno));
+        return qvp::InsertHandle(std::make_shared<qvp::FileObject>(dir, false, false, false));
+      }
       const bool truncates =
           dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING;
       if ((want_write || truncates) && (st.st_mode & S_IWUSR) == 0 && S_ISREG(st.st_mode)) {
@@ -278,4 +288,29 @@ BOOL SetFileTime(HANDLE hFile, const FILETIME* /*lpCreationTime*/, const FILETIM
   struct timespec times[2] = {to_times(lpLastAccessTime), to_times(lpLastWriteTime)};
   if (::futimens(file->fd(), times) != 0) return qvp::FailWithErrno();
   return TRUE;
+}
+
+DWORD GetFinalPathNameByHandleA(HANDLE hFile, LPSTR lpszFilePath, DWORD cchFilePath, DWORD /*dwFlags*/) {
+  auto file = LookupFile(hFile);
+  if (!file) {
+    qvp::FailWith(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  const std::string link = "/proc/self/fd/" + std::to_string(file->fd());
+  char target[4096];
+  const ssize_t length = ::readlink(link.c_str(), target, sizeof target - 1);
+  if (length <= 0) {
+    qvp::FailWithErrno();
+    return 0;
+  }
+  std::string path(target, static_cast<size_t>(length));
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  if (lpszFilePath == nullptr || cchFilePath <= path.size()) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return static_cast<DWORD>(path.size() + 1);
+  }
+  std::memcpy(lpszFilePath, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "files/test_dir.h"
@@ -257,3 +258,45 @@ TEST(FileHandle, LastWriteTimeRoundTrips) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string FinalPath(HANDLE h) {
+  char path[4096];
+  const DWORD length = GetFinalPathNameByHandleA(h, path, sizeof path, 0);
+  return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
+}
+
+std::string WindowsForm(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+}  // namespace
+
+TEST(FileHandle, TheFinalPathResolvesLinksForFilesAndFolders) {
+  TestDir dir;
+  ASSERT_TRUE(CreateDirectoryA("real", nullptr));
+  HANDLE h = CreateFileA("real\\file.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  std::filesystem::create_directory_symlink(dir.path() + "/real", dir.path() + "/link");
+
+  h = Open("LINK\\file.txt", GENERIC_READ, OPEN_EXISTING);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(FinalPath(h), WindowsForm(dir.path() + "/real/file.txt"));
+  char tiny[4];
+  EXPECT_EQ(GetFinalPathNameByHandleA(h, tiny, sizeof tiny, 0), WindowsForm(dir.path() + "/real/file.txt").size() + 1);
+  CloseHandle(h);
+
+  // A folder opens for its path only, with backup semantics.
+  h = CreateFileA("link", 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(FinalPath(h), WindowsForm(dir.path() + "/real"));
+  CloseHandle(h);
+  EXPECT_EQ(CreateFileA("link", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetFinalPathNameByHandleA(nullptr, tiny, sizeof tiny, 0), 0u);
+}

@@ -72,6 +72,9 @@ QV_API NET_API_STATUS NetApiBufferFree(LPVOID Buffer);
 // ---------------------------------------------------------------------------
 // Logging on and acting as another user.
 //
+// LogonUserA answers ERROR_PRIVILEGE_NOT_HELD (1314) when this process cannot
+// check passwords: no PAM service "quorvane" is configured, or it reads the
+// system's password database (pam_unix) and the process may not.
 // LogonUserA checks the user's password through PAM, service "quorvane": the
 // password answers the password prompt and nothing else is answered; then the
 // account must pass PAM's account check and exist in the system's user

@@ -137,6 +137,11 @@ QV_API BOOL SetCurrentDirectoryA(LPCSTR lpPathName);
 // Lexical, as on Windows: a drive path stays on its drive ("C:\dir\x"), any other
 // path becomes the absolute Linux path in Windows form ("\home\user\x").
 QV_API DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
+// The real path of an open file or folder (links resolved), in the layer's
+// form ('\' separators). With CreateFileA, FILE_FLAG_BACKUP_SEMANTICS opens a
+// folder for this (no access rights). The length without the NUL, or the size
+// needed with it when the buffer is too small; 0 on failure.
+QV_API DWORD GetFinalPathNameByHandleA(HANDLE hFile, LPSTR lpszFilePath, DWORD cchFilePath, DWORD dwFlags);
 QV_API DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 QV_API UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName);
 QV_API UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);
