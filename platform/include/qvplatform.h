@@ -18,3 +18,4 @@
 #include "qvplatform/services.h"
 #include "qvplatform/display.h"
 #include "qvplatform/sound.h"
+#include "qvplatform/comm.h"
