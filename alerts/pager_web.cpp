@@ -140,8 +140,9 @@ namespace {
 
 // How long each network step may take, and how often a cancel or a stop is
 // looked at meanwhile.
-constexpr DWORD kStepLimit = 30000;
+constexpr DWORD kDefaultStepLimit = 30000;
 constexpr DWORD kStopCheck = 100;
+std::atomic<DWORD> g_stepLimit{kDefaultStepLimit};
 
 class WebPage {
  public:
@@ -211,7 +212,7 @@ class WebPage {
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<u_short>(port));
     to.sin_addr = address;
-    const ULONGLONG deadline = GetTickCount64() + kStepLimit;
+    const ULONGLONG deadline = GetTickCount64() + g_stepLimit.load();
     for (;;) {
       if (connect(m_socket, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) return true;
       const int error = WSAGetLastError();
@@ -227,7 +228,7 @@ class WebPage {
 
   bool SendAll(const std::string& request, bool* cancelled) {
     *cancelled = false;
-    const ULONGLONG deadline = GetTickCount64() + kStepLimit;
+    const ULONGLONG deadline = GetTickCount64() + g_stepLimit.load();
     size_t sent = 0;
     while (sent < request.size()) {
       const int put = send(m_socket, request.data() + sent, static_cast<int>(request.size() - sent), 0);
@@ -248,7 +249,7 @@ class WebPage {
   bool Receive(char* buffer, int size, int* received, bool* cancelled) {
     *cancelled = false;
     *received = 0;
-    const ULONGLONG deadline = GetTickCount64() + kStepLimit;
+    const ULONGLONG deadline = GetTickCount64() + g_stepLimit.load();
     while (*received < size - 1) {
       const int got = recv(m_socket, buffer + *received, size - 1 - *received, 0);
       if (got == 0) break;
@@ -294,6 +295,10 @@ class SocketsStarted {
 };
 
 }  // namespace
+
+void SetWebPageStepLimit(unsigned milliseconds) {
+  g_stepLimit.store(milliseconds != 0 ? milliseconds : kDefaultStepLimit);
+}
 
 SendResult SendWebPage(CPagerAlert& alert, AlertStatus& status) {
   SocketsStarted sockets;

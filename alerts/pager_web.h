@@ -32,3 +32,7 @@ std::string BuildWebPageRequest(const WebPageTarget& target);
 // A 2xx or 3xx status line: "HTTP/" (any case), "." seventh and "2" or "3"
 // tenth. Shorter answers are no status line.
 bool IsWebPageAccepted(const char* answer, size_t length);
+
+// How long connecting, sending and receiving may each take (30 s); tests
+// shorten it. 0 restores the default.
+void SetWebPageStepLimit(unsigned milliseconds);
