@@ -170,15 +170,20 @@ class ModemPage {
 
   void Write(const std::string& bytes) { m_port->Write(bytes.data(), static_cast<int>(bytes.size())); }
 
+  // The dial's answer ended the call attempt (BUSY, NO CARRIER, ...) or the
+  // dialling itself (a numeric page's OK): the modem takes commands again.
+  void InCommandMode() { m_commandMode = true; }
+
   // Puts the modem on hook: guard silence, "+++", guard silence and "OK",
-  // then "ATH0" and "OK". A modem that reported the carrier lost is in command
-  // mode already and gets "ATH0" alone. A stop does not cut these waits short.
+  // then "ATH0" and "OK". A modem that reported the carrier lost, or that is
+  // in command mode anyway, gets "ATH0" alone. A stop does not cut these
+  // waits short.
   void HangUp() {
     if (!m_port) return;
     m_port->WatchStop(false, nullptr);
     const char* noCarrier[] = {"NO CARRIER"};
     const char* ok[] = {"OK"};
-    if (!m_noCarrier && !Wait(noCarrier, 1, kGuardSilence)) {
+    if (!m_noCarrier && !m_commandMode && !Wait(noCarrier, 1, kGuardSilence)) {
       m_port->Write("+++");
       Wait(ok, 1, kGuardSilence + kHangUpWait);
     }
@@ -219,6 +224,7 @@ class ModemPage {
   int m_received = 0;
   char m_matched[32] = "";
   bool m_noCarrier = false;
+  bool m_commandMode = false;
 };
 
 const char* OrEmpty(const char* text) { return text != nullptr ? text : ""; }
@@ -252,6 +258,7 @@ SendResult SendAlphaPage(CPagerAlert& alert, AlertStatus& status) {
   page.Wait(dialAnswers, 5, Seconds(alert.GetDialDelay()));
   if (page.Stopped()) return page.GiveUp(true);
   if (std::strcmp(page.Matched(), "CONNECT") != 0) {
+    if (page.Matched()[0] != '\0') page.InCommandMode();
     char line[300];
     std::snprintf(line, sizeof line, "Error Connecting to Service: %s", page.Matched());
     return page.Failed(line, true);
@@ -335,6 +342,7 @@ SendResult SendNumericPage(CPagerAlert& alert, AlertStatus& status) {
   wait += static_cast<int>(dial.size() / 2);
   const char* answers[] = {"OK", "BUSY", "NO DIALTONE", "NO DIAL TONE", "ERROR"};
   page.Wait(answers, 5, Seconds(wait) + 5000);
+  if (page.Matched()[0] != '\0') page.InCommandMode();
   if (page.Stopped()) return page.GiveUp(true);
 
   const char* matched = page.Matched();

@@ -342,10 +342,15 @@ bool Modem::RunCommands(const std::string& commands, long long now) {
                               std::toupper(static_cast<unsigned char>(dial[0])) == 'P')) {
           dial.erase(0, 1);
         }
-        if (dial.size() > m_settings.maxDialLength) return false;
+        // Blanks, dashes and brackets only make a number readable.
+        std::string kept;
         for (const char d : dial) {
+          if (std::strchr(" -()", d) != nullptr) continue;
           if (!std::isdigit(static_cast<unsigned char>(d)) && std::strchr("#*,;Ww", d) == nullptr) return false;
+          kept += d;
         }
+        dial = kept;
+        if (dial.size() > m_settings.maxDialLength) return false;
         StartDial(dial, now);
         return true;
       }

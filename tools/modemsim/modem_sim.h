@@ -4,7 +4,8 @@
 // speaking TAP 1.8, or a numeric pager that records the tones it hears.
 //
 // Commands: AT, ATZ, ATE0/ATE1, ATV1, ATSn=v, AT&Dn, ATD[T|P] with 0-9 # * , ; W,
-// ATH[0]; anything else answers ERROR. Results are words (V1) framed by CR LF.
+// ATH[0] (blanks, dashes and brackets in a number are ignored); anything
+// else answers ERROR. Results are words (V1) framed by CR LF.
 #pragma once
 
 #include <atomic>
