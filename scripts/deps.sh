@@ -11,6 +11,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core libpng-dev
   libx11-dev xvfb xdotool
   python3-aiosmtpd libasound2-dev
+  socat  # joins a serial port and the simulated modem in the paging tests
 )
 
 missing=()
