@@ -159,12 +159,17 @@ void CCommPort::Trace(const char* leaf, const char* bytes, size_t count) const {
   CloseHandle(file);
 }
 
+void CCommPort::ClearErrorsQuietly() {
+  DWORD flags = 0;
+  if (::ClearCommError(m_port, &flags, nullptr)) m_commErrors = flags;
+}
+
 DWORD CCommPort::CompleteIo(OVERLAPPED& overlapped, BOOL started, DWORD done) {
   if (started) return done;
   DWORD error = ::GetLastError();
   if (error != ERROR_IO_PENDING) {
     m_lastError = error;
-    ::ClearCommError(m_port, &m_commErrors, nullptr);
+    ClearErrorsQuietly();
     return 0;
   }
   for (;;) {
@@ -172,7 +177,7 @@ DWORD CCommPort::CompleteIo(OVERLAPPED& overlapped, BOOL started, DWORD done) {
     error = ::GetLastError();
     if (error != ERROR_IO_INCOMPLETE) {
       m_lastError = error;
-      ::ClearCommError(m_port, &m_commErrors, nullptr);
+      ClearErrorsQuietly();
       return 0;
     }
   }
@@ -182,7 +187,7 @@ DWORD CCommPort::Read(char* buffer, DWORD count, bool all) {
   m_lastError = 0;
   if (m_port == INVALID_HANDLE_VALUE) return 0;
   COMSTAT stat{};
-  ClearCommError(&m_commErrors, &stat);
+  ClearCommError(nullptr, &stat);
   if (!all && count > stat.cbInQue) count = stat.cbInQue;
   if (count == 0) return 0;
   DWORD done = 0;
@@ -230,14 +235,14 @@ int CCommPort::ReadResponse(char* buffer, int size, const char* const* expected,
   bool timedOut = false;
   for (;;) {
     COMSTAT stat{};
-    ClearCommError(&m_commErrors, &stat);
+    ClearCommError(nullptr, &stat);
     if (stat.cbInQue == 0 && received < room) {
       // Wait for the next byte, a little at a time.
       const ULONGLONG now = GetTickCount64();
       const ULONGLONG left = deadline > now ? deadline - now : 0;
       SetReadTimeouts(MAXDWORD, 0, static_cast<DWORD>(left < kInputSlice ? (left == 0 ? 1 : left) : kInputSlice));
       received += static_cast<int>(Read(buffer + received, 1, true));
-      ClearCommError(&m_commErrors, &stat);
+      ClearCommError(nullptr, &stat);
     }
     if (stat.cbInQue > 0 && received < room) {
       const DWORD want = stat.cbInQue < static_cast<DWORD>(room - received) ? stat.cbInQue
@@ -315,7 +320,7 @@ DWORD CCommPort::GetEventResult(bool wait) {
   DWORD done = 0;
   if (GetOverlappedResult(m_port, &m_waitOverlapped, &done, wait ? TRUE : FALSE)) return m_eventMask;
   if (::GetLastError() == ERROR_IO_INCOMPLETE) {
-    ::ClearCommError(m_port, &m_commErrors, nullptr);
+    ClearErrorsQuietly();
     WaitEvent();
     return 0;
   }

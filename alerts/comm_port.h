@@ -89,13 +89,16 @@ class CCommPort {
   // Clears lastError; on a failed call records GetLastError. Returns ok.
   bool Record(BOOL ok);
   DWORD CompleteIo(OVERLAPPED& overlapped, BOOL started, DWORD done);
+  // ClearCommError without touching lastError.
+  void ClearErrorsQuietly();
   void Trace(const char* leaf, const char* bytes, size_t count) const;
 
   HANDLE m_eventThread = nullptr;
   HANDLE m_port = INVALID_HANDLE_VALUE;
   DWORD m_eventThreadId = 0;
-  DWORD m_lastError = 0;
-  DWORD m_commErrors = 0;
+  // Both also written by a comm-event thread.
+  std::atomic<DWORD> m_lastError{0};
+  std::atomic<DWORD> m_commErrors{0};
   OVERLAPPED m_readOverlapped{};
   OVERLAPPED m_writeOverlapped{};
   DWORD m_eventMask = 0;

@@ -390,8 +390,11 @@ void CommObject::JoinWaiter() {
 }
 
 DWORD CommObject::WaitEvent(DWORD* mask_out, OVERLAPPED* overlapped) {
-  const DWORD mask = GetMask();
+  // The generation first: a mask change after it ends the wait.
   const uint64_t generation = generation_.load();
+  const DWORD mask = GetMask();
+  // Nothing to wait for: a wait would never end.
+  if (mask == 0) return ERROR_INVALID_PARAMETER;
   if (overlapped == nullptr) {
     *mask_out = WaitEventNow(mask, generation);
     return ERROR_SUCCESS;

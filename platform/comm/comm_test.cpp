@@ -180,6 +180,11 @@ TEST(CommEvents, WaitPendsUntilInputOrMaskChange) {
   ASSERT_TRUE(SetCommMask(port, 0));
   waiter.join();
 
+  // With an empty mask there is nothing to wait for.
+  events = 0xFFFF;
+  EXPECT_FALSE(WaitCommEvent(port, &events, &ov));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+
   // Closing with a wait pending completes it.
   ASSERT_TRUE(SetCommMask(port, EV_RXCHAR));
   ASSERT_FALSE(WaitCommEvent(port, &events, &ov));
