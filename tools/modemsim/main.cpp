@@ -80,7 +80,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
-    if (arg == "--link" && hasValue) {
+    if (arg == "--help") {
+      Usage();
+      return 0;
+    } else if (arg == "--link" && hasValue) {
       link = argv[++i];
     } else if (arg == "--device" && hasValue) {
       device = argv[++i];
