@@ -88,11 +88,11 @@ int main(int argc, char** argv) {
     } else if (arg == "--device" && hasValue) {
       device = argv[++i];
     } else if (arg == "--number" && hasValue) {
-      const std::string spec = argv[++i];
-      const size_t equals = spec.find('=');
+      const std::string numberAnswers = argv[++i];
+      const size_t equals = numberAnswers.find('=');
       if (equals == std::string::npos) return Usage();
-      Listed entry{spec.substr(0, equals), {}, false};
-      std::string words = spec.substr(equals + 1);
+      Listed entry{numberAnswers.substr(0, equals), {}, false};
+      std::string words = numberAnswers.substr(equals + 1);
       for (size_t start = 0; start <= words.size();) {
         const size_t comma = words.find(',', start);
         const std::string word = words.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
