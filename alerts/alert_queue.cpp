@@ -21,7 +21,7 @@ int SpoolNumber(const std::string& name) { return std::atoi(name.c_str() + kPref
 
 SendResult DeliverAlert(CAudioAlert& alert, const std::atomic<bool>* running) { return alert.Deliver(running); }
 SendResult DeliverAlert(CEmailAlert& alert, const std::atomic<bool>*) { return alert.Deliver(); }
-SendResult DeliverAlert(CPagerAlert& alert, const std::atomic<bool>*) { return alert.Deliver(); }
+SendResult DeliverAlert(CPagerAlert& alert, const std::atomic<bool>* running) { return alert.Deliver(running); }
 
 }  // namespace
 

@@ -196,13 +196,15 @@ void CPagerAlert::DeleteFile() const {
   if (!m_ownPath.IsEmpty()) DeleteFileA(m_ownPath.Get());
 }
 
-SendResult CPagerAlert::Deliver() {
+SendResult CPagerAlert::Deliver(const std::atomic<bool>* running) {
+  m_running = running;
   AlertStatus status(kStatusMessagePager, m_profileName.Get(), m_testMode);
   status.Notify(kTestStatusBegin, kTestChannelPager);
   status.Tell("Generating Pager alert...");
   const SendResult result = CurrentAlertSenders().sendPage(*this, status);
   status.Notify(kTestStatusEnd, kTestChannelPager);
   status.Tell("Pager alert done.");
+  m_running = nullptr;
   return result;
 }
 

@@ -5,6 +5,8 @@
 // queue calls.
 #pragma once
 
+#include <atomic>
+
 #include "alert_status.h"
 #include "alert_text.h"
 
@@ -34,8 +36,11 @@ class CPagerAlert {
   static bool IsValidFile(const char* path);
   void DeleteFile() const;
 
-  // Sends the page by the sender its modes pick.
-  SendResult Deliver();
+  // Sends the page by the sender its modes pick. `running` (when given) is the
+  // delivery thread's flag: a cleared flag ends the page, which stays spooled.
+  SendResult Deliver(const std::atomic<bool>* running = nullptr);
+  // The delivery thread's flag of the send in progress (null outside Deliver).
+  const std::atomic<bool>* GetRunningFlag() const { return m_running; }
   bool Send() { return Deliver() == SendResult::Sent; }
 
   bool IsAlphaMode() const { return m_mode == 0; }
@@ -150,4 +155,5 @@ class CPagerAlert {
   bool m_testMode = false;
   int m_maxMessageLength = 180;
   OwnedText m_profileName;
+  const std::atomic<bool>* m_running = nullptr;  // set for the time of Deliver
 };

@@ -152,13 +152,14 @@ TEST_F(PagerAlertTest, OldFormatModesMapToModeDeliveryAndNumber) {
   EXPECT_STREQ(web.GetPagerID(), "web-7");
 }
 
-TEST_F(PagerAlertTest, WithoutAPagingSenderAPageIsHeldNotFailed) {
+TEST_F(PagerAlertTest, TheModesPickTheSender) {
   ResetAlertSenders();
-  CPagerAlert web;
-  EXPECT_EQ(web.Deliver(), SendResult::Unavailable);
+  CPagerAlert web;  // web delivery without a template: refused before any traffic
+  EXPECT_EQ(web.Deliver(), SendResult::Failed);
   CPagerAlert modem;
   modem.SetModemDelivery();
-  EXPECT_EQ(modem.Deliver(), SendResult::Unavailable);
+  modem.SetPortName("COM250");  // no such device here: the page fails and is tried again
+  EXPECT_EQ(modem.Deliver(), SendResult::Failed);
   modem.SetMode(5);  // no sender fits
   EXPECT_EQ(modem.Deliver(), SendResult::Refused);
 }

@@ -2,6 +2,7 @@
 #include "plugin_alert_queues.h"
 
 #include "alert_runtime.h"
+#include "comm_port.h"
 #include "qv_ui.h"
 
 bool CreatePluginAlertQueues(const char* localDirectory, int alertRetryCount, CEmailAlertQueue** email,
@@ -16,6 +17,8 @@ bool CreatePluginAlertQueues(const char* localDirectory, int alertRetryCount, CE
   }
   CreateDirectoryA(alertDirectory, nullptr);
   CreateDirectoryA(spool, nullptr);
+  // The modem trace (numbers and passwords included) stays in the spool directory.
+  SetCommTraceDirectory(spool);
   *email = new CEmailAlertQueue(spool);
   *audio = new CAudioAlertQueue(spool);
   *pager = new CPagerAlertQueue(spool);

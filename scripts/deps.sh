@@ -14,6 +14,7 @@ packages=(
   python3-html5lib tidy  # reports are checked by a strict HTML5 parser and by tidy
   python3-pyftpdlib  # FTP report delivery tests: a loopback FTP server
   curl libnss-wrapper lighttpd apache2-utils  # remote server: end-to-end tests and its benchmark
+  socat  # joins a serial port and the simulated modem in the paging tests
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "comm/comm_port.h"
 #include "files/file_info.h"
 #include "files/file_object.h"
 #include "files/path_mapper.h"
@@ -66,6 +67,10 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMode
                    LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE /*hTemplateFile*/) {
   return qvp::NoThrow<HANDLE>(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
+    int com_number = 0;
+    if (qvp::ParseCommPortName(lpFileName, &com_number)) {
+      return qvp::OpenCommPort(lpFileName, dwDesiredAccess, dwCreationDisposition);
+    }
     if (dwCreationDisposition < CREATE_NEW || dwCreationDisposition > TRUNCATE_EXISTING) {
       return FailHandle(ERROR_INVALID_PARAMETER);
     }
@@ -129,6 +134,9 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMode
 BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
               LPOVERLAPPED lpOverlapped) {
   if (lpNumberOfBytesRead) *lpNumberOfBytesRead = 0;
+  if (auto port = qvp::LookupHandleAs<qvp::CommObject>(hFile)) {
+    return qvp::CommReadFile(port, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped);
+  }
   auto file = LookupFile(hFile);
   if (!file) return qvp::FailWith(ERROR_INVALID_HANDLE);
   if (lpOverlapped) return qvp::FailWith(ERROR_NOT_SUPPORTED);
@@ -154,6 +162,9 @@ BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD
 BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                LPOVERLAPPED lpOverlapped) {
   if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
+  if (auto port = qvp::LookupHandleAs<qvp::CommObject>(hFile)) {
+    return qvp::CommWriteFile(port, lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten, lpOverlapped);
+  }
   auto file = LookupFile(hFile);
   if (!file) return qvp::FailWith(ERROR_INVALID_HANDLE);
   if (lpOverlapped) return qvp::FailWith(ERROR_NOT_SUPPORTED);

@@ -19,3 +19,4 @@
 #include "qvplatform/display.h"
 #include "qvplatform/sound.h"
 #include "qvplatform/dde.h"
+#include "qvplatform/comm.h"

@@ -71,8 +71,9 @@
 #define INVALID_SET_FILE_POINTER (static_cast<DWORD>(0xFFFFFFFFu))
 #define INVALID_FILE_SIZE (static_cast<DWORD>(0xFFFFFFFFu))
 
-// Overlapped I/O is not offered for files; ReadFile/WriteFile refuse a non-null
-// OVERLAPPED with ERROR_NOT_SUPPORTED.
+// Overlapped I/O is offered for serial ports only (qvplatform/comm.h);
+// ReadFile/WriteFile on a file refuse a non-null OVERLAPPED with
+// ERROR_NOT_SUPPORTED.
 struct OVERLAPPED;
 typedef struct OVERLAPPED* LPOVERLAPPED;
 
