@@ -132,6 +132,12 @@ bool BlockUntil(std::unique_lock<std::mutex>& lock, std::initializer_list<WaitSo
 
 void SetWakeHookForTests(WakeHook hook) { g_wake_hook.store(hook); }
 
+size_t BlockedThreadCount() {
+  AllBlocked& all = Blocked();
+  std::lock_guard<std::mutex> g(all.lock);
+  return all.waiters.size();
+}
+
 void NotifyWaiters() {
   WaitCondition().notify_all();
   AllBlocked& all = Blocked();

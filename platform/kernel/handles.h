@@ -76,9 +76,11 @@ class BlockedThread {
   std::vector<WaitSource*> sources_;
 };
 
-// Tests: called with the thread key each time a blocked thread wakes.
+// Tests: called with the thread key each time a blocked thread wakes; and how
+// many threads are blocked right now.
 using WakeHook = void (*)(uint64_t thread_key);
 void SetWakeHookForTests(WakeHook hook);
+size_t BlockedThreadCount();
 
 class KernelObject : public WaitSource {
  public:
