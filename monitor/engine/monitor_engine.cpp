@@ -155,15 +155,18 @@ DWORD WINAPI MonitorEngine::WorkerThread(LPVOID engine) {
 }
 
 void MonitorEngine::Supervise() {
-  std::vector<HANDLE> workers;
   const HANDLE wakes[2] = {m_stopEvent, m_poolEvent};
   while (m_running.load()) {
-    // Workers that left a smaller pool are gone; a larger pool gets new ones.
-    std::erase_if(workers, [](HANDLE worker) {
-      if (WaitForSingleObject(worker, 0) != WAIT_OBJECT_0) return false;
-      CloseHandle(worker);
-      return true;
-    });
+    {
+      // Workers that left a smaller pool are gone.
+      EngineGuard guard(m_mutex);
+      std::erase_if(m_workers, [](HANDLE worker) {
+        if (WaitForSingleObject(worker, 0) != WAIT_OBJECT_0) return false;
+        CloseHandle(worker);
+        return true;
+      });
+    }
+    // A larger pool gets new ones.
     while (m_running.load() && m_liveWorkers.load() < m_workerSetting.load()) {
       m_liveWorkers.fetch_add(1);
       HANDLE worker = CreateThread(nullptr, 0, WorkerThread, this, 0, nullptr);
@@ -171,15 +174,23 @@ void MonitorEngine::Supervise() {
         m_liveWorkers.fetch_sub(1);
         break;
       }
-      workers.push_back(worker);
+      EngineGuard guard(m_mutex);
+      m_workers.push_back(worker);
     }
     // A worker that could not be started is tried again a second later.
     const DWORD wait = m_liveWorkers.load() < m_workerSetting.load() ? 1000 : INFINITE;
     if (WaitForMultipleObjects(2, wakes, FALSE, wait) == WAIT_OBJECT_0) break;
   }
-  for (HANDLE worker : workers) {
-    WaitForSingleObject(worker, INFINITE);
-    CloseHandle(worker);
+  std::vector<HANDLE> workers;
+  {
+    EngineGuard guard(m_mutex);
+    workers = m_workers;
+  }
+  for (HANDLE worker : workers) WaitForSingleObject(worker, INFINITE);
+  {
+    EngineGuard guard(m_mutex);
+    for (HANDLE worker : m_workers) CloseHandle(worker);
+    m_workers.clear();
   }
   m_log.Goodbye();
   OutputDebugStringA("~MonitorThread\r\n");
@@ -254,7 +265,12 @@ void MonitorEngine::StopMonitoring() {
     m_followerWake.notify_all();
   }
   if (m_supervisor != nullptr) {
-    WaitForSingleObject(m_supervisor, INFINITE);
+    // A test waiting for a name server is released from its look-up; a test
+    // that starts one after the first release is released by the next.
+    while (WaitForSingleObject(m_supervisor, 100) == WAIT_TIMEOUT) {
+      EngineGuard guard(m_mutex);
+      for (HANDLE worker : m_workers) CancelSynchronousIo(worker);
+    }
     CloseHandle(m_supervisor);
     m_supervisor = nullptr;
   }

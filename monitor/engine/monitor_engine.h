@@ -174,6 +174,7 @@ class MonitorEngine : public DeviceList {
   std::set<std::pair<uint64_t, uint64_t>> m_due;                   // (due tick, serial) of queued devices
   std::set<uint64_t> m_lookAt;                                     // serials of devices the next pass looks at
   uint64_t m_nextSerial = 1;
+  std::vector<HANDLE> m_workers;  // the workers' threads, joined by the supervisor
   bool m_hasLeader = false;   // an idle worker waits for the earliest due time
   int m_lockWaiters = 0;      // threads in LockDeviceState waiting for a device
   std::condition_variable m_leaderWake;

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 #include "kernel/handles.h"
+#include "kernel/io_cancel.h"
 #include "kernel/test_support.h"
 #include "kernel/wake_counter.h"
 #include "qvplatform/kernel.h"
@@ -39,6 +42,35 @@ TEST(Wake, SignallingOneObjectWakesNoThreadWaitingForAnother) {
   EXPECT_EQ(code, WAIT_OBJECT_0);
   EXPECT_GE(qvtest::WakeCounter::Of(waiter_key), 1u);
   for (HANDLE h : {quiet, busy, lock, thread}) CloseHandle(h);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CancelSynchronousIo, ReleasesAThreadFromItsBlockingOperationOnly) {
+  std::mutex lock;
+  std::condition_variable cv;
+  bool done = false;
+  std::atomic<bool> entered{false};
+  std::atomic<int> outcome{-1};
+  auto blocked = [&]() -> DWORD {
+    qvp::CancellableWait cancellable(lock, cv);
+    entered = true;
+    std::unique_lock<std::mutex> hold(lock);
+    outcome = cancellable.Wait(hold, [&] { return done; }) ? 1 : 0;
+    return 0;
+  };
+  HANDLE thread = qvtest::StartThread(&blocked);
+  // A thread in no such operation has nothing to cancel.
+  EXPECT_FALSE(CancelSynchronousIo(GetCurrentThread()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_FOUND));
+  while (!entered.load()) Sleep(1);
+  EXPECT_TRUE(CancelSynchronousIo(thread));
+  EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(outcome.load(), 0);
+  EXPECT_FALSE(CancelSynchronousIo(thread));  // it has ended
+  CloseHandle(thread);
 }
 
 }  // namespace
