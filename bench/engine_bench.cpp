@@ -39,10 +39,14 @@ using Clock = std::chrono::steady_clock;
 // test plus the poll interval).
 class Recorder {
  public:
-  explicit Recorder(size_t devices, uint32_t pollMs) : m_lastEnd(devices), m_pollMs(pollMs) {}
+  explicit Recorder(size_t devices, uint32_t pollMs) : m_lastEnd(devices), m_testedInWindow(devices), m_pollMs(pollMs) {}
   void Begin(size_t device, Clock::time_point at) {
     std::lock_guard<std::mutex> lock(m_lock);
-    if (at >= m_windowStart && at < m_windowEnd) ++m_inWindow;
+    if (at >= m_windowStart && at < m_windowEnd) {
+      ++m_inWindow;
+      if (!m_testedInWindow[device]) ++m_devicesInWindow;
+      m_testedInWindow[device] = true;
+    }
     ++m_total;
     const Clock::time_point last = m_lastEnd[device];
     if (last != Clock::time_point{} && at >= m_windowStart && at < m_windowEnd) {
@@ -63,6 +67,10 @@ class Recorder {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_inWindow;
   }
+  uint64_t DevicesInWindow() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_devicesInWindow;
+  }
   uint64_t Total() {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_total;
@@ -75,6 +83,8 @@ class Recorder {
  private:
   std::mutex m_lock;
   std::vector<Clock::time_point> m_lastEnd;
+  std::vector<bool> m_testedInWindow;
+  uint64_t m_devicesInWindow = 0;
   uint32_t m_pollMs;
   Clock::time_point m_windowStart = Clock::time_point::max();
   Clock::time_point m_windowEnd = Clock::time_point::max();
@@ -155,6 +165,7 @@ void RunOne(const Run& run, const std::vector<Target>& targets, bool shortRun, d
   }
   double cpu = 0;
   uint64_t tests = 0;
+  uint64_t devicesTested = 0;
   std::vector<double> late;
   if (window > 0) {
     const auto windowStart = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(warm));
@@ -165,6 +176,7 @@ void RunOne(const Run& run, const std::vector<Target>& targets, bool shortRun, d
     std::this_thread::sleep_until(windowEnd);
     cpu = loopback::CpuSeconds() - cpuStart;
     tests = recorder.InWindow();
+    devicesTested = recorder.DevicesInWindow();
     late = recorder.Lateness();
   }
   const int workers = engine->workerSetting();
@@ -185,7 +197,7 @@ void RunOne(const Run& run, const std::vector<Target>& targets, bool shortRun, d
   if (demanded > ceiling * 0.5 || achieved < demanded * 0.95) {
     std::printf(" | achieved/ceiling %5.1f%%", ceiling > 0 ? 100.0 * achieved / ceiling : 0);
   }
-  std::printf(" | stop %.0f ms\n", stopMs);
+  std::printf(" | devices tested %llu | stop %.0f ms\n", static_cast<unsigned long long>(devicesTested), stopMs);
   std::fflush(stdout);
   engine.reset();
   plugin.reset();

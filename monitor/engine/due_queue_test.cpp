@@ -174,3 +174,21 @@ TEST_F(DueQueueTest, AWaitingWorkerWakesForADeviceAddedLater) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WorkerSetting, ThreadTakesOneToOneHundredOnNtAndUpToTwentyFiveElsewhere) {
+  MonitorEngine engine(nullptr);
+  engine.SetThreadSetting(100);
+  EXPECT_EQ(engine.workerSetting(), 100);
+  engine.SetThreadSetting(101);
+  EXPECT_EQ(engine.workerSetting(), 100);
+  engine.SetThreadSetting(0);
+  EXPECT_EQ(engine.workerSetting(), 1);
+  qvp::SetVersionForTests(4, 10, VER_PLATFORM_WIN32_WINDOWS);
+  engine.SetThreadSetting(100);
+  EXPECT_EQ(engine.workerSetting(), 25);
+  qvp::ResetVersionForTests();
+}
+
+}  // namespace

@@ -90,8 +90,15 @@ void MonitorEngine::SetAlertDispatch(AlertDispatch* dispatch) {
   m_dispatch = dispatch != nullptr ? dispatch : &m_configuredAlerts;
 }
 
+int MonitorEngine::MaxWorkers() {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (GetVersionExA(&version) && version.dwPlatformId != VER_PLATFORM_WIN32_NT) return 25;
+  return 100;
+}
+
 void MonitorEngine::SetThreadSetting(int workers) {
-  m_workerSetting.store(std::clamp(workers, 1, kMaxWorkers));
+  m_workerSetting.store(std::clamp(workers, 1, MaxWorkers()));
   // A smaller pool loses its idle workers at once; the supervisor grows it.
   {
     EngineGuard guard(m_mutex);
@@ -103,7 +110,8 @@ void MonitorEngine::SetThreadSetting(int workers) {
 
 void MonitorEngine::ReadSettings() {
   const char* ini = m_plugin != nullptr ? m_plugin->GetIniPath() : "";
-  // A pool of no worker would test nothing; the options page allows 1 to 100.
+  // A pool of no worker would test nothing; the options page allows 1 to the
+  // platform's maximum.
   SetThreadSetting(ReadSetting("General", "Thread", "10", ini));
   m_alertingDisabled.store(ReadSetting("General", "DisableAlertModule", "0", ini) != 0);
   const int seconds = ReadSetting("General", "MaxConnectTime", "20", ini);

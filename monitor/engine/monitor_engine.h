@@ -98,7 +98,7 @@ class MonitorEngine : public DeviceList {
   // supervisor writes GOODBYE last). Safe to call more than once.
   void StopMonitoring() override;
 
-  // The options page's changes: the number of workers (1 to kMaxWorkers; the
+  // The options page's changes: the number of workers (1 to MaxWorkers(); the
   // pool grows or shrinks at once) and whether a device down at its first
   // test is verified and alerted.
   void SetThreadSetting(int workers);
@@ -111,7 +111,9 @@ class MonitorEngine : public DeviceList {
   // Tests: how often an idle worker has woken from its wait.
   uint64_t idleWakeups() const { return m_idleWakeups.load(); }
 
-  static constexpr int kMaxWorkers = 100;
+  // The most workers [General] Thread may ask for: 100 on Windows NT, 25 on
+  // the other platforms.
+  static int MaxWorkers();
 
  private:
   using Lock = std::unique_lock<std::mutex>;

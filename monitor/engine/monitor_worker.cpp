@@ -182,6 +182,8 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
     device->claim = &claim;
     // A test claimed while monitoring stops ends at once.
     if (m_stopping.load()) stop.Request();
+    // A thread waiting to take the device may cancel the test from here on.
+    if (m_lockWaiters > 0) m_deviceFreed.notify_all();
   }
   NotifyPanel(profile);
 
