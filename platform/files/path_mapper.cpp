@@ -230,6 +230,24 @@ std::string FindNameNoCase(const std::string& directory, const std::string& name
   return best;
 }
 
+std::string PathAsWritten(const ParsedPath& parsed) {
+  std::string path;
+  switch (parsed.root) {
+    case PathRoot::kRelative:
+      path.assign(1, '.');
+      break;
+    case PathRoot::kLinuxRoot:
+      path.assign(1, '/');
+      break;
+    case PathRoot::kDrive:
+      path = DriveRoot(parsed.drive);
+      if (path.empty()) return path;
+      break;
+  }
+  for (const std::string& name : parsed.components) path = JoinPath(path, name);
+  return path;
+}
+
 MappedPath MapPath(const char* windows_path) {
   ParsedPath parsed = ParseWindowsPath(windows_path, false);
   if (parsed.error != ERROR_SUCCESS) {
