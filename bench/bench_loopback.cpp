@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <malloc.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -104,6 +105,8 @@ long ResidentKiB() {
   }
   return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
+
+double HeapKiB() { return static_cast<double>(::mallinfo2().uordblks) / 1024.0; }
 
 // Plain connect-and-close per second with `threads` threads over the targets.
 double Ceiling(const std::vector<Target>& targets, size_t devices, int threads, double seconds) {

@@ -35,5 +35,7 @@ uint64_t StopListeners(Listeners& listeners);
 double Ceiling(const std::vector<Target>& targets, size_t devices, int threads, double seconds);
 double CpuSeconds();
 long ResidentKiB();
+// Heap bytes in use, in KiB (freed memory that stays resident does not count).
+double HeapKiB();
 
 }  // namespace loopback

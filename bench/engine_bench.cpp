@@ -131,6 +131,7 @@ void RunOne(const Run& run, const std::vector<Target>& targets, bool shortRun, d
   });
 
   const long rssBefore = loopback::ResidentKiB();
+  const double heapBefore = loopback::HeapKiB();
   std::vector<std::unique_ptr<CMonitorProfile>> profiles;
   for (size_t n = 0; n < run.devices; ++n) {
     auto profile = std::make_unique<CMonitorProfile>();
@@ -149,6 +150,7 @@ void RunOne(const Run& run, const std::vector<Target>& targets, bool shortRun, d
   engine->Prepare();
   for (auto& profile : profiles) engine->AddDevice(profile.get());
   const long rssAfter = loopback::ResidentKiB();
+  const double heapAfter = loopback::HeapKiB();
 
   const auto start = Clock::now();
   if (!engine->Start()) {
@@ -190,10 +192,11 @@ void RunOne(const Run& run, const std::vector<Target>& targets, bool shortRun, d
   const double p99 = Percentile(late, 0.99);
   const double max = late.empty() ? 0 : *std::max_element(late.begin(), late.end());
   std::printf("devices %6zu  Thread %3d (workers %3d)  poll %2ds | demanded %8.1f/s  achieved %8.1f/s (%5.1f%%) | lateness ms p50 %8.1f"
-              "  p99 %8.1f  max %8.1f | CPU s/1000 tests %7.4f | RSS/device %6.2f KiB | ceiling %9.1f/s",
+              "  p99 %8.1f  max %8.1f | CPU s/1000 tests %7.4f | RSS/device %6.2f KiB (heap %5.2f) | ceiling %9.1f/s",
               run.devices, run.threads, workers, run.pollSeconds, demanded, achieved, demanded > 0 ? 100.0 * achieved / demanded : 0,
               p50, p99, max, tests > 0 ? cpu * 1000.0 / static_cast<double>(tests) : 0,
-              static_cast<double>(rssAfter - rssBefore) / static_cast<double>(run.devices), ceiling);
+              static_cast<double>(rssAfter - rssBefore) / static_cast<double>(run.devices),
+              (heapAfter - heapBefore) / static_cast<double>(run.devices), ceiling);
   if (demanded > ceiling * 0.5 || achieved < demanded * 0.95) {
     std::printf(" | achieved/ceiling %5.1f%%", ceiling > 0 ? 100.0 * achieved / ceiling : 0);
   }
