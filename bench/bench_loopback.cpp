@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -62,6 +63,9 @@ Listeners StartListeners() {
   result.accepted = new (shared) std::atomic<uint64_t>(0);
   result.child = ::fork();
   if (result.child == 0) {
+    // The listeners go with the benchmark, however it ends.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() == 1) ::_exit(0);
     // Four accepting threads, each with a share of the listeners.
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
