@@ -119,6 +119,7 @@ void CAlertPlugin::ReleaseProfiles() {
     delete profile;
   }
   m_profiles.clear();
+  m_loaded.clear();
   m_cursor = kNoCursor;
 }
 
@@ -142,6 +143,7 @@ void CAlertPlugin::LoadProfiles() {
     if (!QVUI_ConstructFullFilename(m_profileDirectory, name.c_str(), path, sizeof path)) continue;
     auto* profile = new CMonitorProfile(path);
     m_profiles.push_back(profile);
+    m_loaded.insert(profile);
     profile_registry::SetHeld(profile, true);
   }
   // The program directory is the current directory from here on, as it always
@@ -168,11 +170,9 @@ bool CAlertPlugin::MakeProfileFileName(char* out, size_t size) const {
 }
 
 CMonitorProfile* CAlertPlugin::FindLoadedProfile(const void* key) const {
-  if (key == nullptr) return nullptr;
-  for (CMonitorProfile* profile : m_profiles) {
-    if (profile == key) return profile;
-  }
-  return nullptr;
+  if (key == nullptr || m_loaded.count(key) == 0) return nullptr;
+  // Only the address is compared: a key that is no loaded profile is never used.
+  return static_cast<CMonitorProfile*>(const_cast<void*>(key));
 }
 
 PROFILE* CAlertPlugin::FindProfileRowByFile(const char* path) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <unordered_set>
 #include <vector>
 
 #include "monitor_profile.h"
@@ -109,6 +110,7 @@ class CAlertPlugin {
   char m_profileDirectory[MAX_PATH];
   char m_pattern[MAX_PATH];
   std::vector<CMonitorProfile*> m_profiles;  // owned
+  std::unordered_set<const void*> m_loaded;   // the same profiles, to find a row's key at once
   size_t m_cursor;                           // the profile FindProfile handed out last
   CAlertIniFile* m_iniStamp;
   CAudioAlertQueue* m_audioQueue;

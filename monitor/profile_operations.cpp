@@ -48,7 +48,9 @@ bool CAlertPlugin::SaveNewProfile(HWND parent, CMonitorProfile* profile, PROFILE
   }
   try {
     m_profiles.push_back(profile);
+    m_loaded.insert(profile);
   } catch (...) {
+    m_profiles.erase(std::remove(m_profiles.begin(), m_profiles.end(), profile), m_profiles.end());
     DeleteFileA(path);
     FreeRow(row);
     MessageBoxA(parent, "Out of memory: the profile was not saved.", kProfileCaption, MB_OK | MB_ICONERROR);
@@ -169,6 +171,7 @@ int CAlertPlugin::DeleteProfile(HWND /*parent*/, PROFILE* row) {
   const auto at = std::find(m_profiles.begin(), m_profiles.end(), profile);
   const size_t index = static_cast<size_t>(at - m_profiles.begin());
   m_profiles.erase(at);
+  m_loaded.erase(profile);
   // Keep an enumeration in progress on the profile after the deleted one.
   if (m_cursor != static_cast<size_t>(-1) && m_cursor >= index) {
     m_cursor = m_cursor == 0 ? static_cast<size_t>(-1) : m_cursor - 1;

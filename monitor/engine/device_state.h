@@ -20,6 +20,28 @@ struct TestClaim {
   char previousText[100] = "";
 };
 
+// A device's status as the main list, the status panel and the reports show
+// it: the code picks the row's picture, the text is shown beside it.
+enum DeviceStatusCode : int {
+  kStatusUp = 0,
+  kStatusPending = 1,  // initialising or verifying
+  kStatusDown = 2,
+  kStatusDisabled = 3,
+};
+
+enum class StatusText {
+  kInitializing,
+  kDisabled,
+  kTesting,
+  kUp,
+  kDown,
+  kUpVerifying,
+  kDownVerifying,
+};
+
+// The one table of the status texts.
+const char* StatusTextOf(StatusText text);
+
 // Busy values.
 inline constexpr int kDeviceFree = 0;
 inline constexpr int kDeviceHeld = 1;     // by a scan pass or by LockDeviceState
@@ -53,6 +75,12 @@ struct DeviceState {
   std::string hostName;      // the host whole, as tested
   int port = 0;
   CMonitorProfile* profile = nullptr;  // never changes: the key the device is found by
+
+  // Where a free device waits, guarded by the engine's lock: in the due queue
+  // under (dueKey, serial), or among the devices to look at in the next pass.
+  bool queued = false;
+  uint64_t dueKey = 0;
+  bool attention = false;
 };
 
 // Milliseconds of one PollTimeUnit / FailTimeUnit: 0 seconds, 1 minutes,

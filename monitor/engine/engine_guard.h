@@ -1,15 +1,6 @@
-// Holds a mutex handle for one scope.
+// Holds the engine's lock for one scope.
 #pragma once
 
-#include "qvplatform.h"
+#include <mutex>
 
-class EngineGuard {
- public:
-  explicit EngineGuard(HANDLE lock) : m_lock(lock) { WaitForSingleObject(m_lock, INFINITE); }
-  ~EngineGuard() { ReleaseMutex(m_lock); }
-  EngineGuard(const EngineGuard&) = delete;
-  EngineGuard& operator=(const EngineGuard&) = delete;
-
- private:
-  HANDLE m_lock;
-};
+using EngineGuard = std::lock_guard<std::mutex>;

@@ -75,15 +75,23 @@ class ScriptedProbe {
   std::deque<std::pair<int, std::string>> m_script;
 };
 
+// Workers raise alerts at the same time: the record is kept under a lock.
 class RecordingDispatch : public AlertDispatch {
  public:
-  std::vector<std::string> ChannelFields(const CMonitorProfile&) override { return channels; }
+  std::vector<std::string> ChannelFields(const CMonitorProfile&) override {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return channels;
+  }
   void Queue(const CMonitorProfile& profile, const AlertFacts& facts) override {
+    std::lock_guard<std::mutex> lock(m_lock);
     queued.push_back(std::string(profile.GetDescription()) + (facts.up ? " up " : " down ") + facts.host + " " +
                      facts.kindName);
   }
   std::vector<std::string> channels;
   std::vector<std::string> queued;
+
+ private:
+  std::mutex m_lock;
 };
 
 inline std::string ProfileText(const std::string& description, const std::string& monitor) {

@@ -57,8 +57,9 @@ uint32_t TimeUnitMs(int unit) {
 
 MonitorEngine::MonitorEngine(CAlertPlugin* plugin)
     : m_plugin(plugin),
-      m_lock(CreateMutexA(nullptr, FALSE, "Quorvane_InUseFlag")),
+      m_inUseFlag(CreateMutexA(nullptr, FALSE, "Quorvane_InUseFlag")),
       m_stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_poolEvent(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
       m_probe([](const ProbeTarget& target, std::string& message, const ProbeOptions& options) {
         return ProbeDevice(target, message, options);
       }),
@@ -71,10 +72,11 @@ MonitorEngine::MonitorEngine(CAlertPlugin* plugin)
 
 MonitorEngine::~MonitorEngine() {
   StopMonitoring();
-  for (DeviceState* device : m_devices) delete device;
+  for (auto& [serial, device] : m_devices) delete device;
   m_devices.clear();
+  if (m_poolEvent != nullptr) CloseHandle(m_poolEvent);
   if (m_stopEvent != nullptr) CloseHandle(m_stopEvent);
-  if (m_lock != nullptr) CloseHandle(m_lock);
+  if (m_inUseFlag != nullptr) CloseHandle(m_inUseFlag);
 }
 
 void MonitorEngine::SetProbe(ProbeFunction probe) { m_probe = std::move(probe); }
@@ -88,11 +90,28 @@ void MonitorEngine::SetAlertDispatch(AlertDispatch* dispatch) {
   m_dispatch = dispatch != nullptr ? dispatch : &m_configuredAlerts;
 }
 
-void MonitorEngine::SetThreadSetting(int workers) { m_workerSetting.store(std::clamp(workers, 1, 64)); }
+int MonitorEngine::MaxWorkers() {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (GetVersionExA(&version) && version.dwPlatformId != VER_PLATFORM_WIN32_NT) return 25;
+  return 100;
+}
+
+void MonitorEngine::SetThreadSetting(int workers) {
+  m_workerSetting.store(std::clamp(workers, 1, MaxWorkers()));
+  // A smaller pool loses its idle workers at once; the supervisor grows it.
+  {
+    EngineGuard guard(m_mutex);
+    m_leaderWake.notify_all();
+    m_followerWake.notify_all();
+  }
+  if (m_poolEvent != nullptr) SetEvent(m_poolEvent);
+}
 
 void MonitorEngine::ReadSettings() {
   const char* ini = m_plugin != nullptr ? m_plugin->GetIniPath() : "";
-  // A pool of no worker would test nothing; more than 64 is not wanted either.
+  // A pool of no worker would test nothing; the options page allows 1 to the
+  // platform's maximum.
   SetThreadSetting(ReadSetting("General", "Thread", "10", ini));
   m_alertingDisabled.store(ReadSetting("General", "DisableAlertModule", "0", ini) != 0);
   const int seconds = ReadSetting("General", "MaxConnectTime", "20", ini);
@@ -133,8 +152,6 @@ bool MonitorEngine::Start() {
   return m_supervisor != nullptr;
 }
 
-bool MonitorEngine::WaitForStop(DWORD ms) { return WaitForSingleObject(m_stopEvent, ms) == WAIT_OBJECT_0; }
-
 DWORD WINAPI MonitorEngine::SupervisorThread(LPVOID engine) {
   static_cast<MonitorEngine*>(engine)->Supervise();
   return 0;
@@ -146,14 +163,18 @@ DWORD WINAPI MonitorEngine::WorkerThread(LPVOID engine) {
 }
 
 void MonitorEngine::Supervise() {
-  std::vector<HANDLE> workers;
+  const HANDLE wakes[2] = {m_stopEvent, m_poolEvent};
   while (m_running.load()) {
-    // A worker that ended is replaced.
-    std::erase_if(workers, [](HANDLE worker) {
-      if (WaitForSingleObject(worker, 0) != WAIT_OBJECT_0) return false;
-      CloseHandle(worker);
-      return true;
-    });
+    {
+      // Workers that left a smaller pool are gone.
+      EngineGuard guard(m_mutex);
+      std::erase_if(m_workers, [](HANDLE worker) {
+        if (WaitForSingleObject(worker, 0) != WAIT_OBJECT_0) return false;
+        CloseHandle(worker);
+        return true;
+      });
+    }
+    // A larger pool gets new ones.
     while (m_running.load() && m_liveWorkers.load() < m_workerSetting.load()) {
       m_liveWorkers.fetch_add(1);
       HANDLE worker = CreateThread(nullptr, 0, WorkerThread, this, 0, nullptr);
@@ -161,13 +182,23 @@ void MonitorEngine::Supervise() {
         m_liveWorkers.fetch_sub(1);
         break;
       }
-      workers.push_back(worker);
+      EngineGuard guard(m_mutex);
+      m_workers.push_back(worker);
     }
-    if (WaitForStop(1000)) break;
+    // A worker that could not be started is tried again a second later.
+    const DWORD wait = m_liveWorkers.load() < m_workerSetting.load() ? 1000 : INFINITE;
+    if (WaitForMultipleObjects(2, wakes, FALSE, wait) == WAIT_OBJECT_0) break;
   }
-  for (HANDLE worker : workers) {
-    WaitForSingleObject(worker, INFINITE);
-    CloseHandle(worker);
+  std::vector<HANDLE> workers;
+  {
+    EngineGuard guard(m_mutex);
+    workers = m_workers;
+  }
+  for (HANDLE worker : workers) WaitForSingleObject(worker, INFINITE);
+  {
+    EngineGuard guard(m_mutex);
+    for (HANDLE worker : m_workers) CloseHandle(worker);
+    m_workers.clear();
   }
   m_log.Goodbye();
   OutputDebugStringA("~MonitorThread\r\n");
@@ -175,8 +206,7 @@ void MonitorEngine::Supervise() {
 
 void MonitorEngine::WorkLoop() {
   while (m_running.load()) {
-    const bool worked = RunPass();
-    if (WaitForStop(worked ? 10 : 500)) break;
+    if (!RunPass()) WaitForWork();
     // A pool larger than the setting loses a worker at a time.
     int live = m_liveWorkers.load();
     while (live > m_workerSetting.load()) {
@@ -186,19 +216,69 @@ void MonitorEngine::WorkLoop() {
   m_liveWorkers.fetch_sub(1);
 }
 
+void MonitorEngine::WaitForWork() {
+  Lock lock(m_mutex);
+  bool leading = false;
+  for (;;) {
+    uint64_t wakeAt = UINT64_MAX;
+    bool work = !m_running.load() || PoolTooLarge() || !m_lookAt.empty();
+    const uint64_t now = Tick();
+    if (!work && !m_due.empty()) {
+      // Due once its tick is below the pass's tick.
+      if (m_due.begin()->first < now) work = true;
+      wakeAt = m_due.begin()->first + 1;
+    }
+    if (!work && m_reportInterval != 0) {
+      const uint64_t report = m_nextReportTick.load();
+      if (report < now) work = true;
+      wakeAt = std::min(wakeAt, report + 1);
+    }
+    if (!work && m_refreshPending.load()) {
+      const uint64_t refresh = m_refreshDue.load();
+      if (refresh < now) work = true;
+      wakeAt = std::min(wakeAt, refresh + 1);
+    }
+    if (work) {
+      // The next idle worker takes over the watch of the due times.
+      if (leading) m_followerWake.notify_one();
+      return;
+    }
+    if (m_hasLeader && !leading) {
+      m_followerWake.wait(lock);
+    } else {
+      m_hasLeader = true;
+      leading = true;
+      if (wakeAt == UINT64_MAX) {
+        m_leaderWake.wait(lock);
+      } else {
+        m_leaderWake.wait_for(lock, std::chrono::milliseconds(wakeAt - now));
+      }
+      m_hasLeader = false;
+    }
+    m_idleWakeups.fetch_add(1);
+  }
+}
+
 void MonitorEngine::StopMonitoring() {
   m_stopping.store(true);
   m_running.store(false);
   if (m_stopEvent != nullptr) SetEvent(m_stopEvent);
   {
-    // Running tests end early; their results are dropped.
-    EngineGuard guard(m_lock);
-    for (DeviceState* device : m_devices) {
+    // Running tests end early; their results are dropped. Idle workers wake.
+    EngineGuard guard(m_mutex);
+    for (auto& [serial, device] : m_devices) {
       if (device->claim != nullptr && device->claim->stop != nullptr) device->claim->stop->Request();
     }
+    m_leaderWake.notify_all();
+    m_followerWake.notify_all();
   }
   if (m_supervisor != nullptr) {
-    WaitForSingleObject(m_supervisor, INFINITE);
+    // A test waiting for a name server is released from its look-up; a test
+    // that starts one after the first release is released by the next.
+    while (WaitForSingleObject(m_supervisor, 100) == WAIT_TIMEOUT) {
+      EngineGuard guard(m_mutex);
+      for (HANDLE worker : m_workers) CancelSynchronousIo(worker);
+    }
     CloseHandle(m_supervisor);
     m_supervisor = nullptr;
   }
@@ -210,10 +290,49 @@ void MonitorEngine::StopMonitoring() {
 
 DeviceState* MonitorEngine::FindLocked(const CMonitorProfile* profile) const {
   if (profile == nullptr) return nullptr;
-  for (DeviceState* device : m_devices) {
-    if (device->profile == profile) return device;
+  auto it = m_byProfile.find(profile);
+  return it == m_byProfile.end() ? nullptr : it->second;
+}
+
+void MonitorEngine::WakeOneWorker() {
+  if (m_hasLeader) {
+    m_leaderWake.notify_one();
+  } else {
+    m_followerWake.notify_one();
   }
-  return nullptr;
+}
+
+void MonitorEngine::Unplace(DeviceState* device) {
+  if (device->queued) {
+    m_due.erase({device->dueKey, device->serial});
+    device->queued = false;
+  }
+  if (device->attention) {
+    m_lookAt.erase(device->serial);
+    device->attention = false;
+  }
+}
+
+void MonitorEngine::FreeForLook(DeviceState* device) {
+  device->busy = kDeviceFree;
+  device->heldByEditor = false;
+  Unplace(device);
+  device->attention = true;
+  m_lookAt.insert(device->serial);
+  WakeOneWorker();
+  if (m_lockWaiters > 0) m_deviceFreed.notify_all();
+}
+
+void MonitorEngine::FreeIntoQueue(DeviceState* device) {
+  device->busy = kDeviceFree;
+  device->heldByEditor = false;
+  Unplace(device);
+  device->queued = true;
+  device->dueKey = device->nextDueTick;
+  auto placed = m_due.emplace(device->dueKey, device->serial).first;
+  // A new earliest due time moves the waiting worker's wake-up.
+  if (placed == m_due.begin()) WakeOneWorker();
+  if (m_lockWaiters > 0) m_deviceFreed.notify_all();
 }
 
 size_t MonitorEngine::AddDeviceState(CMonitorProfile* profile) {
@@ -228,73 +347,74 @@ size_t MonitorEngine::AddDeviceState(CMonitorProfile* profile) {
   }
   CopyHost(device, settings);
   const bool disabled = ProfileDisabled(device);
-  device->shown.statusCode = disabled ? 3 : 1;
-  CopyText(device->shown.statusText, disabled ? "Disabled" : "Initializing");
-  EngineGuard guard(m_lock);
+  device->shown.statusCode = disabled ? kStatusDisabled : kStatusPending;
+  CopyText(device->shown.statusText, StatusTextOf(disabled ? StatusText::kDisabled : StatusText::kInitializing));
+  EngineGuard guard(m_mutex);
   device->serial = m_nextSerial++;
-  m_devices.push_back(device);
+  m_devices.emplace(device->serial, device);
+  if (profile != nullptr) m_byProfile.emplace(profile, device);
+  FreeForLook(device);
   return m_devices.size() - 1;
 }
 
 void MonitorEngine::LockDeviceState(DeviceState* device) {
+  Lock lock(m_mutex);
   for (;;) {
-    {
-      EngineGuard guard(m_lock);
-      if (device->busy == kDeviceFree) {
-        device->busy = kDeviceHeld;
-        return;
-      }
-      if (device->busy == kDeviceTesting && device->claim != nullptr) {
-        // The running test's result is dropped; the device is ours from here.
-        TestClaim* claim = device->claim;
-        claim->cancelled = true;
-        if (claim->stop != nullptr) claim->stop->Request();
-        device->shown.statusCode = claim->previousCode;
-        CopyText(device->shown.statusText, claim->previousText);
-        device->claim = nullptr;
-        device->busy = kDeviceHeld;
-        return;
-      }
+    if (device->busy == kDeviceFree) {
+      Unplace(device);
+      device->busy = kDeviceHeld;
+      return;
     }
-    Sleep(10);
+    if (device->busy == kDeviceTesting && device->claim != nullptr) {
+      // The running test's result is dropped; the device is ours from here.
+      TestClaim* claim = device->claim;
+      claim->cancelled = true;
+      if (claim->stop != nullptr) claim->stop->Request();
+      device->shown.statusCode = claim->previousCode;
+      CopyText(device->shown.statusText, claim->previousText);
+      device->claim = nullptr;
+      device->busy = kDeviceHeld;
+      return;
+    }
+    // Held by a pass or by another holder: its release wakes us.
+    ++m_lockWaiters;
+    m_deviceFreed.wait(lock);
+    --m_lockWaiters;
   }
 }
 
 bool MonitorEngine::AcquireForHost(DeviceState* device) {
   {
-    EngineGuard guard(m_lock);
+    EngineGuard guard(m_mutex);
     if (device->heldByEditor) return false;
   }
   LockDeviceState(device);
   return true;
 }
 
-void MonitorEngine::ReleaseLocked(DeviceState* device) {
-  device->busy = kDeviceFree;
-  device->heldByEditor = false;
-}
+void MonitorEngine::ReleaseLocked(DeviceState* device) { FreeForLook(device); }
 
 void MonitorEngine::Release(DeviceState* device) {
-  EngineGuard guard(m_lock);
+  EngineGuard guard(m_mutex);
   ReleaseLocked(device);
 }
 
 bool MonitorEngine::HoldDevice(CMonitorProfile* profile) {
   DeviceState* device;
   {
-    EngineGuard guard(m_lock);
+    EngineGuard guard(m_mutex);
     device = FindLocked(profile);
     if (device == nullptr) return false;
     if (device->heldByEditor) return true;
   }
   LockDeviceState(device);
-  EngineGuard guard(m_lock);
+  EngineGuard guard(m_mutex);
   device->heldByEditor = true;
   return true;
 }
 
 void MonitorEngine::ReleaseDevice(CMonitorProfile* profile) {
-  EngineGuard guard(m_lock);
+  EngineGuard guard(m_mutex);
   DeviceState* device = FindLocked(profile);
   // Only a hold of the host's is given back: a device that a worker has
   // claimed since is not the host's to free.
@@ -304,7 +424,7 @@ void MonitorEngine::ReleaseDevice(CMonitorProfile* profile) {
 void MonitorEngine::UpdateDeviceState(CMonitorProfile* profile) {
   DeviceState* device;
   {
-    EngineGuard guard(m_lock);
+    EngineGuard guard(m_mutex);
     device = FindLocked(profile);
   }
   if (device == nullptr) return;
@@ -325,13 +445,13 @@ void MonitorEngine::UpdateDeviceState(CMonitorProfile* profile) {
     if (changed || device->stateChangedTick == 0) device->needsInit = 1;
   }
   {
-    EngineGuard guard(m_lock);
+    EngineGuard guard(m_mutex);
     if (ProfileDisabled(device)) {
-      device->shown.statusCode = 3;
-      CopyText(device->shown.statusText, "Disabled");
+      device->shown.statusCode = kStatusDisabled;
+      CopyText(device->shown.statusText, StatusTextOf(StatusText::kDisabled));
     } else if (device->needsInit == 1) {
-      device->shown.statusCode = 1;
-      CopyText(device->shown.statusText, "Initializing");
+      device->shown.statusCode = kStatusPending;
+      CopyText(device->shown.statusText, StatusTextOf(StatusText::kInitializing));
     }
     ReleaseLocked(device);
   }
@@ -341,14 +461,16 @@ void MonitorEngine::UpdateDeviceState(CMonitorProfile* profile) {
 void MonitorEngine::RemoveDeviceState(CMonitorProfile* profile) {
   DeviceState* device;
   {
-    EngineGuard guard(m_lock);
+    EngineGuard guard(m_mutex);
     device = FindLocked(profile);
   }
   if (device == nullptr) return;
   AcquireForHost(device);
   {
-    EngineGuard guard(m_lock);
-    std::erase(m_devices, device);
+    EngineGuard guard(m_mutex);
+    Unplace(device);
+    m_devices.erase(device->serial);
+    m_byProfile.erase(device->profile);
   }
   delete device;
   AskHostToRefresh();
@@ -357,35 +479,37 @@ void MonitorEngine::RemoveDeviceState(CMonitorProfile* profile) {
 void MonitorEngine::SetAlertingEnabled(int enable) {
   const bool disabled = m_alertingDisabled.load();
   if ((enable == 1 && disabled) || (enable == 0 && !disabled)) {
-    // Every device is taken first, so that no scan sees the switch half done.
+    // Every device is taken first, so that no pass sees the switch half done.
     std::vector<DeviceState*> devices;
     {
-      EngineGuard guard(m_lock);
-      devices = m_devices;
+      EngineGuard guard(m_mutex);
+      devices.reserve(m_devices.size());
+      for (auto& [serial, device] : m_devices) devices.push_back(device);
     }
     std::vector<bool> taken;
+    taken.reserve(devices.size());
     for (DeviceState* device : devices) taken.push_back(AcquireForHost(device));
     m_alertingDisabled.store(enable == 0);
     ::SetAlertingDisabled(enable == 0);
-    EngineGuard guard(m_lock);
+    EngineGuard guard(m_mutex);
     for (size_t n = 0; n < devices.size(); ++n) {
       DeviceState* device = devices[n];
       if (enable == 0 || ProfileDisabled(device)) {
-        device->shown.statusCode = 3;
-        CopyText(device->shown.statusText, "Disabled");
+        device->shown.statusCode = kStatusDisabled;
+        CopyText(device->shown.statusText, StatusTextOf(StatusText::kDisabled));
       } else {
-        device->shown.statusCode = 1;
-        CopyText(device->shown.statusText, "Initializing");
+        device->shown.statusCode = kStatusPending;
+        CopyText(device->shown.statusText, StatusTextOf(StatusText::kInitializing));
         device->needsInit = 1;
       }
-      if (taken[n]) device->busy = kDeviceFree;
+      if (taken[n]) FreeForLook(device);
     }
   }
   AskHostToRefresh();
 }
 
 bool MonitorEngine::GetDeviceStatus(const CMonitorProfile* profile, DeviceStatus* out) {
-  EngineGuard guard(m_lock);
+  EngineGuard guard(m_mutex);
   const DeviceState* device = FindLocked(profile);
   if (device == nullptr || out == nullptr) return false;
   *out = device->shown;
@@ -394,8 +518,9 @@ bool MonitorEngine::GetDeviceStatus(const CMonitorProfile* profile, DeviceStatus
 
 std::vector<CMonitorProfile*> MonitorEngine::DeviceProfiles() {
   std::vector<CMonitorProfile*> profiles;
-  EngineGuard guard(m_lock);
-  for (const DeviceState* device : m_devices) profiles.push_back(device->profile);
+  EngineGuard guard(m_mutex);
+  profiles.reserve(m_devices.size());
+  for (const auto& [serial, device] : m_devices) profiles.push_back(device->profile);
   return profiles;
 }
 
@@ -422,7 +547,7 @@ void MonitorEngine::LogDeviceInitEntry(CMonitorProfile* profile, uint32_t previo
   int kind;
   bool up;
   {
-    EngineGuard guard(m_lock);
+    EngineGuard guard(m_mutex);
     const DeviceState* device = FindLocked(profile);
     if (device == nullptr) return;
     CopyText(host, device->host);
@@ -448,6 +573,14 @@ bool MonitorEngine::ProfileDisabled(const DeviceState* device) const {
 void MonitorEngine::AskHostToRefresh() const {
   auto refresh = reinterpret_cast<PFN_HostRequestRefresh>(HostCallback(HC_REQUEST_REFRESH));
   if (refresh != nullptr) refresh(1, 0, 0);
+}
+
+void MonitorEngine::RequestRefresh() {
+  // The worker that watches the due times also watches the refresh's.
+  if (!m_refreshPending.exchange(true)) {
+    EngineGuard guard(m_mutex);
+    if (m_hasLeader) m_leaderWake.notify_one();
+  }
 }
 
 void MonitorEngine::RefreshIfDue(uint64_t now) {

@@ -2,9 +2,8 @@
 // thread that keeps a pool of workers, the scan for the most overdue device,
 // the up/down state machine, the status log and the raising of alerts.
 //
-// Ownership of a device is decided under the engine's lock (the named mutex
-// "Quorvane_InUseFlag"): the thread that set a device's busy value owns every
-// owner field of it until it clears busy. A test runs on a copy of the
+// Ownership of a device is decided under the engine's lock: the thread that
+// set a device's busy value owns every owner field of it until it clears busy. A test runs on a copy of the
 // device's settings; a thread that takes the device during a test
 // (LockDeviceState) owns it at once, and the worker, when its test returns,
 // leaves the device alone. The device list itself changes only under the lock,
@@ -12,13 +11,27 @@
 //
 // Threads: the host's thread calls the DeviceState operations and the
 // DeviceList functions (one at a time); workers and the supervisor run inside.
+//
+// Scheduling: a free device waits either in the due queue, ordered by its due
+// tick and then by list order (its serial), or among the devices a pass looks
+// at first (new, edited, released, re-initialised ones), or nowhere while it
+// is disabled. A pass takes the most overdue device from the front of the
+// queue; every change of a device is O(log n), and no pass walks all devices.
+// Idle workers sleep: one of them (the leader) until the earliest due time,
+// the others until there is work for them; a stop wakes everyone.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <map>
+#include <mutex>
+#include <set>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "alert_dispatch.h"
@@ -85,9 +98,9 @@ class MonitorEngine : public DeviceList {
   // supervisor writes GOODBYE last). Safe to call more than once.
   void StopMonitoring() override;
 
-  // The options page's changes: the number of workers (1 to 64; the pool
-  // grows or shrinks within about a second) and whether a device down at its
-  // first test is verified and alerted.
+  // The options page's changes: the number of workers (1 to MaxWorkers(); the
+  // pool grows or shrinks at once) and whether a device down at its first
+  // test is verified and alerted.
   void SetThreadSetting(int workers);
   void SetStartupAlerts(bool enabled) { m_startupAlerts.store(enabled); }
 
@@ -95,33 +108,54 @@ class MonitorEngine : public DeviceList {
   int workerSetting() const { return m_workerSetting.load(); }
   int liveWorkers() const { return m_liveWorkers.load(); }
   uint32_t reportIntervalMinutes() const { return m_reportInterval; }
+  // Tests: how often an idle worker has woken from its wait.
+  uint64_t idleWakeups() const { return m_idleWakeups.load(); }
+
+  // The most workers [General] Thread may ask for: 100 on Windows NT, 25 on
+  // the other platforms.
+  static int MaxWorkers();
 
  private:
+  using Lock = std::unique_lock<std::mutex>;
+
   static DWORD WINAPI SupervisorThread(LPVOID engine);
   static DWORD WINAPI WorkerThread(LPVOID engine);
   void Supervise();
   void WorkLoop();
-  bool WaitForStop(DWORD ms);
+  // Sleeps until a device falls due, a report or a refresh is due, a device
+  // wants a look, the pool shrinks or monitoring stops.
+  void WaitForWork();
+  bool PoolTooLarge() const { return m_liveWorkers.load() > m_workerSetting.load(); }
 
   void ReadSettings();
   DeviceState* FindLocked(const CMonitorProfile* profile) const;
   // LockDeviceState unless the host's thread holds the device already; true
   // when the caller must release it.
   bool AcquireForHost(DeviceState* device);
+  // With the lock held: takes a free device out of the queue and the
+  // looked-at set; frees a device into the set of devices the next pass looks
+  // at, or into the due queue.
+  void Unplace(DeviceState* device);
+  void FreeForLook(DeviceState* device);
+  void FreeIntoQueue(DeviceState* device);
+  void WakeOneWorker();
   void ReleaseLocked(DeviceState* device);
   void Release(DeviceState* device);
 
-  void ScanDevice(DeviceState* device, uint64_t now, const std::string& message, uint64_t* bestSerial,
-                  uint64_t* bestDue);
+  // A pass's look at a device that was new, edited or released; the device is
+  // held by the pass. True when it is to be queued, false when it wants
+  // another look (it was re-initialised) or stays out (disabled).
+  enum class LookResult { kQueue, kLookAgain, kIdle };
+  LookResult LookAtDevice(DeviceState* device, uint64_t now, const std::string& message);
   void TestDevice(DeviceState* device, uint64_t passTick, time_t passTime, std::string& message);
   void ResetDevice(DeviceState* device);
   bool ProfileDisabled(const DeviceState* device) const;
-  void SetShown(DeviceState* device, int code, const char* text);
+  void SetShown(DeviceState* device, int code, StatusText text);
   void PublishTimes(DeviceState* device);
   StatusLogSubject Subject(const DeviceState* device) const;
   bool RestartService(const ProbeTarget& target, std::string& message);
 
-  void RequestRefresh() { m_refreshPending.store(true); }
+  void RequestRefresh();
   void RefreshIfDue(uint64_t now);
   void AskHostToRefresh() const;
   void NotifyPanel(const CMonitorProfile* profile) const;
@@ -130,11 +164,24 @@ class MonitorEngine : public DeviceList {
   time_t Now() const { return m_now(); }
 
   CAlertPlugin* m_plugin;
-  HANDLE m_lock;       // "Quorvane_InUseFlag"
-  HANDLE m_stopEvent;  // set by StopMonitoring; every wait of the engine's threads ends on it
+  HANDLE m_inUseFlag;   // the named "Quorvane_InUseFlag"; the devices are guarded by m_mutex
+  HANDLE m_stopEvent;   // set by StopMonitoring
+  HANDLE m_poolEvent;   // the worker setting changed
   HANDLE m_supervisor = nullptr;
-  std::vector<DeviceState*> m_devices;  // guarded by m_lock
-  uint64_t m_nextSerial = 1;            // guarded by m_lock
+
+  mutable std::mutex m_mutex;  // the engine's lock
+  // Guarded by m_mutex.
+  std::map<uint64_t, DeviceState*> m_devices;                      // by serial: list order
+  std::unordered_map<const CMonitorProfile*, DeviceState*> m_byProfile;
+  std::set<std::pair<uint64_t, uint64_t>> m_due;                   // (due tick, serial) of queued devices
+  std::set<uint64_t> m_lookAt;                                     // serials of devices the next pass looks at
+  uint64_t m_nextSerial = 1;
+  std::vector<HANDLE> m_workers;  // the workers' threads, joined by the supervisor
+  bool m_hasLeader = false;   // an idle worker waits for the earliest due time
+  int m_lockWaiters = 0;      // threads in LockDeviceState waiting for a device
+  std::condition_variable m_leaderWake;
+  std::condition_variable m_followerWake;
+  std::condition_variable m_deviceFreed;
 
   ProbeFunction m_probe;
   std::function<uint64_t()> m_tick;
@@ -153,6 +200,7 @@ class MonitorEngine : public DeviceList {
   std::atomic<uint64_t> m_nextReportTick{0};
   std::atomic<int> m_workerSetting{10};
   std::atomic<int> m_liveWorkers{0};
+  std::atomic<uint64_t> m_idleWakeups{0};
   DWORD m_maxConnectMs = 20000;
   uint32_t m_reportInterval = 0;
   std::atomic<bool> m_startupAlerts{true};

@@ -11,20 +11,34 @@
 #include "plugin_helpers.h"
 #include "status_panel.h"
 
-namespace {
+const char* StatusTextOf(StatusText text) {
+  switch (text) {
+    case StatusText::kInitializing:
+      return "Initializing";
+    case StatusText::kDisabled:
+      return "Disabled";
+    case StatusText::kTesting:
+      return "Testing...";
+    case StatusText::kUp:
+      return "Up";
+    case StatusText::kDown:
+      return "Down";
+    case StatusText::kUpVerifying:
+      return "Up / Verifying";
+    case StatusText::kDownVerifying:
+      return "Down / Verifying";
+  }
+  return "";
+}
 
-constexpr char kTesting[] = "Testing...";
-
-}  // namespace
-
-void MonitorEngine::SetShown(DeviceState* device, int code, const char* text) {
-  EngineGuard guard(m_lock);
+void MonitorEngine::SetShown(DeviceState* device, int code, StatusText text) {
+  EngineGuard guard(m_mutex);
   device->shown.statusCode = code;
-  CopyText(device->shown.statusText, text);
+  CopyText(device->shown.statusText, StatusTextOf(text));
 }
 
 void MonitorEngine::PublishTimes(DeviceState* device) {
-  EngineGuard guard(m_lock);
+  EngineGuard guard(m_mutex);
   device->shown.stateChangedTime = static_cast<int32_t>(device->stateChangedTime);
   device->shown.nextDueTime = static_cast<int32_t>(device->nextDueTime);
   // Only "never tested" matters to readers; a tested device never shows 0.
@@ -62,34 +76,52 @@ bool MonitorEngine::RunPass() {
       return true;
     }
   }
+  RefreshIfDue(now);
 
   std::string message = "0 OK";
-  uint64_t bestSerial = 0;
-  uint64_t bestDue = 0;
-  for (size_t index = 0;; ++index) {
-    RefreshIfDue(Tick());
-    DeviceState* device;
-    {
-      EngineGuard guard(m_lock);
-      if (index >= m_devices.size()) break;
-      device = m_devices[index];
-      if (device->busy != kDeviceFree) continue;
+  // New, edited and released devices first: held by this pass while it looks.
+  std::vector<DeviceState*> looked;
+  {
+    EngineGuard guard(m_mutex);
+    looked.reserve(m_lookAt.size());
+    for (uint64_t serial : m_lookAt) {
+      DeviceState* device = m_devices.at(serial);
+      device->attention = false;
       device->busy = kDeviceHeld;
+      looked.push_back(device);
     }
-    ScanDevice(device, now, message, &bestSerial, &bestDue);
-    EngineGuard guard(m_lock);
-    device->busy = kDeviceFree;
+    m_lookAt.clear();
+  }
+  if (!looked.empty()) {
+    std::vector<LookResult> results;
+    results.reserve(looked.size());
+    for (DeviceState* device : looked) results.push_back(LookAtDevice(device, now, message));
+    EngineGuard guard(m_mutex);
+    for (size_t n = 0; n < looked.size(); ++n) {
+      DeviceState* device = looked[n];
+      switch (results[n]) {
+        case LookResult::kQueue:
+          FreeIntoQueue(device);
+          break;
+        case LookResult::kLookAgain:
+          FreeForLook(device);
+          break;
+        case LookResult::kIdle:
+          device->busy = kDeviceFree;
+          if (m_lockWaiters > 0) m_deviceFreed.notify_all();
+          break;
+      }
+    }
   }
 
+  // The most overdue device: the front of the queue, when its tick has passed.
   DeviceState* best = nullptr;
-  if (bestSerial != 0) {
-    EngineGuard guard(m_lock);
-    for (DeviceState* device : m_devices) {
-      if (device->serial == bestSerial && device->busy == kDeviceFree) {
-        device->busy = kDeviceTesting;
-        best = device;
-        break;
-      }
+  {
+    EngineGuard guard(m_mutex);
+    if (!m_due.empty() && m_due.begin()->first < now) {
+      best = m_devices.at(m_due.begin()->second);
+      Unplace(best);
+      best->busy = kDeviceTesting;
     }
   }
   if (best == nullptr) return false;
@@ -97,34 +129,31 @@ bool MonitorEngine::RunPass() {
   return true;
 }
 
-void MonitorEngine::ScanDevice(DeviceState* device, uint64_t now, const std::string& message, uint64_t* bestSerial,
-                               uint64_t* bestDue) {
+MonitorEngine::LookResult MonitorEngine::LookAtDevice(DeviceState* device, uint64_t now, const std::string& message) {
   const bool disabled = ProfileDisabled(device);
   if (device->needsInit == 1) {
     ResetDevice(device);
     if (disabled) {
-      SetShown(device, 3, "Disabled");
+      SetShown(device, kStatusDisabled, StatusText::kDisabled);
       m_log.InitDisabled(Subject(device));
     } else {
-      SetShown(device, 1, "Initializing");
+      SetShown(device, kStatusPending, StatusText::kInitializing);
     }
     RequestRefresh();
-    return;
+    // Scheduled by the next pass, like any device not scheduled yet.
+    return disabled ? LookResult::kIdle : LookResult::kLookAgain;
   }
   if (disabled) {
     if (device->stateChangedTick != 0) {
       ResetDevice(device);
       m_log.StatusDisabled(Subject(device), message.c_str());
-      SetShown(device, 3, "Disabled");
+      SetShown(device, kStatusDisabled, StatusText::kDisabled);
       RequestRefresh();
     }
-    return;
+    return LookResult::kIdle;
   }
   if (device->nextDueTick == 0) device->nextDueTick = now + 1000;
-  if (device->nextDueTick < now && (*bestSerial == 0 || device->nextDueTick < *bestDue)) {
-    *bestSerial = device->serial;
-    *bestDue = device->nextDueTick;
-  }
+  return LookResult::kQueue;
 }
 
 void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t passTime, std::string& message) {
@@ -146,13 +175,15 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
   claim.stop = &stop;
   const uint64_t start = Tick();
   {
-    EngineGuard guard(m_lock);
+    EngineGuard guard(m_mutex);
     claim.previousCode = device->shown.statusCode;
     CopyText(claim.previousText, device->shown.statusText);
-    CopyText(device->shown.statusText, kTesting);
+    CopyText(device->shown.statusText, StatusTextOf(StatusText::kTesting));
     device->claim = &claim;
     // A test claimed while monitoring stops ends at once.
     if (m_stopping.load()) stop.Request();
+    // A thread waiting to take the device may cancel the test from here on.
+    if (m_lockWaiters > 0) m_deviceFreed.notify_all();
   }
   NotifyPanel(profile);
 
@@ -167,14 +198,14 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
   }
 
   {
-    EngineGuard guard(m_lock);
+    EngineGuard guard(m_mutex);
     if (claim.cancelled) return;  // the canceller owns the device now
     device->claim = nullptr;
     if (stop.Requested()) {
       // Monitoring stops: a test cut short says nothing about the device.
       device->shown.statusCode = claim.previousCode;
       CopyText(device->shown.statusText, claim.previousText);
-      device->busy = kDeviceFree;
+      FreeForLook(device);
       return;
     }
   }
@@ -190,7 +221,7 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
   bool restarted = false;
   if (device->stateChangedTick != 0) {
     if (device->state == 1 && result == 0) {
-      SetShown(device, 1, "Down / Verifying");
+      SetShown(device, kStatusPending, StatusText::kDownVerifying);
       if (device->lastResult == 0 && passTick - device->stateChangedTick > device->failTime) {
         FireAlert(device, 0, message.c_str());
         if (device->kind == MONITOR_NT_SERVICE && device->port > 0) {
@@ -204,21 +235,21 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
         device->stateChangedTick = passTick;
         device->stateChangedTime = passTime;
         PublishTimes(device);
-        SetShown(device, 2, "Down");
+        SetShown(device, kStatusDown, StatusText::kDown);
       }
     } else if (device->state == 0 && result == 1) {
-      SetShown(device, 1, "Up / Verifying");
+      SetShown(device, kStatusPending, StatusText::kUpVerifying);
       FireAlert(device, 1, message.c_str());
       RequestRefresh();
       device->state = 1;
       device->stateChangedTick = passTick;
       device->stateChangedTime = passTime;
       PublishTimes(device);
-      SetShown(device, 0, "Up");
+      SetShown(device, kStatusUp, StatusText::kUp);
     } else if (device->state == 0) {
-      SetShown(device, 2, "Down");
+      SetShown(device, kStatusDown, StatusText::kDown);
     } else if (device->state == 1) {
-      SetShown(device, 0, "Up");
+      SetShown(device, kStatusUp, StatusText::kUp);
     } else {
       OutputDebugStringA("Warning: Unknown Device State Encountered!\r\n");
     }
@@ -231,7 +262,8 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
     device->stateChangedTime = passTime;
     device->lastTestTick = passTick;
     PublishTimes(device);
-    SetShown(device, result == 1 ? 0 : 1, result == 1 ? "Up" : "Down / Verifying");
+    SetShown(device, result == 1 ? kStatusUp : kStatusPending,
+             result == 1 ? StatusText::kUp : StatusText::kDownVerifying);
     m_log.InitProfile(Subject(device), result == 1);
     RequestRefresh();
   }
@@ -247,8 +279,8 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
   PublishTimes(device);
 
   {
-    EngineGuard guard(m_lock);
-    device->busy = kDeviceFree;
+    EngineGuard guard(m_mutex);
+    FreeIntoQueue(device);
   }
   RefreshIfDue(Tick());
   NotifyPanel(profile);

@@ -76,6 +76,17 @@ MappedPath Resolve(const ParsedPath& parsed, size_t count, bool last_may_be_miss
       }
       break;
   }
+  // The common case first: the path exists as written, found by one look-up
+  // instead of one per component.
+  if (count > 0) {
+    std::string whole = out.path;
+    for (size_t k = 0; k < count; ++k) whole = JoinPath(whole, parsed.components[k]);
+    struct stat st;
+    if (lstat(whole.c_str(), &st) == 0) {
+      out.path = std::move(whole);
+      return out;
+    }
+  }
   for (size_t k = 0; k < count; ++k) {
     const std::string& name = parsed.components[k];
     const bool last = k + 1 == count;
@@ -197,6 +208,9 @@ std::string ParentOf(const std::string& path) {
 }
 
 std::string FindNameNoCase(const std::string& directory, const std::string& name) {
+  // The exact name is looked up directly; only a missing one costs a listing.
+  struct stat st;
+  if (!name.empty() && lstat(JoinPath(directory, name).c_str(), &st) == 0) return name;
   DIR* dir = opendir(directory.c_str());
   if (dir == nullptr) return {};
   std::string best;
@@ -214,6 +228,24 @@ std::string FindNameNoCase(const std::string& directory, const std::string& name
   }
   closedir(dir);
   return best;
+}
+
+std::string PathAsWritten(const ParsedPath& parsed) {
+  std::string path;
+  switch (parsed.root) {
+    case PathRoot::kRelative:
+      path.assign(1, '.');
+      break;
+    case PathRoot::kLinuxRoot:
+      path.assign(1, '/');
+      break;
+    case PathRoot::kDrive:
+      path = DriveRoot(parsed.drive);
+      if (path.empty()) return path;
+      break;
+  }
+  for (const std::string& name : parsed.components) path = JoinPath(path, name);
+  return path;
 }
 
 MappedPath MapPath(const char* windows_path) {

@@ -41,6 +41,10 @@ std::string FindNameNoCase(const std::string& directory, const std::string& name
 // file gives ERROR_FILE_NOT_FOUND.
 MappedPath MapSearchPattern(const char* windows_pattern);
 
+// The Linux path of a parsed path exactly as written, without any look-up
+// (empty for an unmapped drive): the path to try first.
+std::string PathAsWritten(const ParsedPath& parsed);
+
 // "dir" + "/" + "name", without doubling a separator; "." + name gives name.
 std::string JoinPath(const std::string& directory, const std::string& name);
 // The directory part of a Linux path ("." when there is none).

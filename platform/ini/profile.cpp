@@ -18,6 +18,8 @@ constexpr const char* kWinIni = "WIN.INI";
 
 // The text of the file, or empty (with the last error set) when it cannot be read.
 std::string LoadText(LPCSTR file_name) {
+  qvp::ini::ProfileContent direct = qvp::ini::ReadProfileAsWritten(file_name == nullptr ? kWinIni : file_name);
+  if (direct.exists) return std::move(direct.text);
   qvp::ini::ProfileLocation where = qvp::ini::LocateProfile(file_name);
   if (where.error != ERROR_SUCCESS) {
     SetLastError(where.error);

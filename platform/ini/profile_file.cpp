@@ -160,7 +160,27 @@ ProfileLocation LocateProfile(const char* file_name) {
   return out;
 }
 
-ProfileContent ReadProfile(const ProfileLocation& where) { return ReadWhole(Resolve(where)); }
+ProfileContent ReadProfile(const ProfileLocation& where) {
+  // The exact name is tried first; only a missing one is looked for by case.
+  ProfileContent exact = ReadWhole(JoinPath(where.directory, where.name));
+  if (exact.exists || exact.error != ERROR_FILE_NOT_FOUND) return exact;
+  return ReadWhole(Resolve(where));
+}
+
+ProfileContent ReadProfileAsWritten(const char* file_name) {
+  ProfileContent out;
+  out.error = ERROR_FILE_NOT_FOUND;
+  if (file_name == nullptr) return out;
+  ParsedPath parsed = ParseWindowsPath(file_name, false);
+  if (parsed.error != ERROR_SUCCESS || parsed.components.empty() || parsed.trailing_separator) return out;
+  const std::string& leaf = parsed.components.back();
+  if (leaf == "..") return out;
+  const bool bare = parsed.root == PathRoot::kRelative && std::strpbrk(file_name, "\\/") == nullptr;
+  if (bare && parsed.components.size() != 1) return out;
+  const std::string path = bare ? JoinPath(WindowsDirectory(), leaf) : PathAsWritten(parsed);
+  if (path.empty()) return out;
+  return ReadWhole(path);
+}
 
 DWORD UpdateProfile(const ProfileLocation& where, const std::function<bool(IniText&)>& edit) {
   std::lock_guard<std::mutex> process_wide(WriteLock());

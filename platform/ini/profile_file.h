@@ -33,6 +33,10 @@ struct ProfileContent {
 };
 
 ProfileContent ReadProfile(const ProfileLocation& where);
+// The file read under its name exactly as written, without resolving any
+// name's case: the common case, tried before LocateProfile and ReadProfile.
+// exists is false when it is not there under that name.
+ProfileContent ReadProfileAsWritten(const char* file_name);
 
 // Applies `edit` to the current text; writes only when it reports a change (so a
 // deletion from a missing file creates nothing). Returns ERROR_SUCCESS or the

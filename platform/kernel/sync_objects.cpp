@@ -141,7 +141,7 @@ bool MutexObject::Release(uint64_t thread_key) {
   if (--depth == 0) {
     owner = 0;
     ForgetOwnership(thread_key, this);
-    NotifyWaiters();
+    Notify();
   }
   return true;
 }
@@ -156,10 +156,10 @@ std::vector<std::shared_ptr<MutexObject>> AbandonMutexesOf(uint64_t thread_key) 
     mutex->owner = 0;
     mutex->depth = 0;
     mutex->abandoned = true;
+    mutex->Notify();
     mutexes.push_back(std::move(mutex));
   }
   OwnedMutexes().erase(it);
-  NotifyWaiters();
   return mutexes;
 }
 
@@ -220,7 +220,7 @@ BOOL ChangeEvent(HANDLE handle, EventChange change) {
   switch (change) {
     case EventChange::kSet:
       event->signaled = true;
-      qvp::NotifyWaiters();
+      event->Notify();
       break;
     case EventChange::kReset:
       event->signaled = false;
@@ -273,6 +273,6 @@ QV_API BOOL ReleaseSemaphore(HANDLE hSemaphore, LONG lReleaseCount, LPLONG lpPre
   }
   semaphore->count = previous + lReleaseCount;
   if (lpPreviousCount != nullptr) *lpPreviousCount = previous;
-  qvp::NotifyWaiters();
+  semaphore->Notify();
   return TRUE;
 }

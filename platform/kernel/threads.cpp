@@ -34,8 +34,8 @@ void EndCurrentThread(DWORD exit_code) {
   if (record.object && !record.object->finished) {
     record.object->finished = true;
     record.object->exit_code = exit_code;
+    record.object->Notify();
   }
-  NotifyWaiters();
 }
 
 ThreadRecord::~ThreadRecord() { EndCurrentThread(0); }
@@ -49,8 +49,8 @@ void ThreadMain(std::shared_ptr<ThreadObject> self, LPTHREAD_START_ROUTINE start
   {
     std::unique_lock<std::mutex> lock(WaitLock());
     self->thread_id = NativeThreadId();
-    NotifyWaiters();
-    WaitCondition().wait(lock, [&] { return !self->suspended; });
+    self->Notify();
+    BlockUntil(lock, {self.get()}, WaitClock::time_point::max(), [&] { return !self->suspended; });
   }
   self.reset();
   EndCurrentThread(start(param));
@@ -108,7 +108,8 @@ QV_API HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE
     DWORD id = 0;
     {
       std::unique_lock<std::mutex> lock(qvp::WaitLock());
-      qvp::WaitCondition().wait(lock, [&] { return object->thread_id != 0; });
+      qvp::BlockUntil(lock, {object.get()}, qvp::WaitClock::time_point::max(),
+                      [&] { return object->thread_id != 0; });
       id = object->thread_id;
     }
     HANDLE handle = qvp::InsertHandle(object);
@@ -131,7 +132,7 @@ QV_API DWORD ResumeThread(HANDLE hThread) {
   std::lock_guard<std::mutex> lock(qvp::WaitLock());
   if (!thread->suspended) return 0;
   thread->suspended = false;
-  qvp::NotifyWaiters();
+  thread->Notify();
   return 1;
 }
 

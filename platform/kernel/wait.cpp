@@ -61,7 +61,7 @@ DWORD Fail(DWORD error) {
 }  // namespace
 
 DWORD WaitForObjects(const HANDLE* handles, DWORD count, bool wait_all, DWORD timeout_ms,
-                     const std::function<bool()>& extra_ready) {
+                     const std::function<bool()>& extra_ready, WaitSource* extra_source) {
   if (count > MAXIMUM_WAIT_OBJECTS || (count > 0 && handles == nullptr) ||
       (count == 0 && !extra_ready)) {
     return Fail(ERROR_INVALID_PARAMETER);
@@ -97,6 +97,9 @@ DWORD WaitForObjects(const HANDLE* handles, DWORD count, bool wait_all, DWORD ti
   if (extra_ready && extra_ready()) return WAIT_OBJECT_0 + count;
   if (timeout_ms == 0) return WAIT_TIMEOUT;
 
+  std::vector<WaitSource*> sources(objects.begin(), objects.end());
+  if (extra_source != nullptr) sources.push_back(extra_source);
+  BlockedThread blocked(sources);
   BlockedWait self{&objects, wait_all, key};
   std::list<BlockedWait*>& waits = BlockedWaits();
   auto entry = waits.insert(waits.end(), &self);
@@ -107,12 +110,8 @@ DWORD WaitForObjects(const HANDLE* handles, DWORD count, bool wait_all, DWORD ti
   } unlist{waits, entry};
 
   for (;;) {
-    bool timed_out = false;
-    if (timeout_ms == INFINITE) {
-      WaitCondition().wait(lock);
-    } else {
-      timed_out = WaitCondition().wait_until(lock, deadline) == std::cv_status::timeout;
-    }
+    const bool timed_out =
+        !blocked.Wait(lock, timeout_ms == INFINITE ? WaitClock::time_point::max() : deadline);
     if (self.done) return self.result;
     if (TrySatisfy(objects, wait_all, key, &result)) return result;
     if (extra_ready && extra_ready()) return WAIT_OBJECT_0 + count;
@@ -128,7 +127,7 @@ void OfferToBlockedWaiters(KernelObject* object) {
     if (std::find(objects.begin(), objects.end(), object) == objects.end()) continue;
     if (TrySatisfy(objects, wait->wait_all, wait->thread_key, &wait->result)) wait->done = true;
   }
-  NotifyWaiters();
+  object->Notify();
 }
 
 size_t BlockedWaitCount() {

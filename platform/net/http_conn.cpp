@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -352,15 +354,61 @@ uint32_t Connection::Open(const std::string& host, uint16_t port, uint32_t timeo
   return result;
 }
 
+namespace {
+
+// What the trusted certificates were loaded from, with each place's identity
+// and time of change: a new stamp means the store changed.
+std::string StoreStamp() {
+  std::string stamp;
+  auto add = [&](const char* path) {
+    stamp += path;
+    struct stat st;
+    if (::stat(path, &st) == 0) {
+      stamp += ':' + std::to_string(st.st_ino) + ':' + std::to_string(st.st_size) + ':' +
+               std::to_string(st.st_mtim.tv_sec) + '.' + std::to_string(st.st_mtim.tv_nsec);
+    }
+    stamp += '\n';
+  };
+  const char* file = std::getenv(X509_get_default_cert_file_env());
+  add(file && *file ? file : X509_get_default_cert_file());
+  const char* dir = std::getenv(X509_get_default_cert_dir_env());
+  add(dir && *dir ? dir : X509_get_default_cert_dir());
+  if (const char* ca = std::getenv("QV_CA_FILE"); ca && *ca) add(ca);
+  return stamp;
+}
+
+// The one client context of the process, loaded once with the system's
+// trusted certificates and loaded again when they change. Returns a
+// reference the caller frees, or null.
+SSL_CTX* SharedClientContext() {
+  static std::mutex lock;
+  static SSL_CTX* shared = nullptr;
+  static std::string loaded_from;
+  const std::string stamp = StoreStamp();
+  std::lock_guard<std::mutex> hold(lock);
+  if (shared == nullptr || stamp != loaded_from) {
+    SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+    if (!ctx) return nullptr;
+    SSL_CTX_set_default_verify_paths(ctx);
+    if (const char* ca = std::getenv("QV_CA_FILE"); ca && *ca) SSL_CTX_load_verify_locations(ctx, ca, nullptr);
+    SSL_CTX_set_options(ctx, SSL_OP_IGNORE_UNEXPECTED_EOF);  // many servers close without a TLS goodbye
+    // Connections made before keep their own reference to the old one.
+    if (shared != nullptr) SSL_CTX_free(shared);
+    shared = ctx;
+    loaded_from = stamp;
+  }
+  SSL_CTX_up_ref(shared);
+  return shared;
+}
+
+}  // namespace
+
 uint32_t Connection::StartTls(const std::string& host, uint32_t ignore, uint32_t timeout_ms, std::string* detail) {
-  SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+  SSL_CTX* ctx = SharedClientContext();
   if (!ctx) {
     *detail = OpenSslText();
     return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
   }
-  SSL_CTX_set_default_verify_paths(ctx);
-  if (const char* ca = std::getenv("QV_CA_FILE"); ca && *ca) SSL_CTX_load_verify_locations(ctx, ca, nullptr);
-  SSL_CTX_set_options(ctx, SSL_OP_IGNORE_UNEXPECTED_EOF);  // many servers close without a TLS goodbye
   SSL* ssl = SSL_new(ctx);
   SSL_CTX_free(ctx);  // the SSL keeps its own reference
   if (!ssl) {

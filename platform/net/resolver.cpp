@@ -1,5 +1,6 @@
 #include "net/resolver.h"
 
+#include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -8,7 +9,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
+#include "kernel/io_cancel.h"
 #include "net/wsa_map.h"
 #include "qvplatform/net_wsa_codes.h"
 
@@ -45,7 +52,59 @@ const char* ProtoOrNull(const char* proto) { return proto && *proto ? proto : nu
 
 }  // namespace
 
+namespace {
+
+int LookUpName(const std::string& name, HostInfo* out);
+
+// A look-up of a name (not a dotted address) runs on a thread of its own, so
+// that the calling thread can be released from it (CancelSynchronousIo) while
+// the name server does not answer; the look-up's thread ends on its own.
+struct PendingLookUp {
+  std::mutex lock;
+  std::condition_variable cv;
+  bool done = false;
+  int error = 0;
+  HostInfo info;
+};
+
+int LookUpAbandonably(const std::string& name, HostInfo* out) {
+  auto pending = std::make_shared<PendingLookUp>();
+  try {
+    std::thread([pending, name] {
+      HostInfo info;
+      const int error = LookUpName(name, &info);
+      std::lock_guard<std::mutex> g(pending->lock);
+      pending->error = error;
+      pending->info = std::move(info);
+      pending->done = true;
+      pending->cv.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return LookUpName(name, out);  // no thread to spare: look up here
+  }
+  qvp::CancellableWait cancellable(pending->lock, pending->cv);
+  std::unique_lock<std::mutex> lock(pending->lock);
+  if (!cancellable.Wait(lock, [&] { return pending->done; })) {
+    lock.unlock();
+    return WSAEINTR;
+  }
+  if (pending->error == 0) *out = std::move(pending->info);
+  const int error = pending->error;
+  lock.unlock();
+  return error;
+}
+
+}  // namespace
+
 int ResolveName(const std::string& name, HostInfo* out) {
+  in_addr numeric{};
+  if (inet_pton(AF_INET, name.c_str(), &numeric) == 1) return LookUpName(name, out);
+  return LookUpAbandonably(name, out);
+}
+
+namespace {
+
+int LookUpName(const std::string& name, HostInfo* out) {
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;  // one answer per address
@@ -67,6 +126,8 @@ int ResolveName(const std::string& name, HostInfo* out) {
   *out = std::move(info);
   return 0;
 }
+
+}  // namespace
 
 int ResolveAddress(uint32_t addr, HostInfo* out) {
   sockaddr_in sa{};

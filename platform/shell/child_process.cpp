@@ -27,11 +27,12 @@ void MarkEnded(ChildProcess& child, const siginfo_t& info) {
     child.exit_code = 128u + static_cast<DWORD>(info.si_status);
   }
   child.finished = true;
+  child.Notify();
   if (child.thread) {
     child.thread->finished = true;
     child.thread->exit_code = child.exit_code;
+    child.thread->Notify();
   }
-  NotifyWaiters();
 }
 
 class Reaper {

@@ -115,8 +115,8 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
         std::lock_guard<std::mutex> g(qvp::WaitLock());
         q->posted.push_front(ch);
         q->changed |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+        q->wake.Notify();
       }
-      qvp::NotifyWaiters();
     }
   }
   return TRUE;

@@ -151,10 +151,7 @@ bool WaitForQueue(const MessageFilter& filter, Clock::time_point deadline) {
     auto ready = [&] {
       return !q->sent.empty() || q->changed != 0 || NextTimerLocked(*q, filter) <= Clock::now() || !q->alive;
     };
-    if (until == Clock::time_point::max())
-      qvp::WaitCondition().wait(lk, ready);
-    else
-      qvp::WaitCondition().wait_until(lk, until, ready);
+    qvp::BlockUntil(lk, {&q->wake}, until, ready);
     if (!q->sent.empty()) {
       lk.unlock();
       DispatchSentMessages();
@@ -221,10 +218,7 @@ BOOL WINAPI WaitMessage() {
     Clock::time_point next = Clock::time_point::max();
     for (const Timer& t : q->timers)
       if (t.due > q->last_look) next = std::min(next, t.due);
-    if (next == Clock::time_point::max())
-      qvp::WaitCondition().wait(lk, ready);
-    else
-      qvp::WaitCondition().wait_until(lk, next, ready);
+    qvp::BlockUntil(lk, {&q->wake}, next, ready);
   }
   SetWaitingForMessages(false);
   return TRUE;

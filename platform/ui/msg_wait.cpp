@@ -56,7 +56,7 @@ Woke WhatWoke(const QueueWait& w) {
 DWORD WaitAny(const QueueWait& w, const HANDLE* handles, DWORD count) {
   for (;;) {
     DWORD r = qvp::WaitForObjects(handles, count, false, w.Slice(),
-                                  [&] { return w.Input() || w.SentPending(); });
+                                  [&] { return w.Input() || w.SentPending(); }, &w.q->wake);
     if (r == WAIT_FAILED) return r;
     if (r != WAIT_TIMEOUT && r != WAIT_OBJECT_0 + count) return r;
     Woke why = WhatWoke(w);
@@ -73,7 +73,7 @@ DWORD WaitAll(const QueueWait& w, const HANDLE* handles, DWORD count) {
   if (r != WAIT_OBJECT_0) return r;
   for (;;) {
     DWORD left = w.forever ? INFINITE : w.Slice();
-    r = qvp::WaitForObjects(handles, count, true, left, [&] { return w.SentPending(); });
+    r = qvp::WaitForObjects(handles, count, true, left, [&] { return w.SentPending(); }, &w.q->wake);
     if (r != WAIT_OBJECT_0 + count) return r;
     qvp::ui::DispatchSentMessages();
   }

@@ -36,8 +36,8 @@ BOOL PostTo(const std::shared_ptr<ThreadQueue>& q, HWND hwnd, UINT msg, WPARAM w
     }
     q->posted.push_back(m);
     q->changed |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+    q->wake.Notify();
   }
-  NotifyWaiters();
   return TRUE;
 }
 
@@ -86,8 +86,8 @@ void WINAPI PostQuitMessage(int nExitCode) {
     q->quit_pending = true;
     q->quit_code = nExitCode;
     q->changed |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+    q->wake.Notify();
   }
-  qvp::NotifyWaiters();
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {

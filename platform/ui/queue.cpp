@@ -36,13 +36,14 @@ void EndQueue(const std::shared_ptr<ThreadQueue>& q) {
     for (auto& m : q->sent) {
       m->result = 0;
       m->replied = true;
+      m->reply.Notify();
     }
     q->sent.clear();
     q->posted.clear();
     q->timers.clear();
     q->paint_windows.clear();
+    q->wake.Notify();
   }
-  NotifyWaiters();
   Registry& r = Reg();
   std::lock_guard<std::mutex> g(r.lock);
   auto it = r.queues.find(q->thread_id);
@@ -86,25 +87,21 @@ bool PostToQueue(ThreadQueue& q, const MSG& msg) {
     if (!q.alive) return false;
     q.posted.push_back(msg);
     q.changed |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+    q.wake.Notify();
   }
-  NotifyWaiters();
   return true;
 }
 
 void SetPaintPending(ThreadQueue& q, HWND hwnd, bool pending) {
-  bool woke = false;
-  {
-    std::lock_guard<std::mutex> g(WaitLock());
-    auto it = std::find(q.paint_windows.begin(), q.paint_windows.end(), hwnd);
-    if (pending && it == q.paint_windows.end()) {
-      q.paint_windows.push_back(hwnd);
-      q.changed |= QS_PAINT;
-      woke = true;
-    } else if (!pending && it != q.paint_windows.end()) {
-      q.paint_windows.erase(it);
-    }
+  std::lock_guard<std::mutex> g(WaitLock());
+  auto it = std::find(q.paint_windows.begin(), q.paint_windows.end(), hwnd);
+  if (pending && it == q.paint_windows.end()) {
+    q.paint_windows.push_back(hwnd);
+    q.changed |= QS_PAINT;
+    q.wake.Notify();
+  } else if (!pending && it != q.paint_windows.end()) {
+    q.paint_windows.erase(it);
   }
-  if (woke) NotifyWaiters();
 }
 
 void ForgetWindow(ThreadQueue& q, HWND hwnd) {

@@ -1,6 +1,7 @@
 // Per-thread message queues. Queue contents are guarded by the kernel's wait
 // lock (qvp::WaitLock), so that waits for objects and for messages are one wait;
-// every change a waiter may care about calls qvp::NotifyWaiters().
+// every change a waiter may care about notifies the queue's `wake` source
+// (with the lock held), which wakes only the queue's own thread.
 #pragma once
 
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "kernel/handles.h"
 #include "qvplatform/ui.h"
 
 namespace qvp::ui {
@@ -23,6 +25,7 @@ struct SentMessage {
   LRESULT result = 0;
   bool notify = false;   // SendNotifyMessage: nobody waits for the reply
   bool replied = false;  // answered, dropped, or its receiver is gone
+  qvp::WaitSource reply;  // notified once replied is set
 };
 
 struct Timer {
@@ -38,6 +41,7 @@ struct ThreadQueue {
   uint64_t thread_key = 0;
 
   // ---- under qvp::WaitLock() ----
+  qvp::WaitSource wake;  // the queue's thread waits on it for input
   bool alive = true;
   std::deque<MSG> posted;
   std::deque<std::shared_ptr<SentMessage>> sent;

@@ -80,18 +80,15 @@ SendOutcome SendAcross(const std::shared_ptr<ThreadQueue>& target, HWND hwnd, UI
     }
     target->sent.push_back(m);
     target->changed |= QS_SENDMESSAGE;
+    target->wake.Notify();
   }
-  NotifyWaiters();
 
   const bool forever = timeout_ms == INFINITE;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : timeout_ms);
   for (;;) {
     std::unique_lock<std::mutex> lk(WaitLock());
     auto ready = [&] { return m->replied || (!block && !me->sent.empty()); };
-    if (forever)
-      WaitCondition().wait(lk, ready);
-    else
-      WaitCondition().wait_until(lk, deadline, ready);
+    BlockUntil(lk, {&m->reply, &me->wake}, forever ? Clock::time_point::max() : deadline, ready);
     if (m->replied) {
       *result = m->result;
       return SendOutcome::kReplied;
@@ -130,9 +127,9 @@ void ReceiveSent(const std::shared_ptr<SentMessage>& m) {
     if (!m->replied) {
       m->result = r;
       m->replied = true;
+      m->reply.Notify();
     }
   }
-  NotifyWaiters();
 }
 
 LRESULT CallProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -217,8 +214,8 @@ BOOL WINAPI SendNotifyMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam
     }
     t.queue->sent.push_back(std::move(m));
     t.queue->changed |= QS_SENDMESSAGE;
+    t.queue->wake.Notify();
   }
-  qvp::NotifyWaiters();
   return TRUE;
 }
 
@@ -241,7 +238,7 @@ BOOL WINAPI ReplyMessage(LRESULT lResult) {
     if (m->notify || m->replied) return FALSE;
     m->result = lResult;
     m->replied = true;
+    m->reply.Notify();
   }
-  qvp::NotifyWaiters();
   return TRUE;
 }

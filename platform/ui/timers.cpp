@@ -47,8 +47,8 @@ UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC l
       *same = t;
     else
       q->timers.push_back(t);
+    q->wake.Notify();
   }
-  qvp::NotifyWaiters();
   return hWnd && id == 0 ? 1 : id;
 }
 

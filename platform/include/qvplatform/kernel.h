@@ -69,6 +69,9 @@ QV_API HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwSt
 // (1 the first time, 0 afterwards), or (DWORD)-1 on failure.
 QV_API DWORD ResumeThread(HANDLE hThread);
 QV_API BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
+// Ends the synchronous operation the thread is blocked in (a host name look-up)
+// with ERROR_OPERATION_ABORTED; FALSE and ERROR_NOT_FOUND when it is in none.
+QV_API BOOL CancelSynchronousIo(HANDLE hThread);
 
 QV_API void Sleep(DWORD dwMilliseconds);
 QV_API DWORD SleepEx(DWORD dwMilliseconds, BOOL bAlertable);
