@@ -11,6 +11,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core libpng-dev
   libx11-dev xvfb xdotool
   python3-aiosmtpd libasound2-dev
+  clang libclang-rt-14-dev  # the fuzz preset: clang 14 and its sanitizer and libFuzzer runtimes
 )
 
 missing=()

@@ -39,7 +39,7 @@ constexpr auto MakeFunctions(std::integer_sequence<int, N...>) {
   return std::array<FARPROC, sizeof...(N)>{reinterpret_cast<FARPROC>(Function<N>)...};
 }
 
-const auto kFunctions = MakeFunctions(std::make_integer_sequence<int, 33>{});
+[[maybe_unused]] const auto kFunctions = MakeFunctions(std::make_integer_sequence<int, 33>{});  // not in FAKE_NO_QUERY
 
 }  // namespace
 
