@@ -13,6 +13,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+scripts/deps.sh
+
 seconds=${QV_FUZZ_SECONDS:-20}
 jobs=${QV_FUZZ_JOBS:-4}
 
