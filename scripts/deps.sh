@@ -15,6 +15,7 @@ packages=(
   python3-pyftpdlib  # FTP report delivery tests: a loopback FTP server
   curl libnss-wrapper lighttpd apache2-utils  # remote server: end-to-end tests and its benchmark
   socat  # joins a serial port and the simulated modem in the paging tests
+  clang libclang-rt-14-dev  # the fuzz preset: clang 14 and its sanitizer and libFuzzer runtimes
 )
 
 missing=()

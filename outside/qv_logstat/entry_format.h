@@ -29,6 +29,23 @@ inline constexpr size_t kMaxBodySize = 6 + QVLS_MAX_FIELDS * (6 + kMaxTextSize);
 
 uint32_t Crc32(const unsigned char* data, size_t size);
 
+// The CRC-32 state after every byte of a buffer that grows at its end and
+// drops bytes at its front, so that the checksum of any span up to
+// kMaxBodySize bytes costs the same small work whatever its length. Searching
+// damaged bytes for the next entry checks a claimed body at many places; this
+// keeps that search linear in the file's size.
+class CrcIndex {
+ public:
+  CrcIndex() : states_(1, 0xFFFFFFFFu) {}
+  void Append(const unsigned char* data, size_t size);
+  void DropFront(size_t count);
+  // The CRC-32 of the buffer's bytes [from, to), to - from <= kMaxBodySize.
+  uint32_t Span(size_t from, size_t to) const;
+
+ private:
+  std::vector<uint32_t> states_;  // states_[i]: the state before byte i
+};
+
 // The framed bytes of one entry.
 std::string EncodeEntry(const QVLS_FIELD* fields, int count, uint32_t time);
 
@@ -37,6 +54,10 @@ enum class Parse { kEntry, kNeedMore, kDamaged };
 // Looks at the bytes from `data` on: kEntry with the entry's fields and its
 // framed size in *used; kNeedMore when the bytes end inside a well-formed
 // header or body; kDamaged when no entry starts at `data`.
-Parse ParseEntry(const unsigned char* data, size_t size, std::vector<QVLS_ENTRY_FIELD>* fields, size_t* used);
+// With `crcs`, `data` is byte `base` of the buffer `crcs` describes, and the
+// body's checksum comes from it. Either way the work done is bounded by the
+// 64-field walk unless an entry is found.
+Parse ParseEntry(const unsigned char* data, size_t size, std::vector<QVLS_ENTRY_FIELD>* fields, size_t* used,
+                 const CrcIndex* crcs = nullptr, size_t base = 0);
 
 }  // namespace qvls

@@ -12,6 +12,7 @@ struct QVLS_READER {
   std::string path;
   HANDLE file = INVALID_HANDLE_VALUE;
   std::vector<unsigned char> buffer;  // bytes read and not yet used
+  qvls::CrcIndex crcs;                // checksum states of buffer
   size_t at = 0;                      // first unused byte of buffer
 };
 
@@ -36,6 +37,7 @@ long ReadMore(QVLS_READER* reader) {
   if (reader->file == INVALID_HANDLE_VALUE) return 0;
   if (reader->at > 0 && reader->at * 2 >= reader->buffer.size()) {
     reader->buffer.erase(reader->buffer.begin(), reader->buffer.begin() + static_cast<long>(reader->at));
+    reader->crcs.DropFront(reader->at);
     reader->at = 0;
   }
   const size_t old = reader->buffer.size();
@@ -43,6 +45,7 @@ long ReadMore(QVLS_READER* reader) {
   DWORD got = 0;
   const BOOL ok = ReadFile(reader->file, reader->buffer.data() + old, kChunk, &got, nullptr);
   reader->buffer.resize(old + (ok ? got : 0));
+  reader->crcs.Append(reader->buffer.data() + old, reader->buffer.size() - old);
   return ok ? static_cast<long>(got) : -1;
 }
 
@@ -52,8 +55,8 @@ bool FindLaterEntry(QVLS_READER* reader) {
   std::vector<QVLS_ENTRY_FIELD> ignored;
   for (size_t from = reader->at + 1; from < reader->buffer.size(); ++from) {
     size_t used = 0;
-    if (qvls::ParseEntry(reader->buffer.data() + from, reader->buffer.size() - from, &ignored, &used) ==
-        qvls::Parse::kEntry) {
+    if (qvls::ParseEntry(reader->buffer.data() + from, reader->buffer.size() - from, &ignored, &used, &reader->crcs,
+                         from) == qvls::Parse::kEntry) {
       reader->at = from;
       return true;
     }
@@ -96,7 +99,9 @@ QV_API int QVLS_ReadEntryFromLogStatusFile(HQVLSREADER reader, QVLS_ENTRY_FIELD*
       const size_t left = reader->buffer.size() - reader->at;
       qvls::Parse parse = qvls::Parse::kNeedMore;
       size_t used = 0;
-      if (left > 0) parse = qvls::ParseEntry(reader->buffer.data() + reader->at, left, &entry, &used);
+      if (left > 0) {
+        parse = qvls::ParseEntry(reader->buffer.data() + reader->at, left, &entry, &used, &reader->crcs, reader->at);
+      }
       if (parse == qvls::Parse::kEntry) {
         reader->at += used;
         const size_t bytes = entry.size() * sizeof(QVLS_ENTRY_FIELD);

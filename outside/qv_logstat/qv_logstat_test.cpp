@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "entry_format.h"
 #include "test_files.h"
 
 namespace {
@@ -229,6 +230,45 @@ TEST_F(LogStatusTest, DamagedBytesAreNeverReadAsAnEntry) {
   // Garbage before, between and after entries is passed over.
   dir_.write("status.log", "garbageQVLS\x01\x02" + whole.substr(0, first) + "QVQV" + whole.substr(first) + "QVL");
   EXPECT_EQ(ReadAll(path_), (std::vector<Entry>{{{4, "ONE"}, {5, "UP"}}, {{4, "TWO"}}}));
+}
+
+// The checksum of any span follows from the states around it, also after the
+// buffer dropped bytes at its front.
+TEST(LogStatusCrcIndex, SpansMatchTheDirectChecksum) {
+  std::vector<unsigned char> bytes(40000);
+  uint32_t seed = 12345;
+  for (unsigned char& b : bytes) {
+    seed = seed * 1103515245u + 12345u;
+    b = static_cast<unsigned char>(seed >> 16);
+  }
+  qvls::CrcIndex index;
+  index.Append(bytes.data(), 100);
+  index.Append(bytes.data() + 100, bytes.size() - 100);
+  for (auto [from, to] : {std::pair<size_t, size_t>{0, 0}, {0, 1}, {0, 16966}, {5, 6}, {17, 16983}, {23034, 40000}}) {
+    EXPECT_EQ(index.Span(from, to), qvls::Crc32(bytes.data() + from, to - from)) << from << ".." << to;
+  }
+  index.DropFront(1000);
+  EXPECT_EQ(index.Span(0, 16966), qvls::Crc32(bytes.data() + 1000, 16966));
+  EXPECT_EQ(index.Span(3000, 3333), qvls::Crc32(bytes.data() + 4000, 333));
+}
+
+// A megabyte of headers that each claim a long body and whose checksums never
+// match, between whole entries: every header is passed over, each without
+// checksumming its claimed body again, and the entries around are found.
+TEST_F(LogStatusTest, RepeatedFalseHeadersArePassedOverAndTheEntriesAroundFound) {
+  ASSERT_EQ(Write(path_, {{4, "BEFORE"}}), 1);
+  std::string header("QVLS", 4);
+  for (uint32_t word : {0x4246u, 0x4246u ^ qvls::kLengthCheck, 0u}) {
+    for (int shift = 0; shift < 32; shift += 8) header += static_cast<char>((word >> shift) & 0xFFu);
+  }
+  std::string junk;
+  while (junk.size() < (1u << 20)) junk += header;
+  AppendRaw(path_, junk);
+  ASSERT_EQ(Write(path_, {{4, "AFTER"}}), 1);
+  EXPECT_EQ(ReadAll(path_), (std::vector<Entry>{{{4, "BEFORE"}}, {{4, "AFTER"}}}));
+  // Cut short, the same headers end the file: the reader waits for the rest.
+  dir_.write("status.log", junk.substr(0, 100000));
+  EXPECT_TRUE(ReadAll(path_).empty());
 }
 
 }  // namespace

@@ -106,8 +106,9 @@ TEST_F(RasterText, MetricsComeFromTheFontAtTheRequestedSize) {
   // Extents are the sums of the character widths; narrow and wide letters differ.
   INT w[256];
   ASSERT_TRUE(GetCharWidth32A(small.dc(), 0, 255, w));
-  EXPECT_EQ(small.Width("Hello"), w['H'] + w['e'] + 2 * w['l'] + w['o']);
-  EXPECT_LT(w['i'], w['W']);
+  auto width = [&w](unsigned char c) { return w[c]; };
+  EXPECT_EQ(small.Width("Hello"), width('H') + width('e') + 2 * width('l') + width('o'));
+  EXPECT_LT(width('i'), width('W'));
 
   // Bold is wider; a fixed-pitch face gives every character one width.
   TextCanvas bold(Font(-11, "MS Sans Serif", FW_BOLD));

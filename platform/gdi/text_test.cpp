@@ -76,7 +76,8 @@ TEST(FontMetrics, TheModelIsFixedAndFollowsSizeWeightAndPitch) {
   ASSERT_TRUE(GetCharWidthA(a.dc(), 0, 255, wa));
   GetCharWidthA(b.dc(), 0, 255, wb);
   EXPECT_EQ(std::memcmp(wa, wb, sizeof wa), 0);
-  EXPECT_EQ(a.Width("Hello"), wa['H'] + wa['e'] + 2 * wa['l'] + wa['o']);
+  auto width = [&wa](unsigned char c) { return wa[c]; };
+  EXPECT_EQ(a.Width("Hello"), width('H') + width('e') + 2 * width('l') + width('o'));
   EXPECT_EQ(a.Width("Hello"), 23);
   EXPECT_EQ(a.Width("WWW"), 33);
   EXPECT_FALSE(GetCharWidthA(a.dc(), 10, 9, wa));

@@ -12,8 +12,6 @@
 namespace qvp::registry {
 namespace {
 
-constexpr size_t kMaxKeyNameLength = 255;
-
 // An open key: a handle of the layer's handle table.
 struct KeyHandle : KernelObject {
   explicit KeyHandle(std::shared_ptr<Key> k) : key(std::move(k)) {}
@@ -144,6 +142,7 @@ QV_API LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPST
   if (session.status() != ERROR_SUCCESS) return session.status();
   std::shared_ptr<Key> key;
   if (LONG r = Resolve(session, hKey, &key); r != ERROR_SUCCESS) return r;
+  if (Depth(*key) + parts.size() > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
   bool created = false;
   for (const std::string& name : parts) {
     std::shared_ptr<Key> child = key->FindChild(name);

@@ -361,6 +361,50 @@ TEST_F(Registry, PreloadReplacesTheStoreAndRefusesBadText) {
   EXPECT_EQ(QueryString(h, "RegisteredOwner"), "Pat \"Q\" Owner");  // unchanged
 }
 
+// Keys lie at most 512 levels below their root and their names hold at most
+// 255 characters, through the calls and in the store's text alike.
+TEST_F(Registry, KeyDepthAndNameLengthAreBounded) {
+  auto path = [](size_t levels, const std::string& name = "a") {
+    std::string p;
+    for (size_t i = 0; i < levels; ++i) p += (i ? "\\" : "") + name;
+    return p;
+  };
+  HKEY h = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path(513).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(h, nullptr);
+  HKEY deep = Create(HKEY_CURRENT_USER, path(512).c_str());
+  SetDword(deep, "bottom", 7);
+  EXPECT_EQ(RegCreateKeyExA(deep, "b", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr), ERROR_INVALID_PARAMETER);
+  // HKEY_CLASSES_ROOT starts two levels down.
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, path(511).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, std::string(256, 'n').c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &h, nullptr),
+            ERROR_INVALID_PARAMETER);
+  Create(HKEY_CURRENT_USER, std::string(255, 'n').c_str());
+  // The deepest key survives the file.
+  Reload();
+  HKEY again;
+  ASSERT_EQ(Open(HKEY_CURRENT_USER, path(512).c_str(), &again), ERROR_SUCCESS);
+  DWORD type;
+  std::vector<BYTE> data;
+  EXPECT_EQ(Query(again, "bottom", &type, &data), ERROR_SUCCESS);
+
+  // The reader refuses what the calls refuse, with the line.
+  EXPECT_TRUE(qvp::PreloadRegistry(("[HKCU\\" + path(512) + "]\n").c_str()));
+  EXPECT_TRUE(qvp::PreloadRegistry(("[HKCR\\" + path(510) + "]\n").c_str()));
+  EXPECT_FALSE(qvp::PreloadRegistry(("[HKCR\\" + path(511) + "]\n").c_str()));
+  EXPECT_FALSE(qvp::PreloadRegistry(("\n[HKLM\\" + path(30000) + "]\n").c_str()));
+  EXPECT_FALSE(qvp::PreloadRegistry(("[HKLM\\" + std::string(256, 'n') + "]\n").c_str()));
+  // A %-escaped name counts its characters, not its spelling.
+  std::string escaped;
+  for (int i = 0; i < 85; ++i) escaped += "%41";
+  EXPECT_TRUE(qvp::PreloadRegistry(("[HKLM\\" + escaped + "]\n").c_str()));
+  HKEY named;
+  EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, std::string(85, 'A').c_str(), &named), ERROR_SUCCESS);
+}
+
 TEST_F(Registry, ChangesMadeToTheFileOutsideAreSeen) {
   HKEY h = Create(HKEY_CURRENT_USER, "Shared");
   SetString(h, "v", "mine");

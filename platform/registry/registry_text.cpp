@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "qvplatform/registry.h"
@@ -122,16 +123,24 @@ void AppendValue(std::string& out, const Value& v) {
   out += '\n';
 }
 
-void AppendKey(std::string& out, const Key& key, const std::string& path) {
-  out += '[';
-  out += path;
-  out += "]\n";
-  for (const Value& v : key.values) AppendValue(out, v);
-  out += '\n';
-  for (const auto& [name, child] : key.children) {
-    std::string child_path = path + '\\';
-    AppendEscaped(child_path, child->name);
-    AppendKey(out, *child, child_path);
+// Writes a key and every key below it, parents before children and sisters in
+// their sorted order, with a list of its own rather than one call per level.
+void AppendTree(std::string& out, const Key& top) {
+  std::vector<std::pair<const Key*, std::string>> pending;
+  pending.emplace_back(&top, top.name);
+  while (!pending.empty()) {
+    auto [key, path] = std::move(pending.back());
+    pending.pop_back();
+    out += '[';
+    out += path;
+    out += "]\n";
+    for (const Value& v : key->values) AppendValue(out, v);
+    out += '\n';
+    for (auto it = key->children.rbegin(); it != key->children.rend(); ++it) {
+      std::string child_path = path + '\\';
+      AppendEscaped(child_path, it->second->name);
+      pending.emplace_back(it->second.get(), std::move(child_path));
+    }
   }
 }
 
@@ -196,6 +205,7 @@ class Parser {
       if (!part) return "bad %-escape in key path";
       if (part->empty()) return "empty component in key path";
       if (part->find('\\') != std::string::npos) return "key name holds a backslash";
+      if (part->size() > kMaxKeyNameLength) return "key name longer than 255 characters";
       parts.push_back(std::move(*part));
       if (sep == std::string_view::npos) break;
       start = sep + 1;
@@ -217,6 +227,7 @@ class Parser {
     } else {
       return "unknown root key \"" + root + "\"";
     }
+    if (parts.size() - first > kMaxKeyDepth) return "key path deeper than 512 levels";
     for (size_t i = first; i < parts.size(); ++i) {
       std::shared_ptr<Key> child = key->FindChild(parts[i]);
       if (!child) {
@@ -348,7 +359,7 @@ bool ParseRegistryText(std::string_view text, Tree& out, uint64_t stamp, std::st
 
 std::string FormatRegistryText(const Tree& tree) {
   std::string out = "; Quorvane registry store. Written by the program; format in qvplatform/registry.h.\n\n";
-  for (const auto& root : tree.roots) AppendKey(out, *root, root->name);
+  for (const auto& root : tree.roots) AppendTree(out, *root);
   return out;
 }
 

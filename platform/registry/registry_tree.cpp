@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <vector>
 
 #include "qvplatform/registry.h"
 
@@ -64,6 +65,27 @@ bool Key::RemoveValue(std::string_view value_name) {
   return true;
 }
 
+Key::~Key() {
+  std::vector<std::shared_ptr<Key>> pending;
+  auto take_children = [&pending](Key& key) {
+    for (auto& entry : key.children) pending.push_back(std::move(entry.second));
+    key.children.clear();
+  };
+  take_children(*this);
+  while (!pending.empty()) {
+    std::shared_ptr<Key> key = std::move(pending.back());
+    pending.pop_back();
+    // A key someone else still holds keeps its sub-keys.
+    if (key.use_count() == 1) take_children(*key);
+  }
+}
+
+size_t Depth(const Key& key) {
+  size_t depth = 0;
+  for (std::shared_ptr<Key> up = key.parent.lock(); up; up = up->parent.lock()) ++depth;
+  return depth;
+}
+
 std::shared_ptr<Key> Key::FindChild(std::string_view child_name) const {
   auto it = children.find(child_name);
   return it == children.end() ? nullptr : it->second;
@@ -98,10 +120,16 @@ Tree::Tree() {
 }
 
 void MarkDeleted(Key& key) {
-  key.deleted = true;
-  for (auto& [name, child] : key.children) MarkDeleted(*child);
-  key.children.clear();
-  key.values.clear();
+  // Every key below, detached level by level and freed together at the end.
+  std::vector<std::shared_ptr<Key>> below;
+  auto detach = [&below](Key& k) {
+    k.deleted = true;
+    k.values.clear();
+    for (auto& entry : k.children) below.push_back(std::move(entry.second));
+    k.children.clear();
+  };
+  detach(key);
+  for (size_t i = 0; i < below.size(); ++i) detach(*below[i]);
 }
 
 void MergeTree(const std::shared_ptr<Key>& live_ptr, Key& loaded) {

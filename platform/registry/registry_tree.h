@@ -32,7 +32,19 @@ struct Value {
 // REG_EXPAND_SZ ends in a NUL, a REG_MULTI_SZ in an empty string.
 void TerminateStringData(DWORD type, std::vector<BYTE>& data);
 
+// Windows' limits: a key name holds at most 255 characters and a key lies at
+// most 512 levels below its root. Both the calls and the store's reader refuse
+// more, so no tree grows without bound.
+constexpr size_t kMaxKeyNameLength = 255;
+constexpr size_t kMaxKeyDepth = 512;
+
 struct Key {
+  Key() = default;
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  // Frees the keys below with a list of its own rather than one call per level.
+  ~Key();
+
   std::string name;
   std::weak_ptr<Key> parent;
   bool deleted = false;
@@ -55,6 +67,9 @@ struct Tree {
   std::shared_ptr<Key> roots[kRootCount];
   Tree();
 };
+
+// The number of levels between a key and its root (a root is at 0).
+size_t Depth(const Key& key);
 
 // Marks a key and everything below it deleted (open handles see ERROR_KEY_DELETED).
 void MarkDeleted(Key& key);

@@ -97,6 +97,25 @@ TEST(FormatMessage, InsertsFromAVaList) {
   EXPECT_EQ(Format(0, "%10%1", "1", "2", "3", "4", "5", "6", "7", "8", "9", "ten"), "ten1");
 }
 
+TEST(FormatMessage, AVaListInsertKeepsTheTypeOfItsFirstUse) {
+  // Each value is read from the list once; a use in another type is refused
+  // rather than taking the integer for a pointer or the pointer for an integer.
+  EXPECT_EQ(Format(0, "%1 %1!d!", "text"), "<error 87>");
+  EXPECT_EQ(Format(0, "%1!d! %1", "text"), "<error 87>");
+  EXPECT_EQ(Format(0, "%1!I64u! %1!u!", 5ull), "<error 87>");
+  // Uses in the same type are fine, whatever their width or conversion.
+  EXPECT_EQ(Format(0, "%1!d! %1!04x! %1!c!", 65), "65 0041 A");
+  EXPECT_EQ(Format(0, "%1 %1!-4s!|", "ab"), "ab ab  |");
+  // An argument array holds pointer-sized values: each use reads its own.
+  const char* name = "qvm";
+  DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(name)};
+  char buffer[64];
+  EXPECT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, "%1 %1!p!", 0, 0, buffer,
+                           sizeof buffer, reinterpret_cast<va_list*>(args)),
+            0u);
+  EXPECT_EQ(std::string(buffer).substr(0, 4), "qvm ");
+}
+
 TEST(FormatMessage, InsertsFromAnArgumentArray) {
   const char* name = "qvm_alrt.dll";
   DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(name), 42, static_cast<DWORD_PTR>(-1)};

@@ -224,13 +224,16 @@ DWORD ExpandMessage(std::string_view text, DWORD flags, const MessageArguments& 
     i += 2;
   }
 
-  // Second pass: the values, read in insert order as Windows reads them.
+  // Second pass: the values, read in insert order as Windows reads them. A
+  // va_list is read once per insert, in the type its first use names; a later
+  // use in another type would take an integer for a pointer, so it is refused.
   unsigned highest = 0;
   std::map<unsigned, ArgKind> kinds;
   for (const Piece& p : pieces) {
     if (p.insert == 0) continue;
     highest = std::max(highest, p.insert);
-    kinds.emplace(p.insert, p.format.kind);
+    const auto [it, first] = kinds.emplace(p.insert, p.format.kind);
+    if (!first && it->second != p.format.kind && args.array == nullptr) return ERROR_INVALID_PARAMETER;
   }
   std::vector<uint64_t> values(highest + 1, 0);
   if (highest > 0) {

@@ -35,8 +35,16 @@ void Log(const std::string& what) {
   std::ofstream(file.substr(0, slash) + "/calls.log", std::ios::app) << file.substr(slash + 1) << " " << what << "\n";
 }
 
+// The host calls each function through the type of its id, while these stand-ins
+// all have one type: clang's check of the callee's type is left out for them.
+#if defined(__clang__)
+#define QV_FAKE_ANY_TYPE __attribute__((no_sanitize("function")))
+#else
+#define QV_FAKE_ANY_TYPE
+#endif
+
 template <int N>
-int Function() {
+QV_FAKE_ANY_TYPE int Function() {
   Log("fn " + std::to_string(N));
   return N;
 }

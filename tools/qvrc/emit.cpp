@@ -58,7 +58,11 @@ std::string EmitTable(const Script& script, const std::string& origin) {
   }
   if (rs.empty()) out += "  {nullptr, nullptr, nullptr, 0u, 0, 0, 0, 0},\n";  // no empty arrays; the count says 0
   out += "};\n\n}  // namespace\n\n";
-  out += "QV_API const QvResourceDirectory QvResourceTable = {QV_RESOURCE_TABLE_MAGIC, QV_RESOURCE_TABLE_VERSION, " +
+  // Exported, yet every use inside the module binds to the module's own table:
+  // a program that exports a table of its own (the test programs do) must not
+  // stand in for a module's, nor be registered twice by a sanitizer.
+  out += "extern \"C\" __attribute__((visibility(\"protected\"))) const QvResourceDirectory QvResourceTable = "
+         "{QV_RESOURCE_TABLE_MAGIC, QV_RESOURCE_TABLE_VERSION, " +
          std::to_string(rs.size()) + "u, 0u, kEntries};\n";
   return out;
 }

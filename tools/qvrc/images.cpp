@@ -84,6 +84,7 @@ std::vector<IconImage> ImagesFromIconFile(const std::vector<uint8_t>& file, cons
   if (count == 0) throw fail("no images");
   if ((file.size() - 6) / 16 < count) throw fail("truncated directory");
   std::vector<IconImage> images;
+  size_t total = 0;  // the images' bytes: no more than the file holds, so copies stay bounded
   for (size_t i = 0; i < count; ++i) {
     const size_t e = 6 + i * 16;
     IconImage image;
@@ -95,6 +96,8 @@ std::vector<IconImage> ImagesFromIconFile(const std::vector<uint8_t>& file, cons
     const uint32_t size = Read<uint32_t>(file, e + 8);
     const uint32_t offset = Read<uint32_t>(file, e + 12);
     if (size == 0 || offset > file.size() || file.size() - offset < size) throw fail("image outside the file");
+    total += size;
+    if (total > file.size()) throw fail("images overlap");
     image.data.assign(file.begin() + offset, file.begin() + offset + size);
     // Some writers leave planes and bit count to the image's own header.
     if (image.data.size() >= 40 && Read<uint32_t>(image.data, 0) == 40) {

@@ -22,6 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kMaxIncludeDepth = 32;
+// Signs and parentheses an expression may nest; each level costs stack.
+constexpr int kMaxExpressionNesting = 256;
 
 bool ReadFile(const std::string& path, std::string* bytes) {
   std::ifstream in(path, std::ios::binary);
@@ -177,6 +179,16 @@ class Parser {
   }
 
   uint32_t Unary() {
+    if (expression_nesting_ >= kMaxExpressionNesting) {
+      Fail(Peek(), "expression nested more than " + std::to_string(kMaxExpressionNesting) + " levels deep");
+    }
+    ++expression_nesting_;
+    const uint32_t v = UnaryOperand();
+    --expression_nesting_;
+    return v;
+  }
+
+  uint32_t UnaryOperand() {
     if (Accept("-")) return 0u - Unary();
     if (Accept("+")) return Unary();
     if (Accept("~")) return ~Unary();
@@ -675,6 +687,7 @@ class Parser {
   std::vector<std::string> include_dirs_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
+  int expression_nesting_ = 0;
   std::map<std::string, uint32_t> symbols_;
   uint16_t language_ = 1033;
   uint32_t next_icon_id_ = 1;

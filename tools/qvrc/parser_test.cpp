@@ -113,6 +113,13 @@ TEST_F(Qvrc, ExpressionErrorsNameThePlace) {
   EXPECT_NE(ErrorOf("STRINGTABLE { 70000 \"x\" }").find("out of range"), std::string::npos);
   EXPECT_NE(ErrorOf("DIALOG 1, 0, 0, 40000, 0 {}").find("coordinate out of range"), std::string::npos);
   EXPECT_NE(ErrorOf("WIDGET 1").find("unknown statement"), std::string::npos);
+  // Nesting is bounded, so no script can exhaust the compiler's stack.
+  EXPECT_EQ(Value("", std::string(255, '-') + "1"), 0xFFFFFFFFu);
+  EXPECT_EQ(Value("", std::string(200, '(') + "7" + std::string(200, ')')), 7u);
+  const std::string where = (dir_ / "main.rc").string() + ":2: expression nested more than 256 levels deep";
+  EXPECT_EQ(ErrorOf("\nSTRINGTABLE { " + std::string(200000, '-') + "1 \"x\" }"), where);
+  EXPECT_EQ(ErrorOf("\nSTRINGTABLE { " + std::string(100000, '(') + "1 \"x\" }"), where);
+  EXPECT_EQ(ErrorOf("\nSTRINGTABLE { " + std::string(300, '~') + "1 \"x\" }"), where);
   EXPECT_NE(ErrorOf("DIALOG 1, 0, 0, 0, 0 {").find("at the end of the file"), std::string::npos);
 }
 
@@ -315,6 +322,16 @@ TEST_F(Qvrc, IconsBecomeImagesAndAGroupDirectory) {
   outside[6 + 12] = 200;  // the first image's offset past the end
   WriteBytes("bad.ico", outside);
   EXPECT_NE(ErrorOf("ICON 1, \"bad.ico\"").find("image outside the file"), std::string::npos);
+
+  // Entries that all point at the same bytes would copy them once per entry.
+  std::vector<uint8_t> shared = {0, 0, 1, 0, 200, 0};
+  for (int i = 0; i < 200; ++i) {
+    const uint8_t entry[16] = {16, 16, 0, 0, 1, 0, 4, 0, 0x20, 0x0C, 0, 0, 6, 0, 0, 0};  // 3104 bytes at 6
+    shared.insert(shared.end(), entry, entry + 16);
+  }
+  shared.resize(3200 + 6);
+  WriteBytes("shared.ico", shared);
+  EXPECT_NE(ErrorOf("ICON 1, \"shared.ico\"").find("images overlap"), std::string::npos);
 }
 
 TEST_F(Qvrc, NamedTypesNamesAndFiles) {
@@ -374,6 +391,7 @@ TEST_F(Qvrc, EmittedTableAndDependencies) {
   EXPECT_NE(cpp.find("{\"A\\042B\", nullptr, kData0, 3u, 0, 3, 1033, 0}"), std::string::npos) << cpp;
   EXPECT_NE(cpp.find("{nullptr, nullptr, kData1, 0u, 10, 4, 1033, 0}"), std::string::npos) << cpp;
   EXPECT_NE(cpp.find("QvResourceTable = {QV_RESOURCE_TABLE_MAGIC, QV_RESOURCE_TABLE_VERSION, 2u"), std::string::npos);
+  EXPECT_NE(cpp.find("__attribute__((visibility(\"protected\"))) const QvResourceDirectory QvResourceTable"), std::string::npos);
   const std::string dep = qvrc::EmitDepfile(s, "out dir/res.cpp");
   EXPECT_EQ(dep.rfind("out\\ dir/res.cpp:", 0), 0u) << dep;
   EXPECT_NE(dep.find("my\\ data.bin"), std::string::npos) << dep;

@@ -28,8 +28,16 @@ void Log(const std::string& what) {
   std::ofstream(file.substr(0, slash) + "/calls.log", std::ios::app) << file.substr(slash + 1) << " " << what << "\n";
 }
 
+// The host calls each function through the type of its id, while these stand-ins
+// all have one type: clang's check of the callee's type is left out for them.
+#if defined(__clang__)
+#define QV_FAKE_ANY_TYPE __attribute__((no_sanitize("function")))
+#else
+#define QV_FAKE_ANY_TYPE
+#endif
+
 template <int N>
-int Function() {
+QV_FAKE_ANY_TYPE int Function() {
   Log("fn " + std::to_string(N));
   return N;
 }
@@ -39,7 +47,7 @@ constexpr auto MakeFunctions(std::integer_sequence<int, N...>) {
   return std::array<FARPROC, sizeof...(N)>{reinterpret_cast<FARPROC>(Function<N>)...};
 }
 
-const auto kFunctions = MakeFunctions(std::make_integer_sequence<int, 33>{});
+[[maybe_unused]] const auto kFunctions = MakeFunctions(std::make_integer_sequence<int, 33>{});  // not in FAKE_NO_QUERY
 
 }  // namespace
 
