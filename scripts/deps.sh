@@ -11,6 +11,9 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core libpng-dev
   libx11-dev xvfb xdotool
   python3-aiosmtpd libasound2-dev
+  python3-pyftpdlib proftpd-basic proftpd-mod-vroot  # FTP client and log finder tests: FTP servers
+  snmpd snmp snmptrapd libsnmp-dev  # SNMP agent (net-snmp AgentX subagent) and its end-to-end test
+  lighttpd  # HTTP GET client tests
 )
 
 missing=()
