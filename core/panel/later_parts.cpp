@@ -20,9 +20,6 @@ void ShowScheduleLog(HWND) {}
 // Entry point; the remote report server replaces this body.
 void ApplyWebServerSettings() {}
 
-// Entry point; the SNMP agent link replaces this body.
-void SendSnmpTrap(const char*) {}
-
 // Entry point; the options window replaces this body.
 void ShowOptionWindow(HWND) {}
 
