@@ -181,6 +181,7 @@ int PostSnmpRecord(SnmpRecord* record) {
     std::memcpy(link.shared, record, sizeof *record);
     link.shared->instance = link.instance;
   }
+  ResetEvent(link.trapResponse);  // an answer left over from a trap given up
   SetEvent(link.trapRequest);
   const bool answered = WaitForSingleObject(link.trapResponse, kAgentWaitMs) == WAIT_OBJECT_0;
   ResetEvent(link.trapRequest);

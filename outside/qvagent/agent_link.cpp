@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "qvplatform.h"
@@ -26,6 +27,9 @@ struct Link::Objects {
   SnmpRecord* shared = nullptr;
   std::thread traps;
   std::atomic<bool> stop{false};
+  // Between this process's two threads that touch the shared record (the
+  // other process is kept apart by the named mutex).
+  std::mutex recordLock;
 };
 
 std::string ProductRoot() {
@@ -92,12 +96,18 @@ bool Link::Ask(uint32_t kind, const std::string& id, const std::string& value, A
   request.kind = kind;
   std::snprintf(request.id, sizeof request.id, "%s", id.c_str());
   std::snprintf(request.value, sizeof request.value, "%s", value.c_str());
-  std::memcpy(o.shared, &request, sizeof request);
+  {
+    std::lock_guard<std::mutex> hold(o.recordLock);
+    std::memcpy(o.shared, &request, sizeof request);
+  }
   SetEvent(o.getRequest);
   const bool answered = WaitForSingleObject(o.getResponse, kProgramWaitMs) == WAIT_OBJECT_0;
   if (answered) {
     SnmpRecord reply;
-    std::memcpy(&reply, o.shared, sizeof reply);
+    {
+      std::lock_guard<std::mutex> hold(o.recordLock);
+      std::memcpy(&reply, o.shared, sizeof reply);
+    }
     reply.id[sizeof reply.id - 1] = '\0';
     reply.value[sizeof reply.value - 1] = '\0';
     answer->error = reply.error;
@@ -118,7 +128,10 @@ void Link::StartTraps(std::function<void(unsigned code)> onTrap) {
       WaitForSingleObject(o.trapRequest, INFINITE);
       if (o.stop.load()) return;
       SnmpRecord trap;
-      std::memcpy(&trap, o.shared, sizeof trap);
+      {
+        std::lock_guard<std::mutex> hold(o.recordLock);
+        std::memcpy(&trap, o.shared, sizeof trap);
+      }
       // Taken: the program goes on at once; the trap goes out from the main loop.
       SetEvent(o.trapResponse);
       trap.value[sizeof trap.value - 1] = '\0';

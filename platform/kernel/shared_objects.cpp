@@ -1,6 +1,7 @@
 // Shared named mutexes and events.
 #include "kernel/shared_objects.h"
 
+#include <dlfcn.h>
 #include <linux/futex.h>
 #include <pthread.h>
 #include <sys/mman.h>
@@ -53,6 +54,34 @@ class SharedSyncObject : public KernelObject {
   SharedSync* const sync_;
   const size_t size_;
 };
+
+// The process-shared robust mutex is worked through the C library's own entry
+// points. Its owner may be another process; a thread sanitizer's view of this
+// process cannot follow that (a lock taken from a dead owner, an unlock it
+// never saw the lock of) and would report faults that are none. What this
+// process keeps in the shared memory is guarded by its own locks besides.
+struct MutexCalls {
+  int (*lock)(pthread_mutex_t*) = pthread_mutex_lock;
+  int (*trylock)(pthread_mutex_t*) = pthread_mutex_trylock;
+  int (*timedlock)(pthread_mutex_t*, const timespec*) = pthread_mutex_timedlock;
+  int (*unlock)(pthread_mutex_t*) = pthread_mutex_unlock;
+  int (*consistent)(pthread_mutex_t*) = pthread_mutex_consistent;
+  MutexCalls() {
+    Take(&lock, "pthread_mutex_lock");
+    Take(&trylock, "pthread_mutex_trylock");
+    Take(&timedlock, "pthread_mutex_timedlock");
+    Take(&unlock, "pthread_mutex_unlock");
+    Take(&consistent, "pthread_mutex_consistent");
+  }
+  template <typename F>
+  static void Take(F* slot, const char* name) {
+    if (void* found = dlsym(RTLD_NEXT, name)) *slot = reinterpret_cast<F>(found);
+  }
+};
+const MutexCalls& Calls() {
+  static const MutexCalls calls;
+  return calls;
+}
 
 int64_t NowNs() {
   using namespace std::chrono;
@@ -133,9 +162,9 @@ std::shared_ptr<SharedSyncObject> Lookup(HANDLE handle) {
 DWORD WaitMutex(SharedSync* sync, DWORD timeout_ms) {
   int result = 0;
   if (timeout_ms == 0) {
-    result = pthread_mutex_trylock(&sync->mutex);
+    result = Calls().trylock(&sync->mutex);
   } else if (timeout_ms == INFINITE) {
-    result = pthread_mutex_lock(&sync->mutex);
+    result = Calls().lock(&sync->mutex);
   } else {
     // The timed lock counts on the calendar clock; the limit is kept on the
     // steady clock so that a clock change neither cuts nor stretches it.
@@ -150,7 +179,7 @@ DWORD WaitMutex(SharedSync* sync, DWORD timeout_ms) {
       }
       const int64_t at = now.tv_sec * 1000000000LL + now.tv_nsec + left;
       const timespec deadline = SpanOf(at);
-      result = pthread_mutex_timedlock(&sync->mutex, &deadline);
+      result = Calls().timedlock(&sync->mutex, &deadline);
       if (result != ETIMEDOUT) break;
     }
   }
@@ -159,7 +188,7 @@ DWORD WaitMutex(SharedSync* sync, DWORD timeout_ms) {
       return WAIT_OBJECT_0;
     case EOWNERDEAD:
       // Its owner ended while holding it: ours now, and said so.
-      pthread_mutex_consistent(&sync->mutex);
+      Calls().consistent(&sync->mutex);
       return WAIT_ABANDONED;
     case EBUSY:
     case ETIMEDOUT:
@@ -226,7 +255,7 @@ bool ReleaseSharedMutex(HANDLE handle, BOOL* result) {
   if (object->kind() != SharedKind::kMutex) {
     SetLastError(ERROR_INVALID_HANDLE);
     *result = FALSE;
-  } else if (pthread_mutex_unlock(&object->sync()->mutex) != 0) {
+  } else if (Calls().unlock(&object->sync()->mutex) != 0) {
     SetLastError(ERROR_NOT_OWNER);
     *result = FALSE;
   } else {

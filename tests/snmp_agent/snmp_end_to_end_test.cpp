@@ -247,7 +247,7 @@ TEST_F(SnmpEndToEnd, ManagersReadSetAndHearTheProgram) {
 
   host_->Say("exit\n");
   EXPECT_EQ(host_->Wait(), 0);
-  EXPECT_NE(host_->Output().find("down 0"), std::string::npos) << host_->Output();
+  EXPECT_NE(host_->Output().find("down 0"), std::string::npos) << host_->Output() << agent_->Output();
   EXPECT_TRUE(AwaitTrap(103)) << TrapLog();
 }
 

@@ -11,12 +11,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <mutex>
 #include <thread>
 
 #include "qvplatform.h"
 #include "snmp_record.h"
 
 namespace {
+
+// Between this process's threads that touch the shared record.
+std::mutex g_recordLock;
 
 struct Objects {
   HANDLE mutex, getRequest, getResponse, trapRequest, trapResponse, memory;
@@ -44,11 +48,17 @@ bool Ask(const Objects& o, unsigned n, const SnmpRecord& request, SnmpRecord* an
   const DWORD taken = WaitForSingleObject(o.mutex, 30000);
   if (taken != WAIT_OBJECT_0 && taken != WAIT_ABANDONED) return false;
   ResetEvent(o.getResponse);
-  std::memcpy(o.shared, &request, sizeof request);
-  o.shared->instance = n;
+  {
+    std::lock_guard<std::mutex> hold(g_recordLock);
+    std::memcpy(o.shared, &request, sizeof request);
+    o.shared->instance = n;
+  }
   SetEvent(o.getRequest);
   const bool answered = WaitForSingleObject(o.getResponse, 30000) == WAIT_OBJECT_0;
-  if (answered) std::memcpy(answer, o.shared, sizeof *answer);
+  if (answered) {
+    std::lock_guard<std::mutex> hold(g_recordLock);
+    std::memcpy(answer, o.shared, sizeof *answer);
+  }
   ReleaseMutex(o.mutex);
   return answered;
 }
@@ -65,6 +75,7 @@ SnmpRecord Request(uint32_t kind, const char* id, const char* value = "") {
 void AnswerTraps(const Objects& o, int count, bool echo) {
   for (int i = 0; i < count; ++i) {
     if (WaitForSingleObject(o.trapRequest, 30000) != WAIT_OBJECT_0) return;
+    std::lock_guard<std::mutex> hold(g_recordLock);
     if (echo) {
       char value[kSnmpValueSize];
       std::snprintf(value, sizeof value, "echo:%.1000s", o.shared->value);
