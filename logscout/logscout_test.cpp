@@ -78,7 +78,7 @@ TEST_F(Logscout, SampleLogsAndUnknownCodes) {
   qvp::UiDriver driver;
   Code("123");
   Run();
-  EXPECT_EQ(profile_->status, 3);
+  EXPECT_EQ(static_cast<int>(profile_->status), 3);
   EXPECT_TRUE(driver.Problems().empty());
   EXPECT_TRUE(g_progress.empty());
 }
@@ -89,7 +89,7 @@ TEST_F(Logscout, CancelManualAndAMissingFtpLibrary) {
     qvp::UiDriver driver;
     driver.OnDialog(IDD_LOGSCOUT_FIND).Click(IDCANCEL);
     Run();
-    EXPECT_EQ(profile_->status, 2);
+    EXPECT_EQ(static_cast<int>(profile_->status), 2);
     EXPECT_TRUE(driver.Problems().empty());
   }
   {
@@ -100,7 +100,7 @@ TEST_F(Logscout, CancelManualAndAMissingFtpLibrary) {
       EXPECT_FALSE(qvp::driver::Enabled(GetDlgItem(dialog, IDC_LS_EXAMPLE)));
     }).Click(IDOK);
     Run();
-    EXPECT_EQ(profile_->status, 5);
+    EXPECT_EQ(static_cast<int>(profile_->status), 5);
     EXPECT_TRUE(driver.Problems().empty());
   }
   qvtest::TempDir elsewhere("logscout_nolib");
@@ -109,7 +109,7 @@ TEST_F(Logscout, CancelManualAndAMissingFtpLibrary) {
   Fill(driver, IDD_LOGSCOUT_FIND, "127.0.0.1:1", "alice", "pw");
   driver.ExpectMessageBox("Error from WinSockRegister", IDOK);
   Run();
-  EXPECT_EQ(profile_->status, 4);
+  EXPECT_EQ(static_cast<int>(profile_->status), 4);
   EXPECT_TRUE(driver.Problems().empty()) << driver.Problems()[0];
 }
 
@@ -138,20 +138,21 @@ TEST_F(LogscoutAgainstPyftpdlib, Code444FillsThreeSources) {
   Fill(driver, IDD_LOGSCOUT_FIND, server_->host(), "alice", "s3cret");
   Run();
   ASSERT_TRUE(driver.Problems().empty()) << driver.Problems()[0];
-  EXPECT_EQ(profile_->status, 1);
-  EXPECT_EQ(profile_->sourceCount, 3);
+  EXPECT_EQ(static_cast<int>(profile_->status), 1);
+  EXPECT_EQ(static_cast<int>(profile_->sourceCount), 3);
   const std::string host = server_->host();
   const uint16_t kinds[3] = {0, 7, 8};
   const char* urls[3] = {"/stats/access_log|*.gz", "/stats/referer_log", "/stats/agent_log"};
   for (int i = 0; i < 3; ++i) {
     const LogscoutLogSource& s = profile_->sources[i];
-    EXPECT_EQ(s.kind, kinds[i]);
+    // Packed fields are read by value: they need not be aligned.
+    EXPECT_EQ(static_cast<int>(s.kind), kinds[i]);
     EXPECT_STREQ(s.host, host.c_str());
     EXPECT_STREQ(s.user, "alice");
     EXPECT_STREQ(s.password, "s3cret");
     EXPECT_EQ(std::string(s.logUrl), "ftp://" + host + urls[i]);
-    EXPECT_EQ(s.flag, i == 0 ? 1 : 0);
-    EXPECT_EQ(s.second, 0);
+    EXPECT_EQ(static_cast<int>(s.flag), i == 0 ? 1 : 0);
+    EXPECT_EQ(static_cast<int>(s.second), 0);
   }
   EXPECT_EQ(std::string(profile_->sources[0].homePage), "http://" + host + "/index.html");
   EXPECT_STREQ(profile_->sources[1].homePage, "");
@@ -168,7 +169,7 @@ TEST_F(LogscoutAgainstPyftpdlib, AWrongPasswordBringsTheDialogBack) {
   driver.OnDialog(IDD_LOGSCOUT_FIND).Read(IDC_LS_HOST, &hostShown).Click(IDCANCEL);
   Run();
   EXPECT_TRUE(driver.Problems().empty()) << driver.Problems()[0];
-  EXPECT_EQ(profile_->status, 2);
+  EXPECT_EQ(static_cast<int>(profile_->status), 2);
   EXPECT_EQ(hostShown, server_->host());  // the values typed so far
   EXPECT_EQ(g_errorCalls, 1);
 }
@@ -189,7 +190,7 @@ TEST_F(LogscoutAgainstPyftpdlib, ALineEndInTheUserForgesNoCommand) {
   Run();
   EXPECT_TRUE(driver.Problems().empty()) << driver.Problems()[0];
   EXPECT_EQ(typed, "x\r\nDELE stats/access_log");
-  EXPECT_EQ(profile_->status, 2);
+  EXPECT_EQ(static_cast<int>(profile_->status), 2);
   EXPECT_TRUE(root_.exists("stats/access_log"));
 }
 
@@ -202,7 +203,7 @@ TEST_F(LogscoutAgainstPyftpdlib, NothingFoundAndStopsAtEitherProgressText) {
     driver.OnDialog(IDD_LOGSCOUT_FIND).Click(IDCANCEL);
     Run();
     EXPECT_TRUE(driver.Problems().empty()) << driver.Problems()[0];
-    EXPECT_EQ(profile_->status, 2);
+    EXPECT_EQ(static_cast<int>(profile_->status), 2);
   }
   for (int stop : {1, 2}) {
     g_progress.clear();
@@ -212,7 +213,7 @@ TEST_F(LogscoutAgainstPyftpdlib, NothingFoundAndStopsAtEitherProgressText) {
     Fill(driver, IDD_LOGSCOUT_FIND, server_->host(), "alice", "s3cret");
     Run();
     EXPECT_TRUE(driver.Problems().empty()) << driver.Problems()[0];
-    EXPECT_EQ(profile_->status, stop == 1 ? 4 : 5);
+    EXPECT_EQ(static_cast<int>(profile_->status), stop == 1 ? 4 : 5);
   }
 }
 
@@ -283,7 +284,7 @@ TEST_F(Logscout, Code620TakesTheArchiveOrTheUsersLogs) {
     Fill(driver, IDD_LOGSCOUT_FIND, server.host(), "alice", "pw");
     Run();
     EXPECT_TRUE(driver.Problems().empty()) << driver.Problems()[0];
-    EXPECT_EQ(profile_->status, 1);
+    EXPECT_EQ(static_cast<int>(profile_->status), 1);
     EXPECT_EQ(std::string(profile_->sources[0].logUrl), "ftp://" + server.host() + path);
   }
   // Neither: not found, the dialog again.
@@ -295,7 +296,7 @@ TEST_F(Logscout, Code620TakesTheArchiveOrTheUsersLogs) {
   driver.OnDialog(IDD_LOGSCOUT_FIND).Click(IDCANCEL);
   Run();
   EXPECT_TRUE(driver.Problems().empty()) << driver.Problems()[0];
-  EXPECT_EQ(profile_->status, 2);
+  EXPECT_EQ(static_cast<int>(profile_->status), 2);
   std::lock_guard<std::mutex> hold(script.lock);
   EXPECT_NE(std::find(script.commands.begin(), script.commands.end(), "LIST /alice/logs/*.log"),
             script.commands.end());
@@ -311,7 +312,7 @@ TEST_F(Logscout, Code626EnablesLoggingWhenTheControlListingIsEmpty) {
   driver.ExpectMessageBox("Your logging option has been enabled.", IDOK);
   Run();
   EXPECT_TRUE(driver.Problems().empty()) << driver.Problems()[0];
-  EXPECT_EQ(profile_->status, 1);
+  EXPECT_EQ(static_cast<int>(profile_->status), 1);
   EXPECT_EQ(std::string(profile_->sources[0].logUrl),
             "ftp://" + server.host() + "/webadmin/home/pub/alice/public_html/httpd_access*");
   std::lock_guard<std::mutex> hold(script.lock);
