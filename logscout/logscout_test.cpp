@@ -13,6 +13,7 @@
 #include "ftp_test_server.h"
 #include "logscout_ids.h"
 #include "logscout_profile.h"
+#include "proftpd_peer.h"
 #include "qvplatform/ui_driver.h"
 #include "test_files.h"
 
@@ -322,6 +323,67 @@ TEST_F(Logscout, Code626EnablesLoggingWhenTheControlListingIsEmpty) {
             script.commands.end());
   EXPECT_FALSE(work_.exists("logctl.tmp"));
   EXPECT_EQ(g_progress.back(), "Enabling Logging.");
+}
+
+class LogscoutAgainstProftpd : public Logscout {
+ protected:
+  // A site of its own for each server: the user's home is its root.
+  std::unique_ptr<logscouttest::Proftpd> Serve(const std::string& home) {
+    auto server = std::make_unique<logscouttest::Proftpd>(state_.dir(), home, "alice", "s3cret");
+    if (!server->running()) {
+      if (std::getenv("CI") != nullptr) ADD_FAILURE() << "proftpd (proftpd-basic, proftpd-mod-vroot) is missing";
+      return nullptr;
+    }
+    return server;
+  }
+  qvtest::TempDir state_{"logscout_proftpd"};
+  qvtest::TempDir site_{"logscout_home"};
+};
+
+TEST_F(LogscoutAgainstProftpd, Code620ListsBothWaysOrNeither) {
+  site_.write("archive/log_archive/access1.gz", "x");
+  site_.write("archive/log_archive/access.gz", "x");
+  site_.write("users/alice/logs/a.log", "x");
+  site_.write("neither/logs/a.txt", "x");
+  struct Case {
+    const char* home;
+    int status;
+    const char* path;
+  };
+  for (const Case& c : {Case{"archive", 1, "/log_archive/*[0123456789].gz"}, Case{"users", 1, "/logs/*.log"},
+                        Case{"neither", 2, ""}}) {
+    auto server = Serve(site_.file(c.home));
+    if (server == nullptr) GTEST_SKIP() << "proftpd is missing";
+    Code("620");
+    qvp::UiDriver driver;
+    Fill(driver, IDD_LOGSCOUT_FIND, server->host(), "alice", "s3cret");
+    if (c.status == 2) {
+      driver.ExpectMessageBox("could not find log files", IDOK);
+      driver.OnDialog(IDD_LOGSCOUT_FIND).Click(IDCANCEL);
+    }
+    Run();
+    EXPECT_TRUE(driver.Problems().empty()) << c.home << ": " << driver.Problems()[0];
+    EXPECT_EQ(static_cast<int>(profile_->status), c.status) << c.home;
+    if (c.status == 1) {
+      EXPECT_EQ(std::string(profile_->sources[0].logUrl), "ftp://" + server->host() + c.path);
+    }
+  }
+}
+
+TEST_F(LogscoutAgainstProftpd, Code404FindsTheStatsAndAWrongPasswordAsksAgain) {
+  site_.write("site/stats/access_log", "x");
+  auto server = Serve(site_.file("site"));
+  if (server == nullptr) GTEST_SKIP() << "proftpd is missing";
+  Code("404");
+  qvp::UiDriver driver;
+  Fill(driver, IDD_LOGSCOUT_FIND, server->host(), "alice", "wrong");
+  driver.ExpectMessageBox("could not login to your host", IDOK);
+  driver.OnDialog(IDD_LOGSCOUT_FIND).Type(IDC_LS_PASSWORD, "s3cret").Click(IDOK);
+  Run();
+  EXPECT_TRUE(driver.Problems().empty()) << driver.Problems()[0];
+  EXPECT_EQ(static_cast<int>(profile_->status), 1);
+  EXPECT_EQ(static_cast<int>(profile_->sourceCount), 3);
+  EXPECT_STREQ(profile_->sources[2].password, "s3cret");
 }
 
 }  // namespace
