@@ -104,8 +104,11 @@ void MakeApplyWindow(Link& link) {
 void StopThread(Link& link) {
   if (link.thread == nullptr) return;
   link.stop.store(true);
-  SetEvent(link.getRequest);
-  WaitForSingleObject(link.thread, INFINITE);
+  // The request event is shared: the request thread of another program of the
+  // user may take the wake-up, so it is given again until ours has ended.
+  do {
+    SetEvent(link.getRequest);
+  } while (WaitForSingleObject(link.thread, 200) == WAIT_TIMEOUT);
   CloseHandle(link.thread);
   link.thread = nullptr;
   link.stop.store(false);

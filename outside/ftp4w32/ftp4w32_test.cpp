@@ -1,7 +1,8 @@
 // The FTP client against a scripted server: replies real servers rarely give
 // (multi-line, 421, silence, a PASV reply naming another address), arguments
 // that would forge commands, listings and FtpAbort.
-#include <future>
+#include <chrono>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -229,7 +230,6 @@ TEST_F(FtpLibrary, ListingFileIsMadeEvenWhenEmptyOrRefused) {
 
 TEST_F(FtpLibrary, AbortFromAnotherThreadEndsAStalledTransfer) {
   qvtest::TempDir dir("ftp4w");
-  std::promise<void> stalled;
   Heard heard;
   {
     ScriptedServer server([&](ScriptedConnection& c) {
@@ -241,18 +241,24 @@ TEST_F(FtpLibrary, AbortFromAnotherThreadEndsAStalledTransfer) {
       c.Command();  // RETR
       c.Send("150 Opening (1000 bytes)\r\n");
       c.AcceptDataAndHold();
-      stalled.set_value();
+      c.SendHeld("first bytes");  // then nothing more
       heard.Next(c);  // ABOR
       c.Send("426 Transfer aborted\r\n226 Abort successful\r\n");
       heard.Next(c);
       c.Send("221 bye\r\n");
     });
     ASSERT_EQ(f_.Login(server.host().c_str(), "alice", "secret", nullptr, 0), 0);
+    // Once the first bytes are in the file the client is waiting for more.
+    const std::string local = dir.file("big.bin");
     std::thread aborter([&] {
-      stalled.get_future().wait();
+      for (int i = 0; i < 3000; ++i) {
+        std::error_code error;
+        if (std::filesystem::exists(local, error) && std::filesystem::file_size(local, error) > 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
       f_.Abort();
     });
-    EXPECT_EQ(f_.RecvFile("big.bin", dir.file("big.bin").c_str(), 'I', 0, nullptr, 0), FTP4W_CANCELLED);
+    EXPECT_EQ(f_.RecvFile("big.bin", local.c_str(), 'I', 0, nullptr, 0), FTP4W_CANCELLED);
     aborter.join();
     // The session goes on after the abort.
     EXPECT_EQ(f_.CloseConnection(), 0);

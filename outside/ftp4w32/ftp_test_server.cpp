@@ -115,6 +115,10 @@ bool ScriptedConnection::AcceptDataAndHold() {
   return dataHeld_ >= 0;
 }
 
+void ScriptedConnection::SendHeld(const std::string& bytes) {
+  if (dataHeld_ >= 0) SendAllBlocking(dataHeld_, bytes);
+}
+
 void ScriptedConnection::WaitForClose() {
   char buffer[256];
   while (Readable(fd_, kWaitMs)) {

@@ -31,6 +31,8 @@ class ScriptedConnection {
   std::string ReceiveData();
   // Accepts it and keeps it open without sending anything.
   bool AcceptDataAndHold();
+  // Sends bytes on the held data connection (it stays open).
+  void SendHeld(const std::string& bytes);
   // Waits until the client closes the control connection (at most 30 s).
   void WaitForClose();
 

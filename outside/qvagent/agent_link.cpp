@@ -143,8 +143,18 @@ void Link::StartTraps(std::function<void(unsigned code)> onTrap) {
 void Link::StopTraps() {
   if (objects_ == nullptr || !objects_->traps.joinable()) return;
   objects_->stop.store(true);
-  SetEvent(objects_->trapRequest);
+  // The trap event is shared: another agent of the user may take the
+  // wake-up, so it is given again until our thread has seen it.
+  std::atomic<bool> ended{false};
+  std::thread waker([&] {
+    while (!ended.load()) {
+      SetEvent(objects_->trapRequest);
+      Sleep(200);
+    }
+  });
   objects_->traps.join();
+  ended.store(true);
+  waker.join();
 }
 
 namespace {
