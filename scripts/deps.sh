@@ -16,6 +16,9 @@ packages=(
   curl libnss-wrapper lighttpd apache2-utils  # remote server: end-to-end tests and its benchmark
   socat  # joins a serial port and the simulated modem in the paging tests
   clang libclang-rt-14-dev  # the fuzz preset: clang 14 and its sanitizer and libFuzzer runtimes
+  python3-pyftpdlib proftpd-basic proftpd-mod-vroot  # FTP client and log finder tests: FTP servers
+  snmpd snmp snmptrapd libsnmp-dev  # SNMP agent (net-snmp AgentX subagent) and its end-to-end test
+  lighttpd  # HTTP GET client tests
 )
 
 missing=()

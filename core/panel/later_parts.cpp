@@ -5,9 +5,6 @@
 // Entry point; the remote report server replaces this body.
 __attribute__((weak)) void ApplyWebServerSettings() {}
 
-// Entry point; the SNMP agent link replaces this body.
-void SendSnmpTrap(const char*) {}
-
 // Entry point; the options window replaces this body.
 void ShowOptionWindow(HWND) {}
 

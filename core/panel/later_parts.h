@@ -26,7 +26,9 @@ void ShowScheduleLog(HWND owner);
 
 // ---- Remote report server, SNMP link ----
 void ApplyWebServerSettings();
-void SendSnmpTrap(const char* text);
+int SendSnmpTrap(const char* text);
+// The panel's title as the SNMP link answers it.
+void KeepSnmpPanelTitle(const char* title);
 
 // ---- Options, viewer, style wizard, support mail ----
 void ShowOptionWindow(HWND owner);

@@ -227,6 +227,7 @@ void SetCaption(HWND panel) {
   AppendText(caption, sizeof caption, " ");
   AppendText(caption, sizeof caption, version);
   SetWindowTextA(panel, caption);
+  KeepSnmpPanelTitle(caption);
 }
 
 void ShowPopupMenu(HWND panel, int submenu, bool forList) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "kernel/shared_objects.h"
 #include "kernel/threads.h"
 #include "kernel/wait.h"
 #include "qvplatform/kernel.h"
@@ -166,6 +167,8 @@ std::vector<std::shared_ptr<MutexObject>> AbandonMutexesOf(uint64_t thread_key) 
 }  // namespace qvp
 
 QV_API HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL bInitialOwner, LPCSTR lpName) {
+  // Cross-process hook (kernel/shared_objects.h).
+  if (qvp::IsCrossProcessName(lpName)) return qvp::CreateSharedMutex(bInitialOwner, lpName);
   return qvp::CreateOrOpen<qvp::MutexObject>(lpName, [&] {
     auto mutex = std::make_shared<qvp::MutexObject>();
     if (bInitialOwner) {
@@ -178,10 +181,14 @@ QV_API HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL bInitialOwner, LPCSTR lpN
 }
 
 QV_API HANDLE OpenMutexA(DWORD, BOOL, LPCSTR lpName) {
+  // Cross-process hook (kernel/shared_objects.h).
+  if (qvp::IsCrossProcessName(lpName)) return qvp::OpenSharedMutex(lpName);
   return qvp::OpenExisting<qvp::MutexObject>(lpName);
 }
 
 QV_API BOOL ReleaseMutex(HANDLE hMutex) {
+  // Cross-process hook (kernel/shared_objects.h).
+  if (BOOL shared = FALSE; qvp::ReleaseSharedMutex(hMutex, &shared)) return shared;
   auto mutex = qvp::LookupHandleAs<qvp::MutexObject>(hMutex);
   if (!mutex) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -197,12 +204,16 @@ QV_API BOOL ReleaseMutex(HANDLE hMutex) {
 
 QV_API HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState,
                            LPCSTR lpName) {
+  // Cross-process hook (kernel/shared_objects.h).
+  if (qvp::IsCrossProcessName(lpName)) return qvp::CreateSharedEvent(bManualReset, bInitialState, lpName);
   return qvp::CreateOrOpen<qvp::EventObject>(lpName, [&] {
     return std::make_shared<qvp::EventObject>(bManualReset != FALSE, bInitialState != FALSE);
   });
 }
 
 QV_API HANDLE OpenEventA(DWORD, BOOL, LPCSTR lpName) {
+  // Cross-process hook (kernel/shared_objects.h).
+  if (qvp::IsCrossProcessName(lpName)) return qvp::OpenSharedEvent(lpName);
   return qvp::OpenExisting<qvp::EventObject>(lpName);
 }
 
@@ -211,6 +222,8 @@ namespace {
 enum class EventChange { kSet, kReset, kPulse };
 
 BOOL ChangeEvent(HANDLE handle, EventChange change) {
+  // Cross-process hook (kernel/shared_objects.h).
+  if (BOOL shared = FALSE; qvp::ChangeSharedEvent(handle, static_cast<int>(change), &shared)) return shared;
   auto event = qvp::LookupHandleAs<qvp::EventObject>(handle);
   if (!event) {
     SetLastError(ERROR_INVALID_HANDLE);

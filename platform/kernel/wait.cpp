@@ -5,6 +5,7 @@
 #include <list>
 #include <vector>
 
+#include "kernel/shared_objects.h"
 #include "kernel/threads.h"
 #include "qvplatform/kernel.h"
 
@@ -138,10 +139,14 @@ size_t BlockedWaitCount() {
 }  // namespace qvp
 
 QV_API DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
+  // Cross-process hook (kernel/shared_objects.h).
+  if (DWORD shared = 0; qvp::WaitSharedObject(hHandle, dwMilliseconds, &shared)) return shared;
   return qvp::WaitForObjects(&hHandle, 1, false, dwMilliseconds);
 }
 
 QV_API DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll,
                                     DWORD dwMilliseconds) {
+  // Cross-process hook (kernel/shared_objects.h): a shared object is waited on alone.
+  if (DWORD shared = 0; nCount == 1 && lpHandles != nullptr && qvp::WaitSharedObject(lpHandles[0], dwMilliseconds, &shared)) return shared;
   return qvp::WaitForObjects(lpHandles, nCount, bWaitAll != FALSE, dwMilliseconds);
 }

@@ -116,6 +116,25 @@ QV_API HANDLE OpenSemaphoreA(DWORD dwDesiredAccess, BOOL bInheritHandle, LPCSTR 
 QV_API BOOL ReleaseSemaphore(HANDLE hSemaphore, LONG lReleaseCount, LPLONG lpPreviousCount);
 
 // ---------------------------------------------------------------------------
+// File mappings of the paging file. A named mapping is shared with the user's
+// other processes (and so are the mutexes and events the system shares with a
+// program of its own); see kernel/shared_objects.h in the layer. Views are
+// unmapped with UnmapViewOfFile and outlive the mapping's handles.
+#define PAGE_READONLY 0x02u
+#define PAGE_READWRITE 0x04u
+#define FILE_MAP_COPY 0x0001u
+#define FILE_MAP_WRITE 0x0002u
+#define FILE_MAP_READ 0x0004u
+#define FILE_MAP_ALL_ACCESS 0x000F001Fu
+
+QV_API HANDLE CreateFileMappingA(HANDLE hFile, LPSECURITY_ATTRIBUTES lpFileMappingAttributes, DWORD flProtect,
+                                 DWORD dwMaximumSizeHigh, DWORD dwMaximumSizeLow, LPCSTR lpName);
+QV_API HANDLE OpenFileMappingA(DWORD dwDesiredAccess, BOOL bInheritHandle, LPCSTR lpName);
+QV_API LPVOID MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DWORD dwFileOffsetHigh,
+                            DWORD dwFileOffsetLow, SIZE_T dwNumberOfBytesToMap);
+QV_API BOOL UnmapViewOfFile(LPCVOID lpBaseAddress);
+
+// ---------------------------------------------------------------------------
 // Critical sections. The section owns a lock object of the layer on the heap
 // between Initialize and Delete.
 struct CRITICAL_SECTION {

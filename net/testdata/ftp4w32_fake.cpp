@@ -1,4 +1,5 @@
-// Placeholder "FTP4W32.DLL": the library starts and stops; every FTP
+// Tests only: a stand-in with the FTP library's 18 entry points (one left out
+// on request) for the network binding's tests. It starts and stops; every FTP
 // operation fails with "not connected" (code 1000) or, for the mode and
 // setting calls, succeeds without effect.
 #include "qvplatform.h"

@@ -1,0 +1,23 @@
+// Resource ids of Logscout.dll.
+#pragma once
+
+#define IDD_LOGSCOUT_FIND 101      // "404", "444", "456", "620", "646"
+#define IDD_LOGSCOUT_FIND_626 102  // "626"
+
+#define IDC_LS_HOST 1000
+#define IDC_LS_USER 1001
+#define IDC_LS_PASSWORD 1002
+#define IDC_LS_AUTOMATIC 1003
+#define IDC_LS_MANUAL 1004
+#define IDC_LS_HOST_LABEL 1006
+#define IDC_LS_USER_LABEL 1007
+#define IDC_LS_PASSWORD_LABEL 1008
+#define IDC_LS_EXAMPLE 1009
+#define IDC_LS_BITMAP 31111
+
+#define IDS_LS_LOGIN_FAILED 1
+#define IDS_LS_LOGIN_CAPTION 2
+#define IDS_LS_NOT_FOUND 3
+#define IDS_LS_NOT_FOUND_CAPTION 4
+#define IDS_LS_LOGGING_IN 5
+#define IDS_LS_SEARCHING 6
