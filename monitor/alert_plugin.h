@@ -70,6 +70,9 @@ class CAlertPlugin {
   CPagerAlertQueue* GetPagerQueue() const { return m_pagerQueue; }
   int GetAlertRetryCount() const { return m_alertRetryCount; }
   bool GetGenerateStartupAlerts() const { return m_generateStartupAlerts; }
+  // The options page's changes (the settings file is written by the page).
+  void SetAlertRetryCount(int count) { m_alertRetryCount = count; }
+  void SetGenerateStartupAlerts(bool generate) { m_generateStartupAlerts = generate; }
   HWND GetTestStatusWindow() const { return m_testStatusWindow; }
   void SetTestStatusWindow(HWND window);
   HWND GetAlertErrorsWindow() const { return m_alertErrorsWindow; }
