@@ -51,6 +51,9 @@ class CAlertPlugin {
 
   void CreateWindows();
   void DestroyWindows();
+  // The options sheet (function 22): a child sheet of `parent`, its bitmap and
+  // the bitmap's size, its short and long titles (at least 64 characters each).
+  HWND CreateOptionSheet(HWND parent, HBITMAP* bitmap, RECT* bitmapRect, char* shortTitle, char* longTitle);
 
   // The row of the first loaded profile whose file is `path` (compared without
   // regard to case); null when none, or when that profile has no row yet.

@@ -46,7 +46,9 @@ INT_PTR CALLBACK NumericPagerSettingsDlg(HWND dialog, UINT message, WPARAM wPara
 INT_PTR CALLBACK WebPagerSettingsDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ModemSettingsDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The options pages.
+// The options pages; the page the options sheet opens at (each page keeps its
+// index there when it is shown).
+int& OptionsStartPage();
 INT_PTR CALLBACK GeneralOptionsDlg(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AutoReportDlg(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -219,8 +219,10 @@ INT_PTR CALLBACK GeneralOptionsDlg(HWND page, UINT message, WPARAM wParam, LPARA
       }
       switch (header->code) {
         case PSN_APPLY: return ApplyGeneral(page);
-        case PSN_KILLACTIVE:
         case PSN_SETACTIVE:
+          OptionsStartPage() = 0;
+          return Answer(page, 0);
+        case PSN_KILLACTIVE:
         case PSN_RESET: return Answer(page, 0);
         case PSN_HELP:
           ShowHelp(page, 9042);
@@ -294,8 +296,10 @@ INT_PTR CALLBACK AutoReportDlg(HWND page, UINT message, WPARAM wParam, LPARAM lP
       }
       switch (header->code) {
         case PSN_APPLY: return ApplyAutoReport(page);
-        case PSN_KILLACTIVE:
         case PSN_SETACTIVE:
+          OptionsStartPage() = 1;
+          return Answer(page, 0);
+        case PSN_KILLACTIVE:
         case PSN_RESET: return Answer(page, 0);
         case PSN_HELP:
           ShowHelp(page, 9048);

@@ -45,9 +45,15 @@ std::string PluginString(UINT id) { return QVUI_GetString(id, PluginInstance(), 
 
 void Refuse(HWND page, int index, int control, const char* text, const char* caption) {
   Steer(page, index);
-  if (HWND field = GetDlgItem(page, control)) SetFocus(field);
+  // The faulty field is on the page the sheet shows now (the General page
+  // refuses for pages never opened).
+  auto shown = reinterpret_cast<HWND>(SendMessageA(SheetOf(page), PSM_GETCURRENTPAGEHWND, 0, 0));
+  HWND field = GetDlgItem(shown != nullptr ? shown : page, control);
+  if (field != nullptr) SetFocus(field);
   const std::string title = caption != nullptr ? std::string(caption) : PluginString(40);
   MessageBoxA(page, text, title.empty() ? "Invalid Profile Data" : title.c_str(), MB_OK);
+  // The user goes on where the fault is.
+  if (field != nullptr && IsWindow(field)) SetFocus(field);
 }
 
 void InitPicture(HWND page) {
