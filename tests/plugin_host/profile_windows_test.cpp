@@ -8,6 +8,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +20,7 @@
 
 #include "plugin_host.h"
 #include "program_dir.h"
+#include "qvplatform/sound.h"
 #include "qvplatform/ui_driver.h"
 #include "smtp_mail_control.h"
 
@@ -87,6 +89,61 @@ std::string Value(const Lines& lines, const std::string& key) {
     if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
   }
   return "<absent>";
+}
+
+
+// The tree of the test status window: each root's text and image, and its lines.
+struct Branch {
+  std::string title;
+  int image = -1;
+  Lines lines;
+};
+
+HTREEITEM Next(HWND tree, HTREEITEM item, WPARAM how) {
+  return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+}
+
+std::string ItemText(HWND tree, HTREEITEM item, int* image = nullptr) {
+  char text[512] = {};
+  TVITEMA info{};
+  info.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_HANDLE;
+  info.hItem = item;
+  info.pszText = text;
+  info.cchTextMax = sizeof text;
+  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
+  if (image != nullptr) *image = info.iImage;
+  return text;
+}
+
+std::vector<Branch> Tree(HWND tree) {
+  std::vector<Branch> branches;
+  for (HTREEITEM root = Next(tree, nullptr, TVGN_ROOT); root != nullptr; root = Next(tree, root, TVGN_NEXT)) {
+    Branch branch;
+    branch.title = ItemText(tree, root, &branch.image);
+    for (HTREEITEM line = Next(tree, root, TVGN_CHILD); line != nullptr; line = Next(tree, line, TVGN_NEXT)) {
+      branch.lines.push_back(ItemText(tree, line));
+    }
+    branches.push_back(branch);
+  }
+  return branches;
+}
+
+// Serves the senders' status lines until the one branch shows its finished
+// image (bounded: a guard against a hang), then reads the tree.
+std::vector<Branch> WaitForTestEnd(HWND dialog, int doneImage) {
+  HWND tree = GetDlgItem(dialog, 1169);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < until) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    const std::vector<Branch> branches = Tree(tree);
+    if (branches.size() == 1 && branches[0].image == doneImage) return branches;
+    Sleep(10);
+  }
+  return Tree(tree);
 }
 
 class ProfileWindowsTest : public ::testing::Test {
@@ -241,6 +298,56 @@ TEST_F(ProfileWindowsTest, AWizardProfileIsWatchedAlertedChangedCopiedAndDeleted
   EXPECT_EQ(Value(Section("lert0001.amp", "Profile"), "Description"), "Copy of Intranet web");
   EXPECT_EQ(host_.DeleteProfile(duplicate), PLUGIN_DONE);
   EXPECT_FALSE(program_.dir().exists("qvm_alrt/datfiles/lert0001.amp"));
+}
+
+TEST_F(ProfileWindowsTest, TestButtonsSendThroughTheQueuesAndShowTheirProgress) {
+  ASSERT_EQ(host_.LoadPlugins(program_.path()), 1);
+  ASSERT_EQ(host_.Function<PFN_StartService>(kAlertingKind, PF_START_SERVICE)(), PLUGIN_DONE);
+  auto edit = host_.Function<PFN_EditProfile>(kAlertingKind, PF_EDIT_PROFILE);
+  qvp::TakeSoundLog();
+  std::vector<Branch> audio, email, pager;
+  qvp::UiDriver d;
+  d.OnDialog(112).Type(1055, "Tests").Select(1053, "Ping\t - Generic IP Device Test").Click(kNext);
+  d.OnDialog(114).Type(1097, "127.0.0.1").Click(kNext);
+  d.OnDialog(31010).Check(1037).Check(1039).Check(20021).Type(1080, "1").Click(1011);
+  d.OnDialog(30001).Do([&](HWND dialog) { audio = WaitForTestEnd(dialog, 4); }).Click(IDOK);
+  d.OnDialog(31010).Click(kNext);
+  d.OnDialog(31011).Check(1036).Type(1016, "ops@site.test").Type(1068, "\b").Click(1011);
+  d.OnDialog(30001).Do([&](HWND dialog) { email = WaitForTestEnd(dialog, 5); }).Click(IDOK);
+  d.OnDialog(31011).Click(kNext);
+  d.OnDialog(31012).Check(1028).Check(1041).Type(1168, "4711").Check(1024).Click(1011);
+  d.OnDialog(30001).Do([&](HWND dialog) { pager = WaitForTestEnd(dialog, 6); }).Click(IDOK);
+  d.OnDialog(31012).Click(IDCANCEL);
+  PROFILE* row = nullptr;
+  EXPECT_EQ(edit(nullptr, nullptr, &row), PLUGIN_FAILED);
+  EXPECT_EQ(d.Problems(), Lines{});
+
+  ASSERT_EQ(audio.size(), 1u);
+  EXPECT_EQ(audio[0].title, "Audio Alert");
+  EXPECT_EQ(audio[0].image, 4);
+  bool beeped = false;
+  for (const qvp::SoundEvent& event : qvp::TakeSoundLog()) beeped = beeped || event.kind == qvp::SoundEventKind::kBeep;
+  EXPECT_TRUE(beeped);
+
+  ASSERT_EQ(email.size(), 1u);
+  EXPECT_EQ(email[0].title, "E-Mail Alert");
+  EXPECT_EQ(email[0].image, 5);
+  EXPECT_FALSE(email[0].lines.empty());
+  ASSERT_TRUE(WaitFor([&] { return !Mails().empty(); })) << "no test mail arrived";
+  std::string mail = Mails()[0];
+  mail.erase(std::remove(mail.begin(), mail.end(), '\r'), mail.end());
+  EXPECT_NE(mail.find("Subject: Quorvane Test Alert\n"), std::string::npos) << mail;
+  const std::string top = "\n\nThe following alert is only a test.\n\nAn alert has been generated for profile "
+                          "\"TEST\".\nThe device TEST (Type: PING) is down at ";
+  const std::string end = ".\n\nThis alert was generated by Quorvane.\n";
+  const size_t at = mail.find(top);
+  ASSERT_NE(at, std::string::npos) << mail;
+  EXPECT_NE(mail.find(end, at), std::string::npos) << mail;
+
+  ASSERT_EQ(pager.size(), 1u);
+  EXPECT_EQ(pager[0].title, "Pager Alert");
+  EXPECT_EQ(pager[0].image, 6);
+  EXPECT_FALSE(program_.dir().exists("qvm_alrt/datfiles/lert0000.amp"));
 }
 
 }  // namespace
