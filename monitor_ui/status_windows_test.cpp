@@ -1,5 +1,10 @@
 // The "Alert Errors" window and the options sheet.
 #include "alert_runtime.h"
+#include "email_alert.h"
+#include "engine_instance.h"
+#include "monitor_engine.h"
+#include "smtp_mail_control.h"
+#include "smtp_test_server.h"
 #include "monitor_ui.h"
 #include "sheet_test_support.h"
 #include "status_message.h"
@@ -65,6 +70,7 @@ TEST_F(StatusWindowsTest, TheOptionsSheetRefusesABadThreadCountAndWritesAGoodOne
   EXPECT_NE(SendMessageA(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0), 0);
   ASSERT_EQ(prompts.Records().size(), 1u);
   EXPECT_EQ(prompts.Records()[0].caption, "Bad Value");
+  ASSERT_EQ(StartMonitorEngine(plugin_.get()), PLUGIN_DONE);
   SetDlgItemTextA(page, 1030, "12");
   SetDlgItemTextA(page, 1034, "4");
   EXPECT_EQ(SendMessageA(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0), 0);
@@ -73,6 +79,12 @@ TEST_F(StatusWindowsTest, TheOptionsSheetRefusesABadThreadCountAndWritesAGoodOne
   EXPECT_EQ(Value(general, "AlertRetryCount"), "4");
   EXPECT_EQ(Value(general, "DisableAlertModule"), "0");
   EXPECT_EQ(plugin_->GetAlertRetryCount(), 4);
+  ASSERT_NE(RunningMonitorEngine(), nullptr);
+  EXPECT_EQ(RunningMonitorEngine()->workerSetting(), 12);
+  // The pool grows to the new count (bounded wait: a guard, not a measure).
+  for (int n = 0; n < 6000 && RunningMonitorEngine()->liveWorkers() != 12; ++n) Sleep(10);
+  EXPECT_EQ(RunningMonitorEngine()->liveWorkers(), 12);
+  ShutDownMonitorEngine(plugin_.get());
   DestroyWindow(sheet);
   DestroyWindow(frame);
 }
@@ -102,6 +114,37 @@ TEST_F(StatusWindowsTest, SaveEveryShowsInTheUnitThatDividesItExactly) {
   DestroyWindow(frame);
   EXPECT_EQ(OptionsStartPage(), 1);  // the next sheet opens at the page last shown
   OptionsStartPage() = 0;
+}
+
+TEST_F(StatusWindowsTest, AMailTheServerRefusesAddsAnEmailRowAndShowsTheWindow) {
+  smtptest::Script script;
+  script.replies["RCPT"] = "550 no such mailbox\r\n";
+  smtptest::Server server(script);
+  const std::string settings = dir_.file("QUORVANE.INI");
+  smtptest::WriteMailSettings(settings, "127.0.0.1:" + std::to_string(server.port()), "monitor@site.test", "", "");
+  qvui::smtp::SetMailSettingsPathForTests(settings.c_str());
+  CEmailAlert alert;
+  alert.SetAddress("nobody@site.test");
+  alert.SetSubject("Web down");
+  alert.SetMessage("The device is down.");
+  alert.SetProfileName("Intranet web");
+  const SendResult result = alert.Deliver();
+  qvui::smtp::SetMailSettingsPathForTests(nullptr);
+  EXPECT_NE(result, SendResult::Sent);
+  HWND window = plugin_->GetAlertErrorsWindow();
+  EXPECT_TRUE(IsWindowVisible(window));
+  HWND list = GetDlgItem(window, 1157);
+  ASSERT_EQ(qvp::driver::Items(list).size(), 1u);
+  char cell[64] = {};
+  LVITEMA item{};
+  item.pszText = cell;
+  item.cchTextMax = sizeof cell;
+  item.iSubItem = 1;
+  SendMessageA(list, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_STREQ(cell, "Intranet web");
+  item.iSubItem = 2;
+  SendMessageA(list, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_STREQ(cell, "EMAIL");
 }
 
 }  // namespace
