@@ -14,6 +14,7 @@ INT_PTR AlertPageNotify(HWND page, AlertPageState& state, const AlertPageSpec& s
         *spec.visited = true;
       } else {
         PostMessageA(SheetOf(page), PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(spec.wizardButtons));
+        FocusFirstField(page);
       }
       return Answer(page, 0);
     case PSN_WIZNEXT:

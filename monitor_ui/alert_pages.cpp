@@ -246,6 +246,7 @@ void EnableEmailAlertControls(HWND page) {
 }
 
 INT_PTR CALLBACK AudioAlertDlg(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kFocusFirstField) return FocusFirstFieldNow(page);
   switch (message) {
     case WM_INITDIALOG:
       InitAudio(page, lParam);
@@ -300,6 +301,7 @@ INT_PTR CALLBACK AudioAlertDlg(HWND page, UINT message, WPARAM wParam, LPARAM lP
 }
 
 INT_PTR CALLBACK EmailAlertDlg(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kFocusFirstField) return FocusFirstFieldNow(page);
   switch (message) {
     case WM_INITDIALOG:
       InitEmail(page, lParam);

@@ -269,7 +269,10 @@ void OnFlushLog(HWND page) {
 INT_PTR OnNotify(HWND page, LPARAM lParam) {
   switch (NotifyCode(lParam)) {
     case PSN_SETACTIVE:
-      if (!IsEditSheet(g_profile)) PostMessageA(SheetOf(page), PSM_SETWIZBUTTONS, 0, PSWIZB_NEXT);
+      if (!IsEditSheet(g_profile)) {
+        PostMessageA(SheetOf(page), PSM_SETWIZBUTTONS, 0, PSWIZB_NEXT);
+        FocusFirstField(page);
+      }
       return Answer(page, 0);
     case PSN_KILLACTIVE:
       g_applying = false;
@@ -356,6 +359,7 @@ void DrawMonitorTypeItem(const DRAWITEMSTRUCT* item, HFONT font) {
 }
 
 INT_PTR CALLBACK ProfileGeneralDlg(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kFocusFirstField) return FocusFirstFieldNow(page);
   switch (message) {
     case WM_INITDIALOG:
       OnInit(page, lParam);

@@ -34,6 +34,23 @@ int PageIndex(const CMonitorProfile* profile, int wizardIndex, int editIndex) {
 
 HWND SheetOf(HWND page) { return GetParent(page); }
 
+void FocusFirstField(HWND page) { PostMessageA(page, kFocusFirstField, 0, 0); }
+
+INT_PTR FocusFirstFieldNow(HWND page) {
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(page, focus)) return TRUE;
+  // Only while the page is the one shown (the sheet may have gone on).
+  if (reinterpret_cast<HWND>(SendMessageA(SheetOf(page), PSM_GETCURRENTPAGEHWND, 0, 0)) != page) return TRUE;
+  for (HWND child = GetWindow(page, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
+    if ((style & WS_TABSTOP) && (style & WS_VISIBLE) && IsWindowEnabled(child)) {
+      SendMessageA(SheetOf(page), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(child), TRUE);
+      break;
+    }
+  }
+  return TRUE;
+}
+
 void Steer(HWND page, int index) { SendMessageA(SheetOf(page), PSM_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 INT_PTR Answer(HWND page, LRESULT value) {

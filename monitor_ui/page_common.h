@@ -62,6 +62,13 @@ int PageIndex(const CMonitorProfile* profile, int wizardIndex, int editIndex);
 
 // The sheet window of a page.
 HWND SheetOf(HWND page);
+// Puts the focus on the page's first field once the page shows (a wizard
+// otherwise leaves it on its own buttons), unless the focus is on one of the
+// page's fields by then (a refusal put it on the faulty one). The page's
+// procedure hands kFocusFirstField to FocusFirstFieldNow.
+inline constexpr UINT kFocusFirstField = WM_APP + 0x151;
+void FocusFirstField(HWND page);
+INT_PTR FocusFirstFieldNow(HWND page);
 // Sends PSM_SETCURSEL(index) to the page's sheet.
 void Steer(HWND page, int index);
 // Answers a notification (DWL_MSGRESULT) and says it was handled.

@@ -197,6 +197,7 @@ void EnablePagerAlertControls(HWND page) {
 }
 
 INT_PTR CALLBACK PagerAlertDlg(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kFocusFirstField) return FocusFirstFieldNow(page);
   switch (message) {
     case WM_INITDIALOG:
       InitPager(page, lParam);

@@ -65,6 +65,7 @@ INT_PTR ProtocolNotify(HWND page, int kind, ULONG_PTR help, LPARAM lParam, Store
         SheetState().protocolVisited = true;
       } else {
         PostMessageA(SheetOf(page), PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_NEXT);
+        FocusFirstField(page);
       }
       if (activate != nullptr) activate(page, profile);
       return Answer(page, 0);

@@ -114,6 +114,7 @@ bool StoreSpec(HWND page, CMonitorProfile* profile, int failIndex) {
 }
 
 INT_PTR ServerPageProc(const ServerPage& spec, StorePage store, HWND page, UINT message, LPARAM lParam) {
+  if (message == kFocusFirstField) return FocusFirstFieldNow(page);
   switch (message) {
     case WM_INITDIALOG: {
       g_pages[spec.kind] = &spec;

@@ -201,6 +201,7 @@ bool IsFreeSpaceSpin(LPARAM lParam) {
 }  // namespace
 
 INT_PTR CALLBACK DiskSpaceMonitorDlg(HWND page, UINT message, WPARAM /*wParam*/, LPARAM lParam) {
+  if (message == kFocusFirstField) return FocusFirstFieldNow(page);
   switch (message) {
     case WM_INITDIALOG: {
       CMonitorProfile* profile = InitProtocolPage(page, MONITOR_DISK_SPACE, lParam);
@@ -232,6 +233,7 @@ INT_PTR CALLBACK DiskSpaceMonitorDlg(HWND page, UINT message, WPARAM /*wParam*/,
 }
 
 INT_PTR CALLBACK OdbcMonitorDlg(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kFocusFirstField) return FocusFirstFieldNow(page);
   switch (message) {
     case WM_INITDIALOG: {
       CMonitorProfile* profile = InitProtocolPage(page, MONITOR_ODBC, lParam);
@@ -263,6 +265,7 @@ INT_PTR CALLBACK OdbcMonitorDlg(HWND page, UINT message, WPARAM wParam, LPARAM l
 }
 
 INT_PTR CALLBACK NtServiceMonitorDlg(HWND page, UINT message, WPARAM /*wParam*/, LPARAM lParam) {
+  if (message == kFocusFirstField) return FocusFirstFieldNow(page);
   switch (message) {
     case WM_INITDIALOG: {
       CMonitorProfile* profile = InitProtocolPage(page, MONITOR_NT_SERVICE, lParam);
