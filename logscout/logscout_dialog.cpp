@@ -4,12 +4,7 @@
 
 #include "logscout_ids.h"
 #include "logscout_internal.h"
-
-// Bitmap statics of the user-interface library.
-QV_API HINSTANCE WINAPI QVUI_GetBitmapInstance(void);
-QV_API LPCSTR WINAPI QVUI_GetBitmapResource(int id);
-QV_API BOOL WINAPI QVUI_SubclassFancyBitmap(HWND control, LPCSTR bitmap, HINSTANCE instance);
-QV_API BOOL WINAPI QVUI_UnsubclassWindow(HWND control);
+#include "qv_ui_dialogs.h"  // the bitmap statics
 
 namespace {
 

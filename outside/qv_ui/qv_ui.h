@@ -72,3 +72,5 @@ QV_API void QVUI_PaintGrowBox(HWND window);
 
 // Reports and schedules (memory, files, delivery).
 #include "qv_ui_reports.h"
+// Dialog and drawing helpers, bitmap statics and the options window's child sheet.
+#include "qv_ui_dialogs.h"
