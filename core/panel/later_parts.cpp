@@ -23,9 +23,6 @@ void ApplyWebServerSettings() {}
 // Entry point; the SNMP agent link replaces this body.
 void SendSnmpTrap(const char*) {}
 
-// Entry point; the options window replaces this body.
-void ShowOptionWindow(HWND) {}
-
 // Entry point; the report viewer replaces this body.
 void ShowTextViewer(HWND, const char*, int) {}
 
