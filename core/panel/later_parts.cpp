@@ -28,6 +28,3 @@ void ShowTextViewer(HWND, const char*, int) {}
 
 // Entry point; the style wizard replaces this body.
 void RunStyleWizard(HWND) {}
-
-// Entry point; the support mail replaces this body.
-int SendMapiMail(HWND, const char*, const char*, const char*, const char*) { return 0; }

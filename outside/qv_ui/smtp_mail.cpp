@@ -65,6 +65,14 @@ int Guarded(const char* address, const char* subject, const char* body,
 
 }  // namespace
 
+std::string MailSettingsPath() {
+  {
+    std::lock_guard<std::mutex> hold(g_control_lock);
+    if (!g_settings_path.empty()) return g_settings_path;
+  }
+  return ProgramSettingsPath();
+}
+
 void SetMailSettingsPathForTests(const char* path) {
   std::lock_guard<std::mutex> hold(g_control_lock);
   g_settings_path = path != nullptr ? path : "";

@@ -205,6 +205,30 @@ std::string MakeMessageId(const std::string& domain) {
   return text + (domain.empty() ? std::string("localhost") : domain) + ">";
 }
 
+std::string Base64Lines(const std::string& data) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  size_t column = 0;
+  for (size_t i = 0; i < data.size(); i += 3) {
+    const size_t left = data.size() - i;
+    const uint32_t a = static_cast<unsigned char>(data[i]);
+    const uint32_t b = left > 1 ? static_cast<unsigned char>(data[i + 1]) : 0;
+    const uint32_t c = left > 2 ? static_cast<unsigned char>(data[i + 2]) : 0;
+    const uint32_t group = (a << 16) | (b << 8) | c;
+    out += kDigits[(group >> 18) & 63];
+    out += kDigits[(group >> 12) & 63];
+    out += left > 1 ? kDigits[(group >> 6) & 63] : '=';
+    out += left > 2 ? kDigits[group & 63] : '=';
+    column += 4;
+    if (column >= 76) {
+      out += kCrLf;
+      column = 0;
+    }
+  }
+  if (column > 0) out += kCrLf;
+  return out;
+}
+
 std::string WireMessage(const Message& message) {
   static constexpr char kCharset[] = "windows-1252";
   std::string to;
@@ -232,11 +256,36 @@ std::string WireMessage(const Message& message) {
   head += "Subject: " + EncodeHeaderText(message.subject, kCharset) + kCrLf;
   head += "Message-ID: " + message.message_id + kCrLf;
   head += std::string("MIME-Version: 1.0") + kCrLf;
-  head += std::string("Content-Type: text/plain; charset=") + (qp ? kCharset : "us-ascii") + kCrLf;
-  head += std::string("Content-Transfer-Encoding: ") + (qp ? "quoted-printable" : "7bit") + kCrLf;
-  head += kCrLf;
+  std::string text_part;
+  text_part += std::string("Content-Type: text/plain; charset=") + (qp ? kCharset : "us-ascii") + kCrLf;
+  text_part += std::string("Content-Transfer-Encoding: ") + (qp ? "quoted-printable" : "7bit") + kCrLf;
+  text_part += kCrLf;
   const std::string body = qp ? QuotedPrintable(message.body) : message.body;
-  return head + WireBody(body);
+  if (message.attachment_name.empty()) return head + text_part + WireBody(body);
+
+  // The boundary cannot occur in the parts: base64 and quoted-printable
+  // lines never hold "=_", and a plain body that does is sent quoted.
+  const std::string boundary = "=_qv_part_" + message.message_id.substr(1, message.message_id.find('@') - 1);
+  const std::string plain = qp || body.find("=_") == std::string::npos ? body : QuotedPrintable(body);
+  if (!qp && plain != body) {
+    text_part = std::string("Content-Type: text/plain; charset=us-ascii") + kCrLf +
+                "Content-Transfer-Encoding: quoted-printable" + kCrLf + kCrLf;
+  }
+  std::string name;
+  for (char c : message.attachment_name) {
+    if (c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 32) name += c;
+  }
+  std::string whole = head;
+  whole += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"" + kCrLf + kCrLf;
+  whole += "--" + boundary + kCrLf + text_part + plain;
+  if (!plain.empty() && plain.back() != '\n') whole += kCrLf;
+  whole += "--" + boundary + kCrLf;
+  whole += "Content-Type: application/octet-stream; name=\"" + name + "\"" + kCrLf;
+  whole += std::string("Content-Transfer-Encoding: base64") + kCrLf;
+  whole += "Content-Disposition: attachment; filename=\"" + name + "\"" + kCrLf + kCrLf;
+  whole += Base64Lines(message.attachment_data);
+  whole += "--" + boundary + "--" + kCrLf;
+  return WireBody(whole);
 }
 
 }  // namespace qvui::smtp

@@ -50,7 +50,14 @@ struct Message {
   std::string body;
   std::string message_id;  // "<...@...>"
   std::time_t date = 0;
+  // One file sent along as a base64 part of a multipart/mixed message (none
+  // when the name is empty).
+  std::string attachment_name;
+  std::string attachment_data;
 };
+
+// Base64 of `data` in lines of 76 characters, each ended by CR LF.
+std::string Base64Lines(const std::string& data);
 
 // The whole DATA text (headers, blank line, body), CR LF lines, dot-stuffed,
 // without the closing ".".
