@@ -338,3 +338,37 @@ TEST_F(OptionsTest, OffWindowsNtTheRemoteServerPageLeavesItsKeysAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(OptionsTest, StoredValuesShowAsTheUserExpectsAndComeBackUnchanged) {
+  dir_.write("QUORVANE.INI", std::string("[Defaults]\r\nHTTPProxy=plainhost\r\nWebNoDays=-14\r\n") +
+                                 "WebAddress=10.0.0.5:8080\r\nPassword=" + Key("Defaults", "Password") + "\r\n");
+  const std::string storedPassword = Key("Defaults", "Password");
+  std::string port, days, address, webPort, password;
+  UINT daysBox = 0;
+  qvp::UiDriver driver;
+  driver.OnWindow(Dialog("General")).Select(kTabs, 2);
+  driver.OnWindow(Dialog("Service")).Read(9605, &password).Select(kTabs, 3);
+  driver.OnWindow(Dialog("Proxy")).Check(10702).Read(10704, &port).Type(10704, "\b").Select(kTabs, 5);
+  driver.OnWindow(Dialog("Remote Server"))
+      .Read(1070, &days)
+      .Do([&](HWND page) { daysBox = IsDlgButtonChecked(page, 1075); })
+      .Read(1065, &address)
+      .Read(1066, &webPort)
+      .Click(IDOK);
+  Run(driver);
+  EXPECT_EQ(port, "80");
+  EXPECT_EQ(Key("Defaults", "HTTPProxy"), "plainhost");
+  EXPECT_EQ(days, "14");
+  EXPECT_EQ(daysBox, static_cast<UINT>(BST_UNCHECKED));
+  EXPECT_EQ(address, "10.0.0.5");
+  EXPECT_EQ(webPort, "8080");
+  EXPECT_EQ(Key("Defaults", "WebAddress"), "10.0.0.5:8080");
+  EXPECT_EQ(password, "oldpass");
+  EXPECT_NE(Key("Defaults", "Password"), storedPassword);  // new filler,
+  EXPECT_EQ(Decoded("Defaults", "Password"), "oldpass");    // the same password
+  EXPECT_EQ(Key("Defaults", "Username"), "");               // an empty name stays empty
+}
+
+}  // namespace
