@@ -1,6 +1,7 @@
 // The Options window: the frame, its module buttons, title bar and loop.
 #include "option_window.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -203,8 +204,15 @@ OptionDlg::OptionDlg(HWND owner) : owner_(owner) {
   if (owner != nullptr) GetWindowRect(owner, &ownerRect);
   const int ownerWidth = ownerRect.right - ownerRect.left;
   const int ownerHeight = ownerRect.bottom - ownerRect.top;
-  MoveWindow(frame, ownerRect.left + (ownerWidth - width - 77) / 2, ownerRect.top + (ownerHeight - height - 45) / 2,
-             width + 75, height + 45, FALSE);
+  // The frame holds the bar, the title and the largest page whole, whatever
+  // its caption and borders take (75 and 45 more than the page where those
+  // are as thin as the design assumed).
+  RECT outer{0, 0, width + kBarGap, height + kTitleHeight};
+  AdjustWindowRectEx(&outer, WS_CAPTION | WS_SYSMENU, FALSE, 0);
+  const int frameWidth = std::max(width + 75, static_cast<int>(outer.right - outer.left));
+  const int frameHeight = std::max(height + 45, static_cast<int>(outer.bottom - outer.top));
+  MoveWindow(frame, ownerRect.left + (ownerWidth - frameWidth - 2) / 2, ownerRect.top + (ownerHeight - frameHeight) / 2,
+             frameWidth, frameHeight, FALSE);
   RECT client{};
   GetClientRect(frame, &client);
   g_frame.coolbar->MoveTo(0, 0, kBarGap, client.bottom);
@@ -258,6 +266,16 @@ LRESULT OptionDlg::OnWindowPosChanged(WINDOWPOS*) {
   g_frame.toolbar->Layout();
   g_frame.title->MoveTo(client.left + kBarGap, client.top, width - kBarGap, kTitleHeight);
   if (g_frame.current != nullptr) PlacePage(g_frame.current);
+  return 0;
+}
+
+LRESULT OptionDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT* answer) {
+  // The keyboard belongs to the current page: the frame hands its focus on.
+  if (message == WM_SETFOCUS && g_frame.current != nullptr && g_frame.current->page != nullptr) {
+    SetFocus(g_frame.current->page);
+    *answer = 0;
+    return 1;
+  }
   return 0;
 }
 

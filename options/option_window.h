@@ -31,6 +31,7 @@ class OptionDlg : public CWindow {
   LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override;
   LRESULT OnClose() override;
   LRESULT OnWindowPosChanged(WINDOWPOS* position) override;
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   void RunModal();
   // 0 while running, 1 OK, 2 Cancel.
   int result = 0;

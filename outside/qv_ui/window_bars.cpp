@@ -102,10 +102,8 @@ void CToolbar::Layout() {
   }
 }
 
-void CToolbar::Draw(HDC dc) {
-  RECT client{};
-  GetClientRect(m_hWnd, &client);
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+void CToolbar::Draw(HDC) {
+  // The class background is the bar; the buttons draw themselves.
 }
 
 LRESULT CToolbar::OnPaint() {
