@@ -318,6 +318,8 @@ void ShowOptionWindow(HINSTANCE instance, HWND owner) {
   OptionDlg frame(owner);
   if (frame.Window() == nullptr) return;
   ShowWindow(frame.Window(), SW_SHOW);
+  // Everything was placed while the frame was hidden: paint it all now.
+  RedrawWindow(frame.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   frame.RunModal();
 }
 
