@@ -1,7 +1,9 @@
-// Decoding of the service password's stored form.
+// The stored form of passwords: encoding and decoding.
 #include "service_password.h"
 
+#include <cstdio>
 #include <cstring>
+#include <random>
 
 namespace {
 
@@ -35,5 +37,24 @@ bool DecodeServicePassword(const char* stored, char* out, size_t outSize) {
   if (length + 1 > outSize) return false;
   std::memcpy(out, bytes + kPasswordOffset, length);
   out[length] = '\0';
+  return true;
+}
+
+bool EncodeServicePassword(const char* password, char* out, size_t outSize) {
+  if (out == nullptr || outSize == 0) return false;
+  out[0] = '\0';
+  if (password == nullptr || password[0] == '\0') return true;
+  const size_t length = std::strlen(password);
+  if (length > static_cast<size_t>(kMaxEncodedPassword) || outSize < static_cast<size_t>(kScrambledDigits) + 1)
+    return false;
+
+  unsigned char bytes[kScrambledBytes];
+  std::random_device seed;
+  std::mt19937 filler(seed());
+  std::uniform_int_distribution<int> printable(32, 126);
+  for (unsigned char& b : bytes) b = static_cast<unsigned char>(printable(filler));
+  std::memcpy(bytes + kPasswordOffset, password, length + 1);
+  for (int i = 0; i < kScrambledBytes - 1; ++i) bytes[i] = static_cast<unsigned char>(bytes[i] ^ bytes[i + 1]);
+  for (int i = 0; i < kScrambledBytes; ++i) std::snprintf(out + 2 * i, 3, "%02x", bytes[i]);
   return true;
 }

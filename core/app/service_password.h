@@ -16,3 +16,11 @@ inline constexpr int kMaxDecodedPassword = kScrambledBytes - kPasswordOffset;
 // Anything but exactly 80 hexadecimal digits is no password: false, and out
 // is emptied. An output too small for the password also gives false.
 bool DecodeServicePassword(const char* stored, char* out, size_t outSize);
+
+// The longest password the stored form holds with its zero byte.
+inline constexpr int kMaxEncodedPassword = kMaxDecodedPassword - 1;
+// Encodes password into out (at least kScrambledDigits + 1 bytes): random
+// printable filler around the password and its zero byte, chained and written
+// as 80 lower-case hexadecimal digits. An empty password is stored empty.
+// False (out emptied) for a password longer than kMaxEncodedPassword.
+bool EncodeServicePassword(const char* password, char* out, size_t outSize);

@@ -3,8 +3,10 @@
 // and nothing past the 40-byte block is ever read.
 #include "service_password.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -91,3 +93,47 @@ TEST(ServicePassword, AnOutputTooSmallIsRefusedNotOverrun) {
 }
 
 }  // namespace
+
+TEST(ServicePassword, EncodedPasswordsDecodeBackWithFreshFillerEachTime) {
+  char first[kScrambledDigits + 1];
+  char second[kScrambledDigits + 1];
+  char back[kScrambledBytes + 1];
+  for (const char* password : {"x", "s3cret pass", "12345678901234567890123456789012345"}) {
+    ASSERT_TRUE(EncodeServicePassword(password, first, sizeof first));
+    ASSERT_TRUE(EncodeServicePassword(password, second, sizeof second));
+    EXPECT_EQ(std::strlen(first), static_cast<size_t>(kScrambledDigits));
+    for (const char* c = first; *c; ++c) EXPECT_TRUE(std::isdigit(*c) || (*c >= 'a' && *c <= 'f')) << first;
+    EXPECT_STRNE(first, second);
+    ASSERT_TRUE(DecodeServicePassword(first, back, sizeof back));
+    EXPECT_STREQ(back, password);
+  }
+  // Empty stays empty; past 35 characters nothing is written.
+  ASSERT_TRUE(EncodeServicePassword("", first, sizeof first));
+  EXPECT_STREQ(first, "");
+  EXPECT_FALSE(EncodeServicePassword("123456789012345678901234567890123456", first, sizeof first));
+  EXPECT_STREQ(first, "");
+  EXPECT_FALSE(EncodeServicePassword("abc", first, 40));
+}
+
+TEST(ServicePassword, DecodingAnyTextStaysInsideTheBlock) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<int> length(0, 100);
+  char out[kScrambledBytes + 1];
+  for (int round = 0; round < 5000; ++round) {
+    std::string text(static_cast<size_t>(length(random)), '\0');
+    for (char& c : text) {
+      c = static_cast<char>(byte(random));
+      if (c == '\0') c = 'a';
+    }
+    if (round % 2 == 0) {  // mostly well-formed hexadecimal text
+      text.resize(kScrambledDigits);
+      for (char& c : text) c = "0123456789abcdefABCDEF"[byte(random) % 22];
+    }
+    const bool ok = DecodeServicePassword(text.c_str(), out, sizeof out);
+    EXPECT_LE(std::strlen(out), static_cast<size_t>(kMaxDecodedPassword));
+    if (!ok) {
+      EXPECT_STREQ(out, "");
+    }
+  }
+}

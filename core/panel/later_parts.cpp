@@ -5,14 +5,8 @@
 // Entry point; the remote report server replaces this body.
 __attribute__((weak)) void ApplyWebServerSettings() {}
 
-// Entry point; the options window replaces this body.
-void ShowOptionWindow(HWND) {}
-
 // Entry point; the report viewer replaces this body.
 void ShowTextViewer(HWND, const char*, int) {}
 
 // Entry point; the style wizard replaces this body.
 void RunStyleWizard(HWND) {}
-
-// Entry point; the support mail replaces this body.
-int SendMapiMail(HWND, const char*, const char*, const char*, const char*) { return 0; }

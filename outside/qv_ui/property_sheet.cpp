@@ -62,14 +62,23 @@ void ResetPages(HWND sheet) {
   }
 }
 
-bool IsFramesCommand(HWND sheet, LPARAM lParam) {
+bool IsFramesCommand(LPARAM lParam) { return lParam == 0; }
+
+bool IsOwnButton(HWND sheet, LPARAM lParam) {
   auto control = reinterpret_cast<HWND>(lParam);
-  return control == nullptr || GetParent(control) == sheet;
+  return control != nullptr && GetParent(control) == sheet;
 }
 
 LRESULT CALLBACK ChildSheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto old = reinterpret_cast<WNDPROC>(GetPropA(window, kOldProcedure));
-  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && IsFramesCommand(window, lParam)) {
+  // The sheet's own OK and Cancel are the frame's: the frame decides, and
+  // sends the command back to every sheet it holds.
+  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && IsOwnButton(window, lParam) &&
+      (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+    if (HWND frame = GetParent(window)) SendMessageA(frame, WM_COMMAND, MAKEWPARAM(LOWORD(wParam), BN_CLICKED), 0);
+    return 0;
+  }
+  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && IsFramesCommand(lParam)) {
     if (LOWORD(wParam) == IDOK) return ApplyPages(window);
     if (LOWORD(wParam) == IDCANCEL) {
       ResetPages(window);
@@ -96,8 +105,8 @@ QV_API HWND QVUI_PropertySheet(const PROPSHEETHEADERA* header) {
   t_callerCallback = nullptr;
   auto sheet = reinterpret_cast<HWND>(made);
   if (made == -1 || sheet == nullptr || !IsWindow(sheet)) return nullptr;
-  // The frame has the buttons.
-  for (int id : {IDOK, IDCANCEL, ID_APPLY_NOW, IDHELP}) {
+  // OK and Cancel act through the frame (ChildSheetProc); Apply is the frame's OK.
+  for (int id : {ID_APPLY_NOW}) {
     if (HWND button = GetDlgItem(sheet, id)) ShowWindow(button, SW_HIDE);
   }
   SetWindowPos(sheet, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

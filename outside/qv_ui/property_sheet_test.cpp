@@ -88,7 +88,7 @@ int CALLBACK CountPrecreate(HWND, UINT message, LPARAM) {
   return 0;
 }
 
-TEST_F(ChildSheetTest, TheSheetIsAChildOfItsFrameWithoutButtonsOfItsOwn) {
+TEST_F(ChildSheetTest, TheSheetIsAChildOfItsFrameWithoutCaption) {
   header_.dwFlags |= PSH_USECALLBACK;
   header_.pfnCallback = CountPrecreate;
   g_precreate = 0;
@@ -99,8 +99,8 @@ TEST_F(ChildSheetTest, TheSheetIsAChildOfItsFrameWithoutButtonsOfItsOwn) {
   EXPECT_TRUE(GetWindowLongPtrA(sheet, GWL_STYLE) & WS_CHILD);
   EXPECT_FALSE(GetWindowLongPtrA(sheet, GWL_STYLE) & WS_CAPTION);
   EXPECT_TRUE(IsWindowEnabled(frame_));
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet, IDOK)));
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet, IDCANCEL)));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(sheet, IDOK)));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(sheet, IDCANCEL)));
   EXPECT_EQ(g_journal, (std::vector<std::string>{"init 0", "setactive 0"}));
   DestroyWindow(sheet);
   EXPECT_EQ(QVUI_PropertySheet(nullptr), nullptr);

@@ -53,11 +53,12 @@ QV_API BOOL QVUI_GetBitmapSize(HBITMAP bitmap, int* width, int* height);
 
 // ---- The options window's child sheet ----
 // Creates the sheet of `header` modeless (PSH_MODELESS is added) as a child of
-// header->hwndParent, placed at the frame's client origin without caption or
-// buttons of its own; a PSCB_PRECREATE callback of the header still runs. The
+// header->hwndParent, placed at the frame's client origin without caption;
+// its OK and Cancel send WM_COMMAND IDOK / IDCANCEL (lParam 0) to the frame,
+// and it has no Apply; a PSCB_PRECREATE callback of the header still runs. The
 // frame runs it in its own loop (PSM_ISDIALOGMESSAGE) and ends it with
 // commands sent to the sheet:
-//   WM_COMMAND IDOK: PSN_KILLACTIVE to the current page, then PSN_APPLY to
+//   WM_COMMAND IDOK (lParam 0): PSN_KILLACTIVE to the current page, then PSN_APPLY to
 //     every page created so far, in page order; answers non-zero when a page
 //     refused (the sheet then stays as it is, on the refusing page for
 //     PSNRET_INVALID), 0 when all accepted.

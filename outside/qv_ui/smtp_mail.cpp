@@ -79,6 +79,14 @@ int SendWithAttachments(const char* address, const char* body, std::vector<Attac
   }
 }
 
+std::string MailSettingsPath() {
+  {
+    std::lock_guard<std::mutex> hold(g_control_lock);
+    if (!g_settings_path.empty()) return g_settings_path;
+  }
+  return ProgramSettingsPath();
+}
+
 void SetMailSettingsPathForTests(const char* path) {
   std::lock_guard<std::mutex> hold(g_control_lock);
   g_settings_path = path != nullptr ? path : "";

@@ -2,6 +2,8 @@
 // time-outs and the EHLO argument. Each null / 0 returns to the default.
 #pragma once
 
+#include <string>
+
 #include "qvplatform.h"
 
 namespace qvui::smtp {
@@ -12,5 +14,9 @@ void SetMailSettingsPathForTests(const char* path);
 void SetMailTimeoutsForTests(DWORD connect_ms, DWORD reply_ms, DWORD data_end_ms);
 // The name the client gives in EHLO / HELO.
 void SetMailClientDomainForTests(const char* domain);
+
+// The settings file mail is sent with: the one set for tests, else the
+// program's own.
+std::string MailSettingsPath();
 
 }  // namespace qvui::smtp

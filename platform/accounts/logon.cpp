@@ -5,6 +5,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -188,6 +189,13 @@ bool IsImpersonating() { return accounts::t_impersonated != nullptr; }
 
 using qvp::accounts::TokenObject;
 
+namespace {
+// Set by tests: the caller lacks the right to log users on.
+std::atomic<bool> g_logonPrivilegeMissing{false};
+}  // namespace
+
+void qvp::SetLogonPrivilegeMissingForTests(bool missing) { g_logonPrivilegeMissing.store(missing); }
+
 QV_API BOOL LogonUserA(LPCSTR lpszUsername, LPCSTR lpszDomain, LPCSTR lpszPassword, DWORD dwLogonType,
                        DWORD dwLogonProvider, PHANDLE phToken) {
   return qvp::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
@@ -204,6 +212,7 @@ QV_API BOOL LogonUserA(LPCSTR lpszUsername, LPCSTR lpszDomain, LPCSTR lpszPasswo
       default: return qvp::FailWith(ERROR_INVALID_PARAMETER);
     }
     if (dwLogonProvider > LOGON32_PROVIDER_WINNT50) return qvp::FailWith(ERROR_INVALID_PARAMETER);
+    if (g_logonPrivilegeMissing.load()) return qvp::FailWith(ERROR_PRIVILEGE_NOT_HELD);
     if (*lpszUsername == '\0' || !qvp::accounts::IsLocalDomain(lpszDomain)) {
       return qvp::FailWith(ERROR_LOGON_FAILURE);
     }

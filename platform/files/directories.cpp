@@ -249,6 +249,23 @@ UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
   return qvp::NoThrow<UINT>(0, [&]() -> UINT { return CopyOut(WindowsForm(qvp::WindowsDirectory()), uSize, lpBuffer); });
 }
 
+UINT GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
+  return qvp::NoThrow<UINT>(0, [&]() -> UINT {
+    const std::filesystem::path system = std::filesystem::path(qvp::WindowsDirectory()) / "system32";
+    std::error_code error;
+    std::filesystem::create_directories(system, error);
+    const std::filesystem::path services = system / "MAPISVC.INF";
+    if (!std::filesystem::exists(services, error)) {
+      // Made once; a file a user or test put there is kept as it is.
+      if (FILE* file = std::fopen(services.c_str(), "wx")) {
+        std::fputs("[Services]\r\nIMAIL=Internet Mail\r\n", file);
+        std::fclose(file);
+      }
+    }
+    return CopyOut(WindowsForm(system.string()), uSize, lpBuffer);
+  });
+}
+
 DWORD GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer) {
   return qvp::NoThrow<DWORD>(0, [&]() -> DWORD {
     std::string list;

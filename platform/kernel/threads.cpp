@@ -6,8 +6,10 @@
 #include <new>
 #include <system_error>
 
+#include "kernel/idle_poll.h"
 #include "kernel/sync_objects.h"
 #include "qvplatform/kernel.h"
+#include "ui/dialog_state.h"
 
 namespace qvp {
 namespace {
@@ -155,7 +157,20 @@ QV_API HANDLE GetCurrentThread(void) { return qvp::CurrentThreadPseudoHandle(); 
 
 QV_API DWORD GetCurrentThreadId(void) { return qvp::NativeThreadId(); }
 
+namespace {
+thread_local bool t_emptyPeek = false;
+}  // namespace
+
+void qvp::NoteEmptyPeek(bool empty) { t_emptyPeek = empty; }
+
+bool qvp::TakeEmptyPeek() {
+  const bool was = t_emptyPeek;
+  t_emptyPeek = false;
+  return was;
+}
+
 QV_API void Sleep(DWORD dwMilliseconds) {
+  if (dwMilliseconds > 0 && dwMilliseconds != INFINITE && qvp::TakeEmptyPeek()) qvp::ui::RunModalIdleHook();
   if (dwMilliseconds == 0) {
     std::this_thread::yield();
     return;

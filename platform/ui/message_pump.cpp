@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "kernel/handles.h"
+#include "kernel/idle_poll.h"
 #include "ui/keys.h"
 #include "ui/last_error.h"
 #include "ui/send.h"
@@ -182,7 +183,10 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
     return FALSE;
   }
   MessageFilter f = MakeFilter(hWnd, wMsgFilterMin, wMsgFilterMax);
-  return PeekQueue(lpMsg, f, (wRemoveMsg & PM_REMOVE) != 0) ? TRUE : FALSE;
+  const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
+  const bool found = PeekQueue(lpMsg, f, remove);
+  qvp::NoteEmptyPeek(remove && !found);
+  return found ? TRUE : FALSE;
 }
 
 BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {

@@ -140,4 +140,8 @@ struct Identity {
 Identity ThreadIdentity();
 bool IsImpersonating();
 
+// Tests: while set, LogonUserA fails with ERROR_PRIVILEGE_NOT_HELD (1314), as
+// for a caller that does not hold the right to log users on.
+void SetLogonPrivilegeMissingForTests(bool missing);
+
 }  // namespace qvp

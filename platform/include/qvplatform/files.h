@@ -146,6 +146,9 @@ QV_API DWORD GetFinalPathNameByHandleA(HANDLE hFile, LPSTR lpszFilePath, DWORD c
 QV_API DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 QV_API UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName);
 QV_API UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);
+// "system32" under the Windows directory, made on first use together with a
+// "MAPISVC.INF" whose [Services] IMAIL names the layer's own MAPI mail service.
+QV_API UINT GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize);
 // One "X:\" string for each mapped drive, in letter order, ending in an empty string.
 QV_API DWORD GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer);
 

@@ -198,6 +198,12 @@ typedef OSVERSIONINFOA* POSVERSIONINFOA;
 typedef OSVERSIONINFOA* LPOSVERSIONINFOA;
 
 QV_API BOOL GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
+
+// Locale information: only LOCALE_SENGLANGUAGE, a language's English name
+// ("German") by the primary language of the locale id.
+typedef DWORD LCTYPE;
+#define LOCALE_SENGLANGUAGE 0x00001001
+QV_API int GetLocaleInfoA(LCID Locale, LCTYPE LCType, LPSTR lpLCData, int cchData);
 QV_API DWORD GetVersion(void);
 
 QV_API DWORD GetEnvironmentVariableA(LPCSTR lpName, LPSTR lpBuffer, DWORD nSize);

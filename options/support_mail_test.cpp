@@ -1,0 +1,220 @@
+// Support mail through the built-in Simple MAPI library: its compose dialog,
+// delivery to a real SMTP server on loopback, and the warnings.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app_globals.h"
+#include "program_paths.h"
+#include "qv_ui_internal.h"
+#include "qv_ui_mapi.h"
+#include "qvplatform/ui_driver.h"
+#include "resource_cache.h"
+#include "smtp_mail_control.h"
+#include "support_mail.h"
+#include "test_dir.h"
+
+extern char** environ;
+
+namespace {
+
+pid_t Spawn(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  return pid;
+}
+
+bool HasAiosmtpd() {
+  const pid_t pid = Spawn({"/usr/bin/python3", "-c", "import aiosmtpd.handlers"});
+  int status = 0;
+  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+u_short FreePort() {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(s, reinterpret_cast<const sockaddr*>(&a), sizeof a);
+  int length = sizeof a;
+  getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
+  closesocket(s);
+  WSACleanup();
+  return ntohs(a.sin_port);
+}
+
+bool Listening(u_short port, pid_t server) {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  bool up = false;
+  for (int attempt = 0; attempt < 400 && !up; ++attempt) {
+    int status = 0;
+    if (waitpid(server, &status, WNOHANG) == server) break;
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    up = connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+    closesocket(s);
+    if (!up) Sleep(50);
+  }
+  WSACleanup();
+  return up;
+}
+
+qvp::driver::WindowQuery Compose() {
+  qvp::driver::WindowQuery query;
+  query.class_name = "#32770";
+  query.title = "New Message";
+  return query;
+}
+
+class SupportMailTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qv::SetProgramDirForTests(dir_.dir().c_str());
+    qvui::SetProgramDirectoryForTests(dir_.dir());
+    std::filesystem::create_directories(dir_.path() / "windows");
+    qvp::SetWindowsDirectory(dir_.file("windows").c_str());
+    base_ = LoadLibraryA(QV_DIST_DIR "/BASE.RSL");
+    ASSERT_NE(base_, nullptr);
+    g_app.resourceModule = base_;
+    owner_ = CreateWindowExA(0, "#32770", "Panel", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                             nullptr, nullptr);
+    qvp::TakeUnexpectedPrompts();
+  }
+  void TearDown() override {
+    if (server_ > 0) {
+      kill(server_, SIGTERM);
+      waitpid(server_, nullptr, 0);
+    }
+    qvui::smtp::SetMailSettingsPathForTests(nullptr);
+    DestroyWindow(owner_);
+    FreeResourceCache();
+    g_app.resourceModule = nullptr;
+    FreeLibrary(base_);
+    qvp::SetWindowsDirectory(nullptr);
+    qv::SetProgramDirForTests(nullptr);
+    qvui::SetProgramDirectoryForTests("");
+    EXPECT_TRUE(qvp::TakeUnexpectedPrompts().empty());
+  }
+  // A mail server on loopback storing into dir/maildir; false (skipped) without one.
+  bool StartServer() {
+    if (!HasAiosmtpd()) return false;
+    const u_short port = FreePort();
+    server_ = Spawn({"/usr/bin/python3", "-m", "aiosmtpd", "-n", "-l", "127.0.0.1:" + std::to_string(port), "-c",
+                     "aiosmtpd.handlers.Mailbox", dir_.file("maildir")});
+    EXPECT_GT(server_, 0);
+    EXPECT_TRUE(Listening(port, server_)) << "the SMTP server did not start";
+    UseServer("127.0.0.1:" + std::to_string(port));
+    return true;
+  }
+  void UseServer(const std::string& server) {
+    dir_.write("QUORVANE.INI", "[eMail]\r\nSMTPServer=" + server + "\r\nFrom=panel@site.test\r\n");
+    qvui::smtp::SetMailSettingsPathForTests(dir_.file("QUORVANE.INI").c_str());
+  }
+  std::vector<std::string> Received() {
+    std::vector<std::string> messages;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.file("maildir") + "/new", error)) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      std::stringstream text;
+      text << in.rdbuf();
+      std::string normal;
+      for (char c : text.str()) {
+        if (c != '\r') normal += c;
+      }
+      messages.push_back(normal);
+    }
+    return messages;
+  }
+
+  TestDir dir_;
+  HMODULE base_ = nullptr;
+  HWND owner_ = nullptr;
+  pid_t server_ = -1;
+};
+
+constexpr char kBody[] = "Author: Ann Smith\r\nCompany: Site Ltd\r\n\r\nThe monitor stopped.";
+
+TEST_F(SupportMailTest, SendDeliversTheMessageWithItsAttachment) {
+  if (!StartServer()) {
+    if (std::getenv("CI") != nullptr) FAIL() << "python3-aiosmtpd is needed in CI";
+    GTEST_SKIP() << "python3-aiosmtpd is not installed";
+  }
+  dir_.write("report.bin", std::string("\x01\x02\xff binary report", 17));
+  std::string to;
+  std::string attachment;
+  qvp::UiDriver driver;
+  driver.OnWindow(Compose())
+      .Read(QVUI_MAPI_TO, &to)
+      .Read(QVUI_MAPI_ATTACHMENT, &attachment)
+      .ClickButton("Send");
+  EXPECT_EQ(SendMapiMail(owner_, "Question about Quorvane", "support@quorvane.test", "Quorvane Technical Support",
+                         kBody, (dir_.dir() + "report.bin").c_str()),
+            1);
+  for (const auto& problem : driver.Problems()) ADD_FAILURE() << problem;
+  EXPECT_EQ(to, "support@quorvane.test");
+  EXPECT_NE(attachment.find("report.bin"), std::string::npos);
+  const auto messages = Received();
+  ASSERT_EQ(messages.size(), 1u);
+  const std::string& m = messages[0];
+  EXPECT_NE(m.find("\nSubject: Question about Quorvane\n"), std::string::npos) << m;
+  EXPECT_NE(m.find("X-RcptTo: support@quorvane.test\n"), std::string::npos) << m;
+  EXPECT_NE(m.find("Author: Ann Smith\nCompany: Site Ltd\n\nThe monitor stopped."), std::string::npos) << m;
+  EXPECT_NE(m.find("Content-Disposition: attachment; filename=\"report.bin\""), std::string::npos) << m;
+  EXPECT_NE(m.find("AQL/IGJpbmFyeSByZXBvcnQ="), std::string::npos) << m;  // the file's bytes in base64
+}
+
+TEST_F(SupportMailTest, AFailedSendOrCancelWarnsAndAnswersZero) {
+  UseServer("127.0.0.1:" + std::to_string(FreePort()));  // nothing listens there
+  qvp::UiDriver driver;
+  driver.OnWindow(Compose()).ClickButton("Send");
+  driver.ExpectMessageBox("could not be sent", IDOK);
+  EXPECT_EQ(SendMapiMail(owner_, "s", "support@quorvane.test", "Support", "text"), 0);
+  for (const auto& problem : driver.Problems()) ADD_FAILURE() << problem;
+
+  qvp::UiDriver cancel;
+  cancel.OnWindow(Compose()).Click(IDCANCEL);
+  cancel.ExpectMessageBox("could not be sent", IDOK);
+  EXPECT_EQ(SendMapiMail(owner_, "s", "support@quorvane.test", "Support", "text"), 0);
+  for (const auto& problem : cancel.Problems()) ADD_FAILURE() << problem;
+}
+
+TEST_F(SupportMailTest, WithoutAMailServiceNothingIsLoaded) {
+  std::filesystem::create_directories(dir_.path() / "windows" / "system32");
+  dir_.write("windows/system32/MAPISVC.INF", "[Services]\r\n");
+  qvp::PromptScript prompts;
+  prompts.ExpectMessageBox("No MAPI mail service", IDOK);
+  EXPECT_EQ(SendMapiMail(owner_, "s", "a@b.test", "A", "text"), 0);
+  EXPECT_EQ(prompts.Pending(), 0u);
+}
+
+TEST(MapiModuleTest, TheLibraryHasTheFiveEntryPointsAndRefusesBadCalls) {
+  HMODULE mapi = LoadLibraryA("MAPI32.DLL");
+  ASSERT_NE(mapi, nullptr);
+  for (const char* name : {"MAPIInitialize", "MAPIUninitialize", "MAPILogon", "MAPILogoff", "MAPISendMail"})
+    EXPECT_NE(GetProcAddress(mapi, name), nullptr) << name;
+  auto send = reinterpret_cast<LPMAPISENDMAIL>(GetProcAddress(mapi, "MAPISendMail"));
+  EXPECT_EQ(send(0, 0, nullptr, 0, 0), static_cast<ULONG>(MAPI_E_INVALID_MESSAGE));
+  MapiMessage empty{};
+  EXPECT_EQ(send(0, 0, &empty, 0, 0), static_cast<ULONG>(MAPI_E_INVALID_RECIPS));
+  FreeLibrary(mapi);
+}
+
+}  // namespace
