@@ -319,7 +319,7 @@ TEST_F(OptionsTest, WithoutTheRightToLogOnTheServerStaysDisabled) {
   qvp::UiDriver driver;
   driver.OnWindow(Dialog("General")).Select(kTabs, 5);
   driver.OnWindow(Dialog("Remote Server")).Check(1064).Click(IDOK);
-  driver.ExpectMessageBox("act as part of the operating system", IDOK);
+  driver.ExpectMessageBox("may not check the passwords of other accounts", IDOK);
   Run(driver);
   EXPECT_EQ(Key("Defaults", "WebEnable"), "FALSE");
 }
