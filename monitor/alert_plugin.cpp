@@ -12,6 +12,7 @@
 #include "plugin_alert_queues.h"
 #include "device_list.h"
 #include "monitor_server.h"
+#include "monitor_ui.h"
 #include "plugin_helpers.h"
 #include "profile_registry.h"
 #include "qv_ui.h"
@@ -101,9 +102,11 @@ void CAlertPlugin::Initialize() {
 }
 
 CAlertPlugin::~CAlertPlugin() {
-  // The queue threads end before anything they use goes.
-  DeletePluginAlertQueues(&m_emailQueue, &m_audioQueue, &m_pagerQueue);
+  // The status window leaves the senders first (a sender must not wait on it
+  // while its thread is being joined); then the queue threads end before
+  // anything else they use goes.
   DestroyWindows();
+  DeletePluginAlertQueues(&m_emailQueue, &m_audioQueue, &m_pagerQueue);
   delete m_iniStamp;
   m_iniStamp = nullptr;
   delete m_monitorServer;
@@ -212,12 +215,17 @@ bool CAlertPlugin::CloseOptionSheet(int ok) const {
 
 void CAlertPlugin::CreateWindows() {
   m_testStatusWindow = nullptr;
-  // The hidden "Alert Errors" window (dialog 143) is made here once the
-  // plug-in's status windows are built.
-  m_alertErrorsWindow = nullptr;
+  // The "Alert Errors" window waits hidden until the first alert fails.
+  m_alertErrorsWindow = CreateDialogParamA(m_instance, MAKEINTRESOURCEA(143), nullptr, AlertErrorsDlg, 0);
+  SetAlertErrorsWindow(m_alertErrorsWindow);
 }
 
 void CAlertPlugin::DestroyWindows() {
+  // The senders stop reporting to the window before it goes, and what they
+  // sent already is served, so that no sender waits on a window that is gone.
+  SetAlertErrorsWindow(nullptr);
+  MSG pending;
+  PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE);
   if (m_alertErrorsWindow != nullptr && IsWindow(m_alertErrorsWindow)) DestroyWindow(m_alertErrorsWindow);
   m_alertErrorsWindow = nullptr;
 }

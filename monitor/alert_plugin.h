@@ -51,6 +51,9 @@ class CAlertPlugin {
 
   void CreateWindows();
   void DestroyWindows();
+  // The options sheet (function 22): a child sheet of `parent`, its bitmap and
+  // the bitmap's size, its short and long titles (at least 64 characters each).
+  HWND CreateOptionSheet(HWND parent, HBITMAP* bitmap, RECT* bitmapRect, char* shortTitle, char* longTitle);
 
   // The row of the first loaded profile whose file is `path` (compared without
   // regard to case); null when none, or when that profile has no row yet.
@@ -70,6 +73,9 @@ class CAlertPlugin {
   CPagerAlertQueue* GetPagerQueue() const { return m_pagerQueue; }
   int GetAlertRetryCount() const { return m_alertRetryCount; }
   bool GetGenerateStartupAlerts() const { return m_generateStartupAlerts; }
+  // The options page's changes (the settings file is written by the page).
+  void SetAlertRetryCount(int count) { m_alertRetryCount = count; }
+  void SetGenerateStartupAlerts(bool generate) { m_generateStartupAlerts = generate; }
   HWND GetTestStatusWindow() const { return m_testStatusWindow; }
   void SetTestStatusWindow(HWND window);
   HWND GetAlertErrorsWindow() const { return m_alertErrorsWindow; }

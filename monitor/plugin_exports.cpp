@@ -91,10 +91,10 @@ QV_API int QVM_StartService() { return StartMonitorEngine(ThePlugin()); }
 
 // ---- Options and help ---------------------------------------------------------------
 
-QV_API HWND QVM_CreateOptionDialog(HWND /*parent*/, HBITMAP* /*bitmap*/, RECT* /*bitmapPart*/,
-                                   char* /*shortTitle*/, char* /*longTitle*/) {
-  // The options sheet comes with the plug-in's option pages; until then there is none.
-  return nullptr;
+QV_API HWND QVM_CreateOptionDialog(HWND parent, HBITMAP* bitmap, RECT* bitmapPart, char* shortTitle,
+                                   char* longTitle) {
+  CAlertPlugin* plugin = ThePlugin();
+  return plugin != nullptr ? plugin->CreateOptionSheet(parent, bitmap, bitmapPart, shortTitle, longTitle) : nullptr;
 }
 
 QV_API char QVM_CloseOptionDialog(int ok) {

@@ -1,47 +1,44 @@
 // Page tables of the plug-in's property sheets.
 #include "profile_sheets.h"
 
+#include "monitor_ui.h"
+#include "plugin_globals.h"
+
 namespace {
 
 constexpr char kProtocolTitle[] = "Add Monitoring and Alerting Profile - Protocol Details";
 
-// Procedures join the tables as the pages are built: GeneralOptionsDlg,
-// AutoReportDlg, ReportLanguageDlg.
+// The report-language page (ReportLanguageDlg) joins the table when it is built.
 constexpr SheetPage kOptionPages[kOptionPageCount] = {
-    {nullptr, 16011, ""},
-    {nullptr, 30002, ""},
+    {GeneralOptionsDlg, 16011, ""},
+    {AutoReportDlg, 30002, ""},
     {nullptr, 16005, ""},
 };
 
-// Index = wizard page = MonitorType for pages 1 to 18. Procedures in order:
-// ProfileGeneralDlg, DiskSpaceMonitorDlg, DnsMonitorDlg, FingerMonitorDlg,
-// FtpMonitorDlg, GopherMonitorDlg, HttpMonitorDlg, IrcMonitorDlg, NntpMonitorDlg,
-// NtServiceMonitorDlg, OdbcMonitorDlg, PingMonitorDlg, Pop3MonitorDlg,
-// RwhoisMonitorDlg, SmtpMonitorDlg, TelnetMonitorDlg, WhoisMonitorDlg,
-// HttpsMonitorDlg, UrlMonitorDlg, AudioAlertDlg, EmailAlertDlg, PagerAlertDlg.
+// Index = wizard page = MonitorType for pages 1 to 18.
 constexpr SheetPage kWizardPages[kWizardPageCount] = {
-    {nullptr, 112, "Add Monitoring and Alerting Profile - Description and Monitor Type"},
-    {nullptr, 17001, kProtocolTitle},
-    {nullptr, 16020, kProtocolTitle},
-    {nullptr, 16018, kProtocolTitle},
-    {nullptr, 16012, kProtocolTitle},
-    {nullptr, 16025, kProtocolTitle},
-    {nullptr, 16013, kProtocolTitle},
-    {nullptr, 16024, kProtocolTitle},
-    {nullptr, 16015, kProtocolTitle},
-    {nullptr, 31006, kProtocolTitle},
-    {nullptr, 17000, kProtocolTitle},
-    {nullptr, 114, kProtocolTitle},
-    {nullptr, 16019, kProtocolTitle},
-    {nullptr, 16023, kProtocolTitle},
-    {nullptr, 16014, kProtocolTitle},
-    {nullptr, 16016, kProtocolTitle},
-    {nullptr, 16022, kProtocolTitle},
-    {nullptr, 31013, kProtocolTitle},
-    {nullptr, 31014, kProtocolTitle},
-    {nullptr, 31010, "Add Monitoring and Alerting Profile - Audio Alert Settings"},
-    {nullptr, 31011, "Add Monitoring and Alerting Profile - E-mail Alert Settings"},
-    {nullptr, 31012, "Add Monitoring and Alerting Profile - Pager Alert Settings"},
+    {ProfileGeneralDlg, 112, "Add Monitoring and Alerting Profile - Description and Monitor Type"},
+    {DiskSpaceMonitorDlg, 17001, kProtocolTitle},
+    {DnsMonitorDlg, 16020, kProtocolTitle},
+    {FingerMonitorDlg, 16018, kProtocolTitle},
+    {FtpMonitorDlg, 16012, kProtocolTitle},
+    {GopherMonitorDlg, 16025, kProtocolTitle},
+    {HttpMonitorDlg, 16013, kProtocolTitle},
+    {IrcMonitorDlg, 16024, kProtocolTitle},
+    {NntpMonitorDlg, 16015, kProtocolTitle},
+    {NtServiceMonitorDlg, 31006, kProtocolTitle},
+    {OdbcMonitorDlg, 17000, kProtocolTitle},
+    {PingMonitorDlg, 114, kProtocolTitle},
+    {Pop3MonitorDlg, 16019, kProtocolTitle},
+    {RwhoisMonitorDlg, 16023, kProtocolTitle},
+    {SmtpMonitorDlg, 16014, kProtocolTitle},
+    {TelnetMonitorDlg, 16016, kProtocolTitle},
+    {WhoisMonitorDlg, 16022, kProtocolTitle},
+    {HttpsMonitorDlg, 31013, kProtocolTitle},
+    {UrlMonitorDlg, 31014, kProtocolTitle},
+    {AudioAlertDlg, 31010, "Add Monitoring and Alerting Profile - Audio Alert Settings"},
+    {EmailAlertDlg, 31011, "Add Monitoring and Alerting Profile - E-mail Alert Settings"},
+    {PagerAlertDlg, 31012, "Add Monitoring and Alerting Profile - Pager Alert Settings"},
 };
 
 // The edit sheet's general page has a template of its own and the wizard's
@@ -92,7 +89,53 @@ PropertySheetSpec MakeEditSheet(int kind) {
   return sheet;
 }
 
-void RunPropertySheet(const PropertySheetSpec& /*sheet*/) {
-  // The layer's property sheets and the profile pages are not built yet: until
-  // they are, a sheet shows nothing and its profile stays unsaved (cancelled).
+int CALLBACK PropSheetCallback(HWND /*sheet*/, UINT message, LPARAM lParam) {
+  // No "?" button on the edit sheet.
+  if (message == PSCB_PRECREATE && lParam != 0) reinterpret_cast<DLGTEMPLATE*>(lParam)->style &= ~DS_CONTEXTHELP;
+  return 0;
+}
+
+int BuildSheetPages(const PropertySheetSpec& sheet, PROPSHEETPAGEA* pages) {
+  int count = 0;
+  for (int i = 0; i < sheet.pageCount && i < kMaxSheetPages; ++i) {
+    const SheetPage& page = sheet.pages[i];
+    if (page.procedure == nullptr) continue;  // a page not built yet is left out
+    PROPSHEETPAGEA& record = pages[count++];
+    record = PROPSHEETPAGEA{};
+    record.dwSize = sizeof record;
+    record.dwFlags = PSP_HASHELP;
+    if (sheet.kind == SheetKind::kWizard) record.dwFlags |= PSP_USETITLE;
+    record.hInstance = PluginInstance();
+    record.pszTemplate = MAKEINTRESOURCEA(page.templateId);
+    record.pszTitle = page.title;
+    record.pfnDlgProc = page.procedure;
+    record.lParam = sheet.pageParam;
+  }
+  return count;
+}
+
+PROPSHEETHEADERA BuildSheetHeader(const PropertySheetSpec& sheet, const PROPSHEETPAGEA* pages, int count) {
+  PROPSHEETHEADERA header{};
+  header.dwSize = sizeof header;
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
+  if (sheet.kind == SheetKind::kWizard) header.dwFlags |= PSH_WIZARD;
+  if (sheet.kind == SheetKind::kEdit) {
+    header.dwFlags |= PSH_USECALLBACK;
+    header.pfnCallback = PropSheetCallback;
+  }
+  header.hwndParent = sheet.owner;
+  header.hInstance = PluginInstance();
+  header.pszCaption = sheet.caption;
+  header.nPages = static_cast<UINT>(count);
+  header.nStartPage = sheet.startPage >= 0 && sheet.startPage < count ? static_cast<UINT>(sheet.startPage) : 0;
+  header.ppsp = pages;
+  return header;
+}
+
+void RunPropertySheet(const PropertySheetSpec& sheet) {
+  PROPSHEETPAGEA pages[kMaxSheetPages];
+  const int count = BuildSheetPages(sheet, pages);
+  if (count == 0) return;
+  const PROPSHEETHEADERA header = BuildSheetHeader(sheet, pages, count);
+  PropertySheetA(&header);
 }

@@ -57,3 +57,10 @@ PropertySheetSpec MakeEditSheet(int kind);
 // accepts it. Tests put a runner of their own in place of the property sheet.
 using SheetRunner = std::function<void(const PropertySheetSpec&)>;
 void RunPropertySheet(const PropertySheetSpec& sheet);
+
+// The page records of a sheet (pages without a procedure left out; `pages`
+// holds kMaxSheetPages) and its header; the count of records.
+int BuildSheetPages(const PropertySheetSpec& sheet, PROPSHEETPAGEA* pages);
+PROPSHEETHEADERA BuildSheetHeader(const PropertySheetSpec& sheet, const PROPSHEETPAGEA* pages, int count);
+// The edit sheet's creation callback: drops the "?" button.
+int CALLBACK PropSheetCallback(HWND sheet, UINT message, LPARAM lParam);

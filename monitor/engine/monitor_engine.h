@@ -90,6 +90,9 @@ class MonitorEngine : public DeviceList {
   // first test is verified and alerted.
   void SetThreadSetting(int workers);
   void SetStartupAlerts(bool enabled) { m_startupAlerts.store(enabled); }
+  // The options page's background report: every `intervalMinutes` from five
+  // seconds on; 0 stops it.
+  void SetBackgroundReport(uint32_t intervalMinutes);
 
   const StatusLog& statusLog() const { return m_log; }
   int workerSetting() const { return m_workerSetting.load(); }
@@ -154,7 +157,7 @@ class MonitorEngine : public DeviceList {
   std::atomic<int> m_workerSetting{10};
   std::atomic<int> m_liveWorkers{0};
   DWORD m_maxConnectMs = 20000;
-  uint32_t m_reportInterval = 0;
+  std::atomic<uint32_t> m_reportInterval{0};  // written by the options page, read by the workers
   std::atomic<bool> m_startupAlerts{true};
 };
 

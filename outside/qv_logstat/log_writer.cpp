@@ -72,3 +72,26 @@ QV_API int QVLS_WriteEntryIntoLogStatusFile(HWND /*owner*/, const QVLS_FIELD* fi
   SetLastError(written ? NO_ERROR : error);
   return written ? 1 : 0;
 }
+
+QV_API int QVLS_DeleteLogStatusFile(LPCSTR path) {
+  if (path == nullptr || path[0] == '\0') {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::string name;
+  try {
+    name = LockName(path);
+  } catch (...) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
+  HANDLE lock = CreateMutexA(nullptr, FALSE, name.c_str());
+  if (lock == nullptr) return 0;
+  WaitForSingleObject(lock, INFINITE);
+  const bool gone = DeleteFileA(path) != FALSE || GetLastError() == ERROR_FILE_NOT_FOUND;
+  const DWORD error = GetLastError();
+  ReleaseMutex(lock);
+  CloseHandle(lock);
+  SetLastError(gone ? NO_ERROR : error);
+  return gone ? 1 : 0;
+}

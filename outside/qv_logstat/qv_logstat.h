@@ -60,3 +60,8 @@ QV_API void QVLS_LogStatusFileCleanup(HQVLSREADER reader);
 #ifndef ERROR_WRITE_FAULT
 #define ERROR_WRITE_FAULT 29L
 #endif
+
+// Deletes the log file at `path` under the lock its writers take, so that no
+// entry is being appended while it goes. 1 when the file is gone (also when it
+// did not exist); 0 with the last error set otherwise.
+QV_API int QVLS_DeleteLogStatusFile(LPCSTR path);

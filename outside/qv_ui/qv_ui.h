@@ -69,3 +69,6 @@ QV_API void QVUI_DrawTesselPolygons(HDC dc, const RECT* rect, int thickness, COL
 // window's client area: a square of the scroll-bar size in the button face
 // colour with diagonal ridges in the highlight and shadow colours.
 QV_API void QVUI_PaintGrowBox(HWND window);
+
+// Dialog and drawing helpers, bitmap statics and the options window's child sheet.
+#include "qv_ui_dialogs.h"

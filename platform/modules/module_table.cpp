@@ -160,7 +160,12 @@ void* ExportedAddress(const Module& module, const char* name) {
     }
     return nullptr;
   }
-  if (value >= 0x10000) return OwnSymbol(module, name);
+  if (value >= 0x10000) {
+    // The driver manager cannot prompt here: the layer's chooser stands in.
+    void* own = module.kind == Kind::kSystem ? OdbcPromptingExport(module, name) : nullptr;
+    if (own != nullptr) return own;
+    return OwnSymbol(module, name);
+  }
   if (value == 0) return nullptr;
   auto* ordinals = static_cast<const QvOrdinalExport*>(OwnSymbol(module, "QvOrdinalExports"));
   if (!ordinals) return nullptr;

@@ -70,4 +70,9 @@ bool OpenSystemModule(Module& module);
 // The layer library's own file (what built-in modules report as their file).
 std::string LayerLibraryPath();
 
+// "SQLDriverConnect" of "ODBC32.DLL": the layer's own, which answers
+// SQL_DRIVER_PROMPT with its data-source chooser (odbc_prompt.cpp); null for
+// every other module and name.
+void* OdbcPromptingExport(const Module& module, const char* name);
+
 }  // namespace qvp::modules

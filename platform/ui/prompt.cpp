@@ -55,6 +55,7 @@ const char* PromptKindName(PromptKind kind) {
     case PromptKind::kChooseFont: return "ChooseFont";
     case PromptKind::kPrint: return "Print";
     case PromptKind::kHelp: return "Help";
+    case PromptKind::kDataSource: return "DataSource";
   }
   return "Prompt";
 }

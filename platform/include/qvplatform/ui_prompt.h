@@ -90,6 +90,11 @@ enum class PromptKind {
   kChooseFont,
   kPrint,
   kHelp,  // WinHelpA: not a question either; recorded, answered TRUE unless a script says otherwise
+  // The ODBC driver manager's data-source chooser (SQLDriverConnect with
+  // SQL_DRIVER_PROMPT): the text lists the data sources, one "name - driver"
+  // per line; an IDOK answer's text is the connection string to use
+  // ("DSN=name;UID=user;PWD=password"), IDCANCEL chooses none.
+  kDataSource,
 };
 
 const char* PromptKindName(PromptKind kind);

@@ -342,7 +342,7 @@ LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KILLFOCUS:
       if (s.edit) return 0;  // the edit part tells
       s.focused = false;
-      RunSteps(hwnd, s, s.model.CloseUp(false));
+      if (s.model.dropped()) RunSteps(hwnd, s, s.model.CloseUp(false));
       if (GetCapture() == hwnd) ReleaseCapture();
       InvalidateRect(hwnd, nullptr, FALSE);
       NotifyParent(hwnd, CBN_KILLFOCUS);

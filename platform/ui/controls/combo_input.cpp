@@ -145,7 +145,8 @@ void ComboEditCommand(HWND hwnd, ComboState& s, int code) {
     case EN_KILLFOCUS:
       if (GetFocus() == hwnd) break;  // on its way back to the edit part
       s.focused = false;
-      Run(hwnd, s, s.model.CloseUp(false));
+      // Only an open list closes: the typed text of a drop-down combo stays.
+      if (s.model.dropped()) Run(hwnd, s, s.model.CloseUp(false));
       NotifyParent(hwnd, CBN_KILLFOCUS);
       break;
     case EN_UPDATE:

@@ -217,6 +217,9 @@ INT_PTR CALLBACK SheetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return Reply(hwnd, s.ended ? 0 : reinterpret_cast<LRESULT>(s.CurrentWindow()));
     case PSM_GETTABCONTROL:
       return Reply(hwnd, reinterpret_cast<LRESULT>(s.tabs));
+    case PSM_INDEXTOHWND:
+      // The page's window; null for a page not created yet.
+      return Reply(hwnd, wp < s.pages.size() ? reinterpret_cast<LRESULT>(s.pages[wp].hwnd) : 0);
     case PSM_GETRESULT:
       return Reply(hwnd, s.ended ? s.result : -1);
     default:

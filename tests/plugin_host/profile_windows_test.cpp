@@ -1,0 +1,353 @@
+// A user makes a web-server profile through the built plug-in's wizard in the
+// test host; the engine watches a real HTTP server on loopback and mails the
+// alert, with the typed subject, to a real SMTP server when it stops. Then the
+// profile is changed, copied and deleted through the same windows.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "plugin_host.h"
+#include "program_dir.h"
+#include "qvplatform/sound.h"
+#include "qvplatform/ui_driver.h"
+#include "smtp_mail_control.h"
+
+extern char** environ;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+constexpr unsigned kAlertingKind = 4;
+constexpr int kNext = ID_WIZNEXT;
+constexpr int kFinish = ID_WIZFINISH;
+
+pid_t Spawn(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  return pid;
+}
+
+void Stop(pid_t& pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGTERM);
+  waitpid(pid, nullptr, 0);
+  pid = -1;
+}
+
+bool PythonHas(const char* module) {
+  const pid_t pid = Spawn({"/usr/bin/python3", "-c", std::string("import ") + module});
+  int status = 0;
+  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+u_short FreePort() {
+  SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(s, reinterpret_cast<const sockaddr*>(&a), sizeof a);
+  int length = sizeof a;
+  getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
+  closesocket(s);
+  return ntohs(a.sin_port);
+}
+
+bool Listening(u_short port, pid_t server) {
+  for (int attempt = 0; attempt < 400; ++attempt) {
+    int status = 0;
+    if (waitpid(server, &status, WNOHANG) == server) return false;
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    const bool up = connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+    closesocket(s);
+    if (up) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+std::string Value(const Lines& lines, const std::string& key) {
+  for (const std::string& line : lines) {
+    if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
+  }
+  return "<absent>";
+}
+
+
+// The tree of the test status window: each root's text and image, and its lines.
+struct Branch {
+  std::string title;
+  int image = -1;
+  Lines lines;
+};
+
+HTREEITEM Next(HWND tree, HTREEITEM item, WPARAM how) {
+  return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+}
+
+std::string ItemText(HWND tree, HTREEITEM item, int* image = nullptr) {
+  char text[512] = {};
+  TVITEMA info{};
+  info.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_HANDLE;
+  info.hItem = item;
+  info.pszText = text;
+  info.cchTextMax = sizeof text;
+  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
+  if (image != nullptr) *image = info.iImage;
+  return text;
+}
+
+std::vector<Branch> Tree(HWND tree) {
+  std::vector<Branch> branches;
+  for (HTREEITEM root = Next(tree, nullptr, TVGN_ROOT); root != nullptr; root = Next(tree, root, TVGN_NEXT)) {
+    Branch branch;
+    branch.title = ItemText(tree, root, &branch.image);
+    for (HTREEITEM line = Next(tree, root, TVGN_CHILD); line != nullptr; line = Next(tree, line, TVGN_NEXT)) {
+      branch.lines.push_back(ItemText(tree, line));
+    }
+    branches.push_back(branch);
+  }
+  return branches;
+}
+
+// Serves the senders' status lines until the one branch shows its finished
+// image (bounded: a guard against a hang), then reads the tree.
+std::vector<Branch> WaitForTestEnd(HWND dialog, int doneImage) {
+  HWND tree = GetDlgItem(dialog, 1169);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < until) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    const std::vector<Branch> branches = Tree(tree);
+    if (branches.size() == 1 && branches[0].image == doneImage) return branches;
+    Sleep(10);
+  }
+  return Tree(tree);
+}
+
+class ProfileWindowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!PythonHas("aiosmtpd.handlers")) {
+      if (std::getenv("CI") != nullptr) FAIL() << "python3-aiosmtpd is needed in CI";
+      GTEST_SKIP() << "python3-aiosmtpd is not installed";
+    }
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    program_.Link(QV_TEST_DIST_DIR, "qvm_alrt.dll");
+    program_.LinkLibraries(QV_TEST_DIST_DIR);
+    mailPort_ = FreePort();
+    maildir_ = program_.path() + "/maildir";
+    smtp_ = Spawn({"/usr/bin/python3", "-m", "aiosmtpd", "-n", "-l", "127.0.0.1:" + std::to_string(mailPort_), "-c",
+                   "aiosmtpd.handlers.Mailbox", maildir_});
+    ASSERT_TRUE(Listening(mailPort_, smtp_)) << "the SMTP server did not start";
+    settings_ = program_.path() + "/QUORVANE.INI";
+    std::ofstream(settings_) << "[Email]\r\nSMTPServer=127.0.0.1:" << mailPort_ << "\r\nFrom=monitor@site.test\r\n";
+    qvui::smtp::SetMailSettingsPathForTests(settings_.c_str());
+    StartWeb();
+  }
+  void TearDown() override {
+    host_.Unbind();
+    qvui::smtp::SetMailSettingsPathForTests(nullptr);
+    Stop(web_);
+    Stop(smtp_);
+    WSACleanup();
+    EXPECT_TRUE(qvp::TakeUnexpectedPrompts().empty());
+  }
+  void StartWeb() {
+    webPort_ = FreePort();
+    web_ = Spawn({"/usr/bin/python3", "-m", "http.server", "--bind", "127.0.0.1", "--directory", program_.path(),
+                  std::to_string(webPort_)});
+    ASSERT_TRUE(Listening(webPort_, web_)) << "the HTTP server did not start";
+  }
+  std::string Status(PROFILE* row) {
+    auto text = host_.Function<PFN_GetMainListText>(kAlertingKind, PF_GET_MAIN_LIST_TEXT);
+    char buffer[1024] = "";
+    text(row, buffer, sizeof buffer);
+    std::string line = buffer;
+    for (int tab = 0; tab < 3; ++tab) line = line.substr(line.find('\t') + 1);
+    return line.substr(0, line.find('\t'));
+  }
+  // A guard against a hang, never a measure of speed.
+  bool WaitFor(const std::function<bool()>& done, int seconds = 180) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < until) {
+      if (done()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+  std::vector<std::string> Mails() {
+    std::vector<std::string> mails;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(maildir_ + "/new", error)) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      std::stringstream text;
+      text << in.rdbuf();
+      mails.push_back(text.str());
+    }
+    return mails;
+  }
+  Lines Section(const std::string& file, const std::string& section) {
+    return qvtest::SectionLines(program_.dir().read("qvm_alrt/datfiles/" + file), section);
+  }
+
+  qvtest::ProgramDir program_;
+  qvtest::PluginHost host_;
+  pid_t smtp_ = -1;
+  pid_t web_ = -1;
+  u_short mailPort_ = 0;
+  u_short webPort_ = 0;
+  std::string maildir_;
+  std::string settings_;
+};
+
+TEST_F(ProfileWindowsTest, AWizardProfileIsWatchedAlertedChangedCopiedAndDeleted) {
+  ASSERT_EQ(host_.LoadPlugins(program_.path()), 1);
+  auto edit = host_.Function<PFN_EditProfile>(kAlertingKind, PF_EDIT_PROFILE);
+  auto copy = host_.Function<PFN_CopyProfile>(kAlertingKind, PF_COPY_PROFILE);
+  ASSERT_NE(edit, nullptr);
+
+  {  // A cancelled wizard leaves nothing behind.
+    qvp::UiDriver d;
+    d.OnDialog(112).Type(1055, "Never").Click(IDCANCEL);
+    PROFILE* row = nullptr;
+    EXPECT_EQ(edit(nullptr, nullptr, &row), PLUGIN_FAILED);
+    EXPECT_EQ(d.Problems(), Lines{});
+    EXPECT_FALSE(program_.dir().exists("qvm_alrt/datfiles/lert0000.amp"));
+  }
+
+  PROFILE* row = nullptr;
+  {
+    qvp::UiDriver d;
+    d.OnDialog(112).Type(1055, "Intranet web").Select(1053, "HTTP\t - Web Server").Click(kNext);
+    d.OnDialog(16013)
+        .Type(1097, "127.0.0.1")
+        .Type(1098, std::to_string(webPort_))
+        .Type(1092, "30")
+        .Select(1053, "Seconds")
+        .Type(1093, "1")
+        .Select(1091, "Seconds")
+        .Click(kNext);
+    d.OnDialog(31010).Click(kNext);
+    d.OnDialog(31011).Check(1036).Type(1016, "ops@site.test").Type(1068, "Intranet is down").Click(kNext);
+    d.OnDialog(31012).Click(kFinish);
+    ASSERT_EQ(edit(nullptr, nullptr, &row), PLUGIN_DONE);
+    EXPECT_EQ(d.Problems(), Lines{});
+  }
+  ASSERT_NE(row, nullptr);
+  const Lines monitor = Section("lert0000.amp", "Monitor");
+  EXPECT_EQ(Value(monitor, "MonitorType"), "HTTP");
+  EXPECT_EQ(Value(monitor, "HostName"), "127.0.0.1");
+  EXPECT_EQ(Value(monitor, "PortID"), std::to_string(webPort_));
+  EXPECT_EQ(Value(Section("lert0000.amp", "Email"), "Subject"), "Intranet is down");
+
+  host_.RebuildProfileTable();
+  ASSERT_EQ(host_.Function<PFN_StartService>(kAlertingKind, PF_START_SERVICE)(), PLUGIN_DONE);
+  EXPECT_TRUE(WaitFor([&] { return Status(row) == "Up"; })) << Status(row);
+  Stop(web_);
+  EXPECT_TRUE(WaitFor([&] { return Status(row).rfind("Down", 0) == 0; })) << Status(row);
+  ASSERT_TRUE(WaitFor([&] { return !Mails().empty(); })) << "no alert mail arrived";
+  const std::string mail = Mails()[0];
+  EXPECT_NE(mail.find("Subject: Intranet is down"), std::string::npos) << mail;
+  EXPECT_NE(mail.find("X-RcptTo: ops@site.test"), std::string::npos) << mail;
+
+  // A new port: the history may be flushed; Yes gives the profile a new id.
+  const std::string oldId = Value(Section("lert0000.amp", "Profile"), "ProfileID");
+  {
+    qvp::UiDriver d;
+    d.OnDialog(31004).Do([](HWND page) { SendMessageA(GetParent(page), PSM_SETCURSEL, 1, 0); });
+    d.OnDialog(16013).Type(1098, "8081").Click(IDOK);
+    d.ExpectMessageBox("Do you want to flush the log file?", IDYES);
+    PROFILE* out = nullptr;
+    EXPECT_EQ(edit(nullptr, row, &out), PLUGIN_DONE);
+    EXPECT_EQ(d.Problems(), Lines{});
+  }
+  EXPECT_EQ(Value(Section("lert0000.amp", "Monitor"), "PortID"), "8081");
+  EXPECT_NE(Value(Section("lert0000.amp", "Profile"), "ProfileID"), oldId);
+
+  PROFILE* duplicate = nullptr;
+  {
+    qvp::UiDriver d;
+    d.OnDialog(31004).Click(IDOK);
+    EXPECT_EQ(copy(nullptr, row, &duplicate), PLUGIN_DONE);
+    EXPECT_EQ(d.Problems(), Lines{});
+  }
+  ASSERT_NE(duplicate, nullptr);
+  EXPECT_EQ(Value(Section("lert0001.amp", "Profile"), "Description"), "Copy of Intranet web");
+  EXPECT_EQ(host_.DeleteProfile(duplicate), PLUGIN_DONE);
+  EXPECT_FALSE(program_.dir().exists("qvm_alrt/datfiles/lert0001.amp"));
+}
+
+TEST_F(ProfileWindowsTest, TestButtonsSendThroughTheQueuesAndShowTheirProgress) {
+  ASSERT_EQ(host_.LoadPlugins(program_.path()), 1);
+  ASSERT_EQ(host_.Function<PFN_StartService>(kAlertingKind, PF_START_SERVICE)(), PLUGIN_DONE);
+  auto edit = host_.Function<PFN_EditProfile>(kAlertingKind, PF_EDIT_PROFILE);
+  qvp::TakeSoundLog();
+  std::vector<Branch> audio, email, pager;
+  qvp::UiDriver d;
+  d.OnDialog(112).Type(1055, "Tests").Select(1053, "Ping\t - Generic IP Device Test").Click(kNext);
+  d.OnDialog(114).Type(1097, "127.0.0.1").Click(kNext);
+  d.OnDialog(31010).Check(1037).Check(1039).Check(20021).Type(1080, "1").Click(1011);
+  d.OnDialog(30001).Do([&](HWND dialog) { audio = WaitForTestEnd(dialog, 4); }).Click(IDOK);
+  d.OnDialog(31010).Click(kNext);
+  d.OnDialog(31011).Check(1036).Type(1016, "ops@site.test").Type(1068, "\b").Click(1011);
+  d.OnDialog(30001).Do([&](HWND dialog) { email = WaitForTestEnd(dialog, 5); }).Click(IDOK);
+  d.OnDialog(31011).Click(kNext);
+  d.OnDialog(31012).Check(1028).Check(1041).Type(1168, "4711").Check(1024).Click(1011);
+  d.OnDialog(30001).Do([&](HWND dialog) { pager = WaitForTestEnd(dialog, 6); }).Click(IDOK);
+  d.OnDialog(31012).Click(IDCANCEL);
+  PROFILE* row = nullptr;
+  EXPECT_EQ(edit(nullptr, nullptr, &row), PLUGIN_FAILED);
+  EXPECT_EQ(d.Problems(), Lines{});
+
+  ASSERT_EQ(audio.size(), 1u);
+  EXPECT_EQ(audio[0].title, "Audio Alert");
+  EXPECT_EQ(audio[0].image, 4);
+  bool beeped = false;
+  for (const qvp::SoundEvent& event : qvp::TakeSoundLog()) beeped = beeped || event.kind == qvp::SoundEventKind::kBeep;
+  EXPECT_TRUE(beeped);
+
+  ASSERT_EQ(email.size(), 1u);
+  EXPECT_EQ(email[0].title, "E-Mail Alert");
+  EXPECT_EQ(email[0].image, 5);
+  EXPECT_FALSE(email[0].lines.empty());
+  ASSERT_TRUE(WaitFor([&] { return !Mails().empty(); })) << "no test mail arrived";
+  std::string mail = Mails()[0];
+  mail.erase(std::remove(mail.begin(), mail.end(), '\r'), mail.end());
+  EXPECT_NE(mail.find("Subject: Quorvane Test Alert\n"), std::string::npos) << mail;
+  const std::string top = "\n\nThe following alert is only a test.\n\nAn alert has been generated for profile "
+                          "\"TEST\".\nThe device TEST (Type: PING) is down at ";
+  const std::string end = ".\n\nThis alert was generated by Quorvane.\n";
+  const size_t at = mail.find(top);
+  ASSERT_NE(at, std::string::npos) << mail;
+  EXPECT_NE(mail.find(end, at), std::string::npos) << mail;
+
+  ASSERT_EQ(pager.size(), 1u);
+  EXPECT_EQ(pager[0].title, "Pager Alert");
+  EXPECT_EQ(pager[0].image, 6);
+  EXPECT_FALSE(program_.dir().exists("qvm_alrt/datfiles/lert0000.amp"));
+}
+
+}  // namespace
