@@ -11,9 +11,6 @@ void SendSnmpTrap(const char*) {}
 // Entry point; the options window replaces this body.
 void ShowOptionWindow(HWND) {}
 
-// Entry point; the report viewer replaces this body.
-void ShowTextViewer(HWND, const char*, int) {}
-
 // Entry point; the style wizard replaces this body.
 void RunStyleWizard(HWND) {}
 

@@ -1,0 +1,31 @@
+// Printing the viewer's text: the page length on the default printer, the
+// [Printing] settings and the print job.
+#pragma once
+
+#include <cstdint>
+
+#include "ctlpack4.h"
+#include "qvplatform.h"
+
+// A font of a job: the handle (null until made) and its record.
+struct PrintFontEntry {
+  HFONT font;
+  ViewerFontRecord record;
+};
+
+struct PrintSettings {
+  uint16_t quality = 0;  // 0 fonts and colours, 1 fonts, 2 colours, other: neither
+  uint16_t left = 34;
+  uint16_t right = 34;
+  uint16_t top = 12;
+  uint16_t bottom = 12;
+};
+
+void ReadPrintSettings(uint16_t* quality, uint16_t* left, uint16_t* right, uint16_t* top, uint16_t* bottom);
+void WritePrintSettings(uint16_t quality, uint16_t left, uint16_t right, uint16_t top, uint16_t bottom);
+// A margin code (m div 10 inches, divided by m mod 10 when not 0) in pixels.
+int MarginPixels(int code, int dpi);
+// Lines that fit on a page of the default printer; 60 when it can't be measured.
+int GetPrinterPageLineCount(const char* face, BYTE size, BYTE pitchAndFamily);
+// Fills the record of entry n (1-16) of the viewer's table.
+void FillViewerFontRecord(ViewerFontRecord* record, int entry, const char* face, int size, BYTE pitch);
