@@ -104,6 +104,7 @@ void TextReady(HWND dialog, ViewerDialog& v) {
   char text[kResTextMax + 1];
   SetDlgItemTextA(dialog, IDOK, LoadResText(kCloseText, text, sizeof text));
   EnableWindow(GetDlgItem(dialog, kSaveId), TRUE);
+  EnableWindow(GetDlgItem(dialog, kPrintId), TRUE);
   for (int id : {16050, 12085, 16020}) ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
   for (int id : {12090, 12095, 16310, 16320}) ShowWindow(GetDlgItem(dialog, id), SW_SHOW);
   v.info->ready = 1;
@@ -179,7 +180,7 @@ void OnSize(HWND dialog, ViewerDialog& v, int width, int height) {
 }
 
 void SetButtons(HWND dialog, BOOL enable) {
-  for (int id : {kSaveId, IDOK}) EnableWindow(GetDlgItem(dialog, id), enable);
+  for (int id : {kSaveId, kPrintId, IDOK}) EnableWindow(GetDlgItem(dialog, id), enable);
 }
 
 void EndBusy(HWND dialog, ViewerDialog& v) {
@@ -201,6 +202,20 @@ void Save(HWND dialog, ViewerDialog& v) {
     MessageBoxA(dialog, LoadResText(kSaveFailText, text, sizeof text),
                 LoadResText(kSaveFailCaption, caption, sizeof caption), MB_OK | MB_ICONEXCLAMATION);
   }
+  EndBusy(dialog, v);
+}
+
+void Print(HWND dialog, ViewerDialog& v) {
+  v.busy = true;
+  SetButtons(dialog, FALSE);
+  char face[LF_FACESIZE + 1] = {};
+  int size = 8;
+  GetChosenFont(dialog, face, sizeof face, &size);
+  const BYTE pitch = GetFacePitchAndFamily(dialog, face);
+  PrintFontEntry table[17] = {};
+  for (int n = 1; n <= 16; ++n) FillViewerFontRecord(&table[n].record, n, face, size, pitch);
+  PrintMegaViewerText(GetDlgItem(dialog, kViewerTextId), 17, table, v.info->tabCount, v.info->tabStops, 0, 1,
+                      nullptr, nullptr);
   EndBusy(dialog, v);
 }
 
@@ -254,6 +269,9 @@ BOOL OnCommand(HWND dialog, ViewerDialog& v, int id, int code) {
       ApplyFont(dialog, v, face, size);
       return TRUE;
     }
+    case kPrintId:
+      if (!v.busy) Print(dialog, v);
+      return TRUE;
     case kFindId:
       FindInViewer(dialog);
       return TRUE;

@@ -29,3 +29,12 @@ int MarginPixels(int code, int dpi);
 int GetPrinterPageLineCount(const char* face, BYTE size, BYTE pitchAndFamily);
 // Fills the record of entry n (1-16) of the viewer's table.
 void FillViewerFontRecord(ViewerFontRecord* record, int entry, const char* face, int size, BYTE pitch);
+
+// Prints the text of the viewer control: asks for the printer and range (mode
+// 0, or mode 1 with first set), else prints on the printer of *devNames and
+// *devMode. The print dialog's result: non-zero when printing went ahead.
+int PrintMegaViewerText(HWND control, int entries, PrintFontEntry* table, int tabCount, const uint16_t* tabStops,
+                        int mode, int first, HGLOBAL* devNames, HGLOBAL* devMode);
+QV_API BOOL CALLBACK AbortFunc(HDC dc, int error);
+QV_API UINT_PTR CALLBACK PrintHookFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+QV_API INT_PTR CALLBACK PrintingDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
