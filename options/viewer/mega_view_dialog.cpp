@@ -196,7 +196,9 @@ void Save(HWND dialog, ViewerDialog& v) {
   char path[MAX_PATH] = {};
   int filter = 0;
   const long count = static_cast<long>(SendMessageA(control, kViewerLineCount, 0, 0));
-  if (!SaveViewerText(dialog, v.info->kind, count, v.info->tabCount, v.info->tabStops, 0, 1, path, &filter)) {
+  uint16_t stops[kMaxViewerTabs];
+  std::memcpy(stops, v.info->tabStops, sizeof stops);  // the record is packed: an aligned copy
+  if (!SaveViewerText(dialog, v.info->kind, count, v.info->tabCount, stops, 0, 1, path, &filter)) {
     char caption[kResTextMax + 1];
     char text[kResTextMax + 1];
     MessageBoxA(dialog, LoadResText(kSaveFailText, text, sizeof text),
@@ -214,8 +216,10 @@ void Print(HWND dialog, ViewerDialog& v) {
   const BYTE pitch = GetFacePitchAndFamily(dialog, face);
   PrintFontEntry table[17] = {};
   for (int n = 1; n <= 16; ++n) FillViewerFontRecord(&table[n].record, n, face, size, pitch);
-  PrintMegaViewerText(GetDlgItem(dialog, kViewerTextId), 17, table, v.info->tabCount, v.info->tabStops, 0, 1,
-                      nullptr, nullptr);
+  uint16_t stops[kMaxViewerTabs];
+  std::memcpy(stops, v.info->tabStops, sizeof stops);
+  PrintMegaViewerText(GetDlgItem(dialog, kViewerTextId), 17, table, v.info->tabCount, stops, 0, 1, nullptr,
+                      nullptr);
   EndBusy(dialog, v);
 }
 

@@ -77,6 +77,7 @@ void FindInViewer(HWND dialog) {
 
 void ExpandViewerTabs(const char* line, size_t length, int tabCount, const uint16_t* tabStops, std::string* out) {
   out->clear();
+  if (tabStops == nullptr) tabCount = 0;
   for (size_t i = 0; i < length; ++i) {
     if (line[i] != '\t') {
       out->push_back(line[i]);

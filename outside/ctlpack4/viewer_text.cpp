@@ -201,7 +201,7 @@ LRESULT CopyLine(const ViewerState& s, WPARAM size, LPARAM buffer, bool plain) {
     line = text;
   }
   const size_t n = std::min<size_t>(line.size(), static_cast<size_t>(size) - 1);
-  std::memcpy(out, line.data(), n);
+  if (n > 0) std::memcpy(out, line.data(), n);
   out[n] = '\0';
   return static_cast<LRESULT>(n);
 }
