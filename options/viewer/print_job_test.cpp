@@ -142,6 +142,51 @@ TEST_F(Printing, CancelPrintsNothing) {
   EXPECT_TRUE(Pdfs().empty());
 }
 
+// Red pixels of the first page, rendered by poppler.
+int RedPixels(const std::string& pdf) {
+  const std::string ppm = Output("pdftoppm -r 150 -f 1 -l 1 '" + pdf + "'");
+  // P6 header: magic, width, height, maximum, then the pixels.
+  int width = 0, height = 0, maximum = 0, used = 0;
+  if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &width, &height, &maximum, &used) != 3 || maximum != 255) return -1;
+  const size_t start = static_cast<size_t>(used) + 1;
+  if (ppm.size() < start + static_cast<size_t>(width) * static_cast<size_t>(height) * 3) return -1;
+  int red = 0;
+  for (size_t i = start; i + 2 < ppm.size(); i += 3) {
+    const auto r = static_cast<unsigned char>(ppm[i]);
+    const auto g = static_cast<unsigned char>(ppm[i + 1]);
+    const auto b = static_cast<unsigned char>(ppm[i + 2]);
+    if (r > 180 && g < 90 && b < 90) ++red;
+  }
+  return red;
+}
+
+TEST_F(Printing, QualityDecidesWhetherMarkupColoursPrint) {
+  const std::string text = "\x02\x08plain\r\n\x01\x05RED RED RED RED RED\r\n";
+  WritePrivateProfileStringA("Printing", "Quality", "0", GetIniPath());
+  Print(text, qvp::PrintAnswer());
+  ASSERT_EQ(Pdfs().size(), 1u);
+  EXPECT_GT(RedPixels(dir_.file("pdf/Quorvane(tm) Report 1.pdf")), 20);
+  WritePrivateProfileStringA("Printing", "Quality", "3", GetIniPath());
+  Print(text, qvp::PrintAnswer());
+  ASSERT_EQ(Pdfs().size(), 2u);
+  EXPECT_EQ(RedPixels(dir_.file("pdf/Quorvane(tm) Report 2.pdf")), 0);
+  // Both still carry every word.
+  EXPECT_NE(Output("pdftotext '" + dir_.file("pdf/Quorvane(tm) Report 2.pdf") + "' -").find("RED RED"),
+            std::string::npos);
+}
+
+TEST_F(Printing, ADocumentThatCannotBeWrittenIsReported) {
+  setenv("QV_PRINT_DIR", dir_.file("no/such/folder").c_str(), 1);
+  dir_.write("report.txt", "one line\r\n");
+  qvp::UiDriver ui;
+  ui.Prompts().Expect(qvp::PrintAnswer());
+  ui.ExpectMessageBox("refused the document", IDOK);
+  ui.OnDialog(kViewerTemplate).Click(kPrintId).Click(IDOK);
+  ShowTextViewer(nullptr, dir_.file("report.txt").c_str(), 0);
+  for (const auto& p : ui.Problems()) ADD_FAILURE() << p;
+  EXPECT_TRUE(Pdfs().empty());
+}
+
 TEST(PrintMargins, CodesAreFractionsOfAnInch) {
   EXPECT_EQ(MarginPixels(34, 300), 225);
   EXPECT_EQ(MarginPixels(12, 300), 150);
