@@ -12,6 +12,7 @@ packages=(
   libx11-dev xvfb xdotool
   python3-aiosmtpd libasound2-dev
   python3-html5lib tidy  # reports are checked by a strict HTML5 parser and by tidy
+  libjpeg62-turbo-dev libgif-dev  # the image library decodes report styles' JPEG and GIF pictures
   libcairo2-dev poppler-utils  # print jobs become PDFs drawn by cairo; the tests read them back with poppler
 )
 
