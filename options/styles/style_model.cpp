@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "image_binding.h"
 #include "style_keys.h"
 
 using namespace style_keys;
@@ -71,10 +72,81 @@ bool FileWritable(const std::string& path) {
   return true;
 }
 
+bool Contains(std::string text, const char* part) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text.find(part) != std::string::npos;
+}
+
+// Decodes a picture into a fresh record; false (target untouched) when it can't.
+bool DecodePicture(const StyleModel& m, const std::string& name, imgdes* target) {
+  const std::string path = StyleImagePath(m, name);
+  imgdes loaded{};
+  int done = 0;
+  if (Contains(name, ".jpg")) {
+    done = LoadJpegImage(path.c_str(), &loaded);
+  } else if (Contains(name, ".gif")) {
+    done = LoadGifImage(path.c_str(), &loaded);
+  }
+  if (!done) return false;
+  if (target->hBitmap != nullptr) LazyFreeImage(target);
+  const int bits = loaded.bmh != nullptr ? loaded.bmh->biBitCount : 24;
+  if (LazyAllocImage(target, static_cast<int>(loaded.endx - loaded.stx + 1), static_cast<int>(loaded.endy - loaded.sty + 1),
+                     bits) != 0) {
+    LazyFreeImage(&loaded);
+    return false;
+  }
+  LazyCopyImage(&loaded, target);
+  LazyFreeImage(&loaded);
+  return true;
+}
+
+void LoadPictures(StyleModel& m) {
+  if (!m.backgroundImageName.empty()) {
+    if (DecodePicture(m, m.backgroundImageName, &m.backgroundImage)) {
+      if (m.backgroundBitmap != nullptr) DeleteObject(m.backgroundBitmap);
+      m.backgroundBitmap = nullptr;
+      m.backgroundImageMode = 1;
+    }
+  } else {
+    if (m.backgroundImage.hBitmap != nullptr) LazyFreeImage(&m.backgroundImage);
+    if (m.backgroundBitmap != nullptr) DeleteObject(m.backgroundBitmap);
+    m.backgroundBitmap = nullptr;
+  }
+  if (!m.logoName.empty()) {
+    if (DecodePicture(m, m.logoName, &m.logoImage)) {
+      if (m.logoPalette != nullptr) DeleteObject(m.logoPalette);
+      m.logoPalette = nullptr;
+      LazyVicToWinPal(&m.logoImage, &m.logoPalette);
+    }
+  } else {
+    if (m.logoImage.hBitmap != nullptr) LazyFreeImage(&m.logoImage);
+    if (m.logoPalette != nullptr) DeleteObject(m.logoPalette);
+    m.logoPalette = nullptr;
+  }
+}
+
 }  // namespace
 
 StyleModel::~StyleModel() {
   if (colorBitmap != nullptr) DeleteObject(colorBitmap);
+  if (backgroundBitmap != nullptr) DeleteObject(backgroundBitmap);
+  if (logoPalette != nullptr) DeleteObject(logoPalette);
+}
+
+void ReleaseStyleImages(StyleModel& m) {
+  if (m.backgroundImage.hBitmap != nullptr) LazyFreeImage(&m.backgroundImage);
+  if (m.logoImage.hBitmap != nullptr) LazyFreeImage(&m.logoImage);
+  if (m.backgroundBitmap != nullptr) DeleteObject(m.backgroundBitmap);
+  m.backgroundBitmap = nullptr;
+  if (m.logoPalette != nullptr) DeleteObject(m.logoPalette);
+  m.logoPalette = nullptr;
+}
+
+std::string StyleImagePath(const StyleModel& m, const std::string& name) {
+  std::string dir = m.filePath;
+  const size_t slash = dir.find_last_of("\\/");
+  dir.erase(slash == std::string::npos ? 0 : slash + 1);
+  return dir + "Base\\Images\\" + name;
 }
 
 StyleModel& TheStyleModel() {
@@ -156,6 +228,7 @@ void ReadStyle(StyleModel& m, const std::string& name) {
   m.tableLayout = ReadNumber(m, name, kTableLayout, 0, 0, 1);
   const std::string align = ReadText(m, name, kAlignment, "CENTER", 32);
   m.alignment = align == "LEFT" ? 2 : align == "RIGHT" ? 3 : 1;
+  LoadPictures(m);
   m.colorBitmapStale = 1;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "qvplatform.h"
+#include "vic32.h"
 
 inline constexpr int kStyleColorSlots = 12;
 inline constexpr int kStyleFaces = 5;
@@ -36,6 +37,10 @@ struct StyleModel {
   int backgroundImageMode = 0;
   std::string backgroundImageName;
   std::string logoName;
+  imgdes backgroundImage{};  // holds an image when its hBitmap is set
+  HBITMAP backgroundBitmap = nullptr;
+  imgdes logoImage{};
+  HPALETTE logoPalette = nullptr;
   HBITMAP colorBitmap = nullptr;
   int colorBitmapStale = 1;
 
@@ -44,6 +49,11 @@ struct StyleModel {
   StyleModel(const StyleModel&) = delete;
   StyleModel& operator=(const StyleModel&) = delete;
 };
+
+// Frees the decoded pictures through the image library (before it goes).
+void ReleaseStyleImages(StyleModel& model);
+// The folder of the style pictures: "Base\Images\" beside Style.ini.
+std::string StyleImagePath(const StyleModel& model, const std::string& name);
 
 // The program's one model.
 StyleModel& TheStyleModel();
@@ -58,7 +68,8 @@ std::string StyleKeyText(const StyleModel& model, int id);
 // The names of section "Quorvane Styles", up to the first missing number.
 std::vector<std::string> ReadStyleNames(const StyleModel& model);
 // Reads the style's section into the model (missing keys: their defaults;
-// numbers out of range are pulled into it).
+// numbers out of range are pulled into it) and decodes its pictures; a
+// picture that can't be decoded leaves the previous one.
 void ReadStyle(StyleModel& model, const std::string& name);
 // Writes every key of the style's section; false when the file can't be written.
 bool WriteStyle(const StyleModel& model, const std::string& name);
