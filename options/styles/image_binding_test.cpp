@@ -112,4 +112,25 @@ TEST_F(Pictures, WithTheLibraryTheStylesPicturesDecode) {
   ASSERT_EQ(chdir(cwd), 0);
 }
 
+TEST(ShippedStyles, BothStylesAndTheirPicturesRead) {
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ASSERT_EQ(chdir(QV_DIST_DIR), 0);
+  StyleModel model;
+  ResetStyleModel(model, nullptr);
+  model.filePath = std::string(QV_DIST_DIR) + "/Style.ini";
+  EXPECT_EQ(ReadStyleNames(model), (std::vector<std::string>{"Standard", "Sky"}));
+  ReadStyle(model, "Sky");
+  EXPECT_EQ(model.backgroundImageMode, 1);
+  ASSERT_NE(model.backgroundImage.hBitmap, nullptr);
+  EXPECT_EQ(model.backgroundImage.endx, 63u);
+  ASSERT_NE(model.logoImage.hBitmap, nullptr);
+  EXPECT_EQ(model.logoImage.endx, 87u);
+  ReadStyle(model, "Standard");
+  EXPECT_EQ(model.backgroundImageMode, 0);
+  EXPECT_EQ(model.backgroundImage.hBitmap, nullptr);
+  ReleaseStyleImages(model);
+  ASSERT_EQ(chdir(cwd), 0);
+}
+
 }  // namespace
