@@ -12,13 +12,13 @@ packages=(
   libx11-dev xvfb xdotool
   python3-aiosmtpd libasound2-dev
   python3-html5lib tidy  # reports are checked by a strict HTML5 parser and by tidy
-  python3-pyftpdlib  # FTP report delivery tests: a loopback FTP server
-  curl libnss-wrapper lighttpd apache2-utils  # remote server: end-to-end tests and its benchmark
+  curl libnss-wrapper lighttpd apache2-utils  # remote server tests and benchmark; HTTP GET client tests
   socat  # joins a serial port and the simulated modem in the paging tests
   clang libclang-rt-14-dev  # the fuzz preset: clang 14 and its sanitizer and libFuzzer runtimes
-  python3-pyftpdlib proftpd-basic proftpd-mod-vroot  # FTP client and log finder tests: FTP servers
+  python3-pyftpdlib proftpd-basic proftpd-mod-vroot  # FTP client, report delivery and log finder tests: FTP servers
   snmpd snmp snmptrapd libsnmp-dev  # SNMP agent (net-snmp AgentX subagent) and its end-to-end test
-  lighttpd  # HTTP GET client tests
+  libjpeg62-turbo-dev libgif-dev  # the image library decodes report styles' JPEG and GIF pictures
+  libcairo2-dev poppler-utils  # print jobs become PDFs drawn by cairo; the tests read them back with poppler
 )
 
 missing=()

@@ -5,8 +5,5 @@
 // Entry point; the remote report server replaces this body.
 __attribute__((weak)) void ApplyWebServerSettings() {}
 
-// Entry point; the report viewer replaces this body.
-void ShowTextViewer(HWND, const char*, int) {}
-
 // Entry point; the style wizard replaces this body.
 void RunStyleWizard(HWND) {}

@@ -56,7 +56,7 @@ TEST_F(CtlPack, RegisteredViewerControlMakesWindowsUntilTheLastUnregister) {
   HWND control = CreateWindowExA(0, kViewerTextClass, "text", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
                                  instance_, nullptr);
   ASSERT_NE(control, nullptr);
-  // The placeholder keeps its text and answers the viewer's messages with 0.
+  // The control keeps its window text; an empty view has no lines.
   char text[16] = {};
   GetWindowTextA(control, text, sizeof text);
   EXPECT_STREQ(text, "text");

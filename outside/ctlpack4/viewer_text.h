@@ -1,5 +1,4 @@
-// The report viewer's text control class (a placeholder until the viewer's
-// text control is written: it keeps a window text and paints a blank page).
+// The report viewer's text control class (kViewerTextClass).
 #pragma once
 
 #include "qvplatform.h"

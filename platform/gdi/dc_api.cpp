@@ -4,6 +4,7 @@
 
 #include "gdi/dc.h"
 #include "gdi/gdi_error.h"
+#include "gdi/print_doc.h"
 #include "gdi/window_dc.h"
 
 using namespace qvp::gdi;
@@ -274,6 +275,8 @@ BOOL DPtoLP(HDC hdc, LPPOINT lppt, int c) {
 // Device capabilities: a 1024 x 768 true-colour display at 96 pixels per inch.
 
 int GetDeviceCaps(HDC hdc, int index) {
+  int printer = 0;
+  if (qvp::gdi::PrinterDeviceCaps(hdc, index, &printer)) return printer;
   QV_DC_OR(hdc, 0);
   switch (index) {
     case DRIVERVERSION: return 0x4000;

@@ -127,8 +127,9 @@ TEST(DibSection, SixteenBitColoursAreQuantisedEvenWithATable) {
   for (int i = 0; i < 13; ++i) b.colors[i] = RGBQUAD{static_cast<BYTE>(i), 0, 0, 0};
   Section s(b);
   ASSERT_NE(s.bmp, nullptr);
-  EXPECT_EQ(SetPixel(s.dc, 3, 0, RGB(0x12, 0x34, 0x56)), RGB(0x10, 0x30, 0x50));
-  EXPECT_EQ(GetPixel(s.dc, 3, 0), RGB(0x10, 0x30, 0x50));
+  // Five bits widen by repeating them: 00110 -> 0x31, 01010 -> 0x52.
+  EXPECT_EQ(SetPixel(s.dc, 3, 0, RGB(0x12, 0x34, 0x56)), RGB(0x10, 0x31, 0x52));
+  EXPECT_EQ(GetPixel(s.dc, 3, 0), RGB(0x10, 0x31, 0x52));
   EXPECT_EQ(s.bits[6] | (s.bits[7] << 8), (0x12 >> 3) << 10 | (0x34 >> 3) << 5 | (0x56 >> 3));
 }
 

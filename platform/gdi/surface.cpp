@@ -197,9 +197,18 @@ uint32_t ToChannel(uint32_t v8, int width) {
   return width >= 8 ? v8 << (width - 8) : v8 >> (8 - width);
 }
 
+// A narrow channel widens by repeating its bits, so that full stays full
+// (5 bits 11111 -> FF) and the steps spread evenly (10000 -> 84).
 uint32_t FromChannel(uint32_t v, int width) {
   if (width == 0) return 0;
-  return width >= 8 ? (v >> (width - 8)) & 0xFF : (v << (8 - width)) & 0xFF;
+  if (width >= 8) return (v >> (width - 8)) & 0xFF;
+  uint32_t out = 0;
+  int filled = 0;
+  while (filled < 8) {
+    out = (out << width) | v;
+    filled += width;
+  }
+  return (out >> (filled - 8)) & 0xFF;
 }
 
 }  // namespace

@@ -720,3 +720,5 @@ QV_API BOOL DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, i
 
 #include "qvplatform/gdi_text.h"
 #include "qvplatform/gdi_paint_log.h"
+#include "qvplatform/gdi_font_enum.h"
+#include "qvplatform/gdi_print.h"

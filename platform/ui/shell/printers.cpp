@@ -6,6 +6,7 @@
 #include <mutex>
 #include <utility>
 
+#include "gdi/print_doc.h"
 #include "ui/shell/commdlg_common.h"
 
 namespace qvp::ui::commdlg {
@@ -147,8 +148,9 @@ HDC NewPrinterDC(const std::string& printer, const DEVMODEA& mode, bool informat
   std::lock_guard<std::mutex> g(s.lock);
   ReclaimPagesLocked(s);
   HDC memory = CreateCompatibleDC(nullptr);
-  if (!memory || information_only) return memory;
   SIZE page = PageSize(mode);
+  if (memory) qvp::gdi::RegisterPrinterDC(memory, page, ScreenDpi(LOGPIXELSY));
+  if (!memory || information_only) return memory;
   // A bitmap of the screen's format, so that colours survive.
   HDC screen = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
   HBITMAP bitmap = screen ? CreateCompatibleBitmap(screen, page.cx, page.cy) : nullptr;
