@@ -2,6 +2,7 @@
 // OK, Cancel and the close box, with a plug-in module beside it.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -88,6 +89,12 @@ class OptionsTest : public ::testing::Test {
     qvui::SetProgramDirectoryForTests(dir_.dir());
     std::filesystem::create_directories(dir_.path() / "LANG" / "GERMAN.LNG");
     std::filesystem::create_directories(dir_.path() / "state");
+    // A PAM service "quorvane" is there, so the server page's log-on probe is
+    // answered by PAM (a refused log-on), not by a missing right (1314).
+    std::filesystem::create_directories(dir_.path() / "pam.d");
+    std::ofstream(dir_.path() / "pam.d" / "quorvane") << "auth required pam_deny.so\n";
+    setenv("PAM_WRAPPER", "1", 1);
+    setenv("PAM_WRAPPER_SERVICE_DIR", (dir_.path() / "pam.d").c_str(), 1);
     char password[kScrambledDigits + 1];
     ASSERT_TRUE(EncodeServicePassword("oldpass", password, sizeof password));
     ini_ = std::string("[Defaults]\r\nUsername=olduser\r\nPassword=") + password +
@@ -127,6 +134,8 @@ class OptionsTest : public ::testing::Test {
     g_app.resourceModule = nullptr;
     FreeLibrary(base_);
     qvp::SetLogonPrivilegeMissingForTests(false);
+    unsetenv("PAM_WRAPPER");
+    unsetenv("PAM_WRAPPER_SERVICE_DIR");
     qvp::ResetVersionForTests();
     qvp::SetProcessLauncher(nullptr);
     qvp::SetRegistryFile(nullptr);
