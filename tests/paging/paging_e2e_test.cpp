@@ -60,6 +60,20 @@ std::vector<LoggedCall> ParseCalls(const std::string& log) {
   return calls;
 }
 
+// Waits as the program's GUI thread does, serving its windows' messages (the
+// senders report failed pages to the plug-in's Alert Errors window).
+void Pump(DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+}
+
 class PagingTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -132,7 +146,7 @@ class PagingTest : public ::testing::Test {
     for (int n = 0; n < kLongWait / 5; ++n) {
       text(host_.profileTable()[0], buffer, sizeof buffer);
       if (std::string(buffer).find("\t" + wanted + "\t") != std::string::npos) return;
-      Sleep(5);
+      Pump(5);
     }
     FAIL() << "the device never showed " << wanted << ": " << buffer;
   }
@@ -142,7 +156,7 @@ class PagingTest : public ::testing::Test {
     for (int n = 0; n < kLongWait / 20; ++n) {
       calls = ParseCalls(pagingtest::ReadFile(peers_.file("calls.log")));
       if (calls.size() >= count) break;
-      Sleep(20);
+      Pump(20);
     }
     return calls;
   }
@@ -155,7 +169,7 @@ class PagingTest : public ::testing::Test {
         if (entry.path().extension() == ".pap") any = true;
       }
       if (!any) return true;
-      Sleep(20);
+      Pump(20);
     }
     return false;
   }
@@ -230,7 +244,7 @@ TEST_F(PagingTest, AnAlwaysBusyServiceGetsThreeCallsThenThePageIsDropped) {
   GoDown();
   EXPECT_EQ(WaitForCalls(3).size(), 3u);
   EXPECT_TRUE(SpoolEmpties());
-  Sleep(3000);  // longer than the queue's pause between two pages
+  Pump(3000);  // longer than the queue's pause between two pages
   EXPECT_EQ(ParseCalls(pagingtest::ReadFile(peers_.file("calls.log"))).size(), 3u);
 }
 
