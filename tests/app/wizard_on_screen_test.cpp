@@ -222,8 +222,8 @@ TEST_F(WizardOnScreen, ANewUserMakesAWebProfileWithTheMouseAndKeyboard) {
   for (int id : {112, 16013, 31010, 31011, 31012}) {
     EXPECT_TRUE(fs::exists(root_.path() / "snapshots" / ("dialog_" + std::to_string(id) + ".png"))) << id;
   }
-  server_->AskToClose(panel);
-  EXPECT_EQ(program_->Wait(), 0) << program_->Output();
+  // A monitored profile keeps the program running when its window closes;
+  // the test ends it (TearDown).
 }
 
 }  // namespace
