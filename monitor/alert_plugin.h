@@ -15,8 +15,8 @@
 class CAlertIniFile;
 class CMonitorServer;
 class DeviceList;
-// The spooled alert queues, one per channel, built with the alerting part of
-// the plug-in; until then the object holds none.
+// The spooled alert queues, one per channel: made when the plug-in loads and
+// stopped, waited for and deleted when it unloads.
 class CAudioAlertQueue;
 class CEmailAlertQueue;
 class CPagerAlertQueue;

@@ -7,9 +7,8 @@
 #include "monitor_settings.h"
 #include "plugin_api.h"
 
-// A profile's alert configuration (audio, e-mail and pager channels). It is
-// built with the alerting part of the plug-in; until then no profile has one
-// and the alert sections of profile files are left as they are.
+// A profile's alert configuration (audio, e-mail and pager channels): every
+// profile owns one, read, written and copied with the profile.
 class CAlertConfig;
 
 // Current format of profile files.

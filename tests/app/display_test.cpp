@@ -75,6 +75,15 @@ class ProgramOnScreen : public ::testing::Test {
   int Click(int x, int y) {
     return Xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1", "sleep", "0.3"});
   }
+  // The X window with this title once the server shows it; 0 when it never does.
+  unsigned long ShownWindow(const char* title) {
+    unsigned long window = 0;
+    for (int i = 0; i < kPatience * 10 && !(window && server_->Viewable(window)); ++i) {
+      window = server_->WindowTitled(title);
+      Sleep(100);
+    }
+    return window && server_->Viewable(window) ? window : 0;
+  }
   std::string Settings() const {
     std::ifstream in(root_.path() / "program" / "QUORVANE.INI", std::ios::binary);
     std::ostringstream text;
@@ -91,12 +100,8 @@ TEST_F(ProgramOnScreen, ThePanelShowsAndTakesTheUsersClicksAndItsClose) {
   Start();
   ASSERT_TRUE(program_->WaitForOutput("Start-up step: message loop", kPatience)) << program_->Output();
   EXPECT_NE(program_->Output().find("Start-up step: splash"), std::string::npos);
-  unsigned long panel = 0;
-  for (int i = 0; i < kPatience * 10 && !(panel && server_->Viewable(panel)); ++i) {
-    panel = server_->WindowTitled(kTitle);
-    Sleep(100);
-  }
-  ASSERT_TRUE(panel && server_->Viewable(panel)) << program_->Output();
+  const unsigned long panel = ShownWindow(kTitle);
+  ASSERT_NE(panel, 0u) << program_->Output();
   const RECT g = server_->Geometry(panel);
 
   // The toolbar's Help button (the eighth, right of two group gaps) asks for help.
@@ -140,23 +145,15 @@ TEST_F(ProgramOnScreen, TheFirstStartsPanelShowsWholeAfterTheQuestion) {
   for (const char* name : {"qvm_alrt.dll", "libqv_logstat.so"})
     fs::copy_file(fs::path(QV_TEST_DIST_DIR) / name, root_.path() / "program" / name);
   Start(false);
-  unsigned long question = 0;
-  for (int i = 0; i < kPatience * 10 && !(question && server_->Viewable(question)); ++i) {
-    question = server_->WindowTitled("Log File Detection");
-    Sleep(100);
-  }
-  ASSERT_TRUE(question && server_->Viewable(question)) << program_->Output();
+  const unsigned long question = ShownWindow("Log File Detection");
+  ASSERT_NE(question, 0u) << program_->Output();
   // No: the right one of the two buttons centred at the foot of the box.
   const RECT box = server_->Geometry(question);
   const int middle = (box.left + box.right) / 2;
   ASSERT_EQ(Click(middle + 41, box.bottom - 26), 0);
 
-  unsigned long panel = 0;
-  for (int i = 0; i < kPatience * 10 && !(panel && server_->Viewable(panel)); ++i) {
-    panel = server_->WindowTitled(kTitle);
-    Sleep(100);
-  }
-  ASSERT_TRUE(panel && server_->Viewable(panel)) << program_->Output();
+  const unsigned long panel = ShownWindow(kTitle);
+  ASSERT_NE(panel, 0u) << program_->Output();
   const RECT g = server_->Geometry(panel);
   // The screen itself, not a snapshot: the toolbar's raised buttons under the
   // menu bar, once the picture has settled.
