@@ -28,7 +28,9 @@ endfunction()
 # qv_test(name SOURCES ... [LIBS ...] [INCLUDES dirs]): one GoogleTest executable registered
 # with CTest; nothing when tests are not built.
 function(qv_test name)
-  cmake_parse_arguments(A "" "" "SOURCES;LIBS;LABELS;INCLUDES" ${ARGN})
+  # SERIAL: the tests run alone, with no other test beside them (for tests that
+  # start whole programs and steer them on a screen).
+  cmake_parse_arguments(A "SERIAL" "" "SOURCES;LIBS;LABELS;INCLUDES" ${ARGN})
   if(NOT QV_BUILD_TESTS)
     return()
   endif()
@@ -42,6 +44,9 @@ function(qv_test name)
   set(props ENVIRONMENT "QV_TEST=1")
   if(A_LABELS)
     list(APPEND props LABELS "${A_LABELS}")
+  endif()
+  if(A_SERIAL)
+    list(APPEND props RUN_SERIAL TRUE)
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()
