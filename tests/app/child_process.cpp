@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -30,6 +32,15 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     if (!replaced) env.push_back(entry);
   }
   env.insert(env.end(), environment.begin(), environment.end());
+  // Named objects that the program shares with other processes (the SNMP
+  // link's) are kept apart from every other test's program, unless the test
+  // chose a namespace itself.
+  const bool chosen = std::any_of(env.begin(), env.end(),
+                                  [](const std::string& e) { return e.rfind("QV_KERNEL_NAMESPACE=", 0) == 0; });
+  static std::atomic<unsigned> children{0};
+  if (!chosen) {
+    env.push_back("QV_KERNEL_NAMESPACE=test" + std::to_string(getpid()) + "-" + std::to_string(++children));
+  }
   std::vector<char*> envp;
   for (std::string& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
