@@ -277,7 +277,8 @@ TEST_F(Logscout, Code620TakesTheArchiveOrTheUsersLogs) {
       {{"-rw-r--r-- 1 a a 5 Jan 1 2000 access1.gz\r\n"}, "/log_archive/*[0123456789].gz"},
       {{"-", "-rw-r--r-- 1 a a 5 Jan 1 2000 x.log\r\n"}, "/logs/*.log"},
   };
-  for (const auto& [listings, path] : cases) {
+  for (const auto& [replies, path] : cases) {
+    const std::vector<std::string>& listings = replies;  // a lambda may not capture a structured binding
     Script script;
     ftptest::ScriptedServer server([&](ftptest::ScriptedConnection& c) { Serve(c, script, listings); });
     Code("620");
