@@ -48,15 +48,15 @@ int64_t Left(int64_t deadline) {
 }  // namespace
 
 void CompleteOverlapped(OVERLAPPED* overlapped, DWORD error, DWORD bytes) {
-  HANDLE event = nullptr;
   {
+    // The event is set before anyone can see the result, so that a caller
+    // that found the operation complete also finds its event set.
     std::lock_guard<std::mutex> lock(OverlappedMutex());
     overlapped->Internal = error;
     overlapped->InternalHigh = bytes;
-    event = overlapped->hEvent;
+    if (overlapped->hEvent != nullptr) SetEvent(overlapped->hEvent);
   }
   OverlappedDone().notify_all();
-  if (event != nullptr) SetEvent(event);
 }
 
 void MarkOverlappedPending(OVERLAPPED* overlapped) {
