@@ -33,17 +33,17 @@ const std::string& LogPath() {
 }
 
 void BM_ReadAndSummariseStatusLog(benchmark::State& state) {
-  EventReadSpec spec;
-  spec.logPath = LogPath();
-  spec.profileId = 700;
-  spec.timeRange = 0;
-  spec.now = 1000000000 + kEntries * 30;
+  EventQuery query;
+  query.logPath = LogPath();
+  query.profileId = 700;
+  query.timeRange = 0;
+  query.now = 1000000000 + kEntries * 30;
   int events = 0;
   double seconds = 0;
   for (auto _ : state) {
     const auto begin = std::chrono::steady_clock::now();
     ReportEventTable table;
-    ReadProfileEvents(spec, &table, nullptr);
+    ReadProfileEvents(query, &table, nullptr);
     ReportStatistics stats;
     SummariseEvents(&table, &stats, {});
     events = table.count;

@@ -1,5 +1,5 @@
 # qv_add_fuzzer(name SOURCES src... [LIBS lib...] [INCLUDES dir...] [CORPUS dir]
-#               [REGRESSIONS dir]): one libFuzzer target, built only when
+#               [REGRESSIONS dir] [SECONDS n]): one libFuzzer target, built only when
 # QV_BUILD_FUZZ is on (the fuzz preset, clang). The target defines
 # LLVMFuzzerTestOneInput and checks properties of what the code under test
 # gives back, not only that it survives.
@@ -7,15 +7,15 @@
 # CORPUS names the folder of seed inputs kept in the repository, REGRESSIONS a
 # folder of inputs that once broke the code (both relative to the calling
 # folder). scripts/fuzz.sh first runs the regressions once each, then fuzzes
-# from the seeds for a bounded time. Every target is listed, one per line, in
-# ${CMAKE_BINARY_DIR}/fuzz_targets.txt: "name<TAB>binary<TAB>seeds<TAB>regressions".
+# from the seeds for a bounded time (SECONDS, 20 unless given). Every target is listed, one per line, in
+# ${CMAKE_BINARY_DIR}/fuzz_targets.txt: "name<TAB>binary<TAB>seconds<TAB>seeds<TAB>regressions".
 set(QV_FUZZ_LIST ${CMAKE_BINARY_DIR}/fuzz_targets.txt)
 if(QV_BUILD_FUZZ)
   file(WRITE ${QV_FUZZ_LIST} "")
 endif()
 
 function(qv_add_fuzzer name)
-  cmake_parse_arguments(A "" "CORPUS;REGRESSIONS" "SOURCES;LIBS;INCLUDES" ${ARGN})
+  cmake_parse_arguments(A "" "CORPUS;REGRESSIONS;SECONDS" "SOURCES;LIBS;INCLUDES" ${ARGN})
   if(NOT QV_BUILD_FUZZ)
     return()
   endif()
@@ -38,5 +38,8 @@ function(qv_add_fuzzer name)
   if(A_REGRESSIONS)
     get_filename_component(regressions ${A_REGRESSIONS} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   endif()
-  file(APPEND ${QV_FUZZ_LIST} "${name}\t${CMAKE_BINARY_DIR}/fuzz/${name}\t${seeds}\t${regressions}\n")
+  if(NOT A_SECONDS)
+    set(A_SECONDS 20)
+  endif()
+  file(APPEND ${QV_FUZZ_LIST} "${name}\t${CMAKE_BINARY_DIR}/fuzz/${name}\t${A_SECONDS}\t${seeds}\t${regressions}\n")
 endfunction()

@@ -110,9 +110,9 @@ class CAlertPlugin {
 
   const char* m_name;
   HINSTANCE m_instance;
-  PropertySheetSpec m_optionsSheet;
-  PropertySheetSpec m_wizardSheet;
-  PropertySheetSpec m_editSheet;
+  PropertySheetSetup m_optionsSheet;
+  PropertySheetSetup m_wizardSheet;
+  PropertySheetSetup m_editSheet;
   char m_profileDirectory[MAX_PATH];
   char m_pattern[MAX_PATH];
   std::vector<CMonitorProfile*> m_profiles;  // owned

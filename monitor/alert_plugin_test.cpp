@@ -15,12 +15,12 @@ using qvtest::SectionLines;
 
 // What a sheet run did: the sheets shown, and what the "user" did on each.
 struct SheetScript {
-  std::vector<PropertySheetSpec> shown;
+  std::vector<PropertySheetSetup> shown;
   // One step per sheet run; none left: the sheet is cancelled.
   std::vector<std::function<void(CMonitorProfile*)>> steps;
 
   SheetRunner Runner() {
-    return [this](const PropertySheetSpec& sheet) {
+    return [this](const PropertySheetSetup& sheet) {
       shown.push_back(sheet);
       if (shown.size() > steps.size()) return;
       steps[shown.size() - 1](reinterpret_cast<CMonitorProfile*>(sheet.pageParam));

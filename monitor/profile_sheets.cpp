@@ -57,8 +57,8 @@ const SheetPage& WizardPage(int index) {
   return kWizardPages[index >= 0 && index < kWizardPageCount ? index : 0];
 }
 
-PropertySheetSpec MakeOptionsSheet() {
-  PropertySheetSpec sheet;
+PropertySheetSetup MakeOptionsSheet() {
+  PropertySheetSetup sheet;
   sheet.kind = SheetKind::kOptions;
   sheet.caption = "Monitoring and Alerting Options";
   sheet.pageCount = kOptionPageCount;
@@ -66,8 +66,8 @@ PropertySheetSpec MakeOptionsSheet() {
   return sheet;
 }
 
-PropertySheetSpec MakeWizardSheet() {
-  PropertySheetSpec sheet;
+PropertySheetSetup MakeWizardSheet() {
+  PropertySheetSetup sheet;
   sheet.kind = SheetKind::kWizard;
   sheet.caption = "Create Monitoring and Alerting Profile";
   sheet.pageCount = kWizardPageCount;
@@ -75,9 +75,9 @@ PropertySheetSpec MakeWizardSheet() {
   return sheet;
 }
 
-PropertySheetSpec MakeEditSheet(int kind) {
+PropertySheetSetup MakeEditSheet(int kind) {
   if (kind < MONITOR_TYPE_FIRST || kind > MONITOR_TYPE_LAST) kind = MONITOR_TYPE_DEFAULT;
-  PropertySheetSpec sheet;
+  PropertySheetSetup sheet;
   sheet.kind = SheetKind::kEdit;
   sheet.caption = "Edit Monitoring and Alerting Profile";
   sheet.pageCount = kEditPageCount;
@@ -95,7 +95,7 @@ int CALLBACK PropSheetCallback(HWND /*sheet*/, UINT message, LPARAM lParam) {
   return 0;
 }
 
-int BuildSheetPages(const PropertySheetSpec& sheet, PROPSHEETPAGEA* pages) {
+int BuildSheetPages(const PropertySheetSetup& sheet, PROPSHEETPAGEA* pages) {
   int count = 0;
   for (int i = 0; i < sheet.pageCount && i < kMaxSheetPages; ++i) {
     const SheetPage& page = sheet.pages[i];
@@ -114,7 +114,7 @@ int BuildSheetPages(const PropertySheetSpec& sheet, PROPSHEETPAGEA* pages) {
   return count;
 }
 
-PROPSHEETHEADERA BuildSheetHeader(const PropertySheetSpec& sheet, const PROPSHEETPAGEA* pages, int count) {
+PROPSHEETHEADERA BuildSheetHeader(const PropertySheetSetup& sheet, const PROPSHEETPAGEA* pages, int count) {
   PROPSHEETHEADERA header{};
   header.dwSize = sizeof header;
   header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
@@ -132,7 +132,7 @@ PROPSHEETHEADERA BuildSheetHeader(const PropertySheetSpec& sheet, const PROPSHEE
   return header;
 }
 
-void RunPropertySheet(const PropertySheetSpec& sheet) {
+void RunPropertySheet(const PropertySheetSetup& sheet) {
   PROPSHEETPAGEA pages[kMaxSheetPages];
   const int count = BuildSheetPages(sheet, pages);
   if (count == 0) return;

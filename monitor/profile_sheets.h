@@ -33,7 +33,7 @@ inline constexpr int kWizardAudioPage = 19;
 inline constexpr int kWizardEmailPage = 20;
 inline constexpr int kWizardPagerPage = 21;
 
-struct PropertySheetSpec {
+struct PropertySheetSetup {
   SheetKind kind = SheetKind::kEdit;
   const char* caption = "";
   HWND owner = nullptr;
@@ -48,19 +48,19 @@ const SheetPage& OptionPage(int index);  // 0 .. 2
 const SheetPage& WizardPage(int index);  // 0 .. 21
 
 // The sheets, their pages filled from the tables.
-PropertySheetSpec MakeOptionsSheet();
-PropertySheetSpec MakeWizardSheet();
+PropertySheetSetup MakeOptionsSheet();
+PropertySheetSetup MakeWizardSheet();
 // The edit sheet: page 1 is the wizard page of `kind` (kept within 1 to 18).
-PropertySheetSpec MakeEditSheet(int kind);
+PropertySheetSetup MakeEditSheet(int kind);
 
 // Runs a profile sheet modally; its pages mark the profile saved when the user
 // accepts it. Tests put a runner of their own in place of the property sheet.
-using SheetRunner = std::function<void(const PropertySheetSpec&)>;
-void RunPropertySheet(const PropertySheetSpec& sheet);
+using SheetRunner = std::function<void(const PropertySheetSetup&)>;
+void RunPropertySheet(const PropertySheetSetup& sheet);
 
 // The page records of a sheet (pages without a procedure left out; `pages`
 // holds kMaxSheetPages) and its header; the count of records.
-int BuildSheetPages(const PropertySheetSpec& sheet, PROPSHEETPAGEA* pages);
-PROPSHEETHEADERA BuildSheetHeader(const PropertySheetSpec& sheet, const PROPSHEETPAGEA* pages, int count);
+int BuildSheetPages(const PropertySheetSetup& sheet, PROPSHEETPAGEA* pages);
+PROPSHEETHEADERA BuildSheetHeader(const PropertySheetSetup& sheet, const PROPSHEETPAGEA* pages, int count);
 // The edit sheet's creation callback: drops the "?" button.
 int CALLBACK PropSheetCallback(HWND sheet, UINT message, LPARAM lParam);

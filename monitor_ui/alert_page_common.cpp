@@ -1,24 +1,24 @@
 // Next, Back, Finish, apply and cancel of the alert pages.
 #include "alert_page_common.h"
 
-int AlertPageIndex(const CMonitorProfile* profile, const AlertPageSpec& spec) {
-  return PageIndex(profile, spec.wizardIndex, spec.editIndex);
+int AlertPageIndex(const CMonitorProfile* profile, const AlertPageSetup& setup) {
+  return PageIndex(profile, setup.wizardIndex, setup.editIndex);
 }
 
-INT_PTR AlertPageNotify(HWND page, AlertPageState& state, const AlertPageSpec& spec, int backIndex, LPARAM lParam) {
+INT_PTR AlertPageNotify(HWND page, AlertPageState& state, const AlertPageSetup& setup, int backIndex, LPARAM lParam) {
   CMonitorProfile* profile = state.profile;
   if (profile == nullptr) return FALSE;
   switch (NotifyCode(lParam)) {
     case PSN_SETACTIVE:
       if (IsEditSheet(profile)) {
-        *spec.visited = true;
+        *setup.visited = true;
       } else {
-        PostMessageA(SheetOf(page), PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(spec.wizardButtons));
+        PostMessageA(SheetOf(page), PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(setup.wizardButtons));
         FocusFirstField(page);
       }
       return Answer(page, 0);
     case PSN_WIZNEXT:
-      if (spec.nextIndex >= 0 && spec.store(page, profile)) Steer(page, spec.nextIndex);
+      if (setup.nextIndex >= 0 && setup.store(page, profile)) Steer(page, setup.nextIndex);
       return Answer(page, 2);
     case PSN_WIZBACK:
       Steer(page, backIndex);
@@ -27,7 +27,7 @@ INT_PTR AlertPageNotify(HWND page, AlertPageState& state, const AlertPageSpec& s
     case PSN_APPLY: {
       if (state.applying) return Answer(page, 0);
       state.applying = true;
-      const bool stored = spec.store(page, profile);
+      const bool stored = setup.store(page, profile);
       if (stored) profile->SetSaved(true);
       state.applying = false;
       return Answer(page, stored ? 0 : 2);
@@ -39,7 +39,7 @@ INT_PTR AlertPageNotify(HWND page, AlertPageState& state, const AlertPageSpec& s
       profile->SetSaved(false);
       return Answer(page, 0);
     case PSN_HELP:
-      ShowHelp(page, spec.help);
+      ShowHelp(page, setup.help);
       return Answer(page, 0);
     default:
       return FALSE;

@@ -3,7 +3,7 @@
 
 #include "page_common.h"
 
-struct AlertPageSpec {
+struct AlertPageSetup {
   int wizardIndex;
   int editIndex;
   DWORD wizardButtons;
@@ -21,6 +21,6 @@ struct AlertPageState {
 };
 
 // The notifications of an alert page (Back goes to `backIndex`, computed by the caller).
-INT_PTR AlertPageNotify(HWND page, AlertPageState& state, const AlertPageSpec& spec, int backIndex, LPARAM lParam);
+INT_PTR AlertPageNotify(HWND page, AlertPageState& state, const AlertPageSetup& setup, int backIndex, LPARAM lParam);
 // The page's own index in the running sheet.
-int AlertPageIndex(const CMonitorProfile* profile, const AlertPageSpec& spec);
+int AlertPageIndex(const CMonitorProfile* profile, const AlertPageSetup& setup);

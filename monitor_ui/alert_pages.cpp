@@ -39,9 +39,9 @@ std::string DefaultWaveFile() { return std::string(PluginLocalDirectory()) + "qv
 bool StoreAudio(HWND page, CMonitorProfile* profile);
 bool StoreEmail(HWND page, CMonitorProfile* profile);
 
-const AlertPageSpec kAudioSpec{kWizardAudioIndex, kEditAudioPage, PSWIZB_BACK | PSWIZB_NEXT, 9075,
+const AlertPageSetup kAudioSetup{kWizardAudioIndex, kEditAudioPage, PSWIZB_BACK | PSWIZB_NEXT, 9075,
                                &SheetState().audioVisited, StoreAudio, kWizardEmailIndex};
-const AlertPageSpec kEmailSpec{kWizardEmailIndex, kEditEmailPage, PSWIZB_BACK | PSWIZB_NEXT, 9074,
+const AlertPageSetup kEmailSetup{kWizardEmailIndex, kEditEmailPage, PSWIZB_BACK | PSWIZB_NEXT, 9074,
                                &SheetState().emailVisited, StoreEmail, kWizardPagerIndex};
 
 // The audio channel from the page: false (with the refusal shown) when a wave
@@ -65,7 +65,7 @@ bool StoreAudio(HWND page, CMonitorProfile* profile) {
   if (config == nullptr || config->GetAudio() == nullptr) return true;
   const bool enabled = IsChecked(page, kAudioEnable);
   config->SetAudioEnabled(enabled);
-  return FillAudio(page, config->GetAudio(), enabled, profile->IsTypeChanged(), AlertPageIndex(profile, kAudioSpec));
+  return FillAudio(page, config->GetAudio(), enabled, profile->IsTypeChanged(), AlertPageIndex(profile, kAudioSetup));
 }
 
 void BrowseWave(HWND page) {
@@ -98,7 +98,7 @@ void TestAudio(HWND page) {
   copy.SetPagerEnabled(false);
   copy.SetAudioEnabled(IsChecked(page, kAudioEnable));
   if (copy.GetAudio() == nullptr) return;
-  if (!FillAudio(page, copy.GetAudio(), true, false, AlertPageIndex(profile, kAudioSpec))) return;
+  if (!FillAudio(page, copy.GetAudio(), true, false, AlertPageIndex(profile, kAudioSetup))) return;
   copy.GetAudio()->SetProfileName("Test Audio");
   RunAlertTest(page, &copy, AlertChannel::Audio);
   EnableAudioAlertControls(page);
@@ -159,7 +159,7 @@ bool StoreEmail(HWND page, CMonitorProfile* profile) {
   config->SetEmailEnabled(enabled);
   const std::string address = ControlText(page, kAddress, 80);
   if (enabled && address.empty() && !profile->IsTypeChanged()) {
-    Refuse(page, AlertPageIndex(profile, kEmailSpec), kAddress, kNoAddress, kCaption);
+    Refuse(page, AlertPageIndex(profile, kEmailSetup), kAddress, kNoAddress, kCaption);
     return false;
   }
   const std::string subject = ControlText(page, kSubject, 80);
@@ -189,7 +189,7 @@ void TestEmail(HWND page) {
   if (email == nullptr) return;
   const std::string address = ControlText(page, kAddress, 80);
   if (address.empty()) {
-    Refuse(page, AlertPageIndex(profile, kEmailSpec), kAddress, kNoAddress, kCaption);
+    Refuse(page, AlertPageIndex(profile, kEmailSetup), kAddress, kNoAddress, kCaption);
     return;
   }
   const std::string subject = ControlText(page, kSubject, 80);
@@ -290,7 +290,7 @@ INT_PTR CALLBACK AudioAlertDlg(HWND page, UINT message, WPARAM wParam, LPARAM lP
                            ? PageIndex(g_audio.profile, g_audio.profile->GetSettings()->GetMonitorType(),
                                        kEditProtocolPage)
                            : 0;
-      return AlertPageNotify(page, g_audio, kAudioSpec, back, lParam);
+      return AlertPageNotify(page, g_audio, kAudioSetup, back, lParam);
     }
     case WM_DESTROY:
       ReleasePageDecor(page);
@@ -318,7 +318,7 @@ INT_PTR CALLBACK EmailAlertDlg(HWND page, UINT message, WPARAM wParam, LPARAM lP
       }
       return FALSE;
     case WM_NOTIFY:
-      return AlertPageNotify(page, g_email, kEmailSpec, PageIndex(g_email.profile, kWizardAudioIndex, kEditAudioPage),
+      return AlertPageNotify(page, g_email, kEmailSetup, PageIndex(g_email.profile, kWizardAudioIndex, kEditAudioPage),
                              lParam);
     case WM_DESTROY:
       ReleasePageDecor(page);

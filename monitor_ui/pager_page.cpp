@@ -39,7 +39,7 @@ AlertPageState g_pager;
 std::string g_iniPath;
 
 bool StorePager(HWND page, CMonitorProfile* profile);
-const AlertPageSpec kPagerSpec{kWizardPagerIndex, kEditPagerPage, PSWIZB_BACK | PSWIZB_FINISH, 9076,
+const AlertPageSetup kPagerSetup{kWizardPagerIndex, kEditPagerPage, PSWIZB_BACK | PSWIZB_FINISH, 9076,
                                &SheetState().pagerVisited, StorePager, -1};
 
 CPagerAlert* PagerOf(const CMonitorProfile* profile) {
@@ -118,7 +118,7 @@ bool StorePager(HWND page, CMonitorProfile* profile) {
   if (pager == nullptr) return true;
   const bool enabled = IsChecked(page, kEnable);
   config->SetPagerEnabled(enabled);
-  return FillPager(page, pager, enabled, AlertPageIndex(profile, kPagerSpec));
+  return FillPager(page, pager, enabled, AlertPageIndex(profile, kPagerSetup));
 }
 
 void TestPager(HWND page) {
@@ -130,7 +130,7 @@ void TestPager(HWND page) {
   copy.SetPagerEnabled(IsChecked(page, kEnable));
   CPagerAlert* pager = copy.GetPager();
   if (pager == nullptr) return;
-  if (!FillPager(page, pager, true, AlertPageIndex(profile, kPagerSpec))) return;
+  if (!FillPager(page, pager, true, AlertPageIndex(profile, kPagerSetup))) return;
   pager->SetMessage(pager->IsAlphaMode() ? "This is a test alarm." : pager->GetDownID());
   pager->SetProfileName("Test Page");
   RunAlertTest(page, &copy, AlertChannel::Pager);
@@ -244,7 +244,7 @@ INT_PTR CALLBACK PagerAlertDlg(HWND page, UINT message, WPARAM wParam, LPARAM lP
       }
     }
     case WM_NOTIFY:
-      return AlertPageNotify(page, g_pager, kPagerSpec, PageIndex(g_pager.profile, kWizardEmailIndex, kEditEmailPage),
+      return AlertPageNotify(page, g_pager, kPagerSetup, PageIndex(g_pager.profile, kWizardEmailIndex, kEditEmailPage),
                              lParam);
     case WM_DESTROY:
       ReleasePageDecor(page);

@@ -45,16 +45,16 @@ void ShowDefaultPort(HWND page, CMonitorProfile* profile, int defaultPort) {
 }
 
 void ActivateServerPage(HWND page, CMonitorProfile* profile) {
-  const ServerPage* spec = g_pages[profile->GetSettings()->GetMonitorType()];
-  if (spec != nullptr && spec->defaultPort != 0 && GetDlgItem(page, kPort) != nullptr) {
-    ShowDefaultPort(page, profile, spec->defaultPort);
+  const ServerPage* setup = g_pages[profile->GetSettings()->GetMonitorType()];
+  if (setup != nullptr && setup->defaultPort != 0 && GetDlgItem(page, kPort) != nullptr) {
+    ShowDefaultPort(page, profile, setup->defaultPort);
   }
 }
 
 // The typed port: empty is the page's default; 0 and numbers above 65535 are refused.
-bool StorePort(HWND page, CMonitorProfile* profile, const ServerPage& spec, int failIndex) {
+bool StorePort(HWND page, CMonitorProfile* profile, const ServerPage& setup, int failIndex) {
   const std::string text = ControlText(page, kPort, 16);
-  long port = spec.defaultPort;
+  long port = setup.defaultPort;
   if (!text.empty()) {
     port = ControlNumber(page, kPort);
     if (port < 1 || port > 65535) {
@@ -66,15 +66,15 @@ bool StorePort(HWND page, CMonitorProfile* profile, const ServerPage& spec, int 
   return true;
 }
 
-bool StoreServerPage(HWND page, CMonitorProfile* profile, const ServerPage& spec, int failIndex) {
+bool StoreServerPage(HWND page, CMonitorProfile* profile, const ServerPage& setup, int failIndex) {
   const std::string host = ControlText(page, kHost, 80);
   if (host.empty() && !profile->IsTypeChanged()) {
-    Refuse(page, failIndex, kHost, spec.emptyHost, "Invalid Profile Data");
+    Refuse(page, failIndex, kHost, setup.emptyHost, "Invalid Profile Data");
     return false;
   }
   profile->GetSettings()->SetHostName(host.c_str());
-  if (spec.defaultPort != 0) {
-    if (!StorePort(page, profile, spec, failIndex)) return false;
+  if (setup.defaultPort != 0) {
+    if (!StorePort(page, profile, setup, failIndex)) return false;
   } else {
     profile->GetSettings()->SetPortID(0);
   }
@@ -109,26 +109,26 @@ bool StoreDnsPage(HWND page, CMonitorProfile* profile, int failIndex) {
 }
 
 template <const ServerPage& Spec>
-bool StoreSpec(HWND page, CMonitorProfile* profile, int failIndex) {
+bool StoreSetup(HWND page, CMonitorProfile* profile, int failIndex) {
   return StoreServerPage(page, profile, Spec, failIndex);
 }
 
-INT_PTR ServerPageProc(const ServerPage& spec, StorePage store, HWND page, UINT message, LPARAM lParam) {
+INT_PTR ServerPageProc(const ServerPage& setup, StorePage store, HWND page, UINT message, LPARAM lParam) {
   if (message == kFocusFirstField) return FocusFirstFieldNow(page);
   switch (message) {
     case WM_INITDIALOG: {
-      g_pages[spec.kind] = &spec;
-      CMonitorProfile* profile = InitProtocolPage(page, spec.kind, lParam);
+      g_pages[setup.kind] = &setup;
+      CMonitorProfile* profile = InitProtocolPage(page, setup.kind, lParam);
       if (profile == nullptr) return TRUE;
       CMonitorSettings* settings = profile->GetSettings();
       if (settings->GetHostName()[0] != '\0') SetDlgItemTextA(page, kHost, settings->GetHostName());
-      if (spec.kind == MONITOR_DNS && settings->GetPortID() == 0) settings->SetPortID(kDnsPort);
-      if (spec.kind == MONITOR_URL) settings->SetPortID(0);
-      if (spec.defaultPort != 0) ShowDefaultPort(page, profile, spec.defaultPort);
+      if (setup.kind == MONITOR_DNS && settings->GetPortID() == 0) settings->SetPortID(kDnsPort);
+      if (setup.kind == MONITOR_URL) settings->SetPortID(0);
+      if (setup.defaultPort != 0) ShowDefaultPort(page, profile, setup.defaultPort);
       return TRUE;
     }
     case WM_NOTIFY:
-      return ProtocolNotify(page, spec.kind, spec.help, lParam, store, ActivateServerPage);
+      return ProtocolNotify(page, setup.kind, setup.help, lParam, store, ActivateServerPage);
     case WM_DESTROY:
       ReleasePageDecor(page);
       return FALSE;
@@ -141,7 +141,7 @@ INT_PTR ServerPageProc(const ServerPage& spec, StorePage store, HWND page, UINT 
 
 #define QV_SERVER_PAGE(Name, Spec)                                                            \
   INT_PTR CALLBACK Name(HWND page, UINT message, WPARAM /*wParam*/, LPARAM lParam) {           \
-    return ServerPageProc(Spec, StoreSpec<Spec>, page, message, lParam);                      \
+    return ServerPageProc(Spec, StoreSetup<Spec>, page, message, lParam);                      \
   }
 
 QV_SERVER_PAGE(FingerMonitorDlg, kFinger)

@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 
 scripts/deps.sh
 
-seconds=${QV_FUZZ_SECONDS:-20}
+seconds=${QV_FUZZ_SECONDS:-}  # empty: each target's own time (20 s unless it names one)
 jobs=${QV_FUZZ_JOBS:-4}
 
 cmake --preset fuzz >/dev/null
@@ -34,7 +34,8 @@ export LSAN_OPTIONS=suppressions=$PWD/cmake/lsan.supp
 limits=(-timeout=10 -rss_limit_mb=2048)
 
 run_one() {
-  local name=$1 binary=$2 seeds=$3 regressions=$4
+  local name=$1 binary=$2 own=$3 seeds=$4 regressions=$5
+  local time=${seconds:-$own}
   local corpus=build/fuzz/corpus/$name
   mkdir -p "$corpus"
   local dirs=("$corpus")
@@ -47,7 +48,7 @@ run_one() {
       return 1
     fi
   fi
-  if "$binary" "${limits[@]}" -max_total_time="$seconds" -print_final_stats=1 \
+  if "$binary" "${limits[@]}" -max_total_time="$time" -print_final_stats=1 \
        -artifact_prefix="build/fuzz/artifacts/$name-" "${dirs[@]}" >"$out/$name.log" 2>&1; then
     echo "ok      $name ($(grep -o 'stat::number_of_executed_units: *[0-9]*' "$out/$name.log" | grep -o '[0-9]*$') runs)"
   else
@@ -60,11 +61,11 @@ run_one() {
 selected=("$@")
 pids=()
 failed=0
-while IFS=$'\t' read -r name binary seeds regressions; do
+while IFS=$'\t' read -r name binary own seeds regressions; do
   [ -z "$name" ] && continue
   if [ ${#selected[@]} -gt 0 ] && [[ ! " ${selected[*]} " == *" $name "* ]]; then continue; fi
   while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do sleep 1; done
-  run_one "$name" "$binary" "$seeds" "$regressions" &
+  run_one "$name" "$binary" "$own" "$seeds" "$regressions" &
   pids+=($!)
 done < "$list"
 for i in "${!pids[@]}"; do

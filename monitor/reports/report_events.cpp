@@ -111,24 +111,24 @@ void NormaliseEvent(ReportEvent* event) {
   RenameEvent(event, renamed.c_str());
 }
 
-bool ReadProfileEvents(const EventReadSpec& spec, ReportEventTable* table, bool* outOfMemory) {
+bool ReadProfileEvents(const EventQuery& query, ReportEventTable* table, bool* outOfMemory) {
   if (outOfMemory != nullptr) *outOfMemory = false;
-  HQVLSREADER reader = QVLS_LogStatusFileStartup(spec.logPath.c_str());
+  HQVLSREADER reader = QVLS_LogStatusFileStartup(query.logPath.c_str());
   if (reader == nullptr) return false;
-  const std::string id = std::to_string(spec.profileId);
+  const std::string id = std::to_string(query.profileId);
   bool seen = false;
   bool going = true;
   for (int line = 1;; ++line) {
-    if (spec.step && !spec.step(line)) {
+    if (query.step && !query.step(line)) {
       going = false;
       break;
     }
     QVLS_ENTRY_FIELD* fields = nullptr;
     int count = 0;
     if (QVLS_ReadEntryFromLogStatusFile(reader, &fields, &count) != 1) break;
-    ReportEvent event{count, fields, 0, 0, static_cast<int>(spec.profileId)};
+    ReportEvent event{count, fields, 0, 0, static_cast<int>(query.profileId)};
     bool keep = false;
-    if (count > 0 && InTimeRange(EventTime(event), spec.timeRange, spec.now)) {
+    if (count > 0 && InTimeRange(EventTime(event), query.timeRange, query.now)) {
       const char* owner = EventField(event, kReportFieldProfileId);
       if (owner != nullptr && id == owner) {
         keep = seen = true;
@@ -159,13 +159,13 @@ bool ReadProfileEvents(const EventReadSpec& spec, ReportEventTable* table, bool*
   }
   goodbye->type = kReportFieldEvent;
   std::snprintf(goodbye->text, sizeof goodbye->text, "GOODBYE");
-  goodbye->time = static_cast<LONG>(spec.now);
-  if (!AppendReportEvent(table, ReportEvent{1, goodbye, 0, 0, static_cast<int>(spec.profileId)})) {
+  goodbye->time = static_cast<LONG>(query.now);
+  if (!AppendReportEvent(table, ReportEvent{1, goodbye, 0, 0, static_cast<int>(query.profileId)})) {
     std::free(goodbye);
     if (outOfMemory != nullptr) *outOfMemory = true;
     return false;
   }
-  if (spec.timeRange == kRangeLast50 && table->count > 50) {
+  if (query.timeRange == kRangeLast50 && table->count > 50) {
     const int drop = table->count - 50;
     for (int i = 0; i < drop; ++i) QVLS_FreeEntry(table->events[i].fields);
     std::memmove(table->events, table->events + drop, 50 * sizeof(ReportEvent));

@@ -57,7 +57,7 @@ void NormaliseEvent(ReportEvent* event);
 
 // What reading the status log needs: the log, the profile, the range, the
 // clock, and a step between entries that answers false to stop (cancel).
-struct EventReadSpec {
+struct EventQuery {
   std::string logPath;
   uint32_t profileId = 0;
   int timeRange = 0;
@@ -68,7 +68,7 @@ struct EventReadSpec {
 // appends a GOODBYE stamped `now`; the last-50 range keeps the last 50 events
 // (the GOODBYE among them). False when stopped or memory ran short (the table
 // then holds what was read).
-bool ReadProfileEvents(const EventReadSpec& spec, ReportEventTable* table, bool* outOfMemory);
+bool ReadProfileEvents(const EventQuery& query, ReportEventTable* table, bool* outOfMemory);
 
 // Up- and downtime statistics.
 struct ReportStatistics {

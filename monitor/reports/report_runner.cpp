@@ -74,18 +74,18 @@ int MakeForegroundReport(ReportContext* context, const char* statusLog, const Re
   }
   context->now = [] { return ReportNow(); };
 
-  EventReadSpec spec;
-  spec.logPath = statusLog;
-  spec.profileId = profile->GetProfileID();
-  spec.timeRange = report->timeRange;
-  spec.now = ReportNow();
-  spec.step = [&](int line) {
+  EventQuery query;
+  query.logPath = statusLog;
+  query.profileId = profile->GetProfileID();
+  query.timeRange = report->timeRange;
+  query.now = ReportNow();
+  query.step = [&](int line) {
     char text[64];
     std::snprintf(text, sizeof text, "Reading line #%d...", line);
     return step(text, 0, 0);
   };
   bool outOfMemory = false;
-  const bool read = ReadProfileEvents(spec, &context->events, &outOfMemory);
+  const bool read = ReadProfileEvents(query, &context->events, &outOfMemory);
   if (!read) {
     if (outOfMemory) ReportError(window, request->scheduled, request->logPath, "Unable to save an event into dynamic memory.");
     return 0;
