@@ -119,6 +119,39 @@ int FreeUdpPort() {
   return ntohs(address.sin_port);
 }
 
+int FreeTcpPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+// One HTTP GET to 127.0.0.1:port; the whole answer, "" when nothing listens.
+std::string HttpGetLoopback(int port, const std::string& path) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  timeval patience{30, 0};  // a guard against a hung server, not a measure
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+  std::string answer;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+    const std::string request = "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+    if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+      char chunk[4096];
+      for (ssize_t got; (got = recv(fd, chunk, sizeof chunk, 0)) > 0;) answer.append(chunk, static_cast<size_t>(got));
+    }
+  }
+  close(fd);
+  return answer;
+}
+
 bool Installed(const char* path) { return access(path, X_OK) == 0; }
 
 class SnmpEndToEnd : public ::testing::Test {
@@ -141,7 +174,11 @@ class SnmpEndToEnd : public ::testing::Test {
                                  std::to_string(trapPort_) + " public\n");
     dir_.write("snmptrapd.conf", "authCommunity log public\n");
     env_ = {"SNMP_PERSISTENT_DIR=" + dir_.file("persist"), "MIBS=", "MIBDIRS=/nonexistent",
-            "QV_KERNEL_NAMESPACE=e2e" + std::to_string(getpid()), "QV_STATE_DIR=" + dir_.file("state")};
+            "QV_KERNEL_NAMESPACE=e2e" + std::to_string(getpid()), "QV_STATE_DIR=" + dir_.file("state"),
+            // The program's log-on service is configured, so its server may start.
+            "PAM_WRAPPER=1", "PAM_WRAPPER_SERVICE_DIR=" + dir_.file("pam")};
+    dir_.write("pam/quorvane", "auth required pam_deny.so\n");
+    std::filesystem::copy_file(std::string(QV_DIST_DIR) + "/FTP4W32.DLL", dir_.file("FTP4W32.DLL"));
     for (const std::string& e : env_) {
       const size_t equals = e.find('=');
       setenv(e.substr(0, equals).c_str(), e.c_str() + equals + 1, 1);
@@ -224,7 +261,9 @@ class SnmpEndToEnd : public ::testing::Test {
 };
 
 TEST_F(SnmpEndToEnd, ManagersReadSetAndHearTheProgram) {
-  dir_.write("QUORVANE.INI", "[Defaults]\nWebEnable=FALSE\n");
+  const int webPort = FreeTcpPort();
+  dir_.write("QUORVANE.INI", "[Defaults]\nWebEnable=FALSE\nWebAddress=127.0.0.1:" + std::to_string(webPort) + "\n");
+  dir_.write("wwwroot/index.htm", "<p>served after the set</p>");
   StartAgent();
   StartProgram();
   ASSERT_TRUE(AwaitAgent()) << agent_->Output();
@@ -234,21 +273,34 @@ TEST_F(SnmpEndToEnd, ManagersReadSetAndHearTheProgram) {
 
   const std::string walk = Tool("snmpwalk", "public", {kDot});
   EXPECT_EQ(walk, kDot + ".2.0 = STRING: \"2\"\n" + kDot + ".3.0 = STRING: \"Quorvane test panel\"\n" + kDot +
-                      ".4.0 = INTEGER: 1\n" + kDot + ".5.0 = INTEGER: 99\n");
+                      ".4.0 = INTEGER: 1\n" + kDot + ".5.0 = INTEGER: " + std::to_string(webPort) + "\n");
   EXPECT_NE(Tool("snmpget", "public", {kDot + ".6.0"}).find("No Such Object"), std::string::npos);
 
   EXPECT_NE(Tool("snmpset", "public", {kDot + ".4.0", "i", "2"}).find("noAccess"), std::string::npos);
   EXPECT_NE(Tool("snmpset", "private", {kDot + ".5.0", "i", "1"}).find("notWritable"), std::string::npos);
   EXPECT_NE(Tool("snmpset", "private", {kDot + ".4.0", "i", "7"}).find("wrongValue"), std::string::npos);
   EXPECT_NE(dir_.read("QUORVANE.INI").find("WebEnable=FALSE"), std::string::npos);
+  EXPECT_EQ(HttpGetLoopback(webPort, "/index.htm"), "");  // the server is off
   EXPECT_EQ(Tool("snmpset", "private", {kDot + ".4.0", "i", "2"}), kDot + ".4.0 = INTEGER: 2\n");
   EXPECT_NE(dir_.read("QUORVANE.INI").find("WebEnable=TRUE"), std::string::npos);
   EXPECT_EQ(Tool("snmpget", "public", {kDot + ".4.0"}), kDot + ".4.0 = INTEGER: 2\n");
+  // The set started the remote report server: its listener's trap comes, and
+  // its port serves pages.
+  EXPECT_TRUE(AwaitTrap(104)) << TrapLog() << host_->Output();
+  std::string page;
+  for (int i = 0; i < 600 && page.empty(); ++i) {
+    page = HttpGetLoopback(webPort, "/index.htm");
+    if (page.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_EQ(page.rfind("HTTP/1.0 200", 0), 0u) << page;
+  EXPECT_NE(page.find("<p>served after the set</p>"), std::string::npos) << page;
 
   host_->Say("exit\n");
   EXPECT_EQ(host_->Wait(), 0);
   EXPECT_NE(host_->Output().find("down 0"), std::string::npos) << host_->Output() << agent_->Output();
   EXPECT_TRUE(AwaitTrap(103)) << TrapLog();
+  EXPECT_TRUE(AwaitTrap(105)) << TrapLog();  // the server stopped with the program
+  EXPECT_EQ(HttpGetLoopback(webPort, "/index.htm"), "");
 }
 
 TEST_F(SnmpEndToEnd, TheProgramFirstThenAnAgentKilledAndANewOne) {

@@ -1,8 +1,12 @@
 // Tests only: the program's side of the SNMP link in a process of its own,
-// as the running program holds it: the settings in a folder, the panel's
-// title kept, "Up" at the start and "Down" when a line "exit" comes on the
-// standard input. Prints each trap's result ("up 0", "down -1", ...).
+// as the running program holds it: the settings in a folder (also the
+// current folder, where the FTP library is found), the panel's title kept,
+// the remote report server linked in, "Up" at the start and "Down" when a
+// line "exit" comes on the standard input, then the server's stop. Prints
+// each trap's result ("up 0", "down -1", ...).
 //   snmp_program_host ROOT FOLDER
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,10 +14,11 @@
 
 #include "app_globals.h"
 #include "program_paths.h"
+#include "remote_server.h"
 #include "snmp_link.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 3 || chdir(argv[2]) != 0) return 2;
   std::snprintf(g_snmpOid, sizeof g_snmpOid, "%s", argv[1]);
   qv::SetProgramDirForTests(argv[2]);
   KeepSnmpPanelTitle("Quorvane test panel");
@@ -41,5 +46,7 @@ int main(int argc, char** argv) {
   input.join();
   std::printf("down %d\n", SendSnmpTrap("Quorvane is Down"));
   std::fflush(stdout);
+  // As the program ends: the panel's "Down" first, then the server stops.
+  StopRemoteServer();
   return 0;
 }
