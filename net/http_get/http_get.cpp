@@ -1,11 +1,11 @@
 // DUV_HTTP_Get and the hidden window that moves the data.
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <new>
 
 #include "app_globals.h"
 #include "http_get.h"
+#include "net_binding.h"
 
 namespace {
 
@@ -23,8 +23,6 @@ struct HttpGetRequest {
 // window; every call comes from that thread (checked), so they need no lock.
 HttpGetRequest* g_pending = nullptr;
 HWND g_window = nullptr;
-
-std::once_flag g_socketsStarted;
 
 bool HasLineEnd(const char* text) { return text != nullptr && std::strpbrk(text, "\r\n") != nullptr; }
 
@@ -45,7 +43,7 @@ void DestroyWindowWhenIdle() {
 // Ends a GET: everything closed, out of the list, the completion posted.
 void Finish(HttpGetRequest* request, int result) {
   if (request->file != INVALID_HANDLE_VALUE) CloseHandle(request->file);
-  closesocket(request->socket);
+  g_net.closesocket(request->socket);
   for (HttpGetRequest** link = &g_pending; *link != nullptr; link = &(*link)->next) {
     if (*link == request) {
       *link = request->next;
@@ -63,10 +61,10 @@ void Finish(HttpGetRequest* request, int result) {
 int ReadAvailable(HttpGetRequest* request, bool untilClosed) {
   char buffer[1023];
   for (;;) {
-    const int got = recv(request->socket, buffer, sizeof buffer, 0);
+    const int got = g_net.recv(request->socket, buffer, sizeof buffer, 0);
     if (got == 0) return 0;
     if (got == SOCKET_ERROR) {
-      const int error = WSAGetLastError();
+      const int error = g_net.WSAGetLastError();
       return error == WSAEWOULDBLOCK ? 0 : error;
     }
     DWORD written = 0;
@@ -100,17 +98,14 @@ bool MakeWindow() {
 
 QV_API int WINAPI DUV_HTTP_Get(LPCSTR url, LPCSTR outputFile, LPCSTR user, LPCSTR password, LPCSTR referrer,
                                LPCSTR userAgent, HWND notifyWindow, UINT notifyMessage) {
-  if (url == nullptr || outputFile == nullptr) return 0;
+  // Sockets come from the program's binding, started at the program's start.
+  if (g_net.socketLibrary == nullptr || url == nullptr || outputFile == nullptr) return 0;
   // The pending GETs live on the thread of their window.
   if (g_window != nullptr && GetWindowThreadProcessId(g_window, nullptr) != GetCurrentThreadId()) return 0;
   // A line end in any text would let it add lines of its own to the request.
   if (HasLineEnd(url) || HasLineEnd(user) || HasLineEnd(password) || HasLineEnd(referrer) || HasLineEnd(userAgent)) {
     return 0;
   }
-  std::call_once(g_socketsStarted, [] {
-    WSADATA data;
-    WSAStartup(0x0101, &data);
-  });
   std::string path, host;
   int port = 0;
   if (SplitUrl(url, &path, &host, &port) != 2 || port < 1 || host.empty()) return 0;
@@ -143,23 +138,24 @@ QV_API int WINAPI DUV_HTTP_Get(LPCSTR url, LPCSTR outputFile, LPCSTR user, LPCST
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   bool started = request->file != INVALID_HANDLE_VALUE;
   if (started) {
-    request->socket = socket(AF_INET, SOCK_STREAM, 0);
+    request->socket = g_net.socket(AF_INET, SOCK_STREAM, 0);
     started = request->socket != INVALID_SOCKET;
   }
   if (started) {
-    started = WSAAsyncSelect(request->socket, g_window, kHttpGetSocketMessage, FD_READ | FD_CONNECT | FD_CLOSE) == 0;
+    started = g_net.WSAAsyncSelect(request->socket, g_window, kHttpGetSocketMessage,
+                                   FD_READ | FD_CONNECT | FD_CLOSE) == 0;
   }
   if (started) {
     sockaddr_in target{};
     target.sin_family = AF_INET;
-    target.sin_port = htons(static_cast<u_short>(port));
+    target.sin_port = g_net.htons(static_cast<u_short>(port));
     target.sin_addr.s_addr = address;
-    started = connect(request->socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0 ||
-              WSAGetLastError() == WSAEWOULDBLOCK;
+    started = g_net.connect(request->socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0 ||
+              g_net.WSAGetLastError() == WSAEWOULDBLOCK;
   }
   if (!started) {
     if (request->file != INVALID_HANDLE_VALUE) CloseHandle(request->file);
-    if (request->socket != INVALID_SOCKET) closesocket(request->socket);
+    if (request->socket != INVALID_SOCKET) g_net.closesocket(request->socket);
     delete request;
     DestroyWindowWhenIdle();
     return 0;
@@ -184,8 +180,8 @@ QV_API LRESULT CALLBACK HttpGetWndProc(HWND window, UINT message, WPARAM wParam,
         Finish(request, error);
       } else {
         const int length = static_cast<int>(std::strlen(request->request));
-        if (send(request->socket, request->request, length, 0) != length) {
-          const int failed = WSAGetLastError();
+        if (g_net.send(request->socket, request->request, length, 0) != length) {
+          const int failed = g_net.WSAGetLastError();
           Finish(request, failed != 0 ? failed : WSAECONNABORTED);
         }
       }

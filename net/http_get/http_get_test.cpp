@@ -11,6 +11,7 @@
 
 #include "http_get.h"
 #include "http_test_peers.h"
+#include "net_binding.h"
 #include "test_files.h"
 
 namespace {
@@ -132,6 +133,10 @@ TEST_F(HttpGet, HostileOrImpossibleRequestsAreRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(Get("http://127.0.0.1:0/", file), 0);
   EXPECT_EQ(Get("http://1.2.3.999/", file), 0);
   EXPECT_EQ(Get("ftp://127.0.0.1/", file), 0);
+  // Without the program's socket binding nothing can start.
+  UnloadNetworkLibraries();
+  EXPECT_EQ(Get(base + "/", file), 0);
+  ASSERT_TRUE(httptest::BindNetwork());
   EXPECT_EQ(peer.connections(), 0);
   EXPECT_FALSE(std::filesystem::exists(file));
   EXPECT_EQ(FindWindowA(kHttpGetClass, nullptr), nullptr);

@@ -9,6 +9,9 @@
 
 namespace httptest {
 
+// Binds the socket and FTP libraries as start-up does; true when bound.
+bool BindNetwork();
+
 class RawListener {
  public:
   // response: what is sent after the request; resetAfter: when not negative,

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "http_get.h"
+#include "net_binding.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ struct HostCache {
 };
 
 bool ResolveByName(const std::string& name, uint32_t* address) {
-  hostent* found = gethostbyname(name.c_str());
+  hostent* found = g_net.gethostbyname(name.c_str());
   if (found == nullptr || found->h_addrtype != AF_INET || found->h_addr_list == nullptr ||
       found->h_addr_list[0] == nullptr) {
     return false;
@@ -115,8 +116,9 @@ std::string Base64Encode(const std::string& text) {
 }
 
 bool ResolveHostCached(const char* host, uint32_t* address) {
+  if (g_net.socketLibrary == nullptr) return false;
   if (IsDottedName(host)) {
-    const u_long value = inet_addr(host);
+    const u_long value = g_net.inet_addr(host);
     if (value == INADDR_NONE) return false;  // not a valid dotted address
     *address = static_cast<uint32_t>(value);
     return true;
