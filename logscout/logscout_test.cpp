@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ftp_test_server.h"
@@ -302,6 +303,37 @@ TEST_F(Logscout, Code620TakesTheArchiveOrTheUsersLogs) {
   std::lock_guard<std::mutex> hold(script.lock);
   EXPECT_NE(std::find(script.commands.begin(), script.commands.end(), "LIST /alice/logs/*.log"),
             script.commands.end());
+}
+
+TEST_F(Logscout, Codes456And646FillOneSourceAndListTheirPaths) {
+  const std::pair<const char*, std::string> cases[] = {{"456", "/log/*.gz"}, {"646", "/stats/access.log"}};
+  for (const auto& [code, path] : cases) {
+    Script script;
+    ftptest::ScriptedServer server(
+        [&](ftptest::ScriptedConnection& c) { Serve(c, script, {"-rw-r--r-- 1 a a 5 Jan 1 2000 x\r\n"}); });
+    std::memset(profile_->sources, 0, sizeof profile_->sources);
+    profile_->sourceCount = 0;
+    Code(code);
+    const std::string host = server.host();
+    qvp::UiDriver driver;
+    Fill(driver, IDD_LOGSCOUT_FIND, host, "alice", "pw");
+    Run();
+    ASSERT_TRUE(driver.Problems().empty()) << code << ": " << driver.Problems()[0];
+    EXPECT_EQ(static_cast<int>(profile_->status), 1) << code;
+    EXPECT_EQ(static_cast<int>(profile_->sourceCount), 1) << code;
+    const LogscoutLogSource& s = profile_->sources[0];
+    EXPECT_EQ(static_cast<int>(s.kind), 0) << code;
+    EXPECT_STREQ(s.host, host.c_str());
+    EXPECT_STREQ(s.user, "alice");
+    EXPECT_STREQ(s.password, "pw");
+    EXPECT_EQ(std::string(s.logUrl), (code == std::string("456") ? "ftp://" : "http://") + host + path);
+    EXPECT_EQ(static_cast<int>(s.flag), 0) << code;
+    EXPECT_EQ(static_cast<int>(s.second), 0) << code;
+    EXPECT_EQ(std::string(s.homePage), "http://" + host + "/index.html");
+    std::lock_guard<std::mutex> hold(script.lock);
+    EXPECT_NE(std::find(script.commands.begin(), script.commands.end(), "LIST " + path), script.commands.end())
+        << code;
+  }
 }
 
 TEST_F(Logscout, Code626EnablesLoggingWhenTheControlListingIsEmpty) {

@@ -4,6 +4,9 @@
 
 // Entry point; the remote report server replaces this body.
 __attribute__((weak)) void ApplyWebServerSettings() {}
+// Entry points; the SNMP link replaces these bodies.
+__attribute__((weak)) int SendSnmpTrap(const char*) { return 0; }
+__attribute__((weak)) void KeepSnmpPanelTitle(const char*) {}
 
 // Entry point; the style wizard replaces this body.
 void RunStyleWizard(HWND) {}

@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "app_globals.h"
-#include "later_parts.h"
+#include "remote_server.h"
 #include "snmp_link.h"
 #include "snmp_link_internal.h"
 

@@ -19,6 +19,7 @@
 
 #include "app_globals.h"
 #include "program_paths.h"
+#include "server_globals.h"
 #include "snmp_link.h"
 #include "test_files.h"
 
@@ -98,6 +99,7 @@ class SnmpLinkTest : public ::testing::Test {
     std::snprintf(g_snmpOid, sizeof g_snmpOid, "%s", kRoot);
   }
   void TearDown() override {
+    g_serverGlobals.SetSettings(RemoteServerSettings{});
     qv::SetProgramDirForTests(nullptr);
     const std::string prefix = "qv-" + std::to_string(geteuid()) + "-" + std::getenv("QV_KERNEL_NAMESPACE") + "-";
     std::error_code error;
@@ -106,6 +108,13 @@ class SnmpLinkTest : public ::testing::Test {
     }
   }
   void WriteSettings(const std::string& text) { dir_.write("QUORVANE.INI", text); }
+  // The settings written and loaded, as the server's apply loads them.
+  void LoadSettings(const std::string& text) {
+    WriteSettings(text);
+    RemoteServerSettings block;
+    ReadServerSettings(&block);
+    g_serverGlobals.SetSettings(block);
+  }
   std::string Settings() const { return dir_.read("QUORVANE.INI"); }
 
   qvtest::TempDir dir_{"qvsnmp"};

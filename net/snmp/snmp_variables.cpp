@@ -5,8 +5,8 @@
 #include <mutex>
 #include <string>
 
-#include "later_parts.h"
 #include "program_paths.h"
+#include "server_globals.h"
 #include "settings_keys.h"
 #include "settings_values.h"
 #include "snmp_link.h"
@@ -23,20 +23,18 @@ void SetText(SnmpRecord* record, uint32_t type, const char* text) {
   record->error = kSnmpNoError;
 }
 
-std::string ReadDefaultsText(const char* key, const char* fallback, DWORD size) {
-  std::string text(size, '\0');
-  const DWORD length =
-      GetPrivateProfileStringA(ini::kDefaults, key, fallback, text.data(), size, GetIniPath());
-  text.resize(length);
-  return text;
+// "4.0": 2 while the remote report server is enabled by its loaded settings
+// (as the server's last apply read them), else 1.
+int WebEnabledValue() {
+  const RemoteServerSettings loaded = g_serverGlobals.Settings();
+  const std::string enable(loaded.webEnable, strnlen(loaded.webEnable, sizeof loaded.webEnable));
+  return IsWebEnabledValue(enable.c_str()) ? 2 : 1;
 }
 
-// "4.0": 2 while the remote report server is enabled, else 1.
-int WebEnabledValue() { return IsWebEnabledValue(ReadDefaultsText(ini::kWebEnable, ini::kDefaultWebEnable, 10).c_str()) ? 2 : 1; }
-
-// "5.0": the port after ':' in WebAddress, else 99.
+// "5.0": the port after ':' in the loaded WebAddress, else 99.
 int WebPortValue() {
-  const std::string address = ReadDefaultsText(ini::kWebAddress, "", 100);
+  const RemoteServerSettings loaded = g_serverGlobals.Settings();
+  const std::string address(loaded.webAddress, strnlen(loaded.webAddress, sizeof loaded.webAddress));
   const size_t colon = address.find(':');
   return colon == std::string::npos ? 99 : std::atoi(address.c_str() + colon + 1);
 }

@@ -26,7 +26,7 @@ TEST(SnmpTrapCodes, WordsInTheirOrder) {
 }
 
 TEST_F(SnmpLinkTest, GetsAnswerTheFourVariables) {
-  WriteSettings("[Defaults]\nWebEnable=true\nWebAddress=127.0.0.1:8099\n");
+  LoadSettings("[Defaults]\nWebEnable=true\nWebAddress=127.0.0.1:8099\n");
   KeepSnmpPanelTitle("Quorvane - Monitors 4.0");
   SnmpRecord r = Request(kSnmpGet, "2.0");
   HandleSnmpRequest(&r);
@@ -45,7 +45,13 @@ TEST_F(SnmpLinkTest, GetsAnswerTheFourVariables) {
   HandleSnmpRequest(&r);
   EXPECT_EQ(r.type, kSnmpInteger);
   EXPECT_STREQ(r.value, "8099");
+  // The answers are the server's loaded settings: a file changed since
+  // its last apply does not show.
   WriteSettings("[Defaults]\nWebEnable=Yes\nWebAddress=127.0.0.1\n");
+  r = Request(kSnmpGet, "4.0");
+  HandleSnmpRequest(&r);
+  EXPECT_STREQ(r.value, "2");
+  LoadSettings("[Defaults]\nWebEnable=Yes\nWebAddress=127.0.0.1\n");
   r = Request(kSnmpGet, "4.0");
   HandleSnmpRequest(&r);
   EXPECT_STREQ(r.value, "1");

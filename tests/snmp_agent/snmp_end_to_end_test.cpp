@@ -283,7 +283,14 @@ TEST_F(SnmpEndToEnd, ManagersReadSetAndHearTheProgram) {
   EXPECT_EQ(HttpGetLoopback(webPort, "/index.htm"), "");  // the server is off
   EXPECT_EQ(Tool("snmpset", "private", {kDot + ".4.0", "i", "2"}), kDot + ".4.0 = INTEGER: 2\n");
   EXPECT_NE(dir_.read("QUORVANE.INI").find("WebEnable=TRUE"), std::string::npos);
-  EXPECT_EQ(Tool("snmpget", "public", {kDot + ".4.0"}), kDot + ".4.0 = INTEGER: 2\n");
+  // The variable answers the server's loaded settings: 2 once the program
+  // has applied the set.
+  std::string enabled;
+  for (int i = 0; i < 100 && enabled != kDot + ".4.0 = INTEGER: 2\n"; ++i) {
+    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    enabled = Tool("snmpget", "public", {kDot + ".4.0"});
+  }
+  EXPECT_EQ(enabled, kDot + ".4.0 = INTEGER: 2\n");
   // The set started the remote report server: its listener's trap comes, and
   // its port serves pages.
   EXPECT_TRUE(AwaitTrap(104)) << TrapLog() << host_->Output();

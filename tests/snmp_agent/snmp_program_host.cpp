@@ -1,9 +1,9 @@
 // Tests only: the program's side of the SNMP link in a process of its own,
 // as the running program holds it: the settings in a folder (also the
 // current folder, where the FTP library is found), the panel's title kept,
-// the remote report server linked in, "Up" at the start and "Down" when a
-// line "exit" comes on the standard input, then the server's stop. Prints
-// each trap's result ("up 0", "down -1", ...).
+// the remote report server linked in, "Up" and the server's settings applied
+// at the start, "Down" when a line "exit" comes on the standard input, then
+// the server's stop. Prints each trap's result ("up 0", "down -1", ...).
 //   snmp_program_host ROOT FOLDER
 #include <unistd.h>
 
@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
   KeepSnmpPanelTitle("Quorvane test panel");
   std::printf("up %d\n", SendSnmpTrap("Quorvane is Up"));
   std::fflush(stdout);
+  ApplyWebServerSettings();  // as the panel does when it starts
   const DWORD gui = GetCurrentThreadId();
   std::thread input([gui] {
     char line[64];
