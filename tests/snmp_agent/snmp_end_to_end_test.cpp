@@ -302,12 +302,20 @@ TEST_F(SnmpEndToEnd, ManagersReadSetAndHearTheProgram) {
   EXPECT_EQ(page.rfind("HTTP/1.0 200", 0), 0u) << page;
   EXPECT_NE(page.find("<p>served after the set</p>"), std::string::npos) << page;
 
+  // Set to 1: FALSE is stored and the server stops.
+  EXPECT_EQ(Tool("snmpset", "private", {kDot + ".4.0", "i", "1"}), kDot + ".4.0 = INTEGER: 1\n");
+  EXPECT_NE(dir_.read("QUORVANE.INI").find("WebEnable=FALSE"), std::string::npos);
+  EXPECT_TRUE(AwaitTrap(105)) << TrapLog() << host_->Output();
+  for (int i = 0; i < 600 && !page.empty(); ++i) {
+    page = HttpGetLoopback(webPort, "/index.htm");
+    if (!page.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_EQ(page, "");
+
   host_->Say("exit\n");
   EXPECT_EQ(host_->Wait(), 0);
   EXPECT_NE(host_->Output().find("down 0"), std::string::npos) << host_->Output() << agent_->Output();
   EXPECT_TRUE(AwaitTrap(103)) << TrapLog();
-  EXPECT_TRUE(AwaitTrap(105)) << TrapLog();  // the server stopped with the program
-  EXPECT_EQ(HttpGetLoopback(webPort, "/index.htm"), "");
 }
 
 TEST_F(SnmpEndToEnd, TheProgramFirstThenAnAgentKilledAndANewOne) {
