@@ -17,7 +17,7 @@ inline constexpr size_t kHttpRequestSize = 1024;
 // 1: the GET is under way and (notifyWindow, notifyMessage, result, 0) will be
 // posted once: result 0 when the server closed the connection with the file
 // complete, else the error that ended it. 0: it could not start (nothing is
-// posted). Must be called on the thread that pumps the messages of the GETs
+// posted), also while the program's socket binding is not loaded. Must be called on the thread that pumps the messages of the GETs
 // already pending.
 QV_API int WINAPI DUV_HTTP_Get(LPCSTR url, LPCSTR outputFile, LPCSTR user, LPCSTR password, LPCSTR referrer,
                                LPCSTR userAgent, HWND notifyWindow, UINT notifyMessage);
