@@ -286,14 +286,20 @@ INT_PTR Notify(HWND page, const NMHDR* header) {
       if (!Editor().activated) Activate(page);
       return Answer(page, 0);
     case PSN_QUERYCANCEL:
-      return Answer(page, MayClose(page, MB_YESNOCANCEL) ? FALSE : TRUE);
+      if (!MayClose(page, MB_YESNOCANCEL)) return Answer(page, TRUE);
+      Editor().modified = false;  // asked once: the reset that follows does not ask again
+      return Answer(page, FALSE);
+    case PSN_RESET:
+      // A sheet that cannot stay open (the options window's Cancel) still
+      // lets the user keep the changes.
+      MayClose(page, MB_YESNO);
+      return Answer(page, 0);
     case PSN_APPLY:
       // Changes not saved yet are not dropped without asking.
       if (!MayClose(page, MB_YESNO)) return Answer(page, PSNRET_INVALID_NOCHANGEPAGE);
       SendMessageA(SheetOf(page), PSM_CANCELTOCLOSE, 0, 0);
       return Answer(page, PSNRET_NOERROR);
     case PSN_KILLACTIVE:
-    case PSN_RESET:
       return Answer(page, 0);
     case PSN_HELP:
       ShowHelp(page, kPageHelp);

@@ -333,4 +333,23 @@ TEST_F(ReportLanguageTest, RemoveDeletesBothFilesButNeverTheDefault) {
   EXPECT_FALSE(Has("FRENCH.RPL"));
 }
 
+TEST_F(ReportLanguageTest, ClosingTheSheetAsksAboutUnsavedChanges) {
+  OpenPage();
+  Pick(kTitle);
+  ASSERT_TRUE(drv::TypeInto(Control(16010), "Status Report"));
+  UiDriver d;
+  // The options window's Cancel: No leaves the file as it was.
+  d.ExpectMessageBox("do you want to save it", IDNO);
+  SendMessageA(sheet_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  EXPECT_EQ(d.Problems(), Lines{});
+  EXPECT_EQ(Get("ENGLISH.RPL"), kEnglish);
+  // Its OK: Yes saves them, and the sheet's Cancel becomes Close.
+  ASSERT_TRUE(drv::TypeInto(Control(16010), "State Report"));
+  d.ExpectMessageBox("do you want to save it", IDYES);
+  SendMessageA(sheet_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_EQ(d.Problems(), Lines{});
+  EXPECT_NE(Get("ENGLISH.RPL").find("<TITLE> {State Report}"), std::string::npos);
+  EXPECT_EQ(drv::Text(GetDlgItem(sheet_, IDOK)), "Close");
+}
+
 }  // namespace
