@@ -103,11 +103,20 @@ TEST_F(ReportLanguageTest, TheTreeShowsTheItemsAndTheEditBoxTheSelectedText) {
   EXPECT_EQ(EditText(), "");  // the first item is a group
   Pick(kTime);
   EXPECT_EQ(EditText(), "Date and time");
+  EXPECT_GT(SendMessageA(Control(16010), EM_GETLIMITTEXT, 0, 0), 1 << 20);  // long texts fit
   Press(16018);
   EXPECT_EQ(Picture(kColumns), 16001);
   EXPECT_EQ(Picture(kPage), 16001);
   Press(16017);
   EXPECT_EQ(Picture(kColumns), 16004);
+  // The sheet's help shows the page's topic.
+  UiDriver d;
+  NMHDR help{sheet_, 0, static_cast<UINT>(PSN_HELP)};
+  SendMessageA(page_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&help));
+  const std::vector<qvp::PromptRecord> records = d.Prompts().Records();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].kind, qvp::PromptKind::kHelp);
+  EXPECT_EQ(records[0].data, 9070u);
 }
 
 TEST_F(ReportLanguageTest, AddEditSaveAndSwitchKeepEveryFileWhole) {
