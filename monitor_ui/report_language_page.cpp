@@ -73,7 +73,7 @@ void BuildTree() {
   SelectItem(0);
 }
 
-void Activate(HWND page) {
+void Activate() {
   LanguageEditor& editor = Editor();
   editor.activated = true;
   HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
@@ -85,7 +85,6 @@ void Activate(HWND page) {
   }
   RefreshItemEdit();
   SetCursor(previous);
-  (void)page;
 }
 
 void ItemEdited() {
@@ -283,7 +282,7 @@ INT_PTR Notify(HWND page, const NMHDR* header) {
   switch (header->code) {
     case PSN_SETACTIVE:
       OptionsStartPage() = 2;
-      if (!Editor().activated) Activate(page);
+      if (!Editor().activated) Activate();
       return Answer(page, 0);
     case PSN_QUERYCANCEL:
       if (!MayClose(page, MB_YESNOCANCEL)) return Answer(page, TRUE);
