@@ -8,11 +8,10 @@ namespace {
 
 constexpr char kProtocolTitle[] = "Add Monitoring and Alerting Profile - Protocol Details";
 
-// The report-language page (ReportLanguageDlg) joins the table when it is built.
 constexpr SheetPage kOptionPages[kOptionPageCount] = {
     {GeneralOptionsDlg, 16011, ""},
     {AutoReportDlg, 30002, ""},
-    {nullptr, 16005, ""},
+    {ReportLanguageDlg, 16005, ""},
 };
 
 // Index = wizard page = MonitorType for pages 1 to 18.

@@ -51,6 +51,7 @@ INT_PTR CALLBACK ModemSettingsDlg(HWND dialog, UINT message, WPARAM wParam, LPAR
 int& OptionsStartPage();
 INT_PTR CALLBACK GeneralOptionsDlg(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AutoReportDlg(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ReportLanguageDlg(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The status windows the alert senders report to.
 INT_PTR CALLBACK TestAlertStatusDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
