@@ -168,7 +168,9 @@ Return DriverConnect(Handle connection, void* window, const unsigned char* in, s
   record.text = DataSourceList(calls);
   PromptAnswer fallback;
   fallback.result = IDCANCEL;
-  const auto onScreen = [&record] { return ui::ShowDataSourceChooserOnScreen(record.owner, record.caption, record.text); };
+  const auto onScreen = [&record] {
+    return ui::ShowDataSourceChooserOnScreen(record.owner, record.caption, record.text);
+  };
   const PromptAnswer answer = ui::AskPrompt(
       record, fallback, [](PromptAnswer& a) { return a.result == IDCANCEL || (a.result == IDOK && !a.text.empty()); },
       onScreen);

@@ -327,7 +327,8 @@ TEST_F(ProfileWindowsTest, AWizardProfileIsWatchedAlertedChangedCopiedAndDeleted
     d.OnDialog(31004).Do([](HWND page) {
       HWND kinds = GetDlgItem(page, 1053);
       const char* ftp = "FTP\t - File Transfer Server";
-      const LRESULT index = SendMessageA(kinds, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(ftp));
+      const LRESULT index =
+          SendMessageA(kinds, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(ftp));
       SendMessageA(kinds, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
       SendMessageA(page, WM_COMMAND, MAKEWPARAM(1053, CBN_SELCHANGE), reinterpret_cast<LPARAM>(kinds));
     });
@@ -385,7 +386,8 @@ TEST_F(ProfileWindowsTest, TestButtonsSendThroughTheQueuesAndShowTheirProgress) 
   EXPECT_EQ(audio[0].image, 4);
   bool played = false;
   for (const qvp::SoundEvent& event : qvp::TakeSoundLog()) {
-    played = played || (event.kind == qvp::SoundEventKind::kPlay && event.path == wave && event.samples_per_sec == 8000);
+    played = played ||
+             (event.kind == qvp::SoundEventKind::kPlay && event.path == wave && event.samples_per_sec == 8000);
   }
   EXPECT_TRUE(played) << "the wave file did not play";
 
