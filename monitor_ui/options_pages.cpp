@@ -121,7 +121,6 @@ constexpr UINT kInitSaveTo = 1034;
 constexpr UINT kQueryState = 4025;
 constexpr int kUnitMinutes[] = {1, 60, 1440};
 
-bool g_fillingReports = false;
 std::string g_saveTo;
 
 void AutoReportStates(HWND page) {
@@ -159,9 +158,7 @@ void InitAutoReport(HWND page) {
   g_saveTo = saveAs;
   char memorized[MAX_PATH] = {};
   GetPrivateProfileStringA("AutoReport", "MemRptFilename", "", memorized, sizeof memorized, ini);
-  g_fillingReports = true;
-  FillAutoReportList(GetDlgItem(page, kReportList), memorized);
-  g_fillingReports = false;
+  FillAutoReportList(page, kReportList, memorized);
   AutoReportStates(page);
   PostMessageA(page, kInitSaveTo, 0, 0);
 }
@@ -178,10 +175,12 @@ INT_PTR ApplyAutoReport(HWND page) {
   if (MonitorEngine* engine = RunningMonitorEngine()) {
     engine->SetBackgroundReport(generate ? static_cast<uint32_t>(every) : 0);
   }
-  const std::string saveAs = ControlText(page, kSaveAs, 80);
+  // The whole target: the shown default alone may be longer than the 80
+  // characters typed by hand.
+  const std::string saveAs = ControlText(page, kSaveAs, MAX_PATH - 1);
   WritePrivateProfileStringA("AutoReport", "SaveAs", saveAs.c_str(), ini);
   std::string file;
-  if (AutoReportFileFor(GetDlgItem(page, kReportList), saveAs, &file)) {
+  if (AutoReportFileFor(page, kReportList, kSaveAs, &file)) {
     WritePrivateProfileStringA("AutoReport", "MemRptFilename", file.c_str(), ini);
   }
   return Answer(page, 0);
@@ -244,7 +243,7 @@ INT_PTR CALLBACK AutoReportDlg(HWND page, UINT message, WPARAM wParam, LPARAM lP
       InitAutoReport(page);
       return TRUE;
     case kInitSaveTo:
-      InitAutoReportSaveTo(GetDlgItem(page, kSaveAs), g_saveTo);
+      InitAutoReportSaveTo(page, kSaveAs, g_saveTo);
       return TRUE;
     case kQueryState: {
       // The options sheet asks the page: the integer the record's second field points to becomes 0.
@@ -270,17 +269,14 @@ INT_PTR CALLBACK AutoReportDlg(HWND page, UINT message, WPARAM wParam, LPARAM lP
           if (HIWORD(wParam) == BN_CLICKED) AutoReportStates(page);
           return TRUE;
         case kBrowse:
-          if (HIWORD(wParam) == BN_CLICKED) {
-            std::string target = ControlText(page, kSaveAs, 80);
-            if (BrowseAutoReportTarget(page, &target)) SetDlgItemTextA(page, kSaveAs, target.c_str());
-          }
+          if (HIWORD(wParam) == BN_CLICKED) BrowseAutoReportTarget(page, kSaveAs);
           return TRUE;
         case kReportList:
-          if (HIWORD(wParam) == CBN_SELCHANGE && !g_fillingReports) {
+          if (HIWORD(wParam) == CBN_SELCHANGE) {
             std::string target;
-            if (AutoReportSelected(GetDlgItem(page, kReportList), &target)) {
+            if (AutoReportSelected(page, kReportList, &target)) {
               g_saveTo = target;
-              InitAutoReportSaveTo(GetDlgItem(page, kSaveAs), g_saveTo);
+              InitAutoReportSaveTo(page, kSaveAs, g_saveTo);
             }
           }
           return TRUE;
@@ -308,6 +304,7 @@ INT_PTR CALLBACK AutoReportDlg(HWND page, UINT message, WPARAM wParam, LPARAM lP
       }
     }
     case WM_DESTROY:
+      ReleaseAutoReportList();
       ReleasePageDecor(page);
       return FALSE;
     default:

@@ -139,17 +139,24 @@ TEST_F(WizardTest, TheWizardButtonsFollowThePage) {
   EXPECT_EQ(pager.substr(2, 1), "1");
 }
 
-TEST_F(WizardTest, WithoutWindowsNtTheKindListHasNoServiceEntry) {
-  qvp::SetVersionForTests(4, 10, 1);
-  UiDriver d;
-  std::vector<std::string> kinds;
-  d.OnDialog(112).Do([&](HWND page) { kinds = qvp::driver::Items(GetDlgItem(page, 1053)); }).Click(IDCANCEL);
-  PROFILE* row = nullptr;
-  plugin_->AddProfile(nullptr, nullptr, &row);
-  qvp::SetVersionForTests(4, 0, 2);
-  EXPECT_EQ(d.Problems(), Lines{});
-  EXPECT_EQ(kinds.size(), 17u);
-  EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "NT Service\t - Local NT Service"), 0);
+TEST_F(WizardTest, TheKindListHasTheServiceEntryOnlyOnWindowsNt) {
+  auto kindsShown = [this](int platform) {
+    qvp::SetVersionForTests(4, platform == 2 ? 0 : 10, platform);
+    UiDriver d;
+    std::vector<std::string> kinds;
+    d.OnDialog(112).Do([&](HWND page) { kinds = qvp::driver::Items(GetDlgItem(page, 1053)); }).Click(IDCANCEL);
+    PROFILE* row = nullptr;
+    plugin_->AddProfile(nullptr, nullptr, &row);
+    qvp::SetVersionForTests(4, 0, 2);
+    EXPECT_EQ(d.Problems(), Lines{});
+    return kinds;
+  };
+  const std::vector<std::string> nt = kindsShown(2);
+  EXPECT_EQ(nt.size(), 18u);
+  EXPECT_EQ(std::count(nt.begin(), nt.end(), "NT Service\t - Local NT Service"), 1);
+  const std::vector<std::string> other = kindsShown(1);
+  EXPECT_EQ(other.size(), 17u);
+  EXPECT_EQ(std::count(other.begin(), other.end(), "NT Service\t - Local NT Service"), 0);
 }
 
 TEST_F(WizardTest, TheKindListDrawsTheNameBoldAndTheRestPlain) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "modules/module_table.h"
+#include "ui/data_source_screen.h"
 #include "ui/prompt.h"
 
 namespace qvp::modules {
@@ -60,36 +61,73 @@ OdbcCalls Calls() {
 
 bool Ok(Return r) { return r == kSuccess || r == kSuccessWithInfo; }
 
-// The "KEY=value" attributes of a connection string; a braced value may hold ';'.
+// The "KEY=value" attributes of a connection string. A value that begins
+// with '{' runs to its closing '}' ("}}" is a brace inside it) and may hold
+// ';'; pieces without '=' are dropped.
 std::vector<std::string> Attributes(const std::string& text) {
   std::vector<std::string> attributes;
-  std::string current;
-  bool braced = false;
-  for (char c : text) {
-    if (c == '{') braced = true;
-    if (c == '}') braced = false;
-    if (c == ';' && !braced) {
-      if (current.find('=') != std::string::npos) attributes.push_back(current);
-      current.clear();
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t equals = text.find('=', at);
+    const size_t semicolon = text.find(';', at);
+    if (equals == std::string::npos || (semicolon != std::string::npos && semicolon < equals)) {
+      if (semicolon == std::string::npos) break;
+      at = semicolon + 1;
       continue;
     }
-    current += c;
+    size_t end = equals + 1;
+    if (end < text.size() && text[end] == '{') {
+      for (++end; end < text.size(); ++end) {
+        if (text[end] != '}') continue;
+        if (end + 1 < text.size() && text[end + 1] == '}') {
+          ++end;
+          continue;
+        }
+        ++end;
+        break;
+      }
+    }
+    end = text.find(';', end);
+    if (end == std::string::npos) end = text.size();
+    attributes.push_back(text.substr(at, end - at));
+    at = end + 1;
   }
-  if (current.find('=') != std::string::npos) attributes.push_back(current);
   return attributes;
 }
 
-bool HasKey(const std::string& text, const std::string& key) {
-  for (const std::string& attribute : Attributes(text)) {
-    const std::string name = attribute.substr(0, attribute.find('='));
-    if (name.size() == key.size() &&
-        std::equal(name.begin(), name.end(), key.begin(), [](char a, char b) {
-          return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-        })) {
-      return true;
+std::string KeyOf(const std::string& attribute) { return attribute.substr(0, attribute.find('=')); }
+
+bool SameKey(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+// The driver's completed string with what the user chose in place of the
+// driver's own reading of it: a driver may drop an attribute (one without
+// accounts drops UID) or cut a braced value at its ';'.
+std::string MergeChoice(const std::string& completed, const std::string& chosen) {
+  const std::vector<std::string> choice = Attributes(chosen);
+  std::vector<bool> used(choice.size(), false);
+  std::string merged;
+  auto add = [&merged](const std::string& attribute) {
+    if (!merged.empty()) merged += ';';
+    merged += attribute;
+  };
+  for (const std::string& attribute : Attributes(completed)) {
+    size_t i = 0;
+    while (i < choice.size() && !SameKey(KeyOf(choice[i]), KeyOf(attribute))) ++i;
+    if (i < choice.size()) {
+      if (!used[i]) add(choice[i]);
+      used[i] = true;
+    } else {
+      add(attribute);
     }
   }
-  return false;
+  for (size_t i = 0; i < choice.size(); ++i) {
+    if (!used[i]) add(choice[i]);
+  }
+  return merged;
 }
 
 // "name - driver" for each data source the driver manager knows.
@@ -130,23 +168,19 @@ Return DriverConnect(Handle connection, void* window, const unsigned char* in, s
   record.text = DataSourceList(calls);
   PromptAnswer fallback;
   fallback.result = IDCANCEL;
-  const PromptAnswer answer = ui::AskPrompt(record, fallback, [](PromptAnswer& a) {
-    return a.result == IDCANCEL || (a.result == IDOK && !a.text.empty());
-  });
+  const auto onScreen = [&record] {
+    return ui::ShowDataSourceChooserOnScreen(record.owner, record.caption, record.text);
+  };
+  const PromptAnswer answer = ui::AskPrompt(
+      record, fallback, [](PromptAnswer& a) { return a.result == IDCANCEL || (a.result == IDOK && !a.text.empty()); },
+      onScreen);
   if (answer.result != IDOK) return kNoData;
   const auto* chosen = reinterpret_cast<const unsigned char*>(answer.text.c_str());
   short length = 0;
   const Return result = calls.driverConnect(connection, window, chosen, kNts, out, outMax, &length, kNoPrompt);
   if (Ok(result) && out != nullptr && outMax > 0) {
-    // What the user chose stays in the completed string, also where the
-    // driver leaves an attribute out (a driver without accounts drops UID).
-    std::string completed = length > 0 ? std::string(reinterpret_cast<char*>(out)) : std::string();
-    for (const std::string& attribute : Attributes(answer.text)) {
-      const std::string key = attribute.substr(0, attribute.find('='));
-      if (HasKey(completed, key)) continue;
-      if (!completed.empty() && completed.back() != ';') completed += ';';
-      completed += attribute;
-    }
+    const std::string completed =
+        MergeChoice(length > 0 ? std::string(reinterpret_cast<char*>(out)) : std::string(), answer.text);
     if (completed.size() < static_cast<size_t>(outMax)) {
       std::memcpy(out, completed.c_str(), completed.size() + 1);
       length = static_cast<short>(completed.size());

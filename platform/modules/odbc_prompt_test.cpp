@@ -76,6 +76,19 @@ TEST(OdbcPromptTest, TheChooserPicksTheDataSourceAndCancelGivesNoData) {
     disconnect(dbc);
   }
   {
+    // A braced password holding ';' and "}}" comes back whole, in place of
+    // the driver's own reading of it.
+    qvp::PromptScript script;
+    script.Expect(Chooser(IDOK, "DSN=Second;UID=bob;PWD={a;b}}c}"));
+    const Return result = connect(dbc, owner, empty, 0, out, 1024, &length, 2);
+    EXPECT_TRUE(result == 0 || result == 1) << result;
+    const std::string text(reinterpret_cast<char*>(out), static_cast<size_t>(length));
+    EXPECT_NE(text.find(";PWD={a;b}}c}"), std::string::npos) << text;
+    EXPECT_EQ(text.find("PWD=", text.find("PWD=") + 1), std::string::npos) << text;
+    EXPECT_NE(text.find("UID=bob"), std::string::npos) << text;
+    disconnect(dbc);
+  }
+  {
     qvp::PromptScript script;
     script.Expect(Chooser(IDCANCEL, ""));
     EXPECT_EQ(connect(dbc, owner, empty, 0, out, 1024, &length, 2), 100);  // SQL_NO_DATA

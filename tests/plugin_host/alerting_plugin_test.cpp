@@ -2,6 +2,7 @@
 // directory of its own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
@@ -153,6 +154,38 @@ TEST_F(AlertingPluginTest, HelpTextsExitAndShutDown) {
   EXPECT_EQ(Slot<PFN_CloseOptionDialog>(PF_CLOSE_OPTION_DIALOG)(0), 0);
   EXPECT_EQ(Slot<PFN_StartService>(PF_START_SERVICE)(), PLUGIN_DONE);
   EXPECT_EQ(Slot<PFN_ShutDown>(PF_SHUT_DOWN)(), PLUGIN_DONE);
+}
+
+TEST_F(AlertingPluginTest, TheOptionSheetKeepsABadThreadCountOpenAndWritesAGoodOne) {
+  Bind();
+  HWND frame = CreateWindowExA(0, "#32770", "Options", WS_OVERLAPPEDWINDOW, 0, 0, 700, 500, nullptr, nullptr,
+                               nullptr, nullptr);
+  HBITMAP bitmap = nullptr;
+  RECT part{};
+  char shortTitle[64] = {}, longTitle[64] = {};
+  HWND sheet = Slot<PFN_CreateOptionDialog>(PF_CREATE_OPTION_DIALOG)(frame, &bitmap, &part, shortTitle, longTitle);
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_STREQ(longTitle, "Monitoring and Alerting");
+  HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  ASSERT_NE(page, nullptr);
+  const std::vector<std::string> before = SectionLines(program_.dir().read("qvm_alrt/qvm_alrt.ini"), "General");
+  {
+    qvp::PromptScript prompts;
+    prompts.ExpectMessageBox("Number of threads must be between 1 and 100", IDOK);
+    SetDlgItemTextA(page, 1030, "0");
+    EXPECT_NE(SendMessageA(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0), 0);
+    ASSERT_EQ(prompts.Records().size(), 1u);
+    EXPECT_EQ(prompts.Records()[0].caption, "Bad Value");
+  }
+  EXPECT_TRUE(IsWindow(sheet));
+  EXPECT_EQ(SectionLines(program_.dir().read("qvm_alrt/qvm_alrt.ini"), "General"), before);  // nothing stored
+  SetDlgItemTextA(page, 1030, "12");
+  EXPECT_EQ(SendMessageA(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0), 0);
+  const std::vector<std::string> general = SectionLines(program_.dir().read("qvm_alrt/qvm_alrt.ini"), "General");
+  EXPECT_NE(std::find(general.begin(), general.end(), "Thread=12"), general.end());
+  EXPECT_EQ(Slot<PFN_CloseOptionDialog>(PF_CLOSE_OPTION_DIALOG)(1), 1);
+  DestroyWindow(sheet);
+  DestroyWindow(frame);
 }
 
 TEST_F(AlertingPluginTest, AProfileKeyTheListHoldsIsNeverDeletedThroughAnEvent) {

@@ -148,6 +148,32 @@ std::vector<Branch> WaitForTestEnd(HWND dialog, int doneImage) {
   return Tree(tree);
 }
 
+// A short PCM wave sound: 8000 samples a second, 16 bits, one channel.
+void WriteWave(const std::string& path) {
+  const uint32_t samples = 800;
+  auto u32 = [](std::string& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  auto u16 = [](std::string& out, uint16_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>(v >> 8);
+  };
+  std::string data = "RIFF";
+  u32(data, 36 + samples * 2);
+  data += "WAVEfmt ";
+  u32(data, 16);
+  u16(data, 1);
+  u16(data, 1);
+  u32(data, 8000);
+  u32(data, 16000);
+  u16(data, 2);
+  u16(data, 16);
+  data += "data";
+  u32(data, samples * 2);
+  for (uint32_t i = 0; i < samples; ++i) u16(data, static_cast<uint16_t>((i % 16) < 8 ? 8000 : -8000));
+  std::ofstream(path, std::ios::binary) << data;
+}
+
 class ProfileWindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -292,6 +318,32 @@ TEST_F(ProfileWindowsTest, AWizardProfileIsWatchedAlertedChangedCopiedAndDeleted
   EXPECT_EQ(Value(Section("lert0000.amp", "Monitor"), "PortID"), "8081");
   EXPECT_NE(Value(Section("lert0000.amp", "Profile"), "ProfileID"), oldId);
 
+  // Another kind: the sheet reopens in place with the new kind's page showing
+  // its default port.
+  std::string ftpPort = "<unread>";
+  {
+    qvp::UiDriver d;
+    // The choice closes the sheet at once (it reopens): no driver step may follow it.
+    d.OnDialog(31004).Do([](HWND page) {
+      HWND kinds = GetDlgItem(page, 1053);
+      const char* ftp = "FTP\t - File Transfer Server";
+      const LRESULT index =
+          SendMessageA(kinds, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(ftp));
+      SendMessageA(kinds, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      SendMessageA(page, WM_COMMAND, MAKEWPARAM(1053, CBN_SELCHANGE), reinterpret_cast<LPARAM>(kinds));
+    });
+    d.OnDialog(31004).Do([](HWND page) { SendMessageA(GetParent(page), PSM_SETCURSEL, 1, 0); });
+    d.OnDialog(16012).Read(1098, &ftpPort).Type(1097, "127.0.0.1").Click(IDOK);
+    d.ExpectMessageBox("Do you want to flush the log file?", IDNO);
+    PROFILE* out = nullptr;
+    EXPECT_EQ(edit(nullptr, row, &out), PLUGIN_DONE);
+    EXPECT_EQ(out, row);
+    EXPECT_EQ(d.Problems(), Lines{});
+  }
+  EXPECT_EQ(ftpPort, "21");
+  EXPECT_EQ(Value(Section("lert0000.amp", "Monitor"), "MonitorType"), "FTP");
+  EXPECT_EQ(Value(Section("lert0000.amp", "Monitor"), "PortID"), "21");
+
   PROFILE* duplicate = nullptr;
   {
     qvp::UiDriver d;
@@ -314,7 +366,9 @@ TEST_F(ProfileWindowsTest, TestButtonsSendThroughTheQueuesAndShowTheirProgress) 
   qvp::UiDriver d;
   d.OnDialog(112).Type(1055, "Tests").Select(1053, "Ping\t - Generic IP Device Test").Click(kNext);
   d.OnDialog(114).Type(1097, "127.0.0.1").Click(kNext);
-  d.OnDialog(31010).Check(1037).Check(1039).Check(20021).Type(1080, "1").Click(1011);
+  const std::string wave = program_.path() + "/alarm.wav";
+  WriteWave(wave);
+  d.OnDialog(31010).Check(1037).Check(1040).Type(1085, wave).Check(20021).Type(1080, "1").Click(1011);
   d.OnDialog(30001).Do([&](HWND dialog) { audio = WaitForTestEnd(dialog, 4); }).Click(IDOK);
   d.OnDialog(31010).Click(kNext);
   d.OnDialog(31011).Check(1036).Type(1016, "ops@site.test").Type(1068, "\b").Click(1011);
@@ -330,9 +384,12 @@ TEST_F(ProfileWindowsTest, TestButtonsSendThroughTheQueuesAndShowTheirProgress) 
   ASSERT_EQ(audio.size(), 1u);
   EXPECT_EQ(audio[0].title, "Audio Alert");
   EXPECT_EQ(audio[0].image, 4);
-  bool beeped = false;
-  for (const qvp::SoundEvent& event : qvp::TakeSoundLog()) beeped = beeped || event.kind == qvp::SoundEventKind::kBeep;
-  EXPECT_TRUE(beeped);
+  bool played = false;
+  for (const qvp::SoundEvent& event : qvp::TakeSoundLog()) {
+    played = played ||
+             (event.kind == qvp::SoundEventKind::kPlay && event.path == wave && event.samples_per_sec == 8000);
+  }
+  EXPECT_TRUE(played) << "the wave file did not play";
 
   ASSERT_EQ(email.size(), 1u);
   EXPECT_EQ(email[0].title, "E-Mail Alert");
