@@ -6,4 +6,3 @@
 __attribute__((weak)) void ApplyWebServerSettings() {}
 
 // Entry point; the style wizard replaces this body.
-void RunStyleWizard(HWND) {}
