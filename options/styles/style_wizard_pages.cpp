@@ -98,6 +98,9 @@ void PickColor(HWND page, int row) {
 
 // ---- Page 4 ----
 
+// Set while the page itself writes the border edit (it is not the user typing).
+bool g_writingBorder = false;
+
 void RebuildOrderList(HWND page) {
   const StyleModel& m = TheStyleModel();
   HWND list = GetDlgItem(page, kColumnOrderList);
@@ -109,6 +112,7 @@ void RebuildOrderList(HWND page) {
 
 void LoadTablePage(HWND page) {
   const StyleModel& m = TheStyleModel();
+  g_writingBorder = true;
   for (int k = 0; k < kStyleColumns; ++k) {
     const bool shown = m.columnShown[static_cast<size_t>(k)] != 0;
     CheckDlgButton(page, kFirstColumnCheck + k, shown ? BST_CHECKED : BST_UNCHECKED);
@@ -119,6 +123,8 @@ void LoadTablePage(HWND page) {
   CheckDlgButton(page, kTableLayoutOff, m.tableLayout == 1 ? BST_UNCHECKED : BST_CHECKED);
   RebuildOrderList(page);
   SetDlgItemInt(page, kBorderEdit, static_cast<UINT>(m.borderWidth), FALSE);
+  SendDlgItemMessageA(page, kBorderUpDown, UDM_SETPOS, 0, MAKELPARAM(m.borderWidth, 0));
+  g_writingBorder = false;
 }
 
 void SwitchColumn(HWND page, int k) {
@@ -171,13 +177,16 @@ void MoveColumn(HWND page, bool up) {
 }
 
 void BorderTyped(HWND page) {
-  StyleModel& m = TheStyleModel();
+  if (g_writingBorder) return;
   const std::string text = ItemText(page, kBorderEdit);
   if (text.empty()) return;  // being retyped
   const long typed = std::strtol(text.c_str(), nullptr, 10);
   const int value = static_cast<int>(std::clamp(typed, 0L, static_cast<long>(kBorderMax)));
-  m.borderWidth = value;
+  TheStyleModel().borderWidth = value;
+  g_writingBorder = true;
   if (typed != value) SetDlgItemInt(page, kBorderEdit, static_cast<UINT>(value), FALSE);
+  SendDlgItemMessageA(page, kBorderUpDown, UDM_SETPOS, 0, MAKELPARAM(value, 0));
+  g_writingBorder = false;
   RepaintPreview(page);
 }
 
@@ -216,6 +225,7 @@ void SizeLeft(HWND page) {
   const int value = static_cast<int>(std::clamp(typed, static_cast<long>(kSizeMin), static_cast<long>(kSizeMax)));
   m.layoutSize = value;
   SetDlgItemInt(page, kSizeEdit, static_cast<UINT>(value), FALSE);
+  SendDlgItemMessageA(page, kSizeUpDown, UDM_SETPOS, 0, MAKELPARAM(value, 0));
 }
 
 }  // namespace
@@ -396,8 +406,10 @@ INT_PTR CALLBACK StyleTablePageProc(HWND page, UINT message, WPARAM wParam, LPAR
   StyleModel& m = TheStyleModel();
   switch (message) {
     case WM_INITDIALOG:
+      g_writingBorder = true;
       SendDlgItemMessageA(page, kBorderUpDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(page, kBorderEdit)), 0);
       SendDlgItemMessageA(page, kBorderUpDown, UDM_SETRANGE, 0, MAKELPARAM(kBorderMax, 0));
+      g_writingBorder = false;
       return TRUE;
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
@@ -498,6 +510,7 @@ INT_PTR CALLBACK StyleLayoutPageProc(HWND page, UINT message, WPARAM wParam, LPA
       CheckDlgButton(page, kShowTitlesCheck, m.showTitles ? BST_CHECKED : BST_UNCHECKED);
       if (!m.logoName.empty()) LoadLogo(page);
       SetDlgItemInt(page, kSizeEdit, static_cast<UINT>(m.layoutSize), FALSE);
+      SendDlgItemMessageA(page, kSizeUpDown, UDM_SETPOS, 0, MAKELPARAM(m.layoutSize, 0));
       Answer(page, &result);
       return result;
     }

@@ -98,7 +98,7 @@ TEST_F(Wizard, WithoutStylesOnlyANewOneCanBeMadeAndFinishWaitsForAName) {
 TEST_F(Wizard, EditsAreTypedCheckedAndClampedAsAUserDoesThemThenSaved) {
   WriteTwoStyles();
   qvp::UiDriver d;
-  std::string typed, left, border, size;
+  std::string typed, left, border, size, sizeUp;
   bool onlyColumnKept = false;
   int sortAfterUncheck = -1;
   d.OnDialog(20000).ClickButton("Next >");  // edits "Plain"
@@ -119,7 +119,14 @@ TEST_F(Wizard, EditsAreTypedCheckedAndClampedAsAUserDoesThemThenSaved) {
       .Type(kBorderEdit, "7")
       .Read(kBorderEdit, &border)
       .ClickButton("Next >");
-  d.OnDialog(20004).Type(kSizeEdit, "3").Press(VK_TAB).Read(kSizeEdit, &size).ClickButton("Next >");
+  d.OnDialog(20004)
+      .Type(kSizeEdit, "3")
+      .Press(VK_TAB)
+      .Read(kSizeEdit, &size)
+      .Focus(kSizeEdit)
+      .Press(VK_UP)  // the up-down beside it steps from the clamped value
+      .Read(kSizeEdit, &sizeUp)
+      .ClickButton("Next >");
   d.OnDialog(20005).ClickButton("Finish");  // the style being edited: saved without a question
   EXPECT_EQ(Run(d), 1);
   EXPECT_EQ(typed, "ABC");
@@ -128,6 +135,8 @@ TEST_F(Wizard, EditsAreTypedCheckedAndClampedAsAUserDoesThemThenSaved) {
   EXPECT_TRUE(onlyColumnKept);
   EXPECT_EQ(border, "5");
   EXPECT_EQ(size, "5");
+  EXPECT_EQ(sizeUp, "6");
+  EXPECT_EQ(Value("Plain", "LayoutSize"), "6");
   EXPECT_EQ(Value("Plain", "PageBackgroundColor"), "000ABC");
   EXPECT_EQ(Value("Plain", "Columns"), "1");
   EXPECT_EQ(Value("Plain", "SortColumn"), "1");
