@@ -263,6 +263,8 @@ int ChooseImageFile(HWND owner, std::string* name) {
   const std::string target = images + base;
   // A picture already in the folder is used as it is.
   if (Normalised(chosen) != Normalised(target)) {
+    const std::string parent = images.substr(0, images.size() - std::strlen("Images\\"));
+    CreateDirectoryA(parent.c_str(), nullptr);  // the folders may not be there yet
     CreateDirectoryA(images.c_str(), nullptr);
     if (!CopyFileA(chosen.c_str(), target.c_str(), FALSE)) {
       ShowError(owner, "Cannot copy file:" + chosen);

@@ -192,12 +192,11 @@ void BorderTyped(HWND page) {
 
 // ---- Page 5 ----
 
-bool LoadLogo(HWND page) {
+void LoadLogo(HWND page) {
   StyleModel& m = TheStyleModel();
-  if (!LoadLogoPicture(m)) return false;
+  if (!LoadLogoPicture(m)) return;
   SetDlgItemTextA(page, kLogoNameText, m.logoName.c_str());
   InvalidateRect(GetDlgItem(page, kLogoPicture), nullptr, FALSE);
-  return true;
 }
 
 void DrawLogo(const DRAWITEMSTRUCT* item) {
@@ -306,13 +305,9 @@ INT_PTR CALLBACK StyleColorsPageProc(HWND page, UINT message, WPARAM wParam, LPA
         m.backgroundImageMode = 0;
         ShowBackgroundMode(page);
       } else if (id == kBackgroundBrowse && code == BN_CLICKED) {
-        std::string name = m.backgroundImageName;
-        if (ChooseImageFile(page, &name) == 1) {
-          const std::string previous = m.backgroundImageName;
-          m.backgroundImageName = name;
-          // A picture that can't be decoded leaves the one there was.
-          if (!LoadBackgroundPicture(m)) m.backgroundImageName = previous;
-        }
+        // The style names the picture even when it can't be shown here; the
+        // preview keeps the picture it had.
+        if (ChooseImageFile(page, &m.backgroundImageName) == 1) LoadBackgroundPicture(m);
       } else {
         return FALSE;
       }
@@ -483,12 +478,7 @@ INT_PTR CALLBACK StyleLayoutPageProc(HWND page, UINT message, WPARAM wParam, LPA
       } else if (id == kSizeEdit && code == EN_KILLFOCUS) {
         SizeLeft(page);
       } else if (id == kLogoBrowse && code == BN_CLICKED) {
-        std::string name = m.logoName;
-        if (ChooseImageFile(page, &name) == 1) {
-          const std::string previous = m.logoName;
-          m.logoName = name;
-          if (!LoadLogo(page)) m.logoName = previous;  // the picture there was stays
-        }
+        if (ChooseImageFile(page, &m.logoName) == 1) LoadLogo(page);
       } else {
         return FALSE;
       }

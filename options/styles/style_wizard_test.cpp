@@ -102,7 +102,13 @@ TEST_F(Wizard, EditsAreTypedCheckedAndClampedAsAUserDoesThemThenSaved) {
   bool onlyColumnKept = false;
   int sortAfterUncheck = -1;
   d.OnDialog(20000).ClickButton("Next >");  // edits "Plain"
+  std::string picked;
   d.OnDialog(20001)
+      .Click(kFirstSwatch + 1)  // the title text's colour from the chooser
+      .Read(kFirstColorEdit + 1, &picked)
+      .Check(kBackgroundImageRadio)
+      .Click(kBackgroundBrowse)
+      .Check(kBackgroundColorRadio)
       .Type(kFirstColorEdit, "abc")
       .Read(kFirstColorEdit, &typed)
       .Type("g-")  // refused with a beep
@@ -128,7 +134,17 @@ TEST_F(Wizard, EditsAreTypedCheckedAndClampedAsAUserDoesThemThenSaved) {
       .Read(kSizeEdit, &sizeUp)
       .ClickButton("Next >");
   d.OnDialog(20005).ClickButton("Finish");  // the style being edited: saved without a question
+  d.Prompts().Expect(qvp::ColorAnswer(RGB(0x12, 0x34, 0x56)));
+  std::filesystem::create_directories(dir_.path() / "pictures");
+  dir_.write("pictures/Dusk.JPG", "a picture the library would decode");
+  d.Prompts().Expect(qvp::OpenFileAnswer(dir_.file("pictures/Dusk.JPG")));
   EXPECT_EQ(Run(d), 1);
+  EXPECT_EQ(picked, "123456");
+  EXPECT_EQ(Value("Plain", "TitleTextColor"), "123456");
+  // Chosen, copied beside the styles and named, though the colour is back in use.
+  EXPECT_EQ(dir_.read("Base/Images/Dusk.JPG"), "a picture the library would decode");
+  EXPECT_EQ(TheStyleModel().backgroundImageName, "Dusk.JPG");
+  EXPECT_EQ(Value("Plain", "BackgroundImage"), "");
   EXPECT_EQ(typed, "ABC");
   EXPECT_EQ(left, "000ABC");
   EXPECT_EQ(sortAfterUncheck, 1);
