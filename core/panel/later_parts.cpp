@@ -8,5 +8,3 @@ __attribute__((weak)) void ApplyWebServerSettings() {}
 __attribute__((weak)) int SendSnmpTrap(const char*) { return 0; }
 __attribute__((weak)) void KeepSnmpPanelTitle(const char*) {}
 
-// Entry point; the style wizard replaces this body.
-void RunStyleWizard(HWND) {}

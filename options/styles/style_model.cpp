@@ -100,31 +100,6 @@ bool DecodePicture(const StyleModel& m, const std::string& name, imgdes* target)
   return true;
 }
 
-void LoadPictures(StyleModel& m) {
-  if (!m.backgroundImageName.empty()) {
-    if (DecodePicture(m, m.backgroundImageName, &m.backgroundImage)) {
-      if (m.backgroundBitmap != nullptr) DeleteObject(m.backgroundBitmap);
-      m.backgroundBitmap = nullptr;
-      m.backgroundImageMode = 1;
-    }
-  } else {
-    if (m.backgroundImage.hBitmap != nullptr) LazyFreeImage(&m.backgroundImage);
-    if (m.backgroundBitmap != nullptr) DeleteObject(m.backgroundBitmap);
-    m.backgroundBitmap = nullptr;
-  }
-  if (!m.logoName.empty()) {
-    if (DecodePicture(m, m.logoName, &m.logoImage)) {
-      if (m.logoPalette != nullptr) DeleteObject(m.logoPalette);
-      m.logoPalette = nullptr;
-      LazyVicToWinPal(&m.logoImage, &m.logoPalette);
-    }
-  } else {
-    if (m.logoImage.hBitmap != nullptr) LazyFreeImage(&m.logoImage);
-    if (m.logoPalette != nullptr) DeleteObject(m.logoPalette);
-    m.logoPalette = nullptr;
-  }
-}
-
 }  // namespace
 
 StyleModel::~StyleModel() {
@@ -228,8 +203,37 @@ void ReadStyle(StyleModel& m, const std::string& name) {
   m.tableLayout = ReadNumber(m, name, kTableLayout, 0, 0, 1);
   const std::string align = ReadText(m, name, kAlignment, "CENTER", 32);
   m.alignment = align == "LEFT" ? 2 : align == "RIGHT" ? 3 : 1;
-  LoadPictures(m);
+  LoadBackgroundPicture(m);
+  LoadLogoPicture(m);
   m.colorBitmapStale = 1;
+}
+
+bool LoadBackgroundPicture(StyleModel& m) {
+  if (m.backgroundImageName.empty()) {
+    if (m.backgroundImage.hBitmap != nullptr) LazyFreeImage(&m.backgroundImage);
+    if (m.backgroundBitmap != nullptr) DeleteObject(m.backgroundBitmap);
+    m.backgroundBitmap = nullptr;
+    return false;
+  }
+  if (!DecodePicture(m, m.backgroundImageName, &m.backgroundImage)) return false;
+  if (m.backgroundBitmap != nullptr) DeleteObject(m.backgroundBitmap);
+  m.backgroundBitmap = nullptr;
+  m.backgroundImageMode = 1;
+  return true;
+}
+
+bool LoadLogoPicture(StyleModel& m) {
+  if (m.logoName.empty()) {
+    if (m.logoImage.hBitmap != nullptr) LazyFreeImage(&m.logoImage);
+    if (m.logoPalette != nullptr) DeleteObject(m.logoPalette);
+    m.logoPalette = nullptr;
+    return false;
+  }
+  if (!DecodePicture(m, m.logoName, &m.logoImage)) return false;
+  if (m.logoPalette != nullptr) DeleteObject(m.logoPalette);
+  m.logoPalette = nullptr;
+  LazyVicToWinPal(&m.logoImage, &m.logoPalette);
+  return true;
 }
 
 bool WriteStyle(const StyleModel& m, const std::string& name) {

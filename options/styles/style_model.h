@@ -71,6 +71,10 @@ std::vector<std::string> ReadStyleNames(const StyleModel& model);
 // numbers out of range are pulled into it) and decodes its pictures; a
 // picture that can't be decoded leaves the previous one.
 void ReadStyle(StyleModel& model, const std::string& name);
+// Decode the named picture into the model; false (the previous picture kept)
+// when there is no name or it can't be decoded.
+bool LoadBackgroundPicture(StyleModel& model);
+bool LoadLogoPicture(StyleModel& model);
 // Writes every key of the style's section; false when the file can't be written.
 bool WriteStyle(const StyleModel& model, const std::string& name);
 

@@ -162,6 +162,36 @@ int FillWithStyleColor(const StyleModel& m, HDC dc, int slot, const RECT* rect) 
   return 1;
 }
 
+namespace {
+
+// Fills the rectangle with copies of the w x h picture of `source`: the picture
+// once, then the filled part copied beside and below itself (doubling), so a
+// tiny picture costs a few copies rather than one per tile.
+void TileInto(HDC dc, const RECT& rect, HDC source, int w, int h) {
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  HDC plane = CreateCompatibleDC(dc);
+  HBITMAP canvas = plane != nullptr ? CreateCompatibleBitmap(dc, width, height) : nullptr;
+  if (canvas == nullptr) {  // no room for a canvas: tile by tile
+    if (plane != nullptr) DeleteDC(plane);
+    for (int y = 0; y < height; y += h)
+      for (int x = 0; x < width; x += w)
+        BitBlt(dc, rect.left + x, rect.top + y, std::min(w, width - x), std::min(h, height - y), source, 0, 0, SRCCOPY);
+    return;
+  }
+  HGDIOBJ old = SelectObject(plane, canvas);
+  BitBlt(plane, 0, 0, std::min(w, width), std::min(h, height), source, 0, 0, SRCCOPY);
+  for (int done = w; done < width; done *= 2) BitBlt(plane, done, 0, std::min(done, width - done), h, plane, 0, 0, SRCCOPY);
+  for (int done = h; done < height; done *= 2)
+    BitBlt(plane, 0, done, width, std::min(done, height - done), plane, 0, 0, SRCCOPY);
+  BitBlt(dc, rect.left, rect.top, width, height, plane, 0, 0, SRCCOPY);
+  SelectObject(plane, old);
+  DeleteObject(canvas);
+  DeleteDC(plane);
+}
+
+}  // namespace
+
 int DrawBitmapInRect(HDC dc, const BITMAPINFOHEADER* header, HBITMAP bitmap, HPALETTE palette, const RECT* rect,
                      BOOL forceBackground, BOOL tile) {
   if (bitmap == nullptr || rect == nullptr) return 0;
@@ -178,10 +208,7 @@ int DrawBitmapInRect(HDC dc, const BITMAPINFOHEADER* header, HBITMAP bitmap, HPA
     const int h = header != nullptr ? std::abs(header->biHeight) : 0;
     const int width = rect->right - rect->left;
     const int height = rect->bottom - rect->top;
-    const int columns = w > 0 ? (width + w - 1) / w : 0;
-    const int rows = h > 0 ? (height + h - 1) / h : 0;
-    for (int r = 0; r < rows; ++r)
-      for (int c = 0; c < columns; ++c) BitBlt(dc, rect->left + c * w, rect->top + r * h, w, h, memory, 0, 0, SRCCOPY);
+    if (w > 0 && h > 0 && width > 0 && height > 0) TileInto(dc, *rect, memory, w, h);
   } else {
     BitBlt(dc, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, memory, 0, 0, SRCCOPY);
   }

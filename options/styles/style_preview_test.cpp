@@ -112,4 +112,37 @@ TEST_F(Preview, ColoursShowAsASixteenBitSurfaceHoldsThem) {
   EXPECT_EQ(GetPixel(dc_, 2, 235), RGB(0x84, 0xFF, 0xFF));
 }
 
+TEST_F(Preview, ATiledPictureRepeatsExactlyAndStaysInsideItsRectangle) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 3;
+  info.bmiHeader.biHeight = 2;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP tile = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(tile, nullptr);
+  HDC tileDc = CreateCompatibleDC(dc_);
+  HGDIOBJ oldTile = SelectObject(tileDc, tile);
+  const COLORREF colours[2][3] = {{RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)},
+                                  {RGB(255, 255, 0), RGB(0, 255, 255), RGB(255, 0, 255)}};
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) SetPixel(tileDc, x, y, colours[y][x]);
+  SelectObject(tileDc, oldTile);
+  DeleteDC(tileDc);
+  const RECT white{0, 0, 60, 40};
+  FillRect(dc_, &white, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  const RECT area{5, 4, 5 + 29, 4 + 13};  // neither side a multiple of the picture's
+  ASSERT_EQ(DrawBitmapInRect(dc_, &info.bmiHeader, tile, nullptr, &area, TRUE, TRUE), 1);
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      ASSERT_EQ(GetPixel(dc_, x, y), colours[(y - area.top) % 2][(x - area.left) % 3]) << x << "," << y;
+  for (int x = 0; x < 60; ++x) {
+    EXPECT_EQ(GetPixel(dc_, x, area.bottom), RGB(255, 255, 255)) << x;
+    EXPECT_EQ(GetPixel(dc_, x, area.top - 1), RGB(255, 255, 255)) << x;
+  }
+  for (int y = 0; y < 40; ++y) EXPECT_EQ(GetPixel(dc_, area.right, y), RGB(255, 255, 255)) << y;
+  DeleteObject(tile);
+}
+
 }  // namespace

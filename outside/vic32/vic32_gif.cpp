@@ -20,7 +20,7 @@ int ReadBytes(GifFileType* gif, GifByteType* out, int count) {
   auto* s = static_cast<Source*>(gif->UserData);
   const size_t left = s->bytes->size() - s->at;
   const size_t n = std::min<size_t>(left, count > 0 ? static_cast<size_t>(count) : 0);
-  std::memcpy(out, s->bytes->data() + s->at, n);
+  if (n != 0) std::memcpy(out, s->bytes->data() + s->at, n);
   s->at += n;
   return static_cast<int>(n);
 }
