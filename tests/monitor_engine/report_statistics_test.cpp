@@ -20,32 +20,15 @@
 #include <vector>
 
 #include "loopback_listener.h"
-#include "plugin_host.h"
-#include "program_dir.h"
 #include "qv_logstat.h"
+#include "report_host.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr unsigned kAlertingKind = 4;
-
-using PerlRunFn = int (*)(const char*, void*, ReportSummaryProc, ReportPropertyProc, ReportStatusProc,
-                          ReportFileProc);
-PerlRunFn g_perlRun = nullptr;
-
-// Host callback 15 as the program answers it: the report engine of qv_report.
-int RealCreateReport(const char* script, void* request, ReportSummaryProc summary, ReportPropertyProc property,
-                     ReportStatusProc status, ReportFileProc files) {
-  return g_perlRun(script, request, summary, property, status, files);
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using reporthost::kAlertingKind;
+using reporthost::ReadFile;
 
 struct Entry {
   long time = 0;
@@ -177,35 +160,8 @@ std::map<std::string, std::vector<std::string>> Values(const std::string& html) 
 const char* const kRangeNames[] = {"All of log", "Today", "Yesterday", "This month", "Last month",
                                    "Last 50 log entries"};
 
-class ReportStatisticsTest : public ::testing::Test {
+class ReportStatisticsTest : public reporthost::ReportHostTest {
  protected:
-  void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
-    program_.Link(QV_TEST_DIST_DIR, "qvm_alrt.dll");
-    program_.LinkLibraries(QV_TEST_DIST_DIR);
-    for (const char* name : {"qv_report.pl", "Style.ini", "Base"}) program_.Link(QV_TEST_DIST_DIR, name);
-    fs::create_directories(fs::path(program_.path()) / "qvm_alrt" / "datfiles");
-    fs::create_symlink(fs::path(QV_TEST_DIST_DIR) / "qvm_alrt" / "TEMPLATE",
-                       fs::path(program_.path()) / "qvm_alrt" / "TEMPLATE");
-    engine_ = LoadLibraryA((program_.path() + "/libqv_report.so").c_str());
-    ASSERT_NE(engine_, nullptr);
-    g_perlRun = reinterpret_cast<PerlRunFn>(GetProcAddress(engine_, "PerlRun"));
-    ASSERT_NE(g_perlRun, nullptr);
-  }
-  void TearDown() override {
-    host_.Unbind();
-    if (engine_ != nullptr) FreeLibrary(engine_);
-    g_perlRun = nullptr;
-    EXPECT_TRUE(qvp::TakeUnexpectedPrompts().empty());
-  }
-
-  // A data file's path as the plug-in spells it, in the Windows form.
-  std::string DataPath(const std::string& name) const {
-    std::string path = program_.path() + "\\QVM_ALRT\\DATFILES\\" + name;
-    for (char& c : path) c = c == '/' ? '\\' : c;
-    return path;
-  }
   std::string Report() const { return program_.path() + "/report.htm"; }
 
   std::string Status(PROFILE* row) {
@@ -267,17 +223,6 @@ class ReportStatisticsTest : public ::testing::Test {
     if (range == 5 && kept.size() > 50) kept.erase(kept.begin(), kept.end() - 50);
     return kept;
   }
-
-  void WriteReportSettings(int type, int range) {
-    program_.dir().write("qvm_alrt/datfiles/ALERT0.AMR",
-                         "[SaveAs]\r\nSaveReportAs=\r\n[General]\r\nDescription=Statistics\r\n[SaveAs]\r\nURLType=0\r\n"
-                         "[Content]\r\nReportTitle=Recomputed\r\nReportType=" +
-                             std::to_string(type) + "\r\nTimeRange=" + std::to_string(range) + "\r\n");
-  }
-
-  qvtest::ProgramDir program_;
-  qvtest::PluginHost host_;
-  HMODULE engine_ = nullptr;
 };
 
 TEST_F(ReportStatisticsTest, EveryStatisticOfTheHtmlFollowsFromTheLogTheEngineWrote) {
@@ -289,14 +234,10 @@ TEST_F(ReportStatisticsTest, EveryStatisticOfTheHtmlFollowsFromTheLogTheEngineWr
                        "HostName=127.0.0.1\nMonitorType=TELNET\nPortID=" +
                            std::to_string(port) +
                            "\nPollTime=1\nPollTimeUnit=0\nFailTime=1\nFailTimeUnit=0\nUpAlarm=1\nDisabled=0\n");
-  program_.dir().write("qvm_alrt/datfiles/ALERT0.AMS",
-                       "[Main]\r\nStartTime=0\r\nRepeatType=0\r\nRepeatFrequency=1\r\nSaveAsFilename=" + Report() +
-                           "\r\nAssociatedProfileFilename=" + DataPath("lert0000.amp") +
-                           "\r\nMemorizedReportFilename=" + DataPath("ALERT0.AMR") + "\r\n");
+  WriteEvent(Report());
   WriteReportSettings(1, 0);
-  ASSERT_EQ(host_.LoadPlugins(program_.path()), 1);
-  host_.plugins().front()->supplyCallback(HC_CREATE_REPORT, reinterpret_cast<FARPROC>(&RealCreateReport));
-  PROFILE* row = host_.RebuildProfileTable().at(0);
+  PROFILE* row = Bind();
+  ASSERT_NE(row, nullptr);
   ASSERT_EQ(host_.Function<PFN_StartService>(kAlertingKind, PF_START_SERVICE)(), PLUGIN_DONE);
 
   // Two outages of the port; periods of different lengths (the first up
@@ -312,11 +253,8 @@ TEST_F(ReportStatisticsTest, EveryStatisticOfTheHtmlFollowsFromTheLogTheEngineWr
     ASSERT_TRUE(WaitForStatus(row, "Up")) << outage;
   }
 
-  SCHEDULE_EVENT* event = nullptr;
-  ASSERT_EQ(host_.Function<PFN_FindScheduledEvent>(kAlertingKind, PF_FIND_SCHEDULED_EVENT)(nullptr, nullptr, &event),
-            PLUGIN_DONE);
+  SCHEDULE_EVENT* event = Event();
   ASSERT_NE(event, nullptr);
-  auto start = host_.Function<PFN_StartScheduledEvent>(kAlertingKind, PF_START_SCHEDULED_EVENT);
 
   for (int type = 1; type <= 2; ++type) {
     for (int range = 0; range <= 5; ++range) {
@@ -330,7 +268,7 @@ TEST_F(ReportStatisticsTest, EveryStatisticOfTheHtmlFollowsFromTheLogTheEngineWr
         fs::remove(Report());
         log = Log();
         before = static_cast<long>(std::time(nullptr));
-        made = start(nullptr, event);
+        made = Run(event);
         after = static_cast<long>(std::time(nullptr));
         if (Log().size() == log.size()) break;
       }
@@ -340,7 +278,7 @@ TEST_F(ReportStatisticsTest, EveryStatisticOfTheHtmlFollowsFromTheLogTheEngineWr
         EXPECT_FALSE(fs::exists(Report()));
         continue;
       }
-      ASSERT_EQ(made, PLUGIN_DONE) << ReadFile(program_.path() + "/SCHEDULE.LOG");
+      ASSERT_EQ(made, PLUGIN_DONE) << SchedulerLog();
       const auto values = Values(ReadFile(Report()));
       auto value = [&](const char* token) {
         const auto found = values.find(token);
@@ -390,7 +328,7 @@ TEST_F(ReportStatisticsTest, EveryStatisticOfTheHtmlFollowsFromTheLogTheEngineWr
   // The summary of all devices: the port is up.
   WriteReportSettings(3, 0);
   fs::remove(Report());
-  ASSERT_EQ(start(nullptr, event), PLUGIN_DONE);
+  ASSERT_EQ(Run(event), PLUGIN_DONE);
   const auto values = Values(ReadFile(Report()));
   ASSERT_EQ(values.count("Var_Alert_Status"), 1u);
   EXPECT_EQ(values.at("Var_Alert_Status"), std::vector<std::string>{"UP"});
