@@ -14,11 +14,13 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "entry_format.h"
 #include "loopback_listener.h"
 #include "qv_logstat.h"
 #include "report_host.h"
@@ -65,11 +67,17 @@ Expected Summarise(const std::vector<Entry>& entries) {
     start = at;
     kind = next;
   };
+  int run = 0;  // 1 after HELLO, 2 after GOODBYE
   for (const Entry& entry : entries) {
     if (out.first == 0) out.first = entry.time;
-    out.events.push_back(entry.event);
     const std::string& e = entry.event;
-    if (e == "GOODBYE") {
+    // A second HELLO or GOODBYE in a row shows the program ended without one.
+    out.events.push_back((e == "HELLO" && run == 1) || (e == "GOODBYE" && run == 2) ? "CARTRIDGE_CRASH" : e);
+    if (e == "HELLO") {
+      run = 1;
+      start = entry.time;  // the time it was stopped counts neither as up nor as down
+    } else if (e == "GOODBYE") {
+      run = 2;
       close(entry.time, 3);
     } else if (e == "UP" || e == "STATUS_UP" || e == "INIT_UP") {
       if (kind != 1) ++out.upCount;
@@ -206,12 +214,12 @@ class ReportStatisticsTest : public reporthost::ReportHostTest {
   }
 
   // The profile's entries of a time range, as of `now`, with the closing GOODBYE.
-  static std::vector<Entry> Kept(const std::vector<Entry>& log, int range, long now) {
+  static std::vector<Entry> Kept(const std::vector<Entry>& log, int range, long now, const std::string& profileId) {
     std::vector<Entry> kept;
     bool seen = false;
     for (const Entry& entry : log) {
       if (!InRange(entry.time, range, now)) continue;
-      if (!entry.owner.empty()) {
+      if (entry.owner == profileId) {
         seen = true;
         kept.push_back(entry);
       } else if (seen && (entry.event == "HELLO" || entry.event == "GOODBYE")) {
@@ -222,6 +230,76 @@ class ReportStatisticsTest : public reporthost::ReportHostTest {
     kept.push_back(Entry{now, "GOODBYE", ""});
     if (range == 5 && kept.size() > 50) kept.erase(kept.begin(), kept.end() - 50);
     return kept;
+  }
+
+  // Runs the event with a report of `type` over `range` and compares every
+  // statistic of its HTML with what follows from the status log. The counts of
+  // up and down periods when the report was made, or none when the range
+  // holds nothing of the profile (then no report may be made).
+  std::optional<std::pair<int, int>> CheckReport(SCHEDULE_EVENT* event, int type, int range,
+                                                 const std::string& profileId) {
+    SCOPED_TRACE("ReportType " + std::to_string(type) + ", TimeRange " + std::to_string(range));
+    WriteReportSettings(type, range);
+    // The engine may log while the report runs: such a run is repeated.
+    std::vector<Entry> log;
+    int made = 0;
+    long before = 0, after = 0;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      fs::remove(Report());
+      log = Log();
+      before = static_cast<long>(std::time(nullptr));
+      made = Run(event);
+      after = static_cast<long>(std::time(nullptr));
+      if (Log().size() == log.size()) break;
+    }
+    if (Kept(log, range, before, profileId).empty() && Kept(log, range, after, profileId).empty()) {
+      EXPECT_EQ(made, PLUGIN_FAILED);
+      EXPECT_FALSE(fs::exists(Report()));
+      EXPECT_NE(SchedulerLog().find("No applicable entries found in the status log"), std::string::npos);
+      return std::nullopt;
+    }
+    EXPECT_EQ(made, PLUGIN_DONE) << SchedulerLog();
+    const auto values = Values(ReadFile(Report()));
+    auto value = [&](const char* token) {
+      const auto found = values.find(token);
+      return found == values.end() ? std::string("(missing)") : found->second.front();
+    };
+    // The report ends now: its closing GOODBYE is the last event.
+    const std::string endDate = value("Var_Alert_End_Date");
+    const std::string endTime = value("Var_Alert_End_Time");
+    long now = -1;
+    for (long t = before; t <= after; ++t)
+      if (DateText(t) == endDate && TimeText(t) == endTime) now = t;
+    EXPECT_GE(now, 0) << endDate << " " << endTime;
+    if (now < 0) return std::nullopt;
+
+    const std::vector<Entry> kept = Kept(log, range, now, profileId);
+    const Expected expected = Summarise(kept);
+    EXPECT_EQ(value("Var_Alert_Report_Title"), "Recomputed");
+    EXPECT_EQ(value("Var_Alert_Timeframe"), kRangeNames[range]);
+    EXPECT_EQ(value("Var_Alert_Total_Events"), std::to_string(kept.size()));
+    EXPECT_EQ(value("Var_Alert_Start_Date"), DateText(expected.first));
+    EXPECT_EQ(value("Var_Alert_Start_Time"), TimeText(expected.first));
+    EXPECT_EQ(Seconds(value("Var_Alert_Uptime")), expected.totalUp);
+    EXPECT_EQ(Seconds(value("Var_Alert_Downtime")), expected.totalDown);
+    EXPECT_EQ(Seconds(value("Var_Alert_Min_Uptime")), std::max(expected.minUp, 0L));
+    EXPECT_EQ(Seconds(value("Var_Alert_Max_Uptime")), expected.maxUp);
+    EXPECT_EQ(Seconds(value("Var_Alert_Min_Downtime")), std::max(expected.minDown, 0L));
+    EXPECT_EQ(Seconds(value("Var_Alert_Max_Downtime")), expected.maxDown);
+    EXPECT_EQ(Seconds(value("Var_Alert_Average_Uptime")),
+              expected.upCount > 0 ? expected.totalUp / expected.upCount : 0);
+    EXPECT_EQ(Seconds(value("Var_Alert_Average_Downtime")),
+              expected.downCount > 0 ? expected.totalDown / expected.downCount : 0);
+    const long whole = expected.totalUp + expected.totalDown;
+    EXPECT_EQ(value("Var_Alert_Uptime_In_Percent"), std::to_string(whole > 0 ? expected.totalUp * 100 / whole : 0));
+    EXPECT_EQ(value("Var_Alert_Downtime_in_Percent"), std::to_string(whole > 0 ? expected.totalDown * 100 / whole : 0));
+    if (type == 2) {
+      const auto rows = values.find("Var_Alert_Event_Type");
+      EXPECT_TRUE(rows != values.end() && rows->second == expected.events);
+    } else {
+      EXPECT_EQ(values.count("Var_Alert_Event_Type"), 0u);
+    }
+    return std::make_pair(expected.upCount, expected.downCount);
   }
 };
 
@@ -252,75 +330,22 @@ TEST_F(ReportStatisticsTest, EveryStatisticOfTheHtmlFollowsFromTheLogTheEngineWr
     ASSERT_TRUE(listener->ok());
     ASSERT_TRUE(WaitForStatus(row, "Up")) << outage;
   }
+  // HELLO, INIT, and per outage STATUS and the alert, twice.
+  const std::vector<Entry> log = Log();
+  ASSERT_GE(log.size(), 8u);
+  std::string profileId;
+  for (const Entry& entry : log)
+    if (profileId.empty()) profileId = entry.owner;
+  ASSERT_FALSE(profileId.empty());
 
   SCHEDULE_EVENT* event = Event();
   ASSERT_NE(event, nullptr);
-
   for (int type = 1; type <= 2; ++type) {
     for (int range = 0; range <= 5; ++range) {
-      SCOPED_TRACE("ReportType " + std::to_string(type) + ", TimeRange " + std::to_string(range));
-      WriteReportSettings(type, range);
-      // The engine may log while the report runs: such a run is repeated.
-      std::vector<Entry> log;
-      int made = 0;
-      long before = 0, after = 0;
-      for (int attempt = 0; attempt < 5; ++attempt) {
-        fs::remove(Report());
-        log = Log();
-        before = static_cast<long>(std::time(nullptr));
-        made = Run(event);
-        after = static_cast<long>(std::time(nullptr));
-        if (Log().size() == log.size()) break;
-      }
-      ASSERT_GE(log.size(), 8u);  // HELLO, INIT, and per outage STATUS and alert twice
-      if (Kept(log, range, before).empty() && Kept(log, range, after).empty()) {
-        EXPECT_EQ(made, PLUGIN_FAILED);
-        EXPECT_FALSE(fs::exists(Report()));
-        continue;
-      }
-      ASSERT_EQ(made, PLUGIN_DONE) << SchedulerLog();
-      const auto values = Values(ReadFile(Report()));
-      auto value = [&](const char* token) {
-        const auto found = values.find(token);
-        return found == values.end() ? std::string("(missing)") : found->second.front();
-      };
-      // The report ends now: its closing GOODBYE is the last event.
-      const std::string endDate = value("Var_Alert_End_Date");
-      const std::string endTime = value("Var_Alert_End_Time");
-      long now = -1;
-      for (long t = before; t <= after; ++t)
-        if (DateText(t) == endDate && TimeText(t) == endTime) now = t;
-      ASSERT_GE(now, 0) << endDate << " " << endTime;
-
-      const std::vector<Entry> kept = Kept(log, range, now);
-      const Expected expected = Summarise(kept);
-      EXPECT_EQ(value("Var_Alert_Report_Title"), "Recomputed");
-      EXPECT_EQ(value("Var_Alert_Timeframe"), kRangeNames[range]);
-      EXPECT_EQ(value("Var_Alert_Total_Events"), std::to_string(kept.size()));
-      EXPECT_EQ(value("Var_Alert_Start_Date"), DateText(expected.first));
-      EXPECT_EQ(value("Var_Alert_Start_Time"), TimeText(expected.first));
-      EXPECT_EQ(Seconds(value("Var_Alert_Uptime")), expected.totalUp);
-      EXPECT_EQ(Seconds(value("Var_Alert_Downtime")), expected.totalDown);
-      EXPECT_EQ(Seconds(value("Var_Alert_Min_Uptime")), std::max(expected.minUp, 0L));
-      EXPECT_EQ(Seconds(value("Var_Alert_Max_Uptime")), expected.maxUp);
-      EXPECT_EQ(Seconds(value("Var_Alert_Min_Downtime")), std::max(expected.minDown, 0L));
-      EXPECT_EQ(Seconds(value("Var_Alert_Max_Downtime")), expected.maxDown);
-      EXPECT_EQ(Seconds(value("Var_Alert_Average_Uptime")),
-                expected.upCount > 0 ? expected.totalUp / expected.upCount : 0);
-      EXPECT_EQ(Seconds(value("Var_Alert_Average_Downtime")),
-                expected.downCount > 0 ? expected.totalDown / expected.downCount : 0);
-      const long whole = expected.totalUp + expected.totalDown;
-      EXPECT_EQ(value("Var_Alert_Uptime_In_Percent"), std::to_string(whole > 0 ? expected.totalUp * 100 / whole : 0));
-      EXPECT_EQ(value("Var_Alert_Downtime_in_Percent"),
-                std::to_string(whole > 0 ? expected.totalDown * 100 / whole : 0));
-      EXPECT_EQ(expected.downCount, 2);  // both outages lie in every range that has entries
-      EXPECT_GT(expected.totalDown, 0);
-      if (type == 2) {
-        const auto rows = values.find("Var_Alert_Event_Type");
-        ASSERT_NE(rows, values.end());
-        EXPECT_EQ(rows->second, expected.events);
-      } else {
-        EXPECT_EQ(values.count("Var_Alert_Event_Type"), 0u);
+      const auto counts = CheckReport(event, type, range, profileId);
+      // Both outages lie in every range that has entries (all of them today).
+      if (counts) {
+        EXPECT_EQ(counts->second, 2) << type << " " << range;
       }
     }
   }
@@ -336,6 +361,70 @@ TEST_F(ReportStatisticsTest, EveryStatisticOfTheHtmlFollowsFromTheLogTheEngineWr
   EXPECT_EQ(values.at("Var_Alert_Num_Profiles").front(), "1");
 
   ASSERT_EQ(host_.Function<PFN_ShutDown>(kAlertingKind, PF_SHUT_DOWN)(), PLUGIN_DONE);
+}
+
+// A status log with time stamps the test chooses around now: entries of last
+// month, of yesterday and of today, another profile's among them, a restart
+// (GOODBYE, HELLO) and a HELLO without GOODBYE, and more than fifty entries of
+// today, so that every time range keeps a different part.
+TEST_F(ReportStatisticsTest, EveryTimeRangeOfAChosenLogKeepsItsPartAndCountsIt) {
+  program_.dir().write("qvm_alrt/datfiles/lert0000.amp",
+                       "[Profile]\nDescription=Chosen log\nProfileID=700\n[Monitor]\nHostName=h1\nMonitorType=PING\n");
+  const long now = static_cast<long>(std::time(nullptr));
+  const time_t today = now;
+  std::tm fields{};
+  gmtime_r(&today, &fields);
+  const long midnight = now - fields.tm_hour * 3600 - fields.tm_min * 60 - fields.tm_sec;
+  const long monthStart = midnight - (fields.tm_mday - 1) * 86400L;
+  std::string log;
+  auto add = [&log](long when, const char* event, const char* state, const char* id) {
+    std::vector<QVLS_FIELD> entry = {{1, "BOX"}, {4, ""}};
+    std::snprintf(entry[1].text, sizeof entry[1].text, "%s", event);
+    if (state[0] != '\0') {
+      entry.push_back({5, ""});
+      std::snprintf(entry.back().text, sizeof entry.back().text, "%s", state);
+    }
+    if (id[0] != '\0') {
+      entry.push_back({8, ""});
+      std::snprintf(entry.back().text, sizeof entry.back().text, "%s", id);
+    }
+    log += qvls::EncodeEntry(entry.data(), static_cast<int>(entry.size()), static_cast<uint32_t>(when));
+  };
+  // Last month (ten days before this month began): up, down, up.
+  const long last = monthStart - 10 * 86400L;
+  add(last, "HELLO", "", "");
+  add(last + 5, "INIT", "UP", "700");
+  add(last + 600, "STATUS", "DOWN", "700");
+  add(last + 610, "DOWN", "Host down", "700");
+  add(last + 1500, "STATUS", "UP", "700");
+  add(last + 1600, "STATUS", "DOWN", "701");  // another profile
+  add(last + 4000, "GOODBYE", "", "");
+  // Yesterday: a restart, an outage, a HELLO without a GOODBYE before it.
+  const long yesterday = midnight - 12 * 3600L;
+  add(yesterday, "HELLO", "", "");
+  add(yesterday + 10, "INIT", "DOWN", "700");
+  add(yesterday + 700, "STATUS", "UP", "700");
+  add(yesterday + 900, "HELLO", "", "");
+  add(yesterday + 910, "INIT", "UP", "700");
+  // Sixty changes ten to forty seconds apart, the last of them some minutes ago.
+  long at = now - 1700;
+  for (int i = 0; i < 60; ++i) {
+    add(at, "STATUS", i % 2 == 0 ? "DOWN" : "UP", "700");
+    at += 10 + 10 * (i % 4);
+  }
+  program_.dir().write("qvm_alrt/QVM_ALRT.LOG", log);
+  WriteEvent(Report());
+  WriteReportSettings(1, 0);
+  ASSERT_NE(Bind(), nullptr);
+  SCHEDULE_EVENT* event = Event();
+  ASSERT_NE(event, nullptr);
+  for (int type = 1; type <= 2; ++type) {
+    for (int range = 0; range <= 5; ++range) {
+      const auto counts = CheckReport(event, type, range, "700");
+      // Every range holds something of the profile here.
+      EXPECT_TRUE(counts.has_value()) << type << " " << range;
+    }
+  }
 }
 
 }  // namespace
