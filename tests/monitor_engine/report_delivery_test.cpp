@@ -109,7 +109,7 @@ class InDirectory {
   fs::path previous_;
 };
 
-class ReportDeliveryTest : public reporthost::ReportHostTest {
+class ScheduledReportDelivery : public reporthost::ReportHostTest {
  protected:
   void SetUp() override {
     ReportHostTest::SetUp();
@@ -148,7 +148,7 @@ void SkipOrFail(const char* what) {
   GTEST_SKIP() << what << " is not installed";
 }
 
-TEST_F(ReportDeliveryTest, FtpUploadsEveryFileByteForByteAndABadPasswordIsLogged) {
+TEST_F(ScheduledReportDelivery, FtpUploadsEveryFileByteForByteAndABadPasswordIsLogged) {
   const std::string python = PythonWith("pyftpdlib");
   if (python.empty()) return SkipOrFail("python3-pyftpdlib");
   const fs::path root = fs::path(program_.path()) / "ftproot";
@@ -187,7 +187,7 @@ TEST_F(ReportDeliveryTest, FtpUploadsEveryFileByteForByteAndABadPasswordIsLogged
   EXPECT_NE(log.find(", FTP upload to  " + target + "  failed.\tVozed Uvarirada"), std::string::npos) << log;
 }
 
-TEST_F(ReportDeliveryTest, MailCarriesTheReportsFilesAsAttachments) {
+TEST_F(ScheduledReportDelivery, MailCarriesTheReportsFilesAsAttachments) {
   const std::string python = PythonWith("aiosmtpd.handlers");
   if (python.empty()) return SkipOrFail("python3-aiosmtpd");
   const std::string maildir = program_.path() + "/maildir";
