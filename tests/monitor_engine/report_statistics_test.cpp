@@ -4,6 +4,8 @@
 // the report engine put into the HTML, for every time range and report type.
 // The reports run as the program's scheduler runs them (plug-in functions 9
 // and 11, no user present), through the real report engine.
+#include <sys/wait.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -165,6 +167,25 @@ std::map<std::string, std::vector<std::string>> Values(const std::string& html) 
   return values;
 }
 
+// Whether a strict HTML5 parser takes the page and tidy finds no error in it;
+// without the checkers (outside CI) nothing is checked.
+::testing::AssertionResult ValidHtml(const std::string& file) {
+  static const bool checkers = std::system("/usr/bin/python3 -c 'import html5lib' >/dev/null 2>&1") == 0 &&
+                               std::system("tidy -v >/dev/null 2>&1") == 0;
+  if (!checkers) {
+    if (std::getenv("CI") != nullptr) return ::testing::AssertionFailure() << "python3-html5lib and tidy are needed";
+    return ::testing::AssertionSuccess();
+  }
+  const std::string html5 = "/usr/bin/python3 -c 'import html5lib,sys; html5lib.HTMLParser(strict=True).parse("
+                            "open(sys.argv[1],\"rb\").read())' '" + file + "' >/dev/null 2>&1";
+  if (std::system(html5.c_str()) != 0) return ::testing::AssertionFailure() << "html5lib refuses " << file;
+  // tidy answers 1 for warnings (an empty value's span is one), 2 for errors.
+  const int tidy = std::system(("tidy -q -e '" + file + "' >/dev/null 2>&1").c_str());
+  if (!WIFEXITED(tidy) || WEXITSTATUS(tidy) > 1)
+    return ::testing::AssertionFailure() << "tidy finds errors in " << file;
+  return ::testing::AssertionSuccess();
+}
+
 const char* const kRangeNames[] = {"All of log", "Today", "Yesterday", "This month", "Last month",
                                    "Last 50 log entries"};
 
@@ -259,6 +280,7 @@ class ReportStatisticsTest : public reporthost::ReportHostTest {
       return std::nullopt;
     }
     EXPECT_EQ(made, PLUGIN_DONE) << SchedulerLog();
+    EXPECT_TRUE(ValidHtml(Report()));
     const auto values = Values(ReadFile(Report()));
     auto value = [&](const char* token) {
       const auto found = values.find(token);
@@ -354,6 +376,7 @@ TEST_F(ReportStatisticsTest, EveryStatisticOfTheHtmlFollowsFromTheLogTheEngineWr
   WriteReportSettings(3, 0);
   fs::remove(Report());
   ASSERT_EQ(Run(event), PLUGIN_DONE);
+  EXPECT_TRUE(ValidHtml(Report()));
   const auto values = Values(ReadFile(Report()));
   ASSERT_EQ(values.count("Var_Alert_Status"), 1u);
   EXPECT_EQ(values.at("Var_Alert_Status"), std::vector<std::string>{"UP"});
