@@ -90,15 +90,17 @@ class ScheduledProgram : public ::testing::Test {
   }
   std::string Report() const { return (root_.path() / "reports" / "minute.htm").string(); }
 
-  // A profile watching `port`, a memorized complete report of all of its log,
-  // and an event that runs it every minute from `start` into a plain file.
+  // A profile watching `port` (tested every 30 s: the listener never accepts,
+  // and its queue must not fill up), a memorized complete report of all of
+  // its log, and an event that runs it every minute from `start` into a plain
+  // file.
   void WriteSchedule(int port, long start) {
     root_.write("program/qvm_alrt/datfiles/lert0000.amp",
                 std::string("[Profile]\r\nDescription=") + kProfile +
                     "\r\nMajorVersion=1\r\nMinorVersion=1\r\n[Monitor]\r\nHostName=127.0.0.1\r\n"
                     "MonitorType=TELNET\r\nPortID=" +
                     std::to_string(port) +
-                    "\r\nPollTime=1\r\nPollTimeUnit=0\r\nFailTime=1\r\nFailTimeUnit=0\r\nDisabled=0\r\n");
+                    "\r\nPollTime=30\r\nPollTimeUnit=0\r\nFailTime=1\r\nFailTimeUnit=0\r\nDisabled=0\r\n");
     root_.write("program/qvm_alrt/datfiles/ALERT0.AMR",
                 "[SaveAs]\r\nSaveReportAs=\r\nSaveToUserName=\r\nSaveToPassword=\r\n[General]\r\n"
                 "Description=Every minute\r\n[SaveAs]\r\nURLType=0\r\n[Style]\r\nReportStyle=\r\n"
@@ -163,6 +165,7 @@ TEST_F(ScheduledProgram, RunsARealReportOnItsMinuteGridAcrossARestart) {
   EXPECT_TRUE(Has(report, "<span class=\"Var_Alert_Report_Title\">Minute report</span>")) << report;
   EXPECT_TRUE(Has(report, std::string("<span class=\"Var_Alert_Profile_Name\">") + kProfile + "</span>"));
   EXPECT_TRUE(Has(report, "<span class=\"Var_Alert_Device_Name\">127.0.0.1</span>"));
+  EXPECT_TRUE(Has(report, "<span class=\"Var_Alert_Event_Type\">INIT_UP</span>"));  // the engine's first test
   EXPECT_TRUE(Has(report, "<span class=\"Var_Alert_Event_Type\">GOODBYE</span>"));
   ASSERT_TRUE(WaitForRuns(*first, 2)) << first->Output() << SchedulerLog();
   first->Signal(SIGTERM);
