@@ -7,6 +7,7 @@
 #include "qv_ui.h"
 #include "report_dialogs.h"
 #include "report_errors.h"
+#include "report_pictures.h"
 #include "report_resources.h"
 #include "report_runner.h"
 
@@ -145,6 +146,7 @@ INT_PTR CALLBACK AlertReportDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM
       if (state->bold != nullptr) {
         SendDlgItemMessageA(dialog, IDC_ALERT_REPORT_STATUS, WM_SETFONT, reinterpret_cast<WPARAM>(state->bold), 0);
       }
+      ShowDialogPicture(dialog, IDC_ALERT_REPORT_BITMAP, kAlertReportPicture, true);
       CenterOnOwner(dialog);
       PostMessageA(dialog, kStartMessage, 0, 0);
       return TRUE;
@@ -178,6 +180,7 @@ INT_PTR CALLBACK AlertReportDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return FALSE;
     case WM_DESTROY:
       if (state != nullptr) {
+        RemoveDialogPicture(dialog, IDC_ALERT_REPORT_BITMAP);
         if (state->bold != nullptr) DeleteObject(state->bold);
         state->bold = nullptr;
         state->context.progress = nullptr;

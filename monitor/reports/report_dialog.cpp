@@ -8,6 +8,7 @@
 #include "plugin_helpers.h"
 #include "qv_ui.h"
 #include "report_dialogs.h"
+#include "report_pictures.h"
 #include "report_resources.h"
 #include "save_to_controls.h"
 
@@ -229,6 +230,7 @@ INT_PTR CALLBACK MemorizedReportNameDlg(HWND dialog, UINT message, WPARAM wParam
   switch (message) {
     case WM_INITDIALOG:
       SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+      ShowDialogPicture(dialog, IDC_NAME_BITMAP, kReportNamePicture, false);
       CenterReportDialog(dialog);
       SendDlgItemMessageA(dialog, IDC_NAME_EDIT, EM_LIMITTEXT, kMemorizedDescriptionSize - 1, 0);
       SetDlgItemTextA(dialog, IDC_NAME_EDIT, reinterpret_cast<const char*>(lParam));
@@ -355,6 +357,7 @@ INT_PTR CALLBACK ReportDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       if (state->bold != nullptr) {
         SendDlgItemMessageA(dialog, IDC_REPORT_TITLE_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(state->bold), 0);
       }
+      ShowDialogPicture(dialog, IDC_REPORT_BITMAP, kReportDialogPicture, true);
       CenterReportDialog(dialog);
       ReadMemorizedReport(state->report, "");
       state->list = FillMemorizedReportCombo(dialog, IDC_REPORT_MEMORIZED, nullptr, nullptr, &state->count);
@@ -416,6 +419,7 @@ INT_PTR CALLBACK ReportDlg(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     case WM_DESTROY:
       if (state != nullptr) {
         QVUI_RemoveKeyboardHook(dialog);
+        RemoveDialogPicture(dialog, IDC_REPORT_BITMAP);
         if (state->bold != nullptr) DeleteObject(state->bold);
         if (state->list != nullptr) QVUI_MyFree2(state->list);
         SetWindowLongPtrA(dialog, DWLP_USER, 0);

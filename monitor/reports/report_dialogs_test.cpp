@@ -226,6 +226,11 @@ TEST(SaveTargetTest, TargetsAsUsersTypeThem) {
   EXPECT_EQ(out, "C:\\R\\x.htm");
   ASSERT_TRUE(ValidateSaveTo(0, "c:\\web\\x.htm", "", "C:\\R\\", &out, &message));
   EXPECT_EQ(out, "c:\\web\\x.htm");
+  // A full path from the root, as the dialog stores it, is kept on the next edit.
+  ASSERT_TRUE(ValidateSaveTo(0, "\\srv\\R\\x.htm", "", "\\srv\\R\\", &out, &message));
+  EXPECT_EQ(out, "\\srv\\R\\x.htm");
+  ASSERT_TRUE(ValidateSaveTo(0, "\\x.htm", "", "C:\\R\\", &out, &message));
+  EXPECT_EQ(out, "C:\\R\\x.htm");
   EXPECT_FALSE(ValidateSaveTo(0, "", "", "C:\\R\\", &out, &message));
   EXPECT_EQ(message, 6);
   EXPECT_FALSE(ValidateSaveTo(3, "r.htm", "", "C:\\R\\", &out, &message));

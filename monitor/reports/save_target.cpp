@@ -60,7 +60,13 @@ bool ValidateSaveTo(int urlType, const std::string& target, const std::string& a
   }
   if (urlType == kSaveToFile) {
     const bool hasDirectory = target.find_first_of("\\/:") != std::string::npos;
-    if (hasDirectory && target[0] != '.' && target[0] != '\\') {
+    // A path from the root with folders in it is a full path here: the
+    // program's own directories (and every target this dialog stored) are
+    // such paths, and editing an event must not move its report. A bare file
+    // at the root still goes below the report directory.
+    const bool rootedFolder = (target[0] == '\\' || target[0] == '/') &&
+                              target.find_first_of("\\/", 1) != std::string::npos;
+    if (rootedFolder || (hasDirectory && target[0] != '.' && target[0] != '\\')) {
       *out = target;
     } else {
       std::string rest = WithoutDotPrefix(target);

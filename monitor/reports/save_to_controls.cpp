@@ -8,6 +8,7 @@
 #include "plugin_globals.h"
 #include "plugin_helpers.h"
 #include "qv_ui.h"
+#include "report_pictures.h"
 #include "report_resources.h"
 #include "report_text.h"
 #include "save_target.h"
@@ -182,6 +183,7 @@ INT_PTR CALLBACK WebServerLoginDlg(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_INITDIALOG:
       SetWindowLongPtrA(dialog, DWLP_USER, lParam);
       record = reinterpret_cast<WebLoginRecord*>(lParam);
+      ShowDialogPicture(dialog, IDC_LOGIN_BITMAP, kWebLoginPicture, true);
       CenterReportDialog(dialog);
       SendDlgItemMessageA(dialog, IDC_LOGIN_USER, EM_LIMITTEXT, 40, 0);
       SendDlgItemMessageA(dialog, IDC_LOGIN_PASSWORD, EM_LIMITTEXT, 40, 0);

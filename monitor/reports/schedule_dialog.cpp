@@ -9,6 +9,7 @@
 #include "plugin_helpers.h"
 #include "qv_ui.h"
 #include "report_dialogs.h"
+#include "report_pictures.h"
 #include "report_resources.h"
 #include "report_text.h"
 #include "save_target.h"
@@ -35,6 +36,7 @@ ScheduleDialogState* StateOf(HWND dialog) {
 
 bool Initialise(HWND dialog, ScheduleDialogState* state) {
   SCHEDULE_EVENT* event = state->event;
+  ShowDialogPicture(dialog, IDC_SCHEDULE_BITMAP, kSchedulePicture, false);
   CenterReportDialog(dialog);
   state->reports = FillMemorizedReportCombo(dialog, IDC_SCHEDULE_MEMORIZED, nullptr, event->memorizedReportFile,
                                             &state->reportCount);

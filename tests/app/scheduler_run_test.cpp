@@ -1,8 +1,11 @@
-// The built program runs a plug-in's schedule event end to end: headless,
-// with a fake plug-in whose event repeats every minute from a time the test
-// chooses a few seconds ahead. The countdown runs out by itself; the run is
-// logged in the scheduler log; the next run comes a minute later on the same
-// grid, and again after the program was ended by SIGTERM and started anew.
+// The built program runs a scheduled alert report end to end: headless, with
+// the monitoring plug-in watching a port on the loopback address that the test
+// owns, and a schedule event (".AMS") with its memorized report (".AMR")
+// written by the test, due a few seconds ahead and repeating every minute.
+// The countdown runs out by itself; the host logs the run, the plug-in logs
+// BEGIN and END around it, and the report engine writes the report from the
+// status log. The next run comes a minute later on the same grid, and again
+// after the program was ended by SIGTERM and started anew.
 #include <signal.h>
 
 #include <chrono>
@@ -18,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
+#include "loopback_listener.h"
 #include "qvplatform/kernel.h"
 #include "qvplatform/services.h"
 #include "test_files.h"
@@ -49,10 +53,15 @@ size_t Count(const std::string& text, const std::string& what) {
   return count;
 }
 
+bool Has(const std::string& text, const std::string& what) { return text.find(what) != std::string::npos; }
+
 // A generous guard against a hung program; never a measure of speed.
 constexpr int kPatience = 240;
 constexpr char kLoopReached[] = "Start-up step: message loop";
-constexpr char kRun[] = "qvm_fake.dll fn 11 Scheduled web check";
+constexpr char kProfile[] = "Loopback web port";
+constexpr char kRunLine[] = "\t\tLoopback web port";
+constexpr char kBegin[] = ", BEGIN: foreground report\tVozed Uvarirada";
+constexpr char kEnd[] = ", END: foreground report\tVozed Uvarirada";
 // A run starts after the tick (2 s) and the countdown (10 s) that follow its
 // due time; the bound leaves room for a loaded machine.
 constexpr long kLatestStart = 60;
@@ -60,22 +69,48 @@ constexpr long kLatestStart = 60;
 class ScheduledProgram : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::create_directories(root_.path() / "program");
-    fs::create_directories(root_.path() / "home");
-    fs::create_directories(root_.path() / "state");
-    for (const char* name : {"quorvane", "libqvplatform.so", "libqv_ui.so", "PRODUCT.RSL", "BASE.RSL", "ctlpack4.dll"})
-      Install(fs::path(QV_TEST_DIST_DIR) / name);
-    Install(QV_TEST_SCHEDULE_PLUGIN);
+    for (const char* dir : {"program", "home", "state", "reports"}) fs::create_directories(root_.path() / dir);
+    for (const char* name : {"quorvane", "libqvplatform.so", "libqv_ui.so", "libqv_logstat.so", "libqv_report.so",
+                             "PRODUCT.RSL", "BASE.RSL", "ctlpack4.dll", "qvm_alrt.dll", "qv_report.pl", "Style.ini"})
+      fs::copy_file(fs::path(QV_TEST_DIST_DIR) / name, Program() / name);
+    for (const char* dir : {"Base", "qvm_alrt"})
+      fs::copy(fs::path(QV_TEST_DIST_DIR) / dir, Program() / dir, fs::copy_options::recursive);
     root_.write("program/QUORVANE.INI", "[Defaults]\r\nAutoDetectLogFiles=1\r\n");
     qvp::SetStateDirectory(State().c_str());
   }
   void TearDown() override { qvp::SetStateDirectory(nullptr); }
 
-  void Install(const fs::path& file) {
-    fs::copy_file(file, Program() / file.filename(), fs::copy_options::overwrite_existing);
-  }
   fs::path Program() const { return root_.path() / "program"; }
   std::string State() const { return (root_.path() / "state").string(); }
+  // A data file's path as the plug-in spells it, in the Windows form.
+  std::string DataPath(const std::string& name) const {
+    std::string path = Program().string() + "\\QVM_ALRT\\DATFILES\\" + name;
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return path;
+  }
+  std::string Report() const { return (root_.path() / "reports" / "minute.htm").string(); }
+
+  // A profile watching `port` (tested every 30 s: the listener never accepts,
+  // and its queue must not fill up), a memorized complete report of all of
+  // its log, and an event that runs it every minute from `start` into a plain
+  // file.
+  void WriteSchedule(int port, long start) {
+    root_.write("program/qvm_alrt/datfiles/lert0000.amp",
+                std::string("[Profile]\r\nDescription=") + kProfile +
+                    "\r\nMajorVersion=1\r\nMinorVersion=1\r\n[Monitor]\r\nHostName=127.0.0.1\r\n"
+                    "MonitorType=TELNET\r\nPortID=" +
+                    std::to_string(port) +
+                    "\r\nPollTime=30\r\nPollTimeUnit=0\r\nFailTime=1\r\nFailTimeUnit=0\r\nDisabled=0\r\n");
+    root_.write("program/qvm_alrt/datfiles/ALERT0.AMR",
+                "[SaveAs]\r\nSaveReportAs=\r\nSaveToUserName=\r\nSaveToPassword=\r\n[General]\r\n"
+                "Description=Every minute\r\n[SaveAs]\r\nURLType=0\r\n[Style]\r\nReportStyle=\r\n"
+                "ReportLanguage=\r\n[Content]\r\nReportTitle=Minute report\r\nReportType=2\r\nTimeRange=0\r\n");
+    root_.write("program/qvm_alrt/datfiles/ALERT0.AMS",
+                "[Main]\r\nStartTime=" + std::to_string(start) +
+                    "\r\nRepeatType=0\r\nRepeatFrequency=1\r\nSaveAsFilename=" + Report() +
+                    "\r\nAssociatedProfileFilename=" + DataPath("lert0000.amp") +
+                    "\r\nUsername=\r\nPassword=\r\nMemorizedReportFilename=" + DataPath("ALERT0.AMR") + "\r\n");
+  }
 
   std::unique_ptr<qvtest::ChildProcess> Start(const std::string& log) {
     const std::string home = (root_.path() / "home").string();
@@ -87,12 +122,15 @@ class ScheduledProgram : public ::testing::Test {
                                                   (root_.path() / log).string());
   }
 
-  // Waits until calls.log holds `runs` runs of the event.
+  std::string SchedulerLog() const { return ReadFile(Program() / "SCHEDULE.LOG"); }
+
+  // Waits until the scheduler log holds `runs` ended reports.
   bool WaitForRuns(const qvtest::ChildProcess& program, size_t runs) const {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(kPatience);
     while (std::chrono::steady_clock::now() < end) {
-      if (Count(ReadFile(Program() / "calls.log"), kRun) >= runs) return true;
-      if (program.Output().find("Start-up step: shutdown") != std::string::npos) return false;
+      if (Count(SchedulerLog(), kEnd) >= runs) return true;
+      const std::string output = program.Output();
+      if (Has(output, "Start-up step: shutdown") || Has(output, "MessageBox")) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     return false;
@@ -112,37 +150,61 @@ long LineTime(const std::string& line) {
   return static_cast<long>(timegm(&fields));
 }
 
-TEST_F(ScheduledProgram, RunsOnItsMinuteGridAcrossARestart) {
+TEST_F(ScheduledProgram, RunsARealReportOnItsMinuteGridAcrossARestart) {
+  Listener listener;
+  ASSERT_TRUE(listener.ok());
   const long grid = static_cast<long>(std::time(nullptr)) + 5;
-  root_.write("program/schedule.txt", std::to_string(grid) + "\n");
+  WriteSchedule(listener.port(), grid);
 
   auto first = Start("first.log");
   ASSERT_TRUE(first->WaitForOutput(kLoopReached, kPatience)) << first->Output();
-  ASSERT_TRUE(WaitForRuns(*first, 2)) << first->Output() << ReadFile(Program() / "calls.log");
+  ASSERT_TRUE(WaitForRuns(*first, 1)) << first->Output() << SchedulerLog();
+  // The first report: the engine's page with this profile's statistics.
+  const std::string report = ReadFile(Report());
+  EXPECT_TRUE(Has(report, "<!DOCTYPE html>")) << report;
+  EXPECT_TRUE(Has(report, "<span class=\"Var_Alert_Report_Title\">Minute report</span>")) << report;
+  EXPECT_TRUE(Has(report, std::string("<span class=\"Var_Alert_Profile_Name\">") + kProfile + "</span>"));
+  EXPECT_TRUE(Has(report, "<span class=\"Var_Alert_Device_Name\">127.0.0.1</span>"));
+  EXPECT_TRUE(Has(report, "<span class=\"Var_Alert_Event_Type\">INIT_UP</span>"));  // the engine's first test
+  EXPECT_TRUE(Has(report, "<span class=\"Var_Alert_Event_Type\">GOODBYE</span>"));
+  ASSERT_TRUE(WaitForRuns(*first, 2)) << first->Output() << SchedulerLog();
   first->Signal(SIGTERM);
   EXPECT_EQ(first->Wait(), 0);
 
+  fs::remove(Report());
   auto second = Start("second.log");
-  ASSERT_TRUE(WaitForRuns(*second, 3)) << second->Output() << ReadFile(Program() / "calls.log");
+  ASSERT_TRUE(WaitForRuns(*second, 3)) << second->Output() << SchedulerLog();
   second->Signal(SIGTERM);
   EXPECT_EQ(second->Wait(), 0);
+  EXPECT_TRUE(fs::exists(Report()));
 
-  // One log line per run: its date and time, two tabs, the profile's name;
-  // each run soon after a whole minute of the grid, one minute apart at least.
-  const std::vector<std::string> lines = Lines(ReadFile(Program() / "SCHEDULE.LOG"));
-  ASSERT_EQ(lines.size(), 3u) << ReadFile(Program() / "SCHEDULE.LOG");
+  // Per run three lines: the host's run line (date and time, two tabs, the
+  // profile's description), then the plug-in's BEGIN and END; nothing else
+  // (an error would be a line of its own). Each run soon after a whole minute
+  // of the grid, one minute apart at least.
+  const std::string log = SchedulerLog();
+  const std::vector<std::string> lines = Lines(log);
+  ASSERT_EQ(lines.size(), 9u) << log;
   long previousSlot = -1;
-  for (const std::string& line : lines) {
-    EXPECT_NE(line.find("\t\tScheduled web check"), std::string::npos) << line;
+  for (size_t run = 0; run < 3; ++run) {
+    const std::string& line = lines[3 * run];
+    EXPECT_TRUE(Has(line, kRunLine)) << line;
+    EXPECT_TRUE(Has(lines[3 * run + 1], kBegin)) << log;
+    EXPECT_TRUE(Has(lines[3 * run + 2], kEnd)) << log;
     const long when = LineTime(line);
     ASSERT_GE(when, grid) << line;
     const long slot = (when - grid) / 60;
     EXPECT_LE(when - (grid + slot * 60), kLatestStart) << line;
     EXPECT_GT(slot, previousSlot) << line;
     previousSlot = slot;
+    for (size_t n = 1; n < 3; ++n) {
+      const long logged = LineTime(lines[3 * run + n]);
+      EXPECT_GE(logged, when) << lines[3 * run + n];
+      EXPECT_LE(logged - when, kLatestStart) << lines[3 * run + n];
+    }
   }
-  EXPECT_EQ(first->Output().find("MessageBox"), std::string::npos) << first->Output();
-  EXPECT_EQ(second->Output().find("MessageBox"), std::string::npos) << second->Output();
+  EXPECT_FALSE(Has(first->Output(), "MessageBox")) << first->Output();
+  EXPECT_FALSE(Has(second->Output(), "MessageBox")) << second->Output();
 }
 
 }  // namespace
