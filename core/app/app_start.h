@@ -43,3 +43,9 @@ void ShutdownApplication();
 // program runs as a service, the main panel stays hidden.
 bool ServiceStartHidden();
 void ClearServiceStartHidden();
+
+// An end asked for by the service's stop control or a termination signal,
+// from any thread. The start checks it before it runs the main panel, so that
+// a request made before the panel is up still ends the program.
+void NoteProgramEndRequested();
+bool ProgramEndRequested();

@@ -31,6 +31,7 @@ constexpr int kLanguageNameSize = 31;
 // the main panel gets its exit command. Before the panel exists the hidden
 // window is closed, which ends the start at its message loop.
 BOOL WINAPI OnControlEvent(DWORD) {
+  NoteProgramEndRequested();
   if (g_app.mainPanel != nullptr && IsWindow(g_app.mainPanel)) {
     OutputDebugStringA("Control event: exit command to the main panel\r\n");
     return PostMessageA(g_app.mainPanel, WM_COMMAND, kPanelExitCommand, 0);
@@ -39,7 +40,9 @@ BOOL WINAPI OnControlEvent(DWORD) {
     OutputDebugStringA("Control event: closing the main window before the panel is up\r\n");
     return PostMessageA(g_app.hiddenWindow, WM_CLOSE, 0, 0);
   }
-  return FALSE;
+  // The window is gone: the start or the shutdown ends the program anyway.
+  OutputDebugStringA("Control event: the main window is gone; the program is ending\r\n");
+  return TRUE;
 }
 
 class ControlEventsToPanel {
@@ -165,6 +168,17 @@ int RunApplication(HINSTANCE instance, HINSTANCE, const char* commandLine, int s
   if (!EnterStep(StartStep::kFirstStart) || ImportBrowserSettings(g_app.hiddenWindow) == 0) {
     ShutdownApplication();
     return -1;
+  }
+
+  // An end asked for during the start ends it here. Its close of the main
+  // window may already have been handled by the dispatch of pending messages,
+  // which also takes the quit message; the loop would then wait for ever.
+  if (ProgramEndRequested()) {
+    OutputDebugStringA("Start-up: an end was asked for; the main panel does not start\r\n");
+    if (IsWindow(g_app.hiddenWindow)) DestroyWindow(g_app.hiddenWindow);
+    ShutdownApplication();
+    UnregisterClassA(kMainWindowClass, instance);
+    return 0;
   }
 
   if (EnterStep(StartStep::kPostMainPanel))

@@ -137,6 +137,7 @@ extern "C" void WINAPI ServiceCtrlHandler(DWORD control) {
   switch (control) {
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_SHUTDOWN:
+      NoteProgramEndRequested();
       if (g_app.mainPanel != nullptr && IsWindow(g_app.mainPanel)) {
         OutputDebugStringA("Service: stop; exit command to the main panel\r\n");
         SendMessageA(g_app.mainPanel, WM_COMMAND, kPanelExitCommand, 0);
@@ -144,6 +145,8 @@ extern "C" void WINAPI ServiceCtrlHandler(DWORD control) {
         // A stop before the panel is up is not lost: the start ends at its loop.
         OutputDebugStringA("Service: stop before the panel is up; closing the main window\r\n");
         PostMessageA(g_app.hiddenWindow, WM_CLOSE, 0, 0);
+      } else {
+        OutputDebugStringA("Service: stop before the main window exists; the start ends before the panel\r\n");
       }
       break;
     case SERVICE_CONTROL_PAUSE:
