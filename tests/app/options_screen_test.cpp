@@ -123,12 +123,15 @@ TEST_F(OptionsOnScreen, AUserInstallsTheServiceAndItTakesOver) {
   SC_HANDLE service = manager != nullptr ? OpenServiceA(manager, "Quorvane40", SERVICE_ALL_ACCESS) : nullptr;
   ASSERT_NE(service, nullptr) << program_->Output();
   const fs::path log = fs::path(state) / "services" / "Quorvane40.log";
-  std::string text;
-  for (int i = 0; i < kPatience * 10 && text.find("start-hidden 0") == std::string::npos; ++i) {
+  auto readLog = [&log] {
     std::ifstream in(log);
     std::stringstream read;
     read << in.rdbuf();
-    text = read.str();
+    return read.str();
+  };
+  std::string text;
+  for (int i = 0; i < kPatience * 10 && text.find("Start-up step: message loop") == std::string::npos; ++i) {
+    text = readLog();
     Sleep(100);
   }
   EXPECT_NE(text.find("Service: started with"), std::string::npos) << text;
@@ -145,7 +148,10 @@ TEST_F(OptionsOnScreen, AUserInstallsTheServiceAndItTakesOver) {
     Sleep(100);
     QueryServiceStatus(service, &status);
   }
+  text = readLog();
   EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED)) << text;
+  EXPECT_EQ(status.dwWin32ExitCode, 0u) << text;
+  EXPECT_NE(text.find("Start-up step: shutdown: product library"), std::string::npos) << text;
   CloseServiceHandle(service);
   CloseServiceHandle(manager);
   qvp::SetStateDirectory(nullptr);
