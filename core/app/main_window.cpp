@@ -64,7 +64,11 @@ extern "C" LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam
     case kShowProgramMessage:
       ShowProgram();
       return 0;
+    case kProgramEndMessage:
+      CarryOutProgramEnd(window);
+      return 0;
     case WM_DESTROY:
+      SetProgramEndWindow(nullptr);
       PostQuitMessage(0);
       return 0;
     default:

@@ -202,7 +202,7 @@ TEST_F(Program, AStoppedServiceIsStartedWithArgumentZeroAndStoppedByItsControl) 
        ++i)
     Sleep(20);
   EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
-  EXPECT_TRUE(InOrder(readLog(), {"Service: stop; exit command to the main panel",
+  EXPECT_TRUE(InOrder(readLog(), {"Service: stop: exit command to the main panel",
                                   "Start-up step: shutdown: product library"}));
   DeleteService(service);
   CloseServiceHandle(service);
@@ -227,13 +227,15 @@ TEST_F(Program, AStopThatComesBeforeThePanelIsUpStillEndsTheService) {
                   status.dwCurrentState != SERVICE_RUNNING && status.dwCurrentState != SERVICE_STOPPED;
        ++i)
     Sleep(20);
-  ASSERT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
-  ASSERT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError();
+  const std::string serviceLog = State() + "/services/Quorvane40.log";
+  ASSERT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING)) << ReadFile(serviceLog);
+  ASSERT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError() << "\n"
+                                                                       << ReadFile(serviceLog);
   for (int i = 0; i < kPatience * 50 && QueryServiceStatus(service, &status) &&
                   status.dwCurrentState != SERVICE_STOPPED;
        ++i)
     Sleep(20);
-  const std::string log = ReadFile(State() + "/services/Quorvane40.log");
+  const std::string log = ReadFile(serviceLog);
   EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED)) << log;
   // Ended, not lost: no exit code of an aborted program.
   EXPECT_EQ(status.dwWin32ExitCode, 0u) << log;
