@@ -181,6 +181,7 @@ TEST_F(ApplyTest, InstallingPutsTheServiceInTheManagerAndEndsThisCopy) {
   EXPECT_EQ(path.front(), '"');
   EXPECT_EQ(path.substr(path.size() - 10), "\" /service") << path;
   EXPECT_STREQ(config->lpDisplayName, "Quorvane v4.0 Real-Time Service");
+  EXPECT_STREQ(config->lpServiceStartName, "LocalSystem");
   DeleteService(service);
   CloseServiceHandle(service);
   CloseServiceHandle(manager);

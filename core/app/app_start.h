@@ -43,3 +43,14 @@ void ShutdownApplication();
 // program runs as a service, the main panel stays hidden.
 bool ServiceStartHidden();
 void ClearServiceStartHidden();
+
+// An end asked for by the service's stop control or a termination signal,
+// from any thread: remembered, and posted to the main window once the start
+// has named it. The start checks it before it runs the main panel, so that a
+// request made before the panel is up still ends the program.
+inline constexpr UINT kProgramEndMessage = WM_APP + 1;  // the main window carries out the end
+void SetProgramEndWindow(HWND window);
+void RequestProgramEnd(const char* requester);
+bool ProgramEndRequested();
+// On the main window's thread: the panel's exit command, or the window closed.
+void CarryOutProgramEnd(HWND window);

@@ -53,12 +53,22 @@ int RegisterMainWindowClass(HINSTANCE instance) {
 extern "C" LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kRunMainPanelMessage:
+      // An end asked for after the start posted this message: no panel.
+      if (ProgramEndRequested()) {
+        OutputDebugStringA("Main window: an end was asked for; the main panel does not start\r\n");
+        DestroyWindow(window);
+        return 0;
+      }
       RunMainPanel(window, static_cast<int>(wParam));
       return 0;
     case kShowProgramMessage:
       ShowProgram();
       return 0;
+    case kProgramEndMessage:
+      CarryOutProgramEnd(window);
+      return 0;
     case WM_DESTROY:
+      SetProgramEndWindow(nullptr);
       PostQuitMessage(0);
       return 0;
     default:

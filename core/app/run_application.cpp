@@ -28,18 +28,10 @@ constexpr UINT kProgressBarClassFailedText = 10061;
 constexpr int kLanguageNameSize = 31;
 
 // SIGTERM, SIGINT and SIGHUP end the program as the service's STOP does:
-// the main panel gets its exit command. Before the panel exists the hidden
-// window is closed, which ends the start at its message loop.
+// the main panel gets its exit command; before the panel is up the start ends.
 BOOL WINAPI OnControlEvent(DWORD) {
-  if (g_app.mainPanel != nullptr && IsWindow(g_app.mainPanel)) {
-    OutputDebugStringA("Control event: exit command to the main panel\r\n");
-    return PostMessageA(g_app.mainPanel, WM_COMMAND, kPanelExitCommand, 0);
-  }
-  if (g_app.hiddenWindow != nullptr && IsWindow(g_app.hiddenWindow)) {
-    OutputDebugStringA("Control event: closing the main window before the panel is up\r\n");
-    return PostMessageA(g_app.hiddenWindow, WM_CLOSE, 0, 0);
-  }
-  return FALSE;
+  RequestProgramEnd("Control event");
+  return TRUE;
 }
 
 class ControlEventsToPanel {
@@ -92,6 +84,7 @@ int RunApplication(HINSTANCE instance, HINSTANCE, const char* commandLine, int s
   g_app.hiddenWindow = CreateWindowExA(0, kMainWindowClass, "Quorvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                        instance, nullptr);
   if (!IsWindow(g_app.hiddenWindow)) return -1;
+  SetProgramEndWindow(g_app.hiddenWindow);
   ControlEventsToPanel controlEvents;
 
   if (!EnterStep(StartStep::kCommandLine)) return -1;
@@ -165,6 +158,17 @@ int RunApplication(HINSTANCE instance, HINSTANCE, const char* commandLine, int s
   if (!EnterStep(StartStep::kFirstStart) || ImportBrowserSettings(g_app.hiddenWindow) == 0) {
     ShutdownApplication();
     return -1;
+  }
+
+  // An end asked for during the start ends it here. Its close of the main
+  // window may already have been handled by the dispatch of pending messages,
+  // which also takes the quit message; the loop would then wait for ever.
+  if (ProgramEndRequested()) {
+    OutputDebugStringA("Start-up: an end was asked for; the main panel does not start\r\n");
+    if (IsWindow(g_app.hiddenWindow)) DestroyWindow(g_app.hiddenWindow);
+    ShutdownApplication();
+    UnregisterClassA(kMainWindowClass, instance);
+    return 0;
   }
 
   if (EnterStep(StartStep::kPostMainPanel))

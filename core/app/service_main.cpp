@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "app_globals.h"
 #include "app_start.h"
@@ -19,7 +20,11 @@ short g_startHidden = 1;
 SERVICE_STATUS_HANDLE g_statusHandle = nullptr;
 SERVICE_STATUS g_status = {SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, 0, 0, 0, 0, 0};
 
+// The service's thread and the control handler both report.
+std::mutex g_statusLock;
+
 void Report(DWORD state, DWORD accepted, DWORD checkPoint) {
+  std::lock_guard<std::mutex> guard(g_statusLock);
   g_status.dwCurrentState = state;
   g_status.dwControlsAccepted = accepted;
   g_status.dwCheckPoint = checkPoint;
@@ -41,6 +46,7 @@ void TakeConfiguredServiceType() {
   DWORD needed = 0;
   if (service != nullptr &&
       QueryServiceConfigA(service, reinterpret_cast<LPQUERY_SERVICE_CONFIGA>(buffer), sizeof buffer, &needed)) {
+    std::lock_guard<std::mutex> guard(g_statusLock);
     g_status.dwServiceType = reinterpret_cast<LPQUERY_SERVICE_CONFIGA>(buffer)->dwServiceType;
   } else {
     char text[100];
@@ -112,7 +118,12 @@ extern "C" void WINAPI ServiceMain(DWORD argumentCount, LPSTR* arguments) {
   Report(SERVICE_RUNNING, SERVICE_ACCEPT_STOP, 0);
 
   TakeConfiguredServiceType();
-  if ((g_status.dwServiceType & SERVICE_INTERACTIVE_PROCESS) == 0) {
+  DWORD serviceType;
+  {
+    std::lock_guard<std::mutex> guard(g_statusLock);
+    serviceType = g_status.dwServiceType;
+  }
+  if ((serviceType & SERVICE_INTERACTIVE_PROCESS) == 0) {
     MessageBoxA(nullptr,
                 "Quorvane Service cannot start as a non-interactive service. Please make sure the Quorvane "
                 "Real-Time Service is configure to log on as \"System Account\" with the \"Allow Service to "
@@ -137,14 +148,9 @@ extern "C" void WINAPI ServiceCtrlHandler(DWORD control) {
   switch (control) {
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_SHUTDOWN:
-      if (g_app.mainPanel != nullptr && IsWindow(g_app.mainPanel)) {
-        OutputDebugStringA("Service: stop; exit command to the main panel\r\n");
-        SendMessageA(g_app.mainPanel, WM_COMMAND, kPanelExitCommand, 0);
-      } else if (g_app.hiddenWindow != nullptr && IsWindow(g_app.hiddenWindow)) {
-        // A stop before the panel is up is not lost: the start ends at its loop.
-        OutputDebugStringA("Service: stop before the panel is up; closing the main window\r\n");
-        PostMessageA(g_app.hiddenWindow, WM_CLOSE, 0, 0);
-      }
+      // Carried out by the main window's thread; one that comes before the
+      // panel is up is not lost.
+      RequestProgramEnd("Service: stop");
       break;
     case SERVICE_CONTROL_PAUSE:
     case SERVICE_CONTROL_CONTINUE:

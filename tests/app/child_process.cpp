@@ -1,6 +1,7 @@
 // Child processes for the program's end-to-end tests.
 #include "child_process.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -114,6 +116,53 @@ int RunToEnd(const std::string& program, const std::vector<std::string>& argumen
              const std::string& outputFile) {
   ChildProcess child(program, arguments, environment, workingDirectory, outputFile);
   return child.Wait();
+}
+
+namespace {
+
+std::string ReadProcFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Gone, or a zombie waiting for whoever adopted it.
+bool Ended(pid_t pid) {
+  const std::string stat = ReadProcFile("/proc/" + std::to_string(pid) + "/stat");
+  const size_t close = stat.rfind(')');
+  return close == std::string::npos || close + 2 >= stat.size() || stat[close + 2] == 'Z' || stat[close + 2] == 'X';
+}
+
+}  // namespace
+
+int KillServiceCopies(const std::string& programDirectory, int graceSeconds) {
+  const std::string prefix = programDirectory + "/";
+  std::vector<pid_t> found;
+  if (DIR* proc = opendir("/proc")) {
+    while (dirent* entry = readdir(proc)) {
+      char* end = nullptr;
+      const long pid = std::strtol(entry->d_name, &end, 10);
+      if (pid <= 0 || *end != '\0' || pid == getpid()) continue;
+      const std::string cmdline = ReadProcFile("/proc/" + std::string(entry->d_name) + "/cmdline");
+      if (cmdline.rfind(prefix, 0) != 0 || cmdline.find(std::string("\0--qv-service=", 14)) == std::string::npos)
+        continue;
+      found.push_back(static_cast<pid_t>(pid));
+    }
+    closedir(proc);
+  }
+  const auto waitFor = [](pid_t pid, int seconds) {
+    for (int i = 0; i < seconds * 100 && !Ended(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  };
+  int killed = 0;
+  for (pid_t pid : found) {
+    waitFor(pid, graceSeconds);
+    if (Ended(pid)) continue;
+    kill(pid, SIGKILL);
+    ++killed;
+    waitFor(pid, 30);
+  }
+  return killed;
 }
 
 }  // namespace qvtest

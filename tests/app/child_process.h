@@ -42,4 +42,10 @@ int RunToEnd(const std::string& program, const std::vector<std::string>& argumen
              const std::vector<std::string>& environment, const std::string& workingDirectory,
              const std::string& outputFile);
 
+// Service copies of the program in programDirectory run in a session of their
+// own and would outlive a test that failed to stop them. This gives those
+// still running `graceSeconds` to end (a stopped one may still be on its way
+// out), then kills the rest and waits until they are gone. The number killed.
+int KillServiceCopies(const std::string& programDirectory, int graceSeconds);
+
 }  // namespace qvtest

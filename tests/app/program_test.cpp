@@ -50,7 +50,11 @@ class Program : public ::testing::Test {
     root_.write("program/QUORVANE.INI", "[Defaults]\r\nAutoDetectLogFiles=1\r\n");
     qvp::SetStateDirectory(State().c_str());
   }
-  void TearDown() override { qvp::SetStateDirectory(nullptr); }
+  void TearDown() override {
+    // A service copy that a failed test left running would outlive the run.
+    EXPECT_EQ(qvtest::KillServiceCopies(ProgramDir(), kPatience), 0) << "a service copy was still running";
+    qvp::SetStateDirectory(nullptr);
+  }
 
   // Copied, not linked: the program finds its directory from its own file.
   void Install(const fs::path& file) {
@@ -141,6 +145,17 @@ TEST_F(Program, SigtermEndsTheProgramThroughThePanelsExitCommand) {
   EXPECT_EQ(calls.find("fn 14"), calls.rfind("fn 14"));
 }
 
+TEST_F(Program, SigtermDuringTheStartEndsItBeforeThePanel) {
+  auto program = Start("first.log");
+  // From this step on the signal is the program's to handle.
+  ASSERT_TRUE(program->WaitForOutput("Start-up step: command line and program directory", kPatience))
+      << program->Output();
+  program->Signal(SIGTERM);
+  ASSERT_TRUE(program->WaitForOutput("Start-up step: shutdown: product library", kPatience)) << program->Output();
+  EXPECT_EQ(program->Wait(), 0) << program->Output();
+  EXPECT_EQ(program->Output().find("Main window: another start"), std::string::npos);
+}
+
 TEST_F(Program, ASecondStartMakesTheFirstShowItselfAndEnds) {
   auto first = Start("first.log");
   ASSERT_TRUE(first->WaitForOutput(kLoopReached, kPatience)) << first->Output();
@@ -187,8 +202,44 @@ TEST_F(Program, AStoppedServiceIsStartedWithArgumentZeroAndStoppedByItsControl) 
        ++i)
     Sleep(20);
   EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
-  EXPECT_TRUE(InOrder(readLog(), {"Service: stop; exit command to the main panel",
+  EXPECT_TRUE(InOrder(readLog(), {"Service: stop: exit command to the main panel",
                                   "Start-up step: shutdown: product library"}));
+  DeleteService(service);
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+}
+
+TEST_F(Program, AStopThatComesBeforeThePanelIsUpStillEndsTheService) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  ASSERT_NE(manager, nullptr);
+  const std::string binary = "\"" + ProgramFile() + "\" /service";
+  SC_HANDLE service = CreateServiceA(manager, "Quorvane40", "Quorvane Real-Time Service", SERVICE_ALL_ACCESS,
+                                     SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS, SERVICE_DEMAND_START,
+                                     SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr, nullptr, nullptr,
+                                     nullptr);
+  ASSERT_NE(service, nullptr) << GetLastError();
+  EXPECT_EQ(Start("starter.log")->Wait(), 0);
+
+  // The stop goes as soon as the service accepts it, while its start is still
+  // on its way to the panel.
+  SERVICE_STATUS status{};
+  for (int i = 0; i < kPatience * 50 && QueryServiceStatus(service, &status) &&
+                  status.dwCurrentState != SERVICE_RUNNING && status.dwCurrentState != SERVICE_STOPPED;
+       ++i)
+    Sleep(20);
+  const std::string serviceLog = State() + "/services/Quorvane40.log";
+  ASSERT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING)) << ReadFile(serviceLog);
+  ASSERT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError() << "\n"
+                                                                       << ReadFile(serviceLog);
+  for (int i = 0; i < kPatience * 50 && QueryServiceStatus(service, &status) &&
+                  status.dwCurrentState != SERVICE_STOPPED;
+       ++i)
+    Sleep(20);
+  const std::string log = ReadFile(serviceLog);
+  EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED)) << log;
+  // Ended, not lost: no exit code of an aborted program.
+  EXPECT_EQ(status.dwWin32ExitCode, 0u) << log;
+  EXPECT_TRUE(InOrder(log, {"Service: stop", "Start-up step: shutdown: product library"}));
   DeleteService(service);
   CloseServiceHandle(service);
   CloseServiceHandle(manager);
