@@ -17,6 +17,7 @@
 #include <mutex>
 #include <thread>
 
+#include "qvplatform/nocase.h"
 #include "qvplatform/services.h"
 
 namespace qvp::ui {
@@ -40,12 +41,6 @@ struct Reply {
   uint32_t title_length;
   char title[kTitleMax];
 };
-
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
 
 bool IsShared(const std::string& class_name) {
   for (const char* shared : kSharedWindowClasses)

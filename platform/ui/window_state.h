@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "qvplatform/nocase.h"
 #include "qvplatform/ui.h"
 
 namespace qvp::ui {
@@ -115,7 +116,6 @@ std::shared_ptr<Window> Hold(HWND hwnd);
 ATOM AtomOfLocked(LPCSTR name, bool add);
 std::string AtomNameLocked(ATOM atom);
 bool IsIntAtom(LPCSTR name);
-std::string Upper(std::string s);
 
 // ---- Calls ----
 // Calls a window procedure, as CallWindowProcA does.

@@ -15,7 +15,7 @@ bool ClassMatchesLocked(const Window* w, LPCSTR cls) {
   return atom != 0 && w->cls && w->cls->atom == atom;
 }
 
-bool TitleMatches(const Window* w, LPCSTR title) { return !title || Upper(w->text) == Upper(title); }
+bool TitleMatches(const Window* w, LPCSTR title) { return !title || EqualNoCase(w->text, title); }
 
 void CollectTree(const Window* w, std::vector<HWND>* out) {
   for (const Window* c : w->children) {
