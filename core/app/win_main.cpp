@@ -37,6 +37,8 @@ void StartOrReportService(SC_HANDLE service) {
 extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
   g_app.instance = instance;
   g_app.resourceModule = instance;
+  // A second start finds the running program's main window, whichever process owns it.
+  qvp::ShareWindowClass(kMainWindowClass);
   const char* line = commandLine != nullptr ? commandLine : "";
 
   if (std::strstr(line, "/service") != nullptr) {

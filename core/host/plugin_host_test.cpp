@@ -21,7 +21,7 @@ class PluginBindingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* name : {"qvm_a_kind4.dll", "qvm_b_kind1.dll", "qvm_c_kind4.dll", "qvm_d_refuses.dll",
-                             "qvm_e_no_init.dll", "qvm_f_no_query.dll"}) {
+                             "qvm_e_no_init.dll", "qvm_f_no_query.dll", "qvm_h_no_supply.dll"}) {
       std::filesystem::create_symlink(std::filesystem::path(QV_HOST_FAKES_DIR) / name, dir_.path() / name);
     }
     dir_.write("qvm_g_not_a_library.dll", "plain text");
@@ -68,6 +68,7 @@ TEST_F(PluginBindingTest, PluginsListInKindOrderAndRefusedFilesAreFreed) {
   EXPECT_EQ(Calls("qvm_d_refuses.dll"), (Lines{"attach", "init", "detach"}));
   EXPECT_EQ(Calls("qvm_e_no_init.dll"), (Lines{"attach", "detach"}));
   EXPECT_EQ(Calls("qvm_f_no_query.dll"), (Lines{"attach", "init", "detach"}));
+  EXPECT_EQ(Calls("qvm_h_no_supply.dll"), (Lines{"attach", "init", "detach"}));
 }
 
 TEST_F(PluginBindingTest, SlotsAreFilledAndCallbacksSuppliedInOrder) {

@@ -4,6 +4,7 @@
 
 #include "host_tables.h"
 #include "int_format.h"
+#include "panel_ids.h"
 #include "plugin_host.h"
 #include "progress_bar.h"
 #include "res_text.h"
@@ -255,7 +256,7 @@ extern "C" void ChangeProgressToCreatingOutput() {
   if (!g_status.pleaseWait || !IsWindow(g_status.pleaseWait)) return;
   char text[kResTextMax + 1];
   SendMessageA(g_status.pleaseWait, 1044, 0, reinterpret_cast<LPARAM>(LoadResText(9248, text, sizeof text)));
-  EnableWindow(GetDlgItem(g_status.pleaseWait, 8254), FALSE);
+  EnableWindow(GetDlgItem(g_status.pleaseWait, kPleaseWaitCancelId), FALSE);
 }
 
 void CloseStatusDialog() {

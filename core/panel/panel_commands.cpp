@@ -159,7 +159,7 @@ void SupportMail(HWND panel) {
 
 void RunCommand(HWND panel, WORD command) {
   switch (command) {
-    case 5000: {
+    case kCmdReport: {
       PROFILE* row = SelectedRow(panel);
       const auto report = row ? Function<PFN_GenerateReport>(row->type, PF_GENERATE_REPORT) : nullptr;
       if (report) report(panel, row, 4);
@@ -172,7 +172,7 @@ void RunCommand(HWND panel, WORD command) {
       if (report) report(panel, row, 1);
       break;
     }
-    case 5005: {
+    case kCmdCheckUpdates: {
       char version[200] = "";
       if (g_app.prd.GetTitleAndVersion) g_app.prd.GetTitleAndVersion(version, sizeof version);
       char suffix[220] = "?Version=";
@@ -180,18 +180,21 @@ void RunCommand(HWND panel, WORD command) {
       OpenWebPage(panel, 3, suffix);
       break;
     }
-    case 5006: case 5340: case 6100: case 6106: OpenWebPage(panel, 1, nullptr); break;
-    case 5341: OpenWebPage(panel, 2, nullptr); break;
-    case 5007: OpenWebPage(panel, 4, nullptr); break;
-    case 5342: ShowProductWebPage(panel); break;
-    case 5010: {
+    case kCmdHomePage:
+    case kCmdHomePageAlt:
+    case kCmdHomePageAlt2:
+    case kCmdHomePageAlt3: OpenWebPage(panel, 1, nullptr); break;
+    case kCmdSupportPage: OpenWebPage(panel, 2, nullptr); break;
+    case kCmdFaqPage: OpenWebPage(panel, 4, nullptr); break;
+    case kCmdNewsPage: ShowProductWebPage(panel); break;
+    case kCmdUpdateNow: {
       PROFILE* row = SelectedRow(panel);
       const auto run = row ? Function<PFN_ProfileCommand>(row->type, PF_PROFILE_COMMAND_5010) : nullptr;
       if (run) run(panel, row);
       UpdateProfileCommands(panel, true);
       break;
     }
-    case 5030: {
+    case kCmdSchedule: {
       PROFILE* row = SelectedRow(panel);
       if (!row) break;
       ShowSchedulerWindow(panel, reinterpret_cast<LPARAM>(row));
@@ -200,37 +203,37 @@ void RunCommand(HWND panel, WORD command) {
       ShowNextScheduledRunText(panel);
       break;
     }
-    case 5040: NewProfile(panel); break;
-    case 5050: EditProfile(panel); break;
-    case 5055: CopyProfile(panel); break;
-    case 5060: DeleteProfile(panel); break;
-    case 5070: case 5300: Help(panel, HELP_CONTEXT, 1004); break;
-    case 5090: case 5280: ShowOptionWindow(panel); break;
-    case 5091: ShowScheduleLog(panel); break;
-    case 5230: RunStyleWizard(panel); break;
-    case 5250: MenuFunction(panel, PF_MENU_COMMAND_5250); break;
-    case 5260: MenuFunction(panel, PF_MENU_COMMAND_5260); break;
-    case 5270:
+    case kCmdNewProfile: NewProfile(panel); break;
+    case kCmdEditProfile: EditProfile(panel); break;
+    case kCmdCopyProfile: CopyProfile(panel); break;
+    case kCmdDeleteProfile: DeleteProfile(panel); break;
+    case kCmdHelp: case kCmdHelpIndex: Help(panel, HELP_CONTEXT, 1004); break;
+    case kCmdOptions: case kCmdOptionsAlt: ShowOptionWindow(panel); break;
+    case kCmdSchedulerLog: ShowScheduleLog(panel); break;
+    case kCmdStyleWizard: RunStyleWizard(panel); break;
+    case kCmdPluginTool1: MenuFunction(panel, PF_MENU_COMMAND_5250); break;
+    case kCmdPluginTool2: MenuFunction(panel, PF_MENU_COMMAND_5260); break;
+    case kCmdDetectLogs:
       MenuFunction(panel, PF_MENU_COMMAND_5270);
       g_refreshRequests.rebuild = true;
       g_refreshRequests.refill = true;
       break;
-    case 5310: Help(panel, HELP_FINDER, 0); break;
-    case 5320: Help(panel, HELP_PARTIALKEY, reinterpret_cast<ULONG_PTR>("")); break;
-    case 5330: Help(panel, HELP_HELPONHELP, 0); break;
-    case 5770: OpenReport(panel); break;
-    case 5780: ExitPanel(panel); break;
-    case 6101: SupportMail(panel); break;
-    case 40001: RequestExit(panel); break;
-    case 40002: {
+    case kCmdHelpContents: Help(panel, HELP_FINDER, 0); break;
+    case kCmdHelpSearch: Help(panel, HELP_PARTIALKEY, reinterpret_cast<ULONG_PTR>("")); break;
+    case kCmdHelpOnHelp: Help(panel, HELP_HELPONHELP, 0); break;
+    case kCmdOpenReport: OpenReport(panel); break;
+    case kCmdExit: ExitPanel(panel); break;
+    case kCmdMailSupport: SupportMail(panel); break;
+    case kCmdExitRequest: RequestExit(panel); break;
+    case kCmdPluginCommands: {
       const auto run = Function<PFN_MenuCommand>(KindFor(panel, PF_MENU_COMMAND_40002), PF_MENU_COMMAND_40002);
       if (run) run(panel);
       break;
     }
-    case 40003: SetListStyle(g_panel.list, 1); break;
-    case 40004: SetListStyle(g_panel.list, 3); break;
-    case 40007: SetListStyle(g_panel.list, 0); break;
-    case 40008: SetListStyle(g_panel.list, 2); break;
+    case kCmdViewLarge: SetListStyle(g_panel.list, 1); break;
+    case kCmdViewList: SetListStyle(g_panel.list, 3); break;
+    case kCmdViewDetails: SetListStyle(g_panel.list, 0); break;
+    case kCmdViewSmall: SetListStyle(g_panel.list, 2); break;
     default: break;
   }
 }
@@ -403,7 +406,7 @@ void RequestExit(HWND panel) {
     ShowWindow(panel, SW_HIDE);
     return;
   }
-  PostMessageA(panel, WM_COMMAND, 5780, 0);
+  PostMessageA(panel, WM_COMMAND, kCmdExit, 0);
 }
 
 void ExitPanel(HWND panel) {

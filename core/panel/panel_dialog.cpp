@@ -193,7 +193,7 @@ void StartPanel(HWND panel) {
   g_panel.toolbar = g_app.prd.CreateBigBtnToolbar ? g_app.prd.CreateBigBtnToolbar(panel, kToolbarId) : nullptr;
   if (!g_panel.toolbar || !IsWindow(g_panel.toolbar)) {
     g_panel.toolbar = nullptr;
-    PostMessageA(panel, WM_COMMAND, 40001, 0);
+    PostMessageA(panel, WM_COMMAND, kCmdExitRequest, 0);
     return;
   }
 
@@ -239,13 +239,13 @@ void ShowPopupMenu(HWND panel, int submenu, bool forList) {
   const HMENU popup = GetSubMenu(menu, submenu);
   if (popup) {
     if (forList) {
-      static const UINT kStyles[] = {40007, 40003, 40008, 40004};
+      static const UINT kStyles[] = {kCmdViewDetails, kCmdViewLarge, kCmdViewSmall, kCmdViewList};
       const int style = GetListStyle(g_panel.list);
       for (int i = 0; i < 4; ++i) {
         CheckMenuItem(popup, kStyles[i], MF_BYCOMMAND | (i == style ? MF_CHECKED : MF_UNCHECKED));
       }
-      if (g_panel.toolbar && !SendMessageA(g_panel.toolbar, QV_TOOLBAR_IS_ENABLED, 0, 5010)) {
-        EnableMenuItem(popup, 5010, MF_BYCOMMAND | MF_GRAYED);
+      if (g_panel.toolbar && !SendMessageA(g_panel.toolbar, QV_TOOLBAR_IS_ENABLED, 0, kCmdUpdateNow)) {
+        EnableMenuItem(popup, kCmdUpdateNow, MF_BYCOMMAND | MF_GRAYED);
       }
     }
     const DWORD where = GetMessagePos();
@@ -264,10 +264,10 @@ void OnListNotify(HWND panel, NMHDR* header) {
       const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
       const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
       WORD command = 0;
-      if (key == VK_INSERT) command = 5040;
-      else if (key == VK_DELETE) command = 5060;
-      else if (control && key == 'C') command = 5055;
-      else if (control && key == 'M') command = 40002;
+      if (key == VK_INSERT) command = kCmdNewProfile;
+      else if (key == VK_DELETE) command = kCmdDeleteProfile;
+      else if (control && key == 'C') command = kCmdCopyProfile;
+      else if (control && key == 'M') command = kCmdPluginCommands;
       if (command) PostMessageA(panel, WM_COMMAND, command, 0);
       return;
     }
@@ -402,7 +402,7 @@ extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM 
       PostMessageA(panel, QVM_MENU_DONE, 0, 0);
       return TRUE;
     case WM_CLOSE:
-      HandleCommand(panel, 40001, 0, false);
+      HandleCommand(panel, kCmdExitRequest, 0, false);
       return TRUE;
     case WM_COMMAND:
       HandleCommand(panel, wParam, lParam, false);

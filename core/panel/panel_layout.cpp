@@ -1,5 +1,6 @@
 // The main panel's size and place: the layout table applied when it is
 // resized, the size grip, and the placement kept in the settings file.
+#include "analysis_status.h"
 #include "app_globals.h"
 #include "later_parts.h"
 #include "panel_state.h"
@@ -16,12 +17,12 @@ struct LayoutRule {
 };
 
 constexpr LayoutRule kRules[kLayoutCount] = {
-    {kSizeGripId, true, true, false, false}, {5093, false, false, true, false},
-    {5094, false, false, true, false},       {kPluginPanelId, false, true, true, false},
-    {12301, false, false, true, true},       {19200, false, true, false, false},
-    {19210, false, true, false, false},      {19220, false, true, false, false},
-    {19230, false, true, false, false},      {1097, false, false, true, true},
-    {1101, false, false, true, true},
+    {kSizeGripId, true, true, false, false},     {kTopLineId, false, false, true, false},
+    {kBarLineId, false, false, true, false},     {kPluginPanelId, false, true, true, false},
+    {kProfileListId, false, false, true, true},  {kStatusFileId, false, true, false, false},
+    {kStatusLinesId, false, true, false, false}, {kStatusTimeId, false, true, false, false},
+    {kProgressFrameId, false, true, false, false}, {kKindTabsId, false, false, true, true},
+    {kListFrameId, false, false, true, true},
 };
 
 int ReadDefault(const char* key, int fallback) {

@@ -282,7 +282,7 @@ void UpdateProfileCommands(HWND panel, bool enable) {
   g_panel.previous = g_panel.selected;
   if (g_panel.inTick) return;
   const bool on = enable && row != nullptr;
-  static const int kToolbarCommands[] = {5000, 5030, 5050, 5060};
+  static const int kToolbarCommands[] = {kCmdReport, kCmdSchedule, kCmdEditProfile, kCmdDeleteProfile};
   if (g_panel.toolbar) {
     for (int command : kToolbarCommands) {
       PostMessageA(g_panel.toolbar, QV_TOOLBAR_ENABLE, on ? 1 : 0, command);
@@ -290,10 +290,11 @@ void UpdateProfileCommands(HWND panel, bool enable) {
   }
   const HMENU first = g_panel.menu ? GetSubMenu(g_panel.menu, 0) : nullptr;
   if (first) {
-    static const int kMenuCommands[] = {5010, 5000, 5030, 5050, 5060, 5055};
+    static const int kMenuCommands[] = {kCmdUpdateNow, kCmdReport, kCmdSchedule, kCmdEditProfile, kCmdDeleteProfile,
+                                        kCmdCopyProfile};
     for (int command : kMenuCommands) {
       bool itemOn = on;
-      if (command == 5010 && row) itemOn = on && row->type == 1;
+      if (command == kCmdUpdateNow && row) itemOn = on && row->type == 1;
       EnableMenuItem(first, static_cast<UINT>(command), MF_BYCOMMAND | (itemOn ? MF_ENABLED : MF_GRAYED));
     }
   }

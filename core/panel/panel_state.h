@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "panel_ids.h"
 #include "plugin_api.h"
 #include "qvplatform.h"
 

@@ -42,6 +42,10 @@ enum class StatusText {
 // The one table of the status texts.
 const char* StatusTextOf(StatusText text);
 
+// A device's confirmed state, and the result of one test (what a probe answers).
+inline constexpr int kDeviceDown = 0;
+inline constexpr int kDeviceUp = 1;
+
 // Busy values.
 inline constexpr int kDeviceFree = 0;
 inline constexpr int kDeviceHeld = 1;     // by a scan pass or by LockDeviceState
@@ -54,7 +58,7 @@ struct DeviceState {
   bool heldByEditor = false;  // held through DeviceList::HoldDevice
   TestClaim* claim = nullptr;  // while a test runs
   DeviceStatus shown;          // written by the owner under the lock, read by anyone under it
-  int shownState = 1;          // the confirmed state, published the same way
+  int shownState = kDeviceUp;  // the confirmed state, published the same way
 
   // Owned by whoever set busy.
   int needsInit = 1;
@@ -63,11 +67,11 @@ struct DeviceState {
   time_t resultChangedTime = 0;
   uint64_t stateChangedTick = 0;  // 0: not initialised
   time_t stateChangedTime = 0;
-  int state = 1;                // 1 up, 0 down
+  int state = kDeviceUp;        // kDeviceUp or kDeviceDown
   uint64_t lastTestTick = 0;    // 0: never tested
   time_t lastTestTime = 0;
   uint32_t lastTestDuration = 0;
-  int lastResult = 1;
+  int lastResult = kDeviceUp;
   uint32_t pollInterval = 0;    // ms
   uint32_t failTime = 0;        // ms
   int kind = 0;

@@ -553,7 +553,7 @@ void MonitorEngine::LogDeviceInitEntry(CMonitorProfile* profile, uint32_t previo
     CopyText(host, device->host);
     shown = device->shown;
     kind = device->kind;
-    up = device->shownState != 0;
+    up = device->shownState != kDeviceDown;
   }
   StatusLogSubject subject;
   subject.host = host;

@@ -48,9 +48,9 @@ void MonitorEngine::PublishTimes(DeviceState* device) {
 
 void MonitorEngine::ResetDevice(DeviceState* device) {
   device->stateChangedTick = 0;
-  device->state = 1;
+  device->state = kDeviceUp;
   device->lastTestTick = 0;
-  device->lastResult = 1;
+  device->lastResult = kDeviceUp;
   device->nextDueTick = 0;
   device->resultChangedTime = 0;
   device->needsInit = 0;
@@ -190,9 +190,9 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
   ProbeOptions options;
   options.maxConnectTimeMs = m_maxConnectMs;
   options.stop = &stop;
-  int result = 0;
+  int result = kDeviceDown;
   try {
-    result = m_probe && m_probe(target, message, options) == 1 ? 1 : 0;
+    result = m_probe && m_probe(target, message, options) == kDeviceUp ? kDeviceUp : kDeviceDown;
   } catch (...) {
     message = "5 Test failed";
   }
@@ -214,16 +214,16 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
   if (device->resultChangedTime == 0) device->resultChangedTime = Now();
   if (device->stateChangedTick != 0 && device->lastResult != result) {
     device->resultChangedTime = Now();
-    m_log.StatusResult(Subject(device), result == 1, message.c_str());
+    m_log.StatusResult(Subject(device), result == kDeviceUp, message.c_str());
     RequestRefresh();
   }
 
   bool restarted = false;
   if (device->stateChangedTick != 0) {
-    if (device->state == 1 && result == 0) {
+    if (device->state == kDeviceUp && result == kDeviceDown) {
       SetShown(device, kStatusPending, StatusText::kDownVerifying);
-      if (device->lastResult == 0 && passTick - device->stateChangedTick > device->failTime) {
-        FireAlert(device, 0, message.c_str());
+      if (device->lastResult == kDeviceDown && passTick - device->stateChangedTick > device->failTime) {
+        FireAlert(device, kDeviceDown, message.c_str());
         if (device->kind == MONITOR_NT_SERVICE && device->port > 0) {
           RestartService(target, message);
           m_log.Recovery(Subject(device));
@@ -231,24 +231,24 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
         }
         RequestRefresh();
         // Readers see the new status with its change time, never without.
-        device->state = 0;
+        device->state = kDeviceDown;
         device->stateChangedTick = passTick;
         device->stateChangedTime = passTime;
         PublishTimes(device);
         SetShown(device, kStatusDown, StatusText::kDown);
       }
-    } else if (device->state == 0 && result == 1) {
+    } else if (device->state == kDeviceDown && result == kDeviceUp) {
       SetShown(device, kStatusPending, StatusText::kUpVerifying);
-      FireAlert(device, 1, message.c_str());
+      FireAlert(device, kDeviceUp, message.c_str());
       RequestRefresh();
-      device->state = 1;
+      device->state = kDeviceUp;
       device->stateChangedTick = passTick;
       device->stateChangedTime = passTime;
       PublishTimes(device);
       SetShown(device, kStatusUp, StatusText::kUp);
-    } else if (device->state == 0) {
+    } else if (device->state == kDeviceDown) {
       SetShown(device, kStatusDown, StatusText::kDown);
-    } else if (device->state == 1) {
+    } else if (device->state == kDeviceUp) {
       SetShown(device, kStatusUp, StatusText::kUp);
     } else {
       OutputDebugStringA("Warning: Unknown Device State Encountered!\r\n");
@@ -257,19 +257,21 @@ void MonitorEngine::TestDevice(DeviceState* device, uint64_t passTick, time_t pa
     device->state = result;
     // With start-up alerts a device down at start is verified and alerted
     // like any other failure.
-    if (m_startupAlerts.load() && result == 0) device->state = 1;
+    if (m_startupAlerts.load() && result == kDeviceDown) device->state = kDeviceUp;
     device->stateChangedTick = passTick;
     device->stateChangedTime = passTime;
     device->lastTestTick = passTick;
     PublishTimes(device);
-    SetShown(device, result == 1 ? kStatusUp : kStatusPending,
-             result == 1 ? StatusText::kUp : StatusText::kDownVerifying);
-    m_log.InitProfile(Subject(device), result == 1);
+    SetShown(device, result == kDeviceUp ? kStatusUp : kStatusPending,
+             result == kDeviceUp ? StatusText::kUp : StatusText::kDownVerifying);
+    m_log.InitProfile(Subject(device), result == kDeviceUp);
     RequestRefresh();
   }
 
   uint32_t interval = device->pollInterval;
-  if (device->state == 1 && result == 0) interval = std::min(device->pollInterval, device->failTime / 2);
+  if (device->state == kDeviceUp && result == kDeviceDown) {
+    interval = std::min(device->pollInterval, device->failTime / 2);
+  }
   device->lastTestTick = passTick;
   device->lastTestTime = passTime;
   device->lastResult = result;
@@ -294,11 +296,11 @@ void MonitorEngine::FireAlert(DeviceState* device, int up, const char* testMessa
   } catch (...) {
     channels.clear();
   }
-  m_log.Alert(Subject(device), up == 1, testMessage, channels, device->resultChangedTime);
+  m_log.Alert(Subject(device), up == kDeviceUp, testMessage, channels, device->resultChangedTime);
   const CMonitorSettings* settings = profile.GetSettings();
-  if (up == 1 && (settings == nullptr || !settings->GetUpAlarm())) return;
+  if (up == kDeviceUp && (settings == nullptr || !settings->GetUpAlarm())) return;
   AlertFacts facts;
-  facts.up = up == 1;
+  facts.up = up == kDeviceUp;
   facts.host = device->host;
   facts.kindName = MonitorTypeName(device->kind);
   facts.resultChangedTime = device->resultChangedTime;

@@ -6,20 +6,17 @@
 #include <cstring>
 #include <string>
 
-inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+#include "qvplatform/nocase.h"
 
 inline bool EqualsNoCase(const char* a, const char* b) {
   if (a == nullptr || b == nullptr) return a == b;
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (LowerAscii(*a) != LowerAscii(*b)) return false;
-  }
-  return *a == *b;
+  return qvp::EqualNoCase(a, b);
 }
 
 inline bool StartsWithNoCase(const char* text, const char* prefix) {
   if (text == nullptr || prefix == nullptr) return false;
   for (; *prefix != '\0'; ++text, ++prefix) {
-    if (*text == '\0' || LowerAscii(*text) != LowerAscii(*prefix)) return false;
+    if (*text == '\0' || qvp::FoldCase(*text) != qvp::FoldCase(*prefix)) return false;
   }
   return true;
 }

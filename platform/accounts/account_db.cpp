@@ -8,6 +8,8 @@
 #include <mutex>
 #include <set>
 
+#include "qvplatform/nocase.h"
+
 namespace qvp::accounts {
 namespace {
 
@@ -28,13 +30,6 @@ int WithBuffer(std::vector<char>& buf, Call call) {
     if (err != ERANGE || buf.size() >= kLargestBuffer) return err;
     buf.resize(buf.size() * 2);  // the same entry is read again
   }
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-           return fold(x) == fold(y);
-         });
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "files/file_info.h"
-#include "files/nocase.h"
+#include "qvplatform/nocase.h"
 #include "files/path_mapper.h"
 #include "files/sibling_file.h"
 #include "files/wildcard.h"

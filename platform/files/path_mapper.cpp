@@ -8,7 +8,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "files/nocase.h"
+#include "qvplatform/nocase.h"
 
 namespace qvp {
 namespace {
@@ -28,8 +28,6 @@ DriveMap& Drives() {
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-char UpperLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Characters Windows refuses in a name. '*' and '?' are allowed in a pattern.
 bool IsReservedChar(char c, bool pattern) {
@@ -145,7 +143,7 @@ ParsedPath ParseWindowsPath(const char* path, bool pattern_leaf) {
   }
   if (n >= 2 && IsLetter(path[0]) && path[1] == ':') {
     out.root = PathRoot::kDrive;
-    out.drive = UpperLetter(path[0]);
+    out.drive = Upper(path[0]);
     i = 2;
   } else if (IsSeparator(path[0])) {
     out.root = PathRoot::kLinuxRoot;
@@ -217,7 +215,7 @@ std::string FindNameNoCase(const std::string& directory, const std::string& name
   bool found = false;
   while (struct dirent* entry = readdir(dir)) {
     std::string_view entry_name(entry->d_name);
-    if (!EqualsNoCase(entry_name, name)) continue;
+    if (!EqualNoCase(entry_name, name)) continue;
     if (entry_name == name) {  // the exact name wins outright
       best = name;
       found = true;
@@ -280,7 +278,7 @@ std::string DriveRoot(char drive) {
   if (!IsLetter(drive)) return {};
   DriveMap& map = Drives();
   std::lock_guard<std::mutex> g(map.lock);
-  return map.roots[static_cast<size_t>(UpperLetter(drive) - 'A')];
+  return map.roots[static_cast<size_t>(Upper(drive) - 'A')];
 }
 
 std::vector<char> MappedDrives() {
@@ -300,7 +298,7 @@ bool SetDriveMapping(char drive, const char* linux_directory) {
   while (root.size() > 1 && root.back() == '/') root.pop_back();
   DriveMap& map = Drives();
   std::lock_guard<std::mutex> g(map.lock);
-  map.roots[static_cast<size_t>(UpperLetter(drive) - 'A')] = std::move(root);
+  map.roots[static_cast<size_t>(Upper(drive) - 'A')] = std::move(root);
   return true;
 }
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "files/nocase.h"
+#include "qvplatform/nocase.h"
 
 namespace qvp {
 namespace {

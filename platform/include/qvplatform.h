@@ -20,3 +20,4 @@
 #include "qvplatform/sound.h"
 #include "qvplatform/dde.h"
 #include "qvplatform/comm.h"
+#include "qvplatform/nocase.h"

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <unordered_set>
 
-#include "files/nocase.h"
+#include "qvplatform/nocase.h"
 
 namespace qvp::ini {
 namespace {
@@ -73,7 +73,7 @@ LineInfo Classify(std::string_view line) {
 }
 
 bool IniText::Line::IsEntryNamed(std::string_view key) const {
-  return info.kind == LineKind::kEntry && EqualsNoCase(info.name, key);
+  return info.kind == LineKind::kEntry && EqualNoCase(info.name, key);
 }
 
 IniText::Line IniText::MakeLine(std::string text) {
@@ -123,7 +123,7 @@ std::string IniText::Serialize() const {
 std::optional<IniText::Span> IniText::FindSection(std::string_view section) const {
   const std::string_view wanted = Trim(section);
   for (size_t i = 0; i < lines_.size(); ++i) {
-    if (lines_[i].info.kind != LineKind::kSection || !EqualsNoCase(lines_[i].info.name, wanted)) continue;
+    if (lines_[i].info.kind != LineKind::kSection || !EqualNoCase(lines_[i].info.name, wanted)) continue;
     Span span{i, i + 1};
     for (size_t j = i + 1; j < lines_.size(); ++j) {
       LineKind kind = lines_[j].info.kind;

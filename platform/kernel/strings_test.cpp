@@ -4,6 +4,7 @@
 #include <string>
 
 #include "qvplatform/kernel.h"
+#include "qvplatform/nocase.h"
 
 namespace {
 
@@ -89,6 +90,22 @@ std::string Format(const char* format, ...) {
   va_end(args);
   EXPECT_EQ(n, static_cast<int>(std::strlen(buffer)));
   return buffer;
+}
+
+TEST(NamesNoCase, OnlyAsciiLettersFoldAndTheOrderIsTotal) {
+  EXPECT_TRUE(qvp::EqualNoCase("Qvm_Alrt.DLL", "QVM_ALRT.dll"));
+  EXPECT_FALSE(qvp::EqualNoCase("abc", "abcd"));
+  EXPECT_FALSE(qvp::EqualNoCase("caf\xE9", "CAF\xC9"));  // bytes above ASCII stay as they are
+  EXPECT_FALSE(qvp::EqualNoCase("[", "{"));                 // neighbours of the letters do not fold
+  EXPECT_EQ(qvp::Upper(std::string("lert\xE9-0001.amp")), "LERT\xE9-0001.AMP");
+  EXPECT_EQ(qvp::Upper('z'), 'Z');
+  EXPECT_EQ(qvp::Upper('{'), '{');
+
+  // Equal without regard to case, yet one still sorts before the other.
+  EXPECT_NE(qvp::LessNoCase("Abc", "aBC"), qvp::LessNoCase("aBC", "Abc"));
+  EXPECT_FALSE(qvp::LessNoCase("abc", "abc"));
+  EXPECT_TRUE(qvp::LessNoCase("ab", "ABC"));
+  EXPECT_TRUE(qvp::LessNoCase("b", "\x80"));  // high bytes order as unsigned
 }
 
 TEST(Wsprintf, FormatsTheWindowsConversions) {

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "modules/module_paths.h"
+#include "qvplatform/nocase.h"
 
 namespace qvp::modules {
 namespace {
@@ -15,16 +16,6 @@ namespace {
 constexpr uintptr_t kProgramHandle = 0x400000;
 constexpr uintptr_t kFirstHandle = 0x10000000;
 constexpr uintptr_t kHandleStep = 0x10000;
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  }
-  return true;
-}
 
 // "NetApi32.dll", "netapi32", "C:\WINNT\system32\NETAPI32.DLL" -> "NETAPI32".
 std::string BuiltinKey(std::string_view name) {

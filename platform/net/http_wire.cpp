@@ -3,19 +3,13 @@
 #include <cctype>
 #include <cstring>
 
+#include "qvplatform/nocase.h"
+
 namespace qvp::net {
 namespace {
 
 // A head longer than this is refused: no server needs it, and it bounds memory.
 constexpr size_t kMaxHead = 64 * 1024;
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);

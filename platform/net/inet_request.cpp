@@ -6,20 +6,13 @@
 
 #include "net/inet_handles.h"
 #include "qvplatform/net_wininet.h"
+#include "qvplatform/nocase.h"
 
 namespace qvp::net {
 namespace {
 
 constexpr int kMaxRedirects = 10;
 constexpr size_t kReadChunk = 16 * 1024;
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
 
 // Wildcard match without regard to case ('*' any run of characters).
 bool Matches(std::string_view pattern, std::string_view text) {

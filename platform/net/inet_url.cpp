@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "qvplatform/net_wininet.h"
+#include "qvplatform/nocase.h"
 
 namespace qvp::net {
 namespace {
@@ -18,14 +19,6 @@ const KnownScheme kSchemes[] = {
     {"gopher", kSchemeGopher, 70}, {"file", kSchemeFile, 0},     {"news", kSchemeNews, 0},
     {"mailto", kSchemeMailto, 0},
 };
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
 
 }  // namespace
 

@@ -7,25 +7,11 @@
 #include "qvplatform/registry.h"
 
 namespace qvp::registry {
-namespace {
-
-char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-}  // namespace
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  }
-  return true;
-}
-
 bool LessNoCase::operator()(std::string_view a, std::string_view b) const {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    auto ca = static_cast<unsigned char>(Fold(a[i]));
-    auto cb = static_cast<unsigned char>(Fold(b[i]));
+    auto ca = static_cast<unsigned char>(Upper(a[i]));
+    auto cb = static_cast<unsigned char>(Upper(b[i]));
     if (ca != cb) return ca < cb;
   }
   return a.size() < b.size();

@@ -9,14 +9,13 @@
 #include <string_view>
 #include <vector>
 
+#include "qvplatform/nocase.h"
 #include "qvplatform/types.h"
 
 namespace qvp::registry {
 
-// ASCII case folding: key and value names compare as Windows compares them
-// for the characters the system uses.
-bool EqualNoCase(std::string_view a, std::string_view b);
-
+// Key and value names compare as Windows compares them (qvp::EqualNoCase);
+// keys list in the order of their upper-cased names.
 struct LessNoCase {
   using is_transparent = void;
   bool operator()(std::string_view a, std::string_view b) const;

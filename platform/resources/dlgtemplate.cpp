@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstring>
 
+#include "qvplatform/nocase.h"
+
 namespace qvp {
 namespace {
 
@@ -29,16 +31,6 @@ constexpr ClassEntry kClasses[] = {
     {StandardClass::kProgress, "msctls_progress32"},
     {StandardClass::kToolbar, "ToolbarWindow32"},
 };
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
 
 template <class T>
 T ReadAt(const uint8_t* block, size_t offset) {

@@ -1,6 +1,7 @@
 #include "resources/module_table.h"
 
 #include "qvplatform/modules.h"
+#include "qvplatform/nocase.h"
 
 #include <atomic>
 #include <cstring>
@@ -25,15 +26,6 @@ TestTables& Tests() {
 bool ValidTable(const QvResourceDirectory* table) {
   return table != nullptr && table->magic == QV_RESOURCE_TABLE_MAGIC && table->version == QV_RESOURCE_TABLE_VERSION &&
          (table->count == 0 || table->entries != nullptr);
-}
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualNoCase(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (AsciiUpper(*a) != AsciiUpper(*b)) return false;
-  }
-  return *a == *b;
 }
 
 // "#123" names the number 123; false for any other text.

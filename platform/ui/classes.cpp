@@ -68,6 +68,14 @@ ATOM Register(const WNDCLASSEXA& wc, bool system) {
   return atom;
 }
 
+// Whether a LONG_PTR at a non-negative index lies inside the class's extra
+// bytes; sets ERROR_INVALID_INDEX when it does not.
+bool ExtraFits(const WindowClass& c, int index) {
+  if (static_cast<size_t>(index) + sizeof(LONG_PTR) <= c.extra.size()) return true;
+  SetError(ERROR_INVALID_INDEX);
+  return false;
+}
+
 std::shared_ptr<WindowClass> ClassOfWindow(HWND hwnd) {
   Window* w = RequireLocked(hwnd);
   return w ? w->cls : nullptr;
@@ -215,10 +223,7 @@ ULONG_PTR WINAPI GetClassLongPtrA(HWND hWnd, int nIndex) {
   auto c = ClassOfWindow(hWnd);
   if (!c) return 0;
   if (nIndex >= 0) {
-    if (static_cast<size_t>(nIndex) + sizeof(LONG_PTR) > c->extra.size()) {
-      SetError(ERROR_INVALID_INDEX);
-      return 0;
-    }
+    if (!ExtraFits(*c, nIndex)) return 0;
     ULONG_PTR v = 0;
     std::memcpy(&v, c->extra.data() + nIndex, sizeof(v));
     return v;
@@ -245,10 +250,7 @@ ULONG_PTR WINAPI SetClassLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
   auto c = ClassOfWindow(hWnd);
   if (!c) return 0;
   if (nIndex >= 0) {
-    if (static_cast<size_t>(nIndex) + sizeof(LONG_PTR) > c->extra.size()) {
-      SetError(ERROR_INVALID_INDEX);
-      return 0;
-    }
+    if (!ExtraFits(*c, nIndex)) return 0;
     ULONG_PTR old = 0;
     std::memcpy(&old, c->extra.data() + nIndex, sizeof(old));
     std::memcpy(c->extra.data() + nIndex, &dwNewLong, sizeof(dwNewLong));

@@ -50,15 +50,7 @@ class ModalDisable {
       }
       Disable(root);
     } else if ((type & MB_MODEMASK) == MB_TASKMODAL) {
-      std::vector<HWND> mine;
-      EnumThreadWindows(
-          GetCurrentThreadId(),
-          [](HWND h, LPARAM lp) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&mine));
-      for (HWND h : mine) Disable(h);
+      for (HWND h : qvp::ui::ThreadTopLevelWindows(GetCurrentThreadId())) Disable(h);
     }
   }
   ~ModalDisable() {

@@ -18,13 +18,6 @@
 namespace qvp::ui {
 namespace {
 
-void Shift(RECT& r, LONG dx, LONG dy) {
-  r.left += dx;
-  r.right += dx;
-  r.top += dy;
-  r.bottom += dy;
-}
-
 // ---- Hooks ----
 
 std::atomic<void (*)(HWND)> g_changed{nullptr};
@@ -274,7 +267,7 @@ void DrawMenuBar(HDC dc, RECT bar, HMENU menu, int hot) {
     if (it.pos == hot) {
       RECT e = item;
       DrawEdge(dc, &e, BDR_SUNKENOUTER, BF_RECT);
-      Shift(item, 1, 1);
+      ShiftRect(item, 1, 1);
     }
     const bool grey = (it.state & (MF_GRAYED | MF_DISABLED)) != 0;
     if (grey) {
@@ -539,7 +532,7 @@ std::vector<MenuBarItem> MenuBarItems(HWND hwnd) {
   ReleaseDC(hwnd, dc);
   RECT w{};
   GetWindowRect(hwnd, &w);
-  for (MenuBarItem& it : items) Shift(it.rect, w.left, w.top);
+  for (MenuBarItem& it : items) ShiftRect(it.rect, w.left, w.top);
   return items;
 }
 

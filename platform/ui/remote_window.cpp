@@ -15,15 +15,14 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 
+#include "qvplatform/nocase.h"
 #include "qvplatform/services.h"
 
 namespace qvp::ui {
 namespace {
-
-// The classes whose top-level windows other processes can find.
-constexpr const char* kSharedWindowClasses[] = {"QUORVANE40:MAIN"};
 
 constexpr uint32_t kAskTitle = 1;
 constexpr uint32_t kSend = 2;
@@ -41,16 +40,23 @@ struct Reply {
   char title[kTitleMax];
 };
 
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
+constexpr size_t kClassNameMax = 255;
+
+// The classes whose top-level windows other processes can find, upper-cased.
+struct SharedClasses {
+  std::mutex lock;
+  std::set<std::string> names;
+};
+
+SharedClasses& Shared() {
+  static SharedClasses* shared = new SharedClasses();  // lives as long as the process
+  return *shared;
 }
 
 bool IsShared(const std::string& class_name) {
-  for (const char* shared : kSharedWindowClasses)
-    if (Upper(class_name) == shared) return true;
-  return false;
+  SharedClasses& s = Shared();
+  std::lock_guard<std::mutex> g(s.lock);
+  return s.names.count(Upper(class_name)) != 0;
 }
 
 bool FullyWritten(int fd, const void* data, size_t size) {
@@ -214,6 +220,19 @@ constexpr char kStandInClass[] = "QvpRemoteWindow";
 
 }  // namespace
 
+BOOL ShareClass(LPCSTR class_name) {
+  if (class_name == nullptr || reinterpret_cast<uintptr_t>(class_name) <= 0xFFFF) return FALSE;
+  const std::string name(class_name);
+  // The name becomes a file name in the state directory.
+  if (name.empty() || name.size() > kClassNameMax || name == "." || name == ".." ||
+      name.find_first_of("/\\") != std::string::npos)
+    return FALSE;
+  SharedClasses& s = Shared();
+  std::lock_guard<std::mutex> g(s.lock);
+  s.names.insert(Upper(name));
+  return TRUE;
+}
+
 std::string SharedWindowSocketPath(const std::string& class_name) {
   return qvp::StateDirectory() + "/windows/" + Upper(class_name) + ".sock";
 }
@@ -306,3 +325,9 @@ HWND FindRemoteWindow(LPCSTR class_name, LPCSTR title) {
 }
 
 }  // namespace qvp::ui
+
+namespace qvp {
+
+BOOL ShareWindowClass(LPCSTR class_name) { return ui::ShareClass(class_name); }
+
+}  // namespace qvp

@@ -1,6 +1,6 @@
 // Top-level windows that other processes of the same user can find.
 //
-// A top-level window of a shared class (kSharedWindowClasses) is published
+// A top-level window of a shared class (qvp::ShareWindowClass) is published
 // while it lives: a Unix socket <state>/windows/<CLASS>.sock, served by a
 // thread of the owning process. FindWindowA in another process that finds no
 // window of its own for such a class looks for that socket; when a live
@@ -14,6 +14,9 @@
 #include "qvplatform/ui.h"
 
 namespace qvp::ui {
+
+// Adds a class to the shared ones; FALSE for a name that cannot be shared.
+BOOL ShareClass(LPCSTR class_name);
 
 // Publishes hwnd when its class is shared and no window of the class is
 // published by this process yet. Called once a top-level window is created.

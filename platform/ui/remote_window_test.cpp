@@ -17,12 +17,14 @@
 #include <gtest/gtest.h>
 
 #include "qvplatform/kernel.h"
+#include "qvplatform/resources.h"
 #include "qvplatform/services.h"
 #include "qvplatform/ui.h"
 
 namespace {
 
-constexpr char kShared[] = "QUORVANE40:MAIN";
+constexpr char kShared[] = "QVTEST:SHARED";
+constexpr char kUnshared[] = "QVTEST:PRIVATE";
 
 struct Seen {
   std::mutex lock;
@@ -48,6 +50,7 @@ class SharedWindows : public ::testing::Test {
     state_ = std::filesystem::temp_directory_path() / ("qv_remote_" + std::to_string(getpid()));
     std::filesystem::create_directories(state_);
     qvp::SetStateDirectory(state_.c_str());
+    EXPECT_TRUE(qvp::ShareWindowClass("qvtest:shared"));
     g_seen = &seen_;
   }
   void TearDown() override {
@@ -56,14 +59,14 @@ class SharedWindows : public ::testing::Test {
     g_seen = nullptr;
   }
 
-  // Runs a window of the shared class on its own thread until told to quit.
-  std::thread StartOwner() {
-    std::thread owner([this] {
+  // Runs a window of the class on its own thread until told to quit.
+  std::thread StartOwner(const char* class_name = kShared) {
+    std::thread owner([this, class_name] {
       WNDCLASSA wc{};
       wc.lpfnWndProc = OwnerProc;
-      wc.lpszClassName = kShared;
+      wc.lpszClassName = class_name;
       RegisterClassA(&wc);
-      HWND w = CreateWindowExA(0, kShared, "Owner", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+      HWND w = CreateWindowExA(0, class_name, "Owner", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
       {
         std::lock_guard<std::mutex> g(seen_.lock);
         seen_.window = w;
@@ -73,7 +76,7 @@ class SharedWindows : public ::testing::Test {
       MSG m;
       while (GetMessageA(&m, nullptr, 0, 0) > 0) DispatchMessageA(&m);
       DestroyWindow(w);
-      UnregisterClassA(kShared, nullptr);
+      UnregisterClassA(class_name, nullptr);
     });
     std::unique_lock<std::mutex> g(seen_.lock);
     seen_.changed.wait(g, [this] { return seen_.window != nullptr; });
@@ -93,7 +96,7 @@ TEST_F(SharedWindows, MessagesReachTheOwnerThroughTheStandIn) {
   std::thread owner = StartOwner();
   EXPECT_TRUE(std::filesystem::exists(qvp::ui::SharedWindowSocketPath(kShared)));
 
-  HWND stand_in = qvp::ui::FindRemoteWindow("quorvane40:main", nullptr);
+  HWND stand_in = qvp::ui::FindRemoteWindow("Qvtest:Shared", nullptr);
   ASSERT_NE(stand_in, nullptr);
   EXPECT_NE(stand_in, seen_.window);
   EXPECT_EQ(SendMessageA(stand_in, 2034, 5, -6), 77);
@@ -133,6 +136,23 @@ TEST_F(SharedWindows, ALeftOverSocketGivesWayToANewOwner) {
   EXPECT_EQ(SendMessageA(stand_in, 2034, 0, 0), 77);
   StopOwner(owner);
   DestroyWindow(stand_in);
+}
+
+TEST_F(SharedWindows, OnlyClassesTheProgramSharesArePublished) {
+  std::thread owner = StartOwner(kUnshared);
+  EXPECT_FALSE(std::filesystem::exists(qvp::ui::SharedWindowSocketPath(kUnshared)));
+  EXPECT_EQ(qvp::ui::FindRemoteWindow(kUnshared, nullptr), nullptr);
+  StopOwner(owner);
+
+  // A shared name becomes a file name: nothing may lead out of the folder.
+  EXPECT_FALSE(qvp::ShareWindowClass("../QVTEST"));
+  EXPECT_FALSE(qvp::ShareWindowClass("a\\b"));
+  EXPECT_FALSE(qvp::ShareWindowClass(".."));
+  EXPECT_FALSE(qvp::ShareWindowClass(""));
+  EXPECT_FALSE(qvp::ShareWindowClass(nullptr));
+  EXPECT_FALSE(qvp::ShareWindowClass(MAKEINTRESOURCEA(32770)));
+  EXPECT_FALSE(qvp::ShareWindowClass(std::string(256, 'A').c_str()));
+  EXPECT_EQ(qvp::ui::FindRemoteWindow("../QVTEST", nullptr), nullptr);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 std::vector<Property>::iterator FindProp(Window* w, LPCSTR name) {
   return std::find_if(w->props.begin(), w->props.end(), [&](const Property& p) {
     if (IsIntAtom(name)) return p.atom != 0 && p.atom == static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name));
-    return p.atom == 0 && Upper(p.name) == Upper(name);
+    return p.atom == 0 && EqualNoCase(p.name, name);
   });
 }
 

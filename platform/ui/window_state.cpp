@@ -105,11 +105,6 @@ POINT ClientOriginOnScreen(const Window* w) {
 
 bool OnCurrentThread(const Window* w) { return w->queue && w->queue->thread_key == CurrentQueue()->thread_key; }
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
 bool IsIntAtom(LPCSTR name) { return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0; }
 
 ATOM AtomOfLocked(LPCSTR name, bool add) {

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "qvplatform/nocase.h"
 #include "qvplatform/ui.h"
 
 namespace qvp::ui {
@@ -105,6 +106,8 @@ bool IsDescendant(const Window* ancestor, const Window* w);  // w is ancestor or
 bool VisibleLocked(const Window* w);  // w and all its ancestors visible
 POINT ClientOriginOnScreen(const Window* w);
 bool OnCurrentThread(const Window* w);
+// The top-level windows of a thread, in z-order (takes the window lock).
+std::vector<HWND> ThreadTopLevelWindows(DWORD thread_id);
 
 // Shared pointer of a window for calls made without the lock.
 std::shared_ptr<Window> Hold(HWND hwnd);
@@ -115,7 +118,6 @@ std::shared_ptr<Window> Hold(HWND hwnd);
 ATOM AtomOfLocked(LPCSTR name, bool add);
 std::string AtomNameLocked(ATOM atom);
 bool IsIntAtom(LPCSTR name);
-std::string Upper(std::string s);
 
 // ---- Calls ----
 // Calls a window procedure, as CallWindowProcA does.
@@ -132,5 +134,11 @@ Insets FrameOf(DWORD style, DWORD ex_style, bool menu);
 // The client rectangle for a window rectangle, in the same coordinates.
 RECT ClientFromWindowRect(const RECT& window, DWORD style, DWORD ex_style, bool menu);
 bool HasMenuBar(const Window* w);
+inline void ShiftRect(RECT& r, LONG dx, LONG dy) {
+  r.left += dx;
+  r.right += dx;
+  r.top += dy;
+  r.bottom += dy;
+}
 
 }  // namespace qvp::ui

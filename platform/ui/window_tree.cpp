@@ -15,7 +15,7 @@ bool ClassMatchesLocked(const Window* w, LPCSTR cls) {
   return atom != 0 && w->cls && w->cls->atom == atom;
 }
 
-bool TitleMatches(const Window* w, LPCSTR title) { return !title || Upper(w->text) == Upper(title); }
+bool TitleMatches(const Window* w, LPCSTR title) { return !title || EqualNoCase(w->text, title); }
 
 void CollectTree(const Window* w, std::vector<HWND>* out) {
   for (const Window* c : w->children) {
@@ -34,6 +34,15 @@ bool CallEach(const std::vector<HWND>& handles, WNDENUMPROC proc, LPARAM lp) {
 }
 
 }  // namespace
+
+std::vector<HWND> ThreadTopLevelWindows(DWORD thread_id) {
+  std::vector<HWND> mine;
+  WindowSystem& s = Sys();
+  Lock g(s.lock);
+  for (Window* w : s.desktop->children)
+    if (w->queue && w->queue->thread_id == thread_id) mine.push_back(w->handle);
+  return mine;
+}
 }  // namespace qvp::ui
 
 using namespace qvp::ui;
@@ -187,13 +196,7 @@ BOOL WINAPI EnumThreadWindows(DWORD dwThreadId, WNDENUMPROC lpfn, LPARAM lParam)
     SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  std::vector<HWND> mine;
-  {
-    WindowSystem& s = Sys();
-    Lock g(s.lock);
-    for (Window* w : s.desktop->children)
-      if (w->queue && w->queue->thread_id == dwThreadId) mine.push_back(w->handle);
-  }
+  const std::vector<HWND> mine = ThreadTopLevelWindows(dwThreadId);
   if (mine.empty()) return FALSE;
   return CallEach(mine, lpfn, lParam) ? TRUE : FALSE;
 }

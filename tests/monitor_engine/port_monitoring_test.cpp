@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "loopback_listener.h"
-#include "plugin_host.h"
+#include "test_host.h"
 #include "program_dir.h"
 #include "qv_logstat.h"
 
@@ -144,7 +144,7 @@ TEST_F(PortMonitoringTest, APortThatClosesGoesDownAndComesBackUp) {
   ASSERT_TRUE(WaitForStatus(row, "Up")) << Text(row).text;
   EXPECT_EQ(Text(row).code, 0);
   EXPECT_EQ(Events(), (std::vector<std::string>{"HELLO", "INIT UP", "STATUS DOWN", "DOWN", "STATUS UP", "UP"}));
-  EXPECT_GT(host_.CallbackLog().refreshRequests, 0);
+  EXPECT_TRUE(host_.TakeRefreshRequest());
 
   ASSERT_EQ(host_.Function<PFN_ShutDown>(kAlertingKind, PF_SHUT_DOWN)(), PLUGIN_DONE);
   EXPECT_EQ(Events().back(), "GOODBYE");

@@ -16,7 +16,7 @@
 
 #include "local_peers.h"
 #include "loopback_listener.h"
-#include "plugin_host.h"
+#include "test_host.h"
 #include "program_dir.h"
 
 namespace {

@@ -1,5 +1,5 @@
-// The built monitoring plug-in, found and bound by the test host in a program
-// directory of its own.
+// The built monitoring plug-in, found and bound by the program's host in a
+// program directory of its own.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin_host.h"
+#include "test_host.h"
 #include "program_dir.h"
 
 namespace {
@@ -34,17 +34,19 @@ class AlertingPluginTest : public ::testing::Test {
   }
   template <typename F>
   F Slot(int id) const {
-    return reinterpret_cast<F>(entry_->Slot(id));
+    return reinterpret_cast<F>(PluginSlot(entry_, id));
   }
 
   qvtest::ProgramDir program_;
   qvtest::PluginHost host_;
-  const qvtest::PluginEntry* entry_ = nullptr;
+  const PluginEntry* entry_ = nullptr;
 };
 
 TEST_F(AlertingPluginTest, BindsAsTheAlertingKindWithItsFunctionTable) {
   Bind();
-  EXPECT_EQ(entry_->file, "qvm_alrt.dll");
+  char file[MAX_PATH] = "";
+  GetModuleFileNameA(entry_->module, file, sizeof file);
+  EXPECT_TRUE(std::string(file).ends_with("qvm_alrt.dll")) << file;
   EXPECT_EQ(entry_->kind, kAlertingKind);
   EXPECT_STREQ(entry_->name, "Alerting");
   EXPECT_EQ(entry_->major, 1);
@@ -52,7 +54,7 @@ TEST_F(AlertingPluginTest, BindsAsTheAlertingKindWithItsFunctionTable) {
 
   const std::set<int> supported = {1, 2, 3, 4, 5, 7, 8, 9, 11, 12, 14, 22, 23, 26, 29, 30, 31, 32};
   for (int id = -1; id <= 40; ++id) {
-    EXPECT_EQ(entry_->isFunctionSupported(id) != nullptr, supported.count(id) == 1) << id;
+    EXPECT_EQ(entry_->IsFunctionSupported(id) != nullptr, supported.count(id) == 1) << id;
   }
   const std::vector<std::pair<int, const char*>> exports = {
       {1, "PSL_GenerateReport"},      {2, "QVM_EditProfile"},       {3, "QVM_DeleteProfile"},
@@ -62,15 +64,18 @@ TEST_F(AlertingPluginTest, BindsAsTheAlertingKindWithItsFunctionTable) {
       {23, "QVM_CloseOptionDialog"},  {26, "QVM_GetProfileHelp"},   {29, "QVM_GetMainListText"},
       {30, "QVM_IsShutDownOK"},       {31, "QVM_CompareFunc"},      {32, "QVM_StartService"}};
   for (const auto& [id, name] : exports) {
-    EXPECT_EQ(entry_->Slot(id), GetProcAddress(entry_->module, name)) << name;
-    EXPECT_NE(entry_->Slot(id), nullptr) << name;
+    EXPECT_EQ(PluginSlot(entry_, id), GetProcAddress(entry_->module, name)) << name;
+    EXPECT_NE(PluginSlot(entry_, id), nullptr) << name;
   }
-  // Every callback but 5 and 11 is kept.
-  std::vector<int> expected;
-  for (int id : qvtest::kHostCallbackOrder) expected.push_back(id == HC_IDLE || id == HC_FIND_SCHEDULED_EVENT ? 0 : 1);
-  EXPECT_EQ(entry_->supplyAnswers, expected);
-  EXPECT_EQ(entry_->supplyCallback(16, nullptr), 0);
-  EXPECT_EQ(entry_->supplyCallback(0, nullptr), 0);
+  // Every callback but 5 and 11 is kept (the host supplies them again as it did).
+  std::vector<int> expected, answers;
+  for (int id : kHostCallbackOrder) {
+    expected.push_back(id == HC_IDLE || id == HC_FIND_SCHEDULED_EVENT ? 0 : 1);
+    answers.push_back(entry_->SupplyCallback(id, HostCallbackAddress(id)));
+  }
+  EXPECT_EQ(answers, expected);
+  EXPECT_EQ(entry_->SupplyCallback(16, nullptr), 0);
+  EXPECT_EQ(entry_->SupplyCallback(0, nullptr), 0);
 }
 
 TEST_F(AlertingPluginTest, TheFirstLoadMakesItsDirectoriesAndSettings) {
@@ -128,7 +133,8 @@ TEST_F(AlertingPluginTest, DeletingAProfileRemovesItsFileAndRow) {
   Bind();
   std::vector<PROFILE*> table = host_.RebuildProfileTable();
   ASSERT_EQ(table.size(), 2u);
-  EXPECT_EQ(host_.DeleteProfile(table[1]), PLUGIN_DONE);
+  ASSERT_STREQ(table[0]->description, "Drop");  // the table is in description order
+  EXPECT_EQ(host_.DeleteProfile(table[0]), PLUGIN_DONE);
   EXPECT_FALSE(program_.dir().exists("qvm_alrt/datfiles/lert0001.amp"));
   table = host_.RebuildProfileTable();
   ASSERT_EQ(table.size(), 1u);

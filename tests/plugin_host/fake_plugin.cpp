@@ -1,11 +1,15 @@
 // A plug-in for the host's own tests: it answers every function id 1 to 32
 // with a function that returns its id, and appends every call it gets to
-// "calls.log" beside its own file. FAKE_KIND sets its kind; FAKE_REFUSE makes
-// it refuse initialisation; FAKE_NO_SUPPLY leaves out SupplyCallback.
+// "calls.log" beside its own file, with the addresses of the host callbacks it
+// is handed. FAKE_KIND sets its kind; FAKE_FULL_NAME gives it a name that
+// fills the whole name field;
+// FAKE_REFUSE makes it refuse initialisation; FAKE_NO_INIT, FAKE_NO_SUPPLY and
+// FAKE_NO_QUERY leave out an entry point.
 // FAKE_SCHEDULE gives it one profile and one schedule event that repeats
 // every minute from the time (seconds since 1970) written in "schedule.txt"
 // beside its file; starting the event logs "fn 11 <profile name>".
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -54,9 +58,7 @@ constexpr auto MakeFunctions(std::integer_sequence<int, N...>) {
   return std::array<FARPROC, sizeof...(N)>{reinterpret_cast<FARPROC>(Function<N>)...};
 }
 
-const auto kFunctions = MakeFunctions(std::integer_sequence<int, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
-                                                            16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29,
-                                                            30, 31, 32>{});
+[[maybe_unused]] const auto kFunctions = MakeFunctions(std::make_integer_sequence<int, 33>{});  // not in FAKE_NO_QUERY
 
 #ifdef FAKE_SCHEDULE
 PROFILE g_row{};
@@ -103,26 +105,36 @@ QV_API BOOL DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   return TRUE;
 }
 
+#ifndef FAKE_NO_INIT
 QV_API int InitializeSupportLibrary(HANDLE, int* major, int* minor, unsigned int* kind, char* name) {
   Log("init");
   *major = 1;
   *minor = 0;
   *kind = FAKE_KIND;
+#ifdef FAKE_FULL_NAME
+  // A name that fills the whole field: the host must end it itself.
+  std::memset(name, 'N', PLUGIN_NAME_LEN);
+#else
   std::strcpy(name, "Fake");
+#endif
 #ifdef FAKE_REFUSE
   return 0;
 #else
   return 1;
 #endif
 }
+#endif
 
 #ifndef FAKE_NO_SUPPLY
-QV_API int SupplyCallback(int id, FARPROC) {
-  Log("cb " + std::to_string(id));
+QV_API int SupplyCallback(int id, FARPROC callback) {
+  char address[32];
+  std::snprintf(address, sizeof address, "%p", reinterpret_cast<void*>(callback));
+  Log("cb " + std::to_string(id) + " " + address);
   return 1;
 }
 #endif
 
+#ifndef FAKE_NO_QUERY
 QV_API FARPROC IsFunctionSupported(int id) {
   Log("isf " + std::to_string(id));
 #ifdef FAKE_SCHEDULE
@@ -132,3 +144,4 @@ QV_API FARPROC IsFunctionSupported(int id) {
 #endif
   return id >= 1 && id <= 32 ? kFunctions[static_cast<size_t>(id)] : nullptr;
 }
+#endif

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "plugin_host.h"
+#include "test_host.h"
 #include "program_dir.h"
 #include "qvplatform/sound.h"
 #include "qvplatform/ui_driver.h"

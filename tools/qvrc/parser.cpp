@@ -14,6 +14,7 @@
 #include "images.h"
 #include "lexer.h"
 #include "qvplatform/dlgtemplate.h"
+#include "qvplatform/nocase.h"
 #include "script.h"
 
 namespace qvrc {
@@ -42,13 +43,6 @@ void StripByteOrderMark(std::string* text) {
 bool IsHeader(const std::string& path) {
   const std::string ext = fs::path(path).extension().string();
   return ext == ".h" || ext == ".hpp" || ext == ".hh";
-}
-
-std::string Upper(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return s;
 }
 
 // Removes // and /* */ comments from a C header, keeping line breaks.
@@ -233,7 +227,7 @@ class Parser {
         if (s.size() > 6 || std::stoul(s.substr(1)) > 0xFFFF) Fail(at, std::string(what) + " out of range");
         return ResName::Number(static_cast<uint16_t>(std::stoul(s.substr(1))));
       }
-      return ResName::Text(Upper(s));
+      return ResName::Text(qvp::Upper(s));
     }
     return ResName::Number(static_cast<uint16_t>(Bounded(0xFFFF, what)));
   }

@@ -15,3 +15,4 @@
 #include "qvplatform/ui_comctl.h"
 #include "qvplatform/ui_propsheet.h"
 #include "qvplatform/ui_cursor.h"
+#include "qvplatform/ui_shared_windows.h"

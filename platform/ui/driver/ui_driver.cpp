@@ -5,6 +5,7 @@
 
 #include "ui/dialog_state.h"
 #include "ui/driver/driver_input.h"
+#include "ui/window_state.h"
 
 namespace qvp {
 
@@ -55,15 +56,7 @@ HWND InnermostDialog() {
   HWND active = GetActiveWindow();
   qvp::ui::DialogInfo info;
   if (active && qvp::ui::GetDialog(active, &info) && !info.ended) return active;
-  std::vector<HWND> mine;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND h, LPARAM lp) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&mine));
-  for (HWND h : mine)
+  for (HWND h : qvp::ui::ThreadTopLevelWindows(GetCurrentThreadId()))
     if (qvp::ui::GetDialog(h, &info) && !info.ended && driver::Usable(h)) return h;
   return nullptr;
 }

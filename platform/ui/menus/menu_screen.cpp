@@ -9,16 +9,10 @@
 #include "qvplatform/display.h"
 #include "ui/dialog_state.h"
 #include "ui/nonclient.h"
+#include "ui/window_state.h"
 
 namespace qvp::ui::menus {
 namespace {
-
-void Shift(RECT& r, LONG dx, LONG dy) {
-  r.left += dx;
-  r.right += dx;
-  r.top += dy;
-  r.bottom += dy;
-}
 
 constexpr char kClass[] = "#32768";
 constexpr int kEdge = 3;         // raised frame around the items
@@ -160,7 +154,7 @@ void PaintItems(HDC dc, const Level& level, const RECT& client) {
     if (grey && !hot) {  // engraved: a light copy one pixel down and right
       SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
       RECT shadow = label;
-      Shift(shadow, 1, 1);
+      ShiftRect(shadow, 1, 1);
       DrawTextA(dc, it.label.c_str(), static_cast<int>(it.label.size()), &shadow, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
       if (!it.accelerator.empty())
         DrawTextA(dc, it.accelerator.c_str(), static_cast<int>(it.accelerator.size()), &shadow,
