@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "plugin_host.h"
+#include "test_host.h"
 #include "program_dir.h"
 #include "qv_ui.h"
 #include "qv_ui_internal.h"
@@ -75,7 +75,7 @@ class ReportHostTest : public ::testing::Test {
   // Binds the plug-in with the real report engine behind callback 15.
   PROFILE* Bind() {
     if (host_.LoadPlugins(program_.path()) != 1) return nullptr;
-    host_.plugins().front()->supplyCallback(HC_CREATE_REPORT, reinterpret_cast<FARPROC>(&RealCreateReport));
+    host_.plugins().front()->SupplyCallback(HC_CREATE_REPORT, reinterpret_cast<FARPROC>(&RealCreateReport));
     const auto& rows = host_.RebuildProfileTable();
     return rows.empty() ? nullptr : rows.front();
   }
