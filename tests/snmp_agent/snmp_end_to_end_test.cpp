@@ -439,6 +439,8 @@ TEST_F(SnmpEndToEnd, AnAgentKilledMidExchangeAndANewOne) {
   EXPECT_EQ(host_->Wait(), 0);
   EXPECT_NE(host_->Output().find("down 0"), std::string::npos) << host_->Output();
   EXPECT_TRUE(AwaitTrap(103)) << TrapLog();
+  // Every agent of the test wrote to the same file; none was caught by a sanitizer.
+  EXPECT_EQ(agent_->Output().find("Sanitizer"), std::string::npos) << agent_->Output();
 }
 
 TEST_F(SnmpEndToEnd, TheServiceSnmpStartsAndStopsTheAgent) {
