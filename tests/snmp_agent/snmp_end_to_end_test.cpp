@@ -16,11 +16,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "snmp_link_probe.h"
 #include "snmp_service_control.h"
 #include "test_files.h"
 
@@ -77,6 +79,13 @@ class Child {
     ssize_t written = write(input_, line.data(), line.size());
     (void)written;
   }
+  // Sends the signal; after SIGSTOP, returns once the child has stopped.
+  void Signal(int signal) {
+    if (pid_ <= 0) return;
+    kill(pid_, signal);
+    int status = 0;
+    if (signal == SIGSTOP) waitpid(pid_, &status, WUNTRACED);
+  }
   int Stop(int signal) {
     if (pid_ <= 0) return status_;
     kill(pid_, signal);
@@ -98,6 +107,21 @@ class Child {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
+  }
+  // Waits (bounded) until the output holds `count` lines "<word> <number>";
+  // their numbers in order.
+  std::vector<int> AwaitResults(const std::string& word, size_t count, int seconds = 30) const {
+    std::vector<int> results;
+    for (int i = 0; i < seconds * 100; ++i) {
+      results.clear();
+      std::istringstream lines(Output());
+      for (std::string line; std::getline(lines, line);) {
+        if (line.rfind(word + " ", 0) == 0) results.push_back(std::atoi(line.c_str() + word.size() + 1));
+      }
+      if (results.size() >= count) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return results;
   }
 
  private:
@@ -233,6 +257,18 @@ class SnmpEndToEnd : public ::testing::Test {
     return false;
   }
 
+  // The first value an agent gives for root.2.0, once snmpd hands it the
+  // requests (bounded): no answer of another agent's exchange comes first.
+  std::string FirstValue() {
+    std::string got;
+    for (int i = 0; i < 60; ++i) {
+      got = Tool("snmpget", "public", {kDot + ".2.0"});
+      if (got.find(" = ") != std::string::npos && got.find("No Such Object") == std::string::npos) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    return got;
+  }
+
   void StartAgent() {
     agent_ = std::make_unique<Child>(std::vector<std::string>{std::string(QV_DIST_DIR) + "/qvagent", "-x", socket_,
                                                               "-r", kRoot},
@@ -340,6 +376,71 @@ TEST_F(SnmpEndToEnd, TheProgramFirstThenAnAgentKilledAndANewOne) {
   EXPECT_EQ(host_->Wait(), 0);
   EXPECT_NE(host_->Output().find("down 0"), std::string::npos) << host_->Output();
   EXPECT_TRUE(AwaitTrap(103)) << TrapLog();
+}
+
+// An agent killed in the middle of an exchange: the program's next trap gives
+// up within its own bound, and a new agent serves as the first did.
+TEST_F(SnmpEndToEnd, AnAgentKilledMidExchangeAndANewOne) {
+  constexpr unsigned kInstance = 7;  // the root's last number
+  StartAgent();
+  StartProgram();
+  ASSERT_TRUE(host_->AwaitOutput("up ")) << host_->Output();
+  ASSERT_TRUE(AwaitAgent()) << agent_->Output();
+  const std::string walked = kDot + ".2.0 = STRING: \"2\"\n" + kDot + ".3.0 = STRING: \"Quorvane test panel\"\n" +
+                             kDot + ".4.0 = INTEGER: 1\n" + kDot + ".5.0 = INTEGER: 99\n";
+  // Each trap of the program, timed from the line that asks for it to its result.
+  auto trap = [&](size_t nth) {
+    const auto before = std::chrono::steady_clock::now();
+    host_->Say("trap\n");
+    const std::vector<int> results = host_->AwaitResults("enabled", nth);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before);
+    std::cout << "trap " << nth << " returned after " << ms.count() << " ms\n";
+    return results.size() >= nth ? results[nth - 1] : -2;
+  };
+
+  // 1. The agent dies while its request waits on the program: the program is
+  // held still so that the request stays unanswered, and the agent ends
+  // holding the link's mutex.
+  host_->Signal(SIGSTOP);
+  Child get({"/usr/bin/snmpget", "-v2c", "-c", "public", "-On", "-t", "3", "-r", "0",
+             "127.0.0.1:" + std::to_string(port_), kDot + ".2.0"},
+            dir_.file("get.out"), env_);
+  const bool inFlight = snmptest::AwaitExchangeInFlight(kInstance);
+  agent_->Stop(SIGKILL);
+  host_->Signal(SIGCONT);
+  EXPECT_TRUE(inFlight);
+  get.Wait();
+  // The program answers the dead agent's request and traps again at once:
+  // the mutex left behind is taken, the trap goes unanswered and gives up.
+  EXPECT_EQ(trap(1), -1) << host_->Output();
+
+  // A new agent: the answer left over from the dead one is not taken for its own.
+  StartAgent();
+  EXPECT_EQ(FirstValue(), kDot + ".2.0 = STRING: \"2\"\n") << agent_->Output();
+  EXPECT_EQ(Tool("snmpwalk", "public", {kDot}), walked);
+  EXPECT_EQ(trap(2), 0) << host_->Output();
+  EXPECT_TRUE(AwaitTrap(104)) << TrapLog();
+
+  // 2. The agent dies while the program's trap waits on it.
+  agent_->Signal(SIGSTOP);
+  host_->Say("trap\n");
+  EXPECT_TRUE(snmptest::AwaitExchangeInFlight(kInstance));
+  agent_->Stop(SIGKILL);
+  const std::vector<int> given = host_->AwaitResults("enabled", 3);
+  ASSERT_EQ(given.size(), 3u) << host_->Output();
+  EXPECT_EQ(given[2], -1);
+  EXPECT_EQ(trap(4), -1) << host_->Output();
+
+  StartAgent();
+  EXPECT_EQ(FirstValue(), kDot + ".2.0 = STRING: \"2\"\n") << agent_->Output();
+  EXPECT_EQ(Tool("snmpwalk", "public", {kDot}), walked);
+  EXPECT_EQ(trap(5), 0) << host_->Output();
+  host_->Say("exit\n");
+  EXPECT_EQ(host_->Wait(), 0);
+  EXPECT_NE(host_->Output().find("down 0"), std::string::npos) << host_->Output();
+  EXPECT_TRUE(AwaitTrap(103)) << TrapLog();
+  // Every agent of the test wrote to the same file; none was caught by a sanitizer.
+  EXPECT_EQ(agent_->Output().find("Sanitizer"), std::string::npos) << agent_->Output();
 }
 
 TEST_F(SnmpEndToEnd, TheServiceSnmpStartsAndStopsTheAgent) {
