@@ -1,6 +1,7 @@
 // A service program for the Options tests that never stops: it reports
 // RUNNING and takes the stop control, but then stays STOP_PENDING until it is
-// killed. It writes its process id to "<state dir>/stuck-<service name>.pid".
+// killed (five minutes at most). It writes its process id to
+// "<state dir>/stuck-<service name>.pid".
 #include <unistd.h>
 
 #include <cstdio>
@@ -39,7 +40,9 @@ void WINAPI ServiceMain(DWORD, LPSTR* argv) {
   g_handle = RegisterServiceCtrlHandlerA("any name", Handler);
   if (g_handle == nullptr) return;
   Report(SERVICE_RUNNING, SERVICE_ACCEPT_STOP);
-  for (;;) pause();
+  // Killed by the test; a test that died first leaves it for five minutes at most.
+  for (int second = 0; second < 300; ++second) sleep(1);
+  _exit(3);
 }
 
 }  // namespace
