@@ -2,6 +2,8 @@
 // the SNMP service's restart, and the program's own service.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -111,6 +113,48 @@ TEST_F(ApplyTest, RegisteringTakesTheFirstFreeNumberAndYesRestartsTheSnmpService
   GetPrivateProfileStringA("Defaults", "SNMP_Root", "<none>", root, sizeof root, GetIniPath());
   EXPECT_STRNE(root, "<none>");
   EXPECT_FALSE(QuitPosted());
+}
+
+TEST_F(ApplyTest, AnSnmpServiceThatNeverStopsIsNotStartedAgain) {
+  // "SNMP" is a real service program here: it takes the stop control and
+  // then stays STOP_PENDING.
+  qvp::SetProcessLauncher(nullptr);
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  const std::string binary = std::string("\"") + QV_STUCK_SERVICE + "\" /service";
+  SC_HANDLE snmp = CreateServiceA(manager, "SNMP", "SNMP Service", SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                  SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr,
+                                  nullptr, nullptr, nullptr);
+  ASSERT_NE(snmp, nullptr) << GetLastError();
+  ASSERT_TRUE(StartServiceA(snmp, 0, nullptr)) << GetLastError();
+  for (int i = 0; i < 2000 && ServiceState("SNMP") != SERVICE_RUNNING; ++i) Sleep(10);
+  // The program writes its id before it reports RUNNING; it is killed at the end.
+  struct Program {
+    int pid;
+    ~Program() {
+      if (pid > 0) kill(pid, SIGKILL);
+    }
+  } program{std::atoi(dir_.read("state/stuck-SNMP.pid").c_str())};
+  ASSERT_EQ(ServiceState("SNMP"), static_cast<DWORD>(SERVICE_RUNNING)) << dir_.read("state/services/SNMP.log");
+  ASSERT_GT(program.pid, 0);
+
+  ASSERT_TRUE(qvp::PreloadRegistry(
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents]\n"));
+  g_general.snmpRegistration = 0;
+  g_general.snmpChoice = 1;
+  qvp::PromptScript prompts;
+  prompts.ExpectMessageBox("restarted", IDYES);
+  prompts.ExpectMessageBox("did not stop, so it was not restarted", IDOK);
+  ApplyServiceAndSnmpSettings(1);
+  EXPECT_EQ(prompts.Pending(), 0u);  // and no start failure (32151) came after
+  EXPECT_EQ(ServiceState("SNMP"), static_cast<DWORD>(SERVICE_STOP_PENDING));
+
+  kill(program.pid, SIGKILL);
+  program.pid = 0;
+  for (int i = 0; i < 2000 && ServiceState("SNMP") != SERVICE_STOPPED; ++i) Sleep(10);
+  EXPECT_EQ(ServiceState("SNMP"), static_cast<DWORD>(SERVICE_STOPPED));
+  DeleteService(snmp);
+  CloseServiceHandle(snmp);
+  CloseServiceHandle(manager);
 }
 
 TEST_F(ApplyTest, UnregisteringDeletesTheValueAndTheAgentKey) {

@@ -9,6 +9,10 @@
 
 namespace {
 
+// The library loaded for each message; tests put another in its place.
+constexpr char kMapiLibrary[] = "MAPI32.DLL";
+const char* g_mapiLibrary = kMapiLibrary;
+
 // The one message, cleared before each use.
 MapiMessage g_message;
 MapiRecipDesc g_recipient;
@@ -31,7 +35,7 @@ int SendMapiMail(HWND owner, const char* subject, const char* address, const cha
   GetPrivateProfileStringA("Services", "IMAIL", "", mail, sizeof mail, services);
   if (mail[0] == '\0') return Warn(owner, 10024);
 
-  HMODULE library = LoadLibraryA("MAPI32.DLL");
+  HMODULE library = LoadLibraryA(g_mapiLibrary);
   if (library == nullptr) return Warn(owner, 10025);
   auto initialize = reinterpret_cast<LPMAPIINITIALIZE>(GetProcAddress(library, "MAPIInitialize"));
   auto uninitialize = reinterpret_cast<LPMAPIUNINITIALIZE>(GetProcAddress(library, "MAPIUninitialize"));
@@ -84,3 +88,5 @@ int SendMapiMail(HWND owner, const char* subject, const char* address, const cha
 int SendMapiMail(HWND owner, const char* subject, const char* address, const char* addressName, const char* body) {
   return SendMapiMail(owner, subject, address, addressName, body, nullptr);
 }
+
+void SetMapiLibraryForTests(const char* file) { g_mapiLibrary = file != nullptr ? file : kMapiLibrary; }

@@ -9,3 +9,7 @@
 int SendMapiMail(HWND owner, const char* subject, const char* address, const char* addressName, const char* body,
                  const char* attachment);
 int SendMapiMail(HWND owner, const char* subject, const char* address, const char* addressName, const char* body);
+
+// Tests: the mail library SendMapiMail loads instead of "MAPI32.DLL" (null
+// returns to it).
+void SetMapiLibraryForTests(const char* file);

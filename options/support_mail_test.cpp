@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,12 +15,18 @@
 #include <vector>
 
 #include "app_globals.h"
+#include "host_tables.h"
+#include "panel_state.h"
+#include "plugin_host.h"
 #include "program_paths.h"
+#include "progress_bar.h"
 #include "qv_ui_internal.h"
 #include "qv_ui_mapi.h"
 #include "qvplatform/ui_driver.h"
+#include "res_templates.h"
 #include "resource_cache.h"
 #include "smtp_mail_control.h"
+#include "smtp_test_server.h"
 #include "support_mail.h"
 #include "test_dir.h"
 
@@ -203,6 +210,96 @@ TEST_F(SupportMailTest, WithoutAMailServiceNothingIsLoaded) {
   prompts.ExpectMessageBox("No MAPI mail service", IDOK);
   EXPECT_EQ(SendMapiMail(owner_, "s", "a@b.test", "A", "text"), 0);
   EXPECT_EQ(prompts.Pending(), 0u);
+}
+
+TEST_F(SupportMailTest, AServerThatRefusesTheMessageWarnsAndAnswersZero) {
+  // Refused at the recipient, and refused once the whole text is there.
+  for (int stage = 0; stage < 2; ++stage) {
+    smtptest::Script script;
+    const std::string refusal = stage == 0 ? "550 5.1.1 no such mailbox" : "554 5.7.1 message refused";
+    if (stage == 0)
+      script.replies["RCPT"] = refusal + "\r\n";
+    else
+      script.data_end_reply = refusal + "\r\n";
+    smtptest::Server server(script);
+    UseServer("127.0.0.1:" + std::to_string(server.port()));
+    qvp::UiDriver driver;
+    driver.OnWindow(Compose()).ClickButton("Send");
+    driver.ExpectMessageBox("The mail message could not be sent.", IDOK);
+    EXPECT_EQ(SendMapiMail(owner_, "s", "support@quorvane.test", "Support", "text"), 0) << refusal;
+    for (const auto& problem : driver.Problems()) ADD_FAILURE() << problem;
+    EXPECT_TRUE(server.WaitForEnd());
+    const auto said = server.Transcript();
+    EXPECT_NE(std::find(said.begin(), said.end(), "S: " + refusal), said.end()) << refusal;
+  }
+}
+
+TEST_F(SupportMailTest, ALibraryLackingAnEntryPointIsNotCalledAndIsReleased) {
+  // The test holds the library too, to read its count afterwards.
+  HMODULE partial = LoadLibraryA(QV_PARTIAL_MAPI);
+  ASSERT_NE(partial, nullptr);
+  auto calls = reinterpret_cast<int (*)()>(GetProcAddress(partial, "PartialMapiCalls"));
+  ASSERT_NE(calls, nullptr);
+  SetMapiLibraryForTests(QV_PARTIAL_MAPI);
+  qvp::PromptScript prompts;
+  prompts.ExpectMessageBox("The MAPI mail library could not be loaded.", IDOK);
+  const int sent = SendMapiMail(owner_, "s", "a@b.test", "A", "text");
+  SetMapiLibraryForTests(nullptr);
+  EXPECT_EQ(sent, 0);
+  EXPECT_EQ(prompts.Pending(), 0u);
+  EXPECT_EQ(calls(), 0);
+  FreeLibrary(partial);
+  EXPECT_EQ(GetModuleHandleA(QV_PARTIAL_MAPI), nullptr);  // SendMapiMail gave its load back
+}
+
+// The panel's toolbar: the panel only needs one to stay open.
+HWND CreateToolbar(HWND panel, int id) {
+  return CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 300, 30, panel,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+}
+
+TEST_F(SupportMailTest, ThePanelsSupportCommandMailsTheAuthorAndCompany) {
+  if (!StartServer()) {
+    if (std::getenv("CI") != nullptr) FAIL() << "python3-aiosmtpd is needed in CI";
+    GTEST_SKIP() << "python3-aiosmtpd is not installed";
+  }
+  WritePrivateProfileStringA("Main", "Author", "Ann Smith", GetIniPath());
+  WritePrivateProfileStringA("Main", "Company", "Site Ltd", GetIniPath());
+  g_app.prd = ProductFunctions{};
+  g_app.prd.CreateBigBtnToolbar = CreateToolbar;
+  g_pluginList = nullptr;
+  RegisterProgressBarClass(GetModuleHandleA(nullptr));
+  HWND panel = CreateDialogIndirectParamA(base_, LoadDialogTemplate(100), nullptr, Big_Buttons_Dialog, 0);
+  ASSERT_NE(panel, nullptr);
+  ShowWindow(panel, SW_SHOW);
+  MSG pending;
+  while (PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&pending);
+
+  std::string to, subject, text;
+  qvp::UiDriver driver;
+  driver.OnWindow(Compose())
+      .Read(QVUI_MAPI_TO, &to)
+      .Read(QVUI_MAPI_SUBJECT, &subject)
+      .Read(QVUI_MAPI_TEXT, &text)
+      .ClickButton("Send");
+  SendMessageA(panel, WM_COMMAND, 6101, 0);
+  for (const auto& problem : driver.Problems()) ADD_FAILURE() << problem;
+  const bool open = IsWindow(panel) != FALSE;
+  if (open) DestroyWindow(panel);
+  FreeProfileTable();
+  UnregisterProgressBarClass(GetModuleHandleA(nullptr));
+  g_app.prd = ProductFunctions{};
+  EXPECT_TRUE(open);
+
+  EXPECT_EQ(subject, "Question about Quorvane");
+  EXPECT_NE(text.find("Ann Smith"), std::string::npos) << text;
+  const auto messages = Received();
+  ASSERT_EQ(messages.size(), 1u);
+  const std::string& m = messages[0];
+  EXPECT_NE(m.find("\nSubject: Question about Quorvane\n"), std::string::npos) << m;
+  EXPECT_NE(m.find("X-RcptTo: " + to + "\n"), std::string::npos) << m;
+  EXPECT_NE(to.find('@'), std::string::npos) << to;
+  EXPECT_NE(m.find("here:\n\nAnn Smith\nSite Ltd"), std::string::npos) << m;
 }
 
 TEST(MapiModuleTest, TheLibraryHasTheFiveEntryPointsAndRefusesBadCalls) {
