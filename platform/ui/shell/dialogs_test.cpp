@@ -11,7 +11,7 @@ namespace {
 class Dialogs : public ::testing::Test {
  protected:
   void SetUp() override { qvp::TakeUnexpectedPrompts(); }
-  void TearDown() override { qvp::SetPrinters({"PDF"}); }
+  void TearDown() override { qvp::UseSpoolerPrinters(); }
 };
 
 TEST_F(Dialogs, ColourFromTheScriptOrCancelled) {
@@ -129,14 +129,14 @@ TEST_F(Dialogs, DefaultPrinterWithoutADialog) {
   ASSERT_NE(pd.hDevNames, nullptr);
   ASSERT_NE(pd.hDC, nullptr);
   WORD is_default = 0;
-  EXPECT_EQ(DeviceIn(pd.hDevNames, &is_default), "PDF");
+  EXPECT_EQ(DeviceIn(pd.hDevNames, &is_default), "PDF File");
   EXPECT_EQ(is_default, DN_DEFAULTPRN);
   const auto* mode = static_cast<const DEVMODEA*>(GlobalLock(pd.hDevMode));
-  EXPECT_STREQ(reinterpret_cast<const char*>(mode->dmDeviceName), "PDF");
+  EXPECT_STREQ(reinterpret_cast<const char*>(mode->dmDeviceName), "PDF File");
   EXPECT_EQ(mode->dmSize, sizeof(DEVMODEA));
   EXPECT_EQ(mode->dmCopies, 1);
   GlobalUnlock(pd.hDevMode);
-  EXPECT_GT(GetDeviceCaps(pd.hDC, LOGPIXELSY), 0);
+  EXPECT_EQ(GetDeviceCaps(pd.hDC, LOGPIXELSY), 300);  // the settings' resolution
 
   // The blocks must not be there already.
   EXPECT_FALSE(PrintDlgA(&pd));
@@ -186,12 +186,12 @@ TEST_F(Dialogs, PrintChoiceFromTheScript) {
   EXPECT_EQ(DeviceIn(pd.hDevNames, &is_default), "Laser");
   EXPECT_EQ(is_default, 0);
   ASSERT_NE(pd.hDC, nullptr);
-  // The stand-in context holds a page: letter paper at the screen's resolution.
+  // The stand-in context holds a page: letter paper at the settings' 300 dpi.
   HGDIOBJ page = GetCurrentObject(pd.hDC, OBJ_BITMAP);
   BITMAP bm{};
   ASSERT_NE(GetObjectA(page, sizeof bm, &bm), 0);
-  EXPECT_EQ(bm.bmWidth, 816);
-  EXPECT_EQ(bm.bmHeight, 1056);
+  EXPECT_EQ(bm.bmWidth, 2550);
+  EXPECT_EQ(bm.bmHeight, 3300);
   EXPECT_EQ(script.Records()[0].text, "PDF");
   EXPECT_EQ(script.Records()[0].caption, "Print");
 
