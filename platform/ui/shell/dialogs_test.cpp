@@ -241,4 +241,53 @@ TEST_F(Dialogs, PrintChoiceFromTheScript) {
   EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_NOHOOK));
 }
 
+TEST_F(Dialogs, PrinterContextsMeasureAtTheirResolutionWithTheFontFiles) {
+  PRINTDLGA pd{};
+  pd.lStructSize = sizeof pd;
+  pd.Flags = PD_RETURNDEFAULT | PD_RETURNIC;
+  DEVMODEA fine = {};
+  ASSERT_TRUE(PrintDlgA(&pd));
+  fine = *static_cast<const DEVMODEA*>(GlobalLock(pd.hDevMode));
+  GlobalUnlock(pd.hDevMode);
+  DeleteDC(pd.hDC);
+  GlobalFree(pd.hDevMode);
+  GlobalFree(pd.hDevNames);
+  fine.dmPrintQuality = 600;
+  fine.dmYResolution = 600;
+  // The caller's settings carry the resolution to the context the dialog makes.
+  pd = PRINTDLGA{};
+  pd.lStructSize = sizeof pd;
+  pd.Flags = PD_RETURNIC | PD_NOSELECTION | PD_HIDEPRINTTOFILE;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof fine);
+  std::memcpy(GlobalLock(block), &fine, sizeof fine);
+  GlobalUnlock(block);
+  pd.hDevMode = block;
+  qvp::PromptScript script;
+  script.Expect(qvp::PrintAnswer());
+  ASSERT_TRUE(PrintDlgA(&pd));
+  HDC dc = pd.hDC;
+  GlobalFree(pd.hDevMode);
+  GlobalFree(pd.hDevNames);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 600);
+  EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 600);
+  EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 5100);  // 8.5 inches
+  // Widths as the font file has them (Liberation Sans for Arial: W 1933/2048 em,
+  // i 455/2048 em, ascender 1854/2048 em), so the lines laid out are the lines printed.
+  HFONT font = CreateFontA(-100, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH | FF_SWISS,
+                           "Arial");
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  ASSERT_TRUE(GetTextExtentPoint32A(dc, "WWWWWWWWWW", 10, &size));
+  EXPECT_EQ(size.cx, 940);
+  ASSERT_TRUE(GetTextExtentPoint32A(dc, "iiiiiiiiii", 10, &size));
+  EXPECT_EQ(size.cx, 220);
+  TEXTMETRICA tm{};
+  ASSERT_TRUE(GetTextMetricsA(dc, &tm));
+  EXPECT_EQ(tm.tmAscent, 91);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
+}
+
 }  // namespace
