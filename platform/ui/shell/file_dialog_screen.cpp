@@ -164,7 +164,9 @@ INT_PTR CALLBACK FileProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     else
       SetDlgItemTextA(dlg, kName, name.c_str());
     Refill(dlg, *run);
+    // The name is selected: what the user types replaces it.
     SetFocus(GetDlgItem(dlg, kName));
+    SendDlgItemMessageA(dlg, kName, EM_SETSEL, 0, -1);
     return FALSE;
   }
   if (run == nullptr || msg != WM_COMMAND) return FALSE;
