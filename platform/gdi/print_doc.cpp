@@ -309,6 +309,9 @@ int WINAPI AbortDoc(HDC hdc) {
   Printer* p = Find(hdc);
   if (p == nullptr || p->job == nullptr) return SP_ERROR;
   Drop(*p);
+  // The document ended without being written or submitted.
+  t_lastFile.clear();
+  t_lastBytes.clear();
   return 1;
 }
 

@@ -18,7 +18,7 @@ void RegisterPrinterDC(HDC dc, SIZE page, int dpi, const std::string& printer, i
 bool PrinterDeviceCaps(HDC hdc, int index, int* value);
 
 // The bytes of the last document this thread ended (for checking what reached
-// the spooler); empty when that EndDoc wrote nothing.
+// the spooler); empty when that EndDoc wrote nothing or the document was aborted.
 const std::string& LastDocumentBytes();
 
 }  // namespace qvp::gdi
