@@ -1,6 +1,6 @@
 // The viewer's print job on a CUPS scheduler the test starts: the document
-// reaches the default queue's device whole, and Cancel in the progress dialog
-// leaves the scheduler without a job.
+// reaches the default queue's device whole, a queue that refuses it is
+// reported, and Cancel in the progress dialog leaves the scheduler without a job.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -23,7 +23,8 @@ namespace {
 class SpoolerPrinting : public ::testing::Test {
  protected:
   void SetUp() override {
-    spooler_ = std::make_unique<qvtest::PrivateSpooler>(std::vector<qvtest::SpoolQueue>{{"Office", true, true}});
+    spooler_ = std::make_unique<qvtest::PrivateSpooler>(
+        std::vector<qvtest::SpoolQueue>{{"Office", true, true}, {"Shut", false, false}});
     if (!spooler_->Problem().empty()) {
       if (std::getenv("CI") != nullptr) FAIL() << spooler_->Problem();
       GTEST_SKIP() << spooler_->Problem();
@@ -74,6 +75,16 @@ TEST_F(SpoolerPrinting, TheReportReachesTheDefaultQueueWhole) {
   ASSERT_FALSE(pdf.empty());
   EXPECT_EQ(spooler_->WaitForBytes(pdf.size()), pdf);
   EXPECT_EQ(spooler_->JobTitles(), std::vector<std::string>{"Quorvane(tm) Report"});
+}
+
+TEST_F(SpoolerPrinting, AQueueThatRefusesTheJobIsReported) {
+  qvp::UiDriver ui;
+  ui.Prompts().Expect(qvp::PrintAnswer({}, "Shut"));
+  ui.ExpectMessageBox("refused the document", IDOK);
+  ui.OnDialog(kViewerTemplate).Click(kPrintId).Click(IDOK);
+  ShowTextViewer(nullptr, dir_.file("report.txt").c_str(), 0);
+  for (const auto& p : ui.Problems()) ADD_FAILURE() << p;
+  EXPECT_TRUE(spooler_->JobTitles().empty());
 }
 
 // The job keeps the interface alive only through its abort procedure, which
