@@ -19,6 +19,7 @@ packages=(
   snmpd snmp snmptrapd libsnmp-dev  # SNMP agent (net-snmp AgentX subagent) and its end-to-end test
   libjpeg62-turbo-dev libgif-dev  # the image library decodes report styles' JPEG and GIF pictures
   libcairo2-dev poppler-utils  # print jobs become PDFs drawn by cairo; the tests read them back with poppler
+  libcups2-dev cups cups-client  # print jobs go to the CUPS spooler; the tests start a private cupsd
 )
 
 missing=()

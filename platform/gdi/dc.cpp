@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "gdi/gdi_error.h"
+#include "gdi/raster_text.h"
 
 namespace qvp::gdi {
 
@@ -131,7 +132,14 @@ FontMetrics DcObj::Metrics() const {
   LONG dev = h < 0 ? -ScaleY(-h) : ScaleY(h);
   if (h != 0 && dev == 0) dev = h < 0 ? -1 : 1;
   if (lf.lfWidth > 0) lf.lfWidth = std::max<LONG>(1, ScaleX(lf.lfWidth));
+  FontMetrics real;
+  if (real_fonts && RasterFontMetrics(lf, dev, &real)) return real;
   return ComputeFontMetrics(lf, dev);
+}
+
+void UseRealFontMetrics(HDC hdc) {
+  std::lock_guard<std::recursive_mutex> g(Lock());
+  if (auto dc = LookupDC(hdc)) dc->real_fonts = true;
 }
 
 std::shared_ptr<DcObj> LookupDC(HDC hdc) {

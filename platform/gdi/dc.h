@@ -58,6 +58,7 @@ class DcObj : public GdiObject {
   SIZE extent{0, 0};                    // window and display DCs: the visible size
   DcState st;
   std::vector<DcState> saved;
+  bool real_fonts = false;  // a printer's: text measured with the font files
 
   // The surface drawn on, or null (an information context).
   Surface* surface() const;
@@ -87,6 +88,9 @@ class DcObj : public GdiObject {
   FontMetrics Metrics() const;
   COLORREF Resolve(COLORREF c) const { return ResolveColor(c, st.palette.get()); }
 };
+
+// Makes the DC measure text with the real fonts, whatever the layer's text model.
+void UseRealFontMetrics(HDC hdc);
 
 // Looks a DC up; null (and ERROR_INVALID_HANDLE) when the handle is not a DC.
 std::shared_ptr<DcObj> LookupDC(HDC hdc);

@@ -16,6 +16,8 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "gdi/dc.h"
+#include "gdi/print_cups.h"
 #include "gdi/raster_text_faces.h"
 
 namespace {
@@ -34,6 +36,8 @@ struct Job {
 struct Printer {
   SIZE page{};
   int dpi = 96;
+  std::string name;  // kFilePrinter or a spooler destination
+  int copies = 1;
   ABORTPROC abort = nullptr;
   Job* job = nullptr;
 };
@@ -45,6 +49,7 @@ std::map<HDC, Printer>& PrinterTable() {
 }
 int g_nextJob = 1;
 thread_local std::string t_lastFile;
+thread_local std::string t_lastBytes;
 
 Printer* Find(HDC hdc) {
   auto& printers = PrinterTable();
@@ -193,14 +198,19 @@ bool AskAbortProc(HDC hdc, ABORTPROC proc) { return proc == nullptr || proc(hdc,
 
 namespace qvp::gdi {
 
-void RegisterPrinterDC(HDC dc, SIZE page, int dpi) {
+void RegisterPrinterDC(HDC dc, SIZE page, int dpi, const std::string& printer, int copies) {
+  UseRealFontMetrics(dc);
   std::lock_guard<std::mutex> g(g_lock);
   Printer& p = PrinterTable()[dc];
   Drop(p);
   p = Printer{};
   p.page = page;
   p.dpi = dpi > 0 ? dpi : 96;
+  p.name = printer.empty() ? std::string(kFilePrinter) : printer;
+  p.copies = std::clamp(copies, 1, 9999);
 }
+
+const std::string& LastDocumentBytes() { return t_lastBytes; }
 
 bool PrinterDeviceCaps(HDC hdc, int index, int* value) {
   std::lock_guard<std::mutex> g(g_lock);
@@ -214,6 +224,8 @@ bool PrinterDeviceCaps(HDC hdc, int index, int* value) {
     case PHYSICALHEIGHT: *value = p->page.cy; return true;
     case PHYSICALOFFSETX:
     case PHYSICALOFFSETY: *value = 0; return true;
+    case LOGPIXELSX:
+    case LOGPIXELSY: *value = p->dpi; return true;
     default: return false;
   }
 }
@@ -297,6 +309,9 @@ int WINAPI AbortDoc(HDC hdc) {
   Printer* p = Find(hdc);
   if (p == nullptr || p->job == nullptr) return SP_ERROR;
   Drop(*p);
+  // The document ended without being written or submitted.
+  t_lastFile.clear();
+  t_lastBytes.clear();
   return 1;
 }
 
@@ -316,25 +331,40 @@ int WINAPI EndDoc(HDC hdc) {
   const bool drawn = cairo_surface_status(job.pdf) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(job.pdf);
   job.pdf = nullptr;
-  std::string written;
-  if (drawn && job.pages > 0) {
-    if (!job.output.empty()) {
-      const int fd = open(job.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const bool empty = job.pages == 0;
+  const std::string name = job.name;
+  const std::string output = job.output;
+  const std::string printer = p->name;
+  const int copies = p->copies;
+  std::string bytes;
+  if (drawn) bytes.swap(job.bytes);
+  Drop(*p);
+  // The file and the spooler may take a while: other printers' jobs go on meanwhile.
+  g.unlock();
+  t_lastFile.clear();
+  t_lastBytes.clear();
+  if (empty) return 1;
+  bool done = false;
+  if (!bytes.empty()) {
+    if (!output.empty()) {
+      const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
       if (fd >= 0) {
-        const ssize_t w = write(fd, job.bytes.data(), job.bytes.size());
-        if (close(fd) == 0 && w == static_cast<ssize_t>(job.bytes.size())) written = job.output;
+        const ssize_t w = write(fd, bytes.data(), bytes.size());
+        if (close(fd) == 0 && w == static_cast<ssize_t>(bytes.size())) t_lastFile = output;
       }
+      done = !t_lastFile.empty();
+    } else if (printer == qvp::gdi::kFilePrinter) {
+      t_lastFile = WriteNew(name, bytes);
+      done = !t_lastFile.empty();
     } else {
-      written = WriteNew(job.name, job.bytes);
+      done = qvp::gdi::SubmitToSpooler(printer, name, copies, bytes);
     }
   }
-  const bool empty = job.pages == 0;
-  Drop(*p);
-  t_lastFile = written;
-  if (written.empty() && !empty) {
+  if (!done) {
     SetLastError(ERROR_WRITE_FAULT);
     return SP_ERROR;
   }
+  t_lastBytes.swap(bytes);
   return 1;
 }
 

@@ -1,7 +1,8 @@
 // Print jobs on a printer's device context (from PrintDlgA): the pages drawn
-// are recorded and, at EndDoc, written as a PDF of real text, either to the
-// job's output file or as "<document> N.pdf" in $QV_PRINT_DIR (else ~/PDF),
-// never over an existing file.
+// are recorded and, at EndDoc, made a PDF of real text that goes to the job's
+// output file, to the CUPS destination the context prints on (with its copies),
+// or, on the "PDF File" printer, into a new "<document> N.pdf" in
+// $QV_PRINT_DIR (else ~/PDF), never over an existing file.
 #pragma once
 
 #include "qvplatform/types.h"
@@ -27,7 +28,8 @@ QV_API int WINAPI StartDocA(HDC hdc, const DOCINFOA* lpdi);
 QV_API int WINAPI StartPage(HDC hdc);
 // Ends the page; the abort procedure is asked first: FALSE aborts the job (SP_ERROR).
 QV_API int WINAPI EndPage(HDC hdc);
-// Writes the document; SP_ERROR (nothing written) when the write fails.
+// Writes or submits the document; SP_ERROR when the write fails or the spooler
+// can't be reached or refuses the job.
 QV_API int WINAPI EndDoc(HDC hdc);
 QV_API int WINAPI AbortDoc(HDC hdc);
 QV_API int WINAPI SetAbortProc(HDC hdc, ABORTPROC proc);

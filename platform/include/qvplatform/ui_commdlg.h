@@ -346,10 +346,12 @@ ExpectedPrompt FontAnswer(FontChoice font, COLORREF color = 0);
 ExpectedPrompt PrintAnswer(PrintChoice choice = {}, std::string printer = {});
 ExpectedPrompt CancelAnswer(PromptKind kind);
 
-// The printers the print dialog offers, the default first. Until the print
-// facility supplies the real ones the layer offers one printer, "PDF"; an
-// empty list means none is installed.
+// The printers the print dialog offers, the default first: the spooler's
+// destinations, then "PDF File", which writes "<document> N.pdf" files.
+// SetPrinters puts a list of its own in their place (an empty list means none
+// is installed) until UseSpoolerPrinters.
 void SetPrinters(std::vector<std::string> names);
+void UseSpoolerPrinters();
 std::vector<std::string> Printers();
 
 }  // namespace qvp

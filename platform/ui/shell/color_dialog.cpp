@@ -3,6 +3,7 @@
 
 #include "ui/prompt.h"
 #include "ui/shell/commdlg_common.h"
+#include "ui/shell/screen_dialog.h"
 
 using namespace qvp::ui::commdlg;
 
@@ -30,11 +31,14 @@ BOOL WINAPI ChooseColorA(LPCHOOSECOLORA lpcc) {
     record.text = text;
   }
   ModalOwner modal(lpcc->hwndOwner);
-  qvp::PromptAnswer answer = qvp::ui::AskPrompt(record, qvp::PromptAnswer{}, [](qvp::PromptAnswer& a) {
-    if (a.result == 0) return true;
-    a.result = 1;
-    return (a.color & 0xFF000000u) == 0;  // a plain RGB value
-  });
+  qvp::PromptAnswer answer = qvp::ui::AskPrompt(
+      record, qvp::PromptAnswer{},
+      [](qvp::PromptAnswer& a) {
+        if (a.result == 0) return true;
+        a.result = 1;
+        return (a.color & 0xFF000000u) == 0;  // a plain RGB value
+      },
+      [lpcc] { return ShowColorDialog(*lpcc); });
   SetDialogError(0);
   if (answer.result == 0) return FALSE;
   lpcc->rgbResult = answer.color;

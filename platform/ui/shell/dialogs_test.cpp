@@ -11,7 +11,7 @@ namespace {
 class Dialogs : public ::testing::Test {
  protected:
   void SetUp() override { qvp::TakeUnexpectedPrompts(); }
-  void TearDown() override { qvp::SetPrinters({"PDF"}); }
+  void TearDown() override { qvp::UseSpoolerPrinters(); }
 };
 
 TEST_F(Dialogs, ColourFromTheScriptOrCancelled) {
@@ -129,14 +129,14 @@ TEST_F(Dialogs, DefaultPrinterWithoutADialog) {
   ASSERT_NE(pd.hDevNames, nullptr);
   ASSERT_NE(pd.hDC, nullptr);
   WORD is_default = 0;
-  EXPECT_EQ(DeviceIn(pd.hDevNames, &is_default), "PDF");
+  EXPECT_EQ(DeviceIn(pd.hDevNames, &is_default), "PDF File");
   EXPECT_EQ(is_default, DN_DEFAULTPRN);
   const auto* mode = static_cast<const DEVMODEA*>(GlobalLock(pd.hDevMode));
-  EXPECT_STREQ(reinterpret_cast<const char*>(mode->dmDeviceName), "PDF");
+  EXPECT_STREQ(reinterpret_cast<const char*>(mode->dmDeviceName), "PDF File");
   EXPECT_EQ(mode->dmSize, sizeof(DEVMODEA));
   EXPECT_EQ(mode->dmCopies, 1);
   GlobalUnlock(pd.hDevMode);
-  EXPECT_GT(GetDeviceCaps(pd.hDC, LOGPIXELSY), 0);
+  EXPECT_EQ(GetDeviceCaps(pd.hDC, LOGPIXELSY), 300);  // the settings' resolution
 
   // The blocks must not be there already.
   EXPECT_FALSE(PrintDlgA(&pd));
@@ -186,12 +186,12 @@ TEST_F(Dialogs, PrintChoiceFromTheScript) {
   EXPECT_EQ(DeviceIn(pd.hDevNames, &is_default), "Laser");
   EXPECT_EQ(is_default, 0);
   ASSERT_NE(pd.hDC, nullptr);
-  // The stand-in context holds a page: letter paper at the screen's resolution.
+  // The stand-in context holds a page: letter paper at the settings' 300 dpi.
   HGDIOBJ page = GetCurrentObject(pd.hDC, OBJ_BITMAP);
   BITMAP bm{};
   ASSERT_NE(GetObjectA(page, sizeof bm, &bm), 0);
-  EXPECT_EQ(bm.bmWidth, 816);
-  EXPECT_EQ(bm.bmHeight, 1056);
+  EXPECT_EQ(bm.bmWidth, 2550);
+  EXPECT_EQ(bm.bmHeight, 3300);
   EXPECT_EQ(script.Records()[0].text, "PDF");
   EXPECT_EQ(script.Records()[0].caption, "Print");
 
@@ -239,6 +239,55 @@ TEST_F(Dialogs, PrintChoiceFromTheScript) {
   pd.Flags = PD_ENABLEPRINTHOOK;
   EXPECT_FALSE(PrintDlgA(&pd));
   EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_NOHOOK));
+}
+
+TEST_F(Dialogs, PrinterContextsMeasureAtTheirResolutionWithTheFontFiles) {
+  PRINTDLGA pd{};
+  pd.lStructSize = sizeof pd;
+  pd.Flags = PD_RETURNDEFAULT | PD_RETURNIC;
+  DEVMODEA fine = {};
+  ASSERT_TRUE(PrintDlgA(&pd));
+  fine = *static_cast<const DEVMODEA*>(GlobalLock(pd.hDevMode));
+  GlobalUnlock(pd.hDevMode);
+  DeleteDC(pd.hDC);
+  GlobalFree(pd.hDevMode);
+  GlobalFree(pd.hDevNames);
+  fine.dmPrintQuality = 600;
+  fine.dmYResolution = 600;
+  // The caller's settings carry the resolution to the context the dialog makes.
+  pd = PRINTDLGA{};
+  pd.lStructSize = sizeof pd;
+  pd.Flags = PD_RETURNIC | PD_NOSELECTION | PD_HIDEPRINTTOFILE;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof fine);
+  std::memcpy(GlobalLock(block), &fine, sizeof fine);
+  GlobalUnlock(block);
+  pd.hDevMode = block;
+  qvp::PromptScript script;
+  script.Expect(qvp::PrintAnswer());
+  ASSERT_TRUE(PrintDlgA(&pd));
+  HDC dc = pd.hDC;
+  GlobalFree(pd.hDevMode);
+  GlobalFree(pd.hDevNames);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 600);
+  EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 600);
+  EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 5100);  // 8.5 inches
+  // Widths as the font file has them (Liberation Sans for Arial: W 1933/2048 em,
+  // i 455/2048 em, ascender 1854/2048 em), so the lines laid out are the lines printed.
+  HFONT font = CreateFontA(-100, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH | FF_SWISS,
+                           "Arial");
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  ASSERT_TRUE(GetTextExtentPoint32A(dc, "WWWWWWWWWW", 10, &size));
+  EXPECT_EQ(size.cx, 940);
+  ASSERT_TRUE(GetTextExtentPoint32A(dc, "iiiiiiiiii", 10, &size));
+  EXPECT_EQ(size.cx, 220);
+  TEXTMETRICA tm{};
+  ASSERT_TRUE(GetTextMetricsA(dc, &tm));
+  EXPECT_EQ(tm.tmAscent, 91);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "ui/prompt.h"
 #include "ui/shell/commdlg_common.h"
 #include "ui/shell/file_names.h"
+#include "ui/shell/screen_dialog.h"
 
 using namespace qvp::ui::commdlg;
 
@@ -125,7 +126,9 @@ BOOL RunFileDialog(LPOPENFILENAMEA ofn, bool save) {
   std::vector<std::string> paths;
   for (int ask = 0; ask < kMaxAsks; ++ask) {
     qvp::PromptRecord record = base;
-    qvp::PromptAnswer answer = qvp::ui::AskPrompt(record, qvp::PromptAnswer{}, check);
+    qvp::PromptAnswer answer = qvp::ui::AskPrompt(record, qvp::PromptAnswer{}, check, [&] {
+      return ShowFileDialog(*ofn, save, d.title, d.folder, filters);
+    });
     if (answer.result == 0) break;
     if (!Accept(d, answer, &paths)) continue;
     if (DWORD error = WriteFileResult(*ofn, paths)) return Refuse(error);

@@ -5,6 +5,7 @@
 #include "ui/prompt.h"
 #include "ui/shell/commdlg_common.h"
 #include "ui/shell/printers.h"
+#include "ui/shell/screen_dialog.h"
 
 using namespace qvp::ui::commdlg;
 
@@ -87,11 +88,14 @@ BOOL WINAPI PrintDlgA(LPPRINTDLGA pPD) {
   record.text = start;
   record.flags = pd.Flags;
   ModalOwner modal(pd.hwndOwner);
-  qvp::PromptAnswer answer = qvp::ui::AskPrompt(record, qvp::PromptAnswer{}, [&](qvp::PromptAnswer& a) {
-    if (a.result == 0) return true;
-    a.result = 1;
-    return ChoiceFits(pd, a);
-  });
+  qvp::PromptAnswer answer = qvp::ui::AskPrompt(
+      record, qvp::PromptAnswer{},
+      [&](qvp::PromptAnswer& a) {
+        if (a.result == 0) return true;
+        a.result = 1;
+        return ChoiceFits(pd, a);
+      },
+      [&] { return ShowPrintDialog(pd, printers, start); });
   if (answer.result == 0) {
     SetDialogError(0);
     return FALSE;

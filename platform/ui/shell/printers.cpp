@@ -6,6 +6,7 @@
 #include <mutex>
 #include <utility>
 
+#include "gdi/print_cups.h"
 #include "gdi/print_doc.h"
 #include "ui/shell/commdlg_common.h"
 
@@ -18,7 +19,8 @@ constexpr char kPort[] = "PDF:";
 
 struct PrinterState {
   std::mutex lock;
-  std::vector<std::string> names{"PDF"};
+  bool chosen = false;  // names set by SetPrinters, instead of the spooler's
+  std::vector<std::string> names;
   // Stand-in contexts and the page bitmaps selected into them.
   std::vector<std::pair<HDC, HBITMAP>> pages;
 };
@@ -38,10 +40,16 @@ void ReclaimPagesLocked(PrinterState& s) {
   s.pages.erase(std::remove_if(s.pages.begin(), s.pages.end(), gone), s.pages.end());
 }
 
-// The page in pixels at the screen's resolution, which the stand-in context reports.
+// The resolution the settings ask for; a page bitmap stays of a sane size.
+int DpiOf(const DEVMODEA& mode) {
+  const int asked = mode.dmPrintQuality > 0 ? mode.dmPrintQuality : mode.dmYResolution;
+  return asked > 0 ? std::clamp(asked, 72, 600) : 300;
+}
+
+// The page in pixels at the settings' resolution.
 SIZE PageSize(const DEVMODEA& mode) {
-  const int dpi_x = ScreenDpi(LOGPIXELSX);
-  const int dpi_y = ScreenDpi(LOGPIXELSY);
+  const int dpi_x = DpiOf(mode);
+  const int dpi_y = dpi_x;
   // Tenths of a millimetre: letter 2159 x 2794, A4 2100 x 2970.
   int width = mode.dmPaperSize == DMPAPER_A4 ? 2100 : 2159;
   int height = mode.dmPaperSize == DMPAPER_A4 ? 2970 : 2794;
@@ -53,8 +61,13 @@ SIZE PageSize(const DEVMODEA& mode) {
 
 std::vector<std::string> PrinterList() {
   PrinterState& s = State();
-  std::lock_guard<std::mutex> g(s.lock);
-  return s.names;
+  {
+    std::lock_guard<std::mutex> g(s.lock);
+    if (s.chosen) return s.names;
+  }
+  std::vector<std::string> names = qvp::gdi::SpoolerDestinations();
+  names.emplace_back(qvp::gdi::kFilePrinter);
+  return names;
 }
 
 bool KnownPrinter(const std::string& name) {
@@ -149,7 +162,7 @@ HDC NewPrinterDC(const std::string& printer, const DEVMODEA& mode, bool informat
   ReclaimPagesLocked(s);
   HDC memory = CreateCompatibleDC(nullptr);
   SIZE page = PageSize(mode);
-  if (memory) qvp::gdi::RegisterPrinterDC(memory, page, ScreenDpi(LOGPIXELSY));
+  if (memory) qvp::gdi::RegisterPrinterDC(memory, page, DpiOf(mode), printer, mode.dmCopies);
   if (!memory || information_only) return memory;
   // A bitmap of the screen's format, so that colours survive.
   HDC screen = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
@@ -171,7 +184,15 @@ namespace qvp {
 void SetPrinters(std::vector<std::string> names) {
   auto& s = ui::commdlg::State();
   std::lock_guard<std::mutex> g(s.lock);
+  s.chosen = true;
   s.names = std::move(names);
+}
+
+void UseSpoolerPrinters() {
+  auto& s = ui::commdlg::State();
+  std::lock_guard<std::mutex> g(s.lock);
+  s.chosen = false;
+  s.names.clear();
 }
 
 std::vector<std::string> Printers() { return ui::commdlg::PrinterList(); }
