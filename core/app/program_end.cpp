@@ -45,7 +45,12 @@ void RequestProgramEnd(const char* requester) {
   EndRequest& r = Request();
   std::lock_guard<std::mutex> guard(r.lock);
   r.requester = requester;
-  if (r.window != nullptr && PostMessageA(r.window, kProgramEndMessage, 0, 0)) return;
+  // Noted here: the start may see the request and end before the window's
+  // thread gets to the posted message.
+  if (r.window != nullptr && PostMessageA(r.window, kProgramEndMessage, 0, 0)) {
+    Note(requester, "the main window's thread ends the program");
+    return;
+  }
   Note(requester, "no main window yet; the start ends before the panel");
 }
 
