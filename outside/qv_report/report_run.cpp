@@ -148,7 +148,9 @@ bool ReportRun::RenderNode(const Node& node, std::string& out) {
         return false;
       }
       if (found == Lookup::kEnded) valuesEnded_ = true;
-      if (node.kind == Node::Kind::kToken) {
+      // An empty value gets no span: an empty inline element is dropped
+      // (with a warning) by HTML checkers and carries nothing to style.
+      if (node.kind == Node::Kind::kToken && !value.empty()) {
         out += "<span class=\"" + ClassName(node.text) + "\">";
         AppendEscaped(out, value);
         out += "</span>";

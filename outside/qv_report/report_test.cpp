@@ -201,7 +201,7 @@ TEST_F(ReportEngine, ARepeatWithoutACountEndsWhereTheValuesEndAndChaptersAreList
   EXPECT_NE(html.find("<li><span class=\"Device\">d3</span> <span class=\"State\">DOWN</span></li>\n</ul>"),
             std::string::npos)
       << html;
-  EXPECT_EQ(html.find("<li><span class=\"Device\"></span>"), std::string::npos) << "the row past the end is left out";
+  EXPECT_EQ(html.find("<li> <span class=\"State\">"), std::string::npos) << "the row past the end is left out";
   const size_t contents = html.find("<nav class=\"contents\">\n<ul>\n<li><a href=\"#chapter1\">First <span "
                                     "class=\"Count\">4</span></a></li>\n<li><a href=\"#chapter2\">Second</a></li>");
   const size_t first = html.find("<h2 class=\"chapter\" id=\"chapter1\">First <span class=\"Count\">4</span></h2>");
@@ -209,6 +209,18 @@ TEST_F(ReportEngine, ARepeatWithoutACountEndsWhereTheValuesEndAndChaptersAreList
   ASSERT_NE(first, std::string::npos) << html;
   EXPECT_LT(contents, first);
   EXPECT_EQ(fake_.statusTexts, (std::vector<std::string>{"Creating Devices...", "Creating Later..."}));
+  EXPECT_TRUE(ValidHtml(dir_.path() / "out" / "report.htm"));
+}
+
+TEST_F(ReportEngine, AnEmptyValueLeavesNoEmptySpanSoCheckersAreSilent) {
+  Control("ReportObjects=1\r\nObject1=Note\r\nObject1_Type=SIMPLE\r\n");
+  dir_.write("test.var", ".BLOCK Note\n<p>Error: $(Error) in $(Place)</p>\n.ENDBLOCK\n");
+  fake_.tokens["Error"] = [](int, char*) { return std::string(); };
+  fake_.tokens["Place"] = [](int, char*) { return std::string("here"); };
+  ASSERT_EQ(Run(), QVR_MADE);
+  const std::string html = Report();
+  EXPECT_NE(html.find("<p>Error:  in <span class=\"Place\">here</span></p>"), std::string::npos) << html;
+  EXPECT_EQ(html.find("class=\"Error\""), std::string::npos) << html;
   EXPECT_TRUE(ValidHtml(dir_.path() / "out" / "report.htm"));
 }
 

@@ -9,7 +9,8 @@
 //   ; text               a comment (a line that begins with ';')
 // Any other line is HTML, copied with its line break, in which
 //   $(Token)   is the token's value at the index of the innermost repeat,
-//              escaped, in a span whose class is the token's name;
+//              escaped, in a span whose class is the token's name (an
+//              empty value is written as nothing, without a span);
 //   $[Token]   is the same value without the span (for titles and attributes);
 //   @<TAG>     is the text of the language item <TAG>, escaped.
 // The page frame ("qv_report.pl") is the same inline language without
