@@ -5,9 +5,6 @@
 // fills the whole name field;
 // FAKE_REFUSE makes it refuse initialisation; FAKE_NO_INIT, FAKE_NO_SUPPLY and
 // FAKE_NO_QUERY leave out an entry point.
-// FAKE_SCHEDULE gives it one profile and one schedule event that repeats
-// every minute from the time (seconds since 1970) written in "schedule.txt"
-// beside its file; starting the event logs "fn 11 <profile name>".
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -60,42 +57,6 @@ constexpr auto MakeFunctions(std::integer_sequence<int, N...>) {
 
 [[maybe_unused]] const auto kFunctions = MakeFunctions(std::make_integer_sequence<int, 33>{});  // not in FAKE_NO_QUERY
 
-#ifdef FAKE_SCHEDULE
-PROFILE g_row{};
-SCHEDULE_EVENT g_event{};
-
-int FindProfile(HWND, PROFILE* previous, PROFILE*, PROFILE** out) {
-  Log("fn 5");
-  if (previous != nullptr) return PLUGIN_NO_MORE;
-  g_row.majorVersion = 1;
-  g_row.type = FAKE_KIND;
-  std::strcpy(g_row.description, "Scheduled web check");
-  std::strcpy(g_row.host, "localhost");
-  *out = &g_row;
-  return PLUGIN_DONE;
-}
-
-int FindScheduledEvent(HWND, SCHEDULE_EVENT* previous, SCHEDULE_EVENT** out) {
-  Log("fn 9");
-  if (previous != nullptr) return PLUGIN_NO_MORE;
-  const std::string file = OwnFile();
-  unsigned long start = 0;
-  std::ifstream(file.substr(0, file.rfind('/')) + "/schedule.txt") >> start;
-  g_event = SCHEDULE_EVENT{};
-  g_event.profile = &g_row;
-  g_event.startTime = static_cast<int32_t>(static_cast<uint32_t>(start));
-  g_event.repeatType = 0;
-  g_event.repeatFrequency = 1;
-  g_event.active = 1;
-  *out = &g_event;
-  return PLUGIN_DONE;
-}
-
-int StartScheduledEvent(HWND, SCHEDULE_EVENT* event) {
-  Log(std::string("fn 11 ") + event->profile->description);
-  return PLUGIN_DONE;
-}
-#endif
 
 }  // namespace
 
@@ -137,11 +98,6 @@ QV_API int SupplyCallback(int id, FARPROC callback) {
 #ifndef FAKE_NO_QUERY
 QV_API FARPROC IsFunctionSupported(int id) {
   Log("isf " + std::to_string(id));
-#ifdef FAKE_SCHEDULE
-  if (id == PF_FIND_PROFILE) return reinterpret_cast<FARPROC>(FindProfile);
-  if (id == PF_FIND_SCHEDULED_EVENT) return reinterpret_cast<FARPROC>(FindScheduledEvent);
-  if (id == PF_START_SCHEDULED_EVENT) return reinterpret_cast<FARPROC>(StartScheduledEvent);
-#endif
   return id >= 1 && id <= 32 ? kFunctions[static_cast<size_t>(id)] : nullptr;
 }
 #endif
