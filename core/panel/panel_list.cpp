@@ -13,6 +13,7 @@
 #include "product_rsl.h"
 #include "program_paths.h"
 #include "res_text.h"
+#include "settings.h"
 #include "settings_keys.h"
 #include "settings_values.h"
 #include "text_copy.h"
@@ -224,6 +225,8 @@ void FillProfileList(HWND panel, HFONT, bool rebuild, bool notify) {
     }
   }
   g_panel.pendingName[0] = '\0';
+  // A rebuild that lost the named row hands the choice to the saved offset.
+  if (rebuild && chosen < 0) g_panel.afterRebuild = true;
   if (chosen < 0 && count > 0) chosen = 0;
   if (chosen >= 0) SelectItem(list, chosen);
   InvalidateRect(list, nullptr, TRUE);
@@ -276,6 +279,15 @@ void UpdateProfileCommands(HWND panel, bool enable) {
   PROFILE* row = list ? RowAt(GetSelectedProfileIndex(list)) : nullptr;
   const int count = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
   ForgetRowsNotInTable();
+  if (g_panel.afterRebuild && list) {
+    g_panel.afterRebuild = false;
+    short offset = 0;
+    ReadListPosition(nullptr, &offset);
+    if (offset >= 0 && offset < count) {
+      SelectItem(list, offset);
+      row = RowAt(ItemParam(list, offset));
+    }
+  }
   if (!row && count > 0) row = g_panel.previous;
   g_panel.selected = row;
   UpdateProgressPanelProfiles(1);

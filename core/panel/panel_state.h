@@ -85,6 +85,7 @@ struct PanelState {
   PROFILE* previous = nullptr;
   char pendingName[PROFILE_DESCRIPTION_LEN] = {};
   bool afterRebuild = false;  // the next UpdateProfileCommands takes the row at ListOffset
+                             // (a rebuild that found no row to keep selected)
   RECT minRect{};
   RECT startRect{};
   bool layoutRecorded = false;

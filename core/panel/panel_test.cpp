@@ -542,6 +542,47 @@ TEST_F(PanelTest, ARefreshAskedForFromAPluginThreadRefillsOnTheNextTick) {
   EXPECT_FALSE(g_refreshRequests.refill);
 }
 
+// A rebuild keeps the selected row by its name; when that row is gone, the
+// row at the saved ListOffset is selected, and the commands act on it.
+TEST_F(PanelTest, ARebuildThatLosesTheSelectedRowSelectsTheRowAtTheSavedOffset) {
+  dir_.write("QUORVANE.INI", "[Defaults]\nAutoDetectLogFiles=1\nListOffset=2\n");
+  Plugins({{4, {"Alpha", "Bravo", "Charlie"}}});
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_EQ(Selected(), "Charlie");
+  ASSERT_NE(g_panel.selected, nullptr);
+  EXPECT_STREQ(g_panel.selected->description, "Charlie");
+
+  auto select = [&](int item) {
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+  };
+  auto rebuild = [&] {
+    SendMessageA(panel_, QVM_REQUEST_REFILL, 0, 0);
+    SendMessageA(panel_, QVM_TICK_NOW, 0, 0);
+    Pump();
+  };
+
+  // The selected row survives the rebuild: it stays selected.
+  select(1);
+  rebuild();
+  EXPECT_EQ(Selected(), "Bravo");
+  ASSERT_NE(g_panel.selected, nullptr);
+  EXPECT_STREQ(g_panel.selected->description, "Bravo");
+
+  // The selected row left: not the first row, but the one at the offset.
+  select(0);
+  Kill(g_fakes[0], g_fakes[0].live[0]);
+  g_fakes[0].live.push_back(MakeRow(g_fakes[0], "Delta"));
+  rebuild();
+  EXPECT_EQ(Rows(), (Names{"Bravo", "Charlie", "Delta"}));
+  EXPECT_EQ(Selected(), "Delta");
+  ASSERT_NE(g_panel.selected, nullptr);
+  EXPECT_STREQ(g_panel.selected->description, "Delta");
+  EXPECT_FALSE(g_panel.afterRebuild);
+}
+
 TEST_F(PanelTest, ExitWhileTheRemoteServerIsOnHidesToTheTray) {
   dir_.write("QUORVANE.INI", "[Defaults]\nAutoDetectLogFiles=1\nWebEnable=TRUE\n");
   Plugins({{4, {"Alpha"}}});
