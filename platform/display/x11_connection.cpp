@@ -94,7 +94,9 @@ std::string Latin1(const std::string& ansi) {
   return out;
 }
 
-int ShiftOf(unsigned long mask) {
+}  // namespace
+
+static int ShiftOf(unsigned long mask) {
   int s = 0;
   while (mask && !(mask & 1)) {
     mask >>= 1;
@@ -110,7 +112,6 @@ unsigned long Channel(uint32_t v8, unsigned long mask) {
   return ((v8 * max + 127) / 255) << shift;
 }
 
-}  // namespace
 
 XWin* Connection::Find(::Window xid) {
   auto it = by_xid.find(xid);
@@ -221,6 +222,8 @@ void SetSizeHints(Connection& c, XWin& w, const TopWindow& t) {
   XFree(h);
 }
 
+}  // namespace
+
 // An icon as _NET_WM_ICON wants it: width, height, then ARGB rows top down,
 // transparent where the icon's mask is set. Empty when it cannot be read.
 std::vector<unsigned long> IconPixels(HICON icon) {
@@ -267,6 +270,8 @@ std::vector<unsigned long> IconPixels(HICON icon) {
   if (info.hbmColor) DeleteObject(info.hbmColor);
   return out;
 }
+
+namespace {
 
 void SetIcon(Connection& c, XWin& w, HICON icon) {
   w.icon = icon;
@@ -428,6 +433,7 @@ void Connection::Run() {
     while (read(wake_read, drain, sizeof drain) > 0) {
     }
     bool sync = false;
+    bool tray = false;
     Drag request;
     std::vector<std::pair<HWND, WORD>> pointers;
     {
@@ -440,8 +446,11 @@ void Connection::Run() {
       drag_request = Drag{};
       for (HWND h : cursor_changed) pointers.emplace_back(h, cursor_wanted[h]);
       cursor_changed.clear();
+      tray = tray_wanted;
+      tray_wanted = false;
     }
     if (sync) Sync();
+    if (tray) SyncTray();
     if (request.hwnd) StartDrag(request);
     for (auto [hwnd, id] : pointers)
       if (auto it = windows.find(hwnd); it != windows.end()) ShowCursor(it->second, id);
@@ -514,6 +523,7 @@ bool OpenX11(const char* name) {
   c->type_dialog = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_DIALOG", False);
   c->type_normal = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_NORMAL", False);
   c->type_menu = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
+  SetUpTray(*c);
   {
     std::lock_guard<std::mutex> g(Lock());
     Current() = c;
@@ -536,6 +546,7 @@ void CloseX11() {
   c->thread.join();
   if (!g_broken) {
     for (auto& [hwnd, w] : c->windows) XDestroyWindow(c->dpy, w.xid);
+    for (auto& [key, t] : c->trays) XDestroyWindow(c->dpy, t.xid);
     for (auto& [shape, cursor] : c->cursors) XFreeCursor(c->dpy, cursor);
     XCloseDisplay(c->dpy);  // a broken connection is left as it is: Xlib may not touch it again
   }

@@ -33,4 +33,7 @@ void X11BeginMove(HWND hwnd, UINT edge);
 // cursor (an IDC_ number; 0 for a cursor of the program's own, shown as the arrow).
 void X11ShowCursor(HWND top, WORD stock_id);
 
+// Any thread: the notification-area icons changed (added, modified, deleted).
+void X11TrayChanged();
+
 }  // namespace qvp::display

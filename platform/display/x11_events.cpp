@@ -73,6 +73,7 @@ void Connection::DragTo(POINT p) {
 }
 
 void Connection::Handle(XEvent& ev) {
+  if (HandleTray(ev)) return;
   XWin* w = Find(ev.xany.window);
   if (!w) return;
   const HWND top = w->hwnd;

@@ -10,6 +10,8 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "display/image.h"
 #include "display/input.h"
@@ -35,6 +37,18 @@ struct XWin {
   Image picture;                 // the last composed picture, for exposures
 };
 
+// A notification-area icon shown in the desktop's system tray.
+struct TrayWin {
+  ::Window xid = 0;
+  HWND hwnd = nullptr;
+  UINT id = 0;
+  HICON icon = nullptr;
+  std::vector<unsigned long> pixels;  // width, height, then ARGB rows (empty: no icon)
+  int width = 0, height = 0;          // the window's size as the tray made it
+  ::Time last_left_press = 0;         // for double clicks
+  bool pressed_before = false;
+};
+
 // How a caption or border drag is going.
 struct Drag {
   HWND hwnd = nullptr;  // null: none
@@ -54,6 +68,7 @@ class Connection {
   int wake_read = -1, wake_write = -1;
   Atom wm_protocols = 0, wm_delete = 0, motif_hints = 0, net_wm_name = 0, utf8 = 0, net_wm_type = 0,
        type_dialog = 0, type_normal = 0, type_menu = 0, net_wm_icon = 0;
+  Atom tray_selection = 0, tray_opcode = 0, manager = 0, xembed = 0, xembed_info = 0;
   std::thread thread;
   std::atomic<bool> stop{false};
 
@@ -63,6 +78,7 @@ class Connection {
   Drag drag_request;
   std::map<HWND, WORD> cursor_wanted;  // the stock cursor each window's pointer is to show
   std::set<HWND> cursor_changed;       // ... where that changed since the event thread looked
+  bool tray_wanted = true;             // the notification-area icons changed
 
   // ---- the event thread's own ----
   std::map<HWND, XWin> windows;
@@ -73,6 +89,7 @@ class Connection {
   std::set<unsigned> keys_down;  // key codes pressed, for repeats
   std::set<HWND> owed;           // painted windows whose pictures wait for the painting to settle
   std::map<WORD, ::Cursor> cursors;  // X cursors made for stock cursors
+  std::map<std::pair<HWND, UINT>, TrayWin> trays;  // the icons shown in the system tray
 
   XWin* Find(::Window xid);
   void Wake();
@@ -86,7 +103,20 @@ class Connection {
   void DragTo(POINT root_pt);
   void Reconfigure(XWin& w, const RECT& r);
   void ShowCursor(XWin& w, WORD stock_id);
+  // The system tray (x11_tray.cpp): icons follow the recorded ones, and are
+  // docked with the tray's manager whenever one is there.
+  void SyncTray();
+  void DockTray(const TrayWin& t);
+  void PaintTray(TrayWin& t);
+  bool HandleTray(XEvent& ev);
 };
+
+// Interns the tray's atoms and watches the root for a new tray manager.
+void SetUpTray(Connection& c);
+// An icon as _NET_WM_ICON wants it: width, height, then ARGB rows top down.
+std::vector<unsigned long> IconPixels(HICON icon);
+// An 8-bit channel value placed under a visual's colour mask.
+unsigned long Channel(uint32_t v8, unsigned long mask);
 
 // The display's lock: guards the connection pointer and its shared fields.
 std::mutex& Lock();

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <vector>
 
+#include "display/x11_display.h"
 #include "ui/last_error.h"
 #include "ui/shell/commdlg_common.h"
 
@@ -33,6 +34,8 @@ void Apply(qvp::TrayIcon& icon, const NOTIFYICONDATAA& data) {
   if (data.uFlags & NIF_TIP) icon.tip = qvp::ui::commdlg::BoundedText(data.szTip, sizeof data.szTip - 1);
 }
 
+BOOL Change(DWORD dwMessage, const NOTIFYICONDATAA& data);
+
 }  // namespace
 
 BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
@@ -45,6 +48,15 @@ BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
     qvp::ui::SetError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
+  const BOOL done = Change(dwMessage, data);
+  // A shown tray follows the recorded icons.
+  if (done) qvp::display::X11TrayChanged();
+  return done;
+}
+
+namespace {
+
+BOOL Change(DWORD dwMessage, const NOTIFYICONDATAA& data) {
   Tray& t = TheTray();
   std::lock_guard<std::mutex> g(t.lock);
   auto it = FindIcon(t, data.hWnd, data.uID);
@@ -71,6 +83,8 @@ BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
       return FALSE;
   }
 }
+
+}  // namespace
 
 namespace qvp {
 
