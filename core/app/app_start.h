@@ -14,8 +14,6 @@ inline constexpr char kDispatcherServiceName[] = "Quorvane";
 // Messages of the hidden main window.
 inline constexpr UINT kRunMainPanelMessage = 2024;  // wParam: the show command
 inline constexpr UINT kShowProgramMessage = 2034;   // a second start asks to see the program
-// The main panel's exit command.
-inline constexpr UINT kPanelExitCommand = 5780;
 inline constexpr UINT kMainPanelTemplate = 100;
 
 // What the hidden window hands the main panel as its dialog parameter.

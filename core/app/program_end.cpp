@@ -10,6 +10,7 @@
 
 #include "app_globals.h"
 #include "app_start.h"
+#include "panel_ids.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ void CarryOutProgramEnd(HWND window) {
   }
   if (g_app.mainPanel != nullptr && IsWindow(g_app.mainPanel)) {
     Note(requester, "exit command to the main panel");
-    SendMessageA(g_app.mainPanel, WM_COMMAND, kPanelExitCommand, 0);
+    SendMessageA(g_app.mainPanel, WM_COMMAND, kCmdExit, 0);
   } else {
     Note(requester, "closing the main window before the panel is up");
     DestroyWindow(window);
