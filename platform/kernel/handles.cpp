@@ -1,5 +1,7 @@
 #include "kernel/handles.h"
 
+#include "kernel/test_clock_hooks.h"
+
 #include <algorithm>
 #include <atomic>
 #include <unordered_map>
@@ -112,6 +114,14 @@ bool BlockedThread::Wait(std::unique_lock<std::mutex>& lock, WaitClock::time_poi
   bool in_time = true;
   if (deadline == WaitClock::time_point::max()) {
     waiter_->cv.wait(lock);
+  } else if (TestClockInstalled()) {
+    // The test clock moves only under WaitLock and wakes every waiter when it does.
+    if (WaitNow() < deadline) {
+      const uint64_t generation = NoteTimedWaitBegins();
+      waiter_->cv.wait(lock);
+      NoteTimedWaitEnds(generation);
+    }
+    in_time = WaitNow() < deadline;
   } else {
     in_time = waiter_->cv.wait_until(lock, deadline) == std::cv_status::no_timeout;
   }
@@ -126,7 +136,7 @@ bool BlockUntil(std::unique_lock<std::mutex>& lock, std::initializer_list<WaitSo
   for (;;) {
     const bool in_time = self.Wait(lock, deadline);
     if (ready()) return true;
-    if (!in_time || WaitClock::now() >= deadline) return false;
+    if (!in_time || WaitNow() >= deadline) return false;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "kernel/idle_poll.h"
+#include "kernel/test_clock_hooks.h"
 #include "kernel/sync_objects.h"
 #include "qvplatform/kernel.h"
 #include "ui/dialog_state.h"
@@ -177,6 +178,11 @@ QV_API void Sleep(DWORD dwMilliseconds) {
   }
   if (dwMilliseconds == INFINITE) {
     for (;;) std::this_thread::sleep_for(std::chrono::hours(24));
+  }
+  if (qvp::TestClockInstalled()) {
+    std::unique_lock<std::mutex> lock(qvp::WaitLock());
+    qvp::BlockUntil(lock, {}, qvp::WaitNow() + std::chrono::milliseconds(dwMilliseconds), [] { return false; });
+    return;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
 }

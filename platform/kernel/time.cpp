@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "kernel/test_clock_hooks.h"
 #include "qvplatform/kernel.h"
 
 namespace {
@@ -12,6 +13,7 @@ constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
 constexpr uint64_t kMaxFileTime = 0x7FFFFFFFFFFFFFFFull;  // larger values are invalid
 
 uint64_t MonotonicNanoseconds() {
+  if (qvp::TestClockInstalled()) return qvp::TestClockMonotonicNs();
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
@@ -26,6 +28,10 @@ FILETIME FromU64(uint64_t value) {
 }
 
 uint64_t NowFileTime() {
+  if (qvp::TestClockInstalled()) {
+    const uint64_t unix_ns = qvp::TestClockUnixNs();
+    return (unix_ns / 1000000000ull + kSecondsFrom1601To1970) * kTicksPerSecond + unix_ns % 1000000000ull / 100;
+  }
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);
   return static_cast<uint64_t>(ts.tv_sec + kSecondsFrom1601To1970) * kTicksPerSecond +

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "kernel/shared_objects.h"
+#include "kernel/test_clock_hooks.h"
 #include "kernel/threads.h"
 #include "qvplatform/kernel.h"
 
@@ -90,7 +91,7 @@ DWORD WaitForObjects(const HANDLE* handles, DWORD count, bool wait_all, DWORD ti
 
   WatchCurrentThreadEnd();
   const uint64_t key = CurrentThreadKey();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  const auto deadline = WaitNow() + std::chrono::milliseconds(timeout_ms);
 
   std::unique_lock<std::mutex> lock(WaitLock());
   DWORD result = 0;

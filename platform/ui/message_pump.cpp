@@ -84,7 +84,7 @@ UINT StatusLocked(const ThreadQueue& q) {
   if (!q.posted.empty() || q.quit_pending) bits |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
   if (!q.sent.empty()) bits |= QS_SENDMESSAGE;
   if (!q.paint_windows.empty()) bits |= QS_PAINT;
-  Clock::time_point now = Clock::now();
+  Clock::time_point now = qvp::WaitNow();
   for (const Timer& t : q.timers)
     if (t.due <= now) bits |= QS_TIMER;
   return bits;
@@ -92,7 +92,7 @@ UINT StatusLocked(const ThreadQueue& q) {
 
 UINT ChangedLocked(const ThreadQueue& q) {
   UINT bits = q.changed;
-  Clock::time_point now = Clock::now();
+  Clock::time_point now = qvp::WaitNow();
   for (const Timer& t : q.timers)
     if (t.due <= now && t.due > q.last_look) bits |= QS_TIMER;
   return bits;
@@ -105,7 +105,7 @@ bool PeekQueue(MSG* out, const MessageFilter& filter, bool remove) {
   {
     std::lock_guard<std::mutex> g(WaitLock());
     q->changed = 0;
-    q->last_look = Clock::now();
+    q->last_look = qvp::WaitNow();
     for (auto it = q->posted.begin(); it != q->posted.end(); ++it) {
       if (!filter.Takes(it->hwnd) || (it->message != WM_QUIT && !filter.InRange(it->message))) continue;
       *out = *it;
@@ -131,7 +131,7 @@ bool PeekQueue(MSG* out, const MessageFilter& filter, bool remove) {
     }
   }
   std::lock_guard<std::mutex> g(WaitLock());
-  Clock::time_point now = Clock::now();
+  Clock::time_point now = qvp::WaitNow();
   Timer* first = nullptr;
   for (Timer& t : q->timers)
     if (t.due <= now && TimerTaken(t, filter) && (!first || t.due < first->due)) first = &t;
@@ -150,7 +150,7 @@ bool WaitForQueue(const MessageFilter& filter, Clock::time_point deadline) {
     std::unique_lock<std::mutex> lk(WaitLock());
     Clock::time_point until = std::min(deadline, NextTimerLocked(*q, filter));
     auto ready = [&] {
-      return !q->sent.empty() || q->changed != 0 || NextTimerLocked(*q, filter) <= Clock::now() || !q->alive;
+      return !q->sent.empty() || q->changed != 0 || NextTimerLocked(*q, filter) <= qvp::WaitNow() || !q->alive;
     };
     qvp::BlockUntil(lk, {&q->wake}, until, ready);
     if (!q->sent.empty()) {
@@ -163,7 +163,7 @@ bool WaitForQueue(const MessageFilter& filter, Clock::time_point deadline) {
       woke = true;
       break;
     }
-    if (Clock::now() >= deadline) break;
+    if (qvp::WaitNow() >= deadline) break;
   }
   SetWaitingForMessages(false);
   return woke;
@@ -235,7 +235,7 @@ DWORD WINAPI GetQueueStatus(UINT flags) {
   UINT now = StatusLocked(*q) & flags;
   UINT fresh = ChangedLocked(*q) & flags;
   q->changed &= ~flags;
-  if (flags & QS_TIMER) q->last_look = Clock::now();
+  if (flags & QS_TIMER) q->last_look = qvp::WaitNow();
   return MAKELONG(static_cast<WORD>(fresh), static_cast<WORD>(now));
 }
 

@@ -38,10 +38,11 @@ struct QueueWait {
         if (available || t.due > q->last_look) until = std::min(until, t.due);
     }
     if (until == Clock::time_point::max()) return INFINITE;
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
-    return left <= 0 ? 0 : static_cast<DWORD>(std::min<long long>(left + 1, INFINITE - 1));
+    // Rounded up, so that the wait never ends before `until`, nor later.
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(until - qvp::WaitNow()).count();
+    return left <= 0 ? 0 : static_cast<DWORD>(std::min<long long>(left, INFINITE - 1));
   }
-  bool Expired() const { return !forever && Clock::now() >= deadline; }
+  bool Expired() const { return !forever && qvp::WaitNow() >= deadline; }
 };
 
 enum class Woke { kInput, kSent, kNothing };
@@ -94,7 +95,7 @@ DWORD WINAPI MsgWaitForMultipleObjectsEx(DWORD nCount, const HANDLE* pHandles, D
   w.mask = dwWakeMask;
   w.available = (dwFlags & MWMO_INPUTAVAILABLE) != 0;
   w.forever = dwMilliseconds == INFINITE;
-  w.deadline = Clock::now() + std::chrono::milliseconds(w.forever ? 0 : dwMilliseconds);
+  w.deadline = qvp::WaitNow() + std::chrono::milliseconds(w.forever ? 0 : dwMilliseconds);
   SetWaitingForMessages(true);
   DWORD r = (dwFlags & MWMO_WAITALL) && nCount > 0 ? WaitAll(w, pHandles, nCount) : WaitAny(w, pHandles, nCount);
   SetWaitingForMessages(false);

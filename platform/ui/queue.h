@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kernel/handles.h"
+#include "kernel/test_clock_hooks.h"
 #include "qvplatform/ui.h"
 
 namespace qvp::ui {
@@ -50,7 +51,7 @@ struct ThreadQueue {
   std::vector<Timer> timers;
   std::vector<HWND> paint_windows;  // windows with an update region or an internal paint
   UINT changed = 0;                 // QS_* bits that arrived since the thread last looked
-  Clock::time_point last_look = Clock::now();  // timers due after this are new
+  Clock::time_point last_look = qvp::WaitNow();  // timers due after this are new
   bool waiting = false;  // blocked waiting for messages (not hung)
   DWORD last_time = 0;   // GetMessageTime
   DWORD last_pos = 0;   // GetMessagePos

@@ -5,6 +5,7 @@
 
 #include "kernel/handles.h"
 #include "qvplatform.h"
+#include "qvplatform/test_clock.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -171,8 +172,9 @@ TEST(Timers, FireInDueOrderAndAKilledTimerNeverFires) {
 TEST(Timers, TimerWaitsForPostedMessagesAndDiesWithItsWindow) {
   Recorder rec;
   HWND h = rec.Create(WS_POPUP);
+  qvp::TestClock clock;
   SetTimer(h, 7, USER_TIMER_MINIMUM, nullptr);
-  SleepMs(25);  // the timer is due now
+  clock.Advance(USER_TIMER_MINIMUM);  // the timer is due now
   PostMessageA(h, WM_USER, 0, 0);
   MSG m;
   ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
@@ -180,7 +182,7 @@ TEST(Timers, TimerWaitsForPostedMessagesAndDiesWithItsWindow) {
   ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(m.message, static_cast<UINT>(WM_TIMER));
   EXPECT_EQ(m.wParam, 7u);
-  SleepMs(25);
+  clock.Advance(USER_TIMER_MINIMUM);
   DestroyWindow(h);
   EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
   SetLastError(0);

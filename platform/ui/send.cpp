@@ -40,7 +40,7 @@ bool TargetOf(HWND hwnd, Target* t) {
 
 bool IsHung(ThreadQueue& q) {
   std::lock_guard<std::mutex> g(WaitLock());
-  return !q.waiting && Clock::now() - q.last_look > kHungAfter;
+  return !q.waiting && qvp::WaitNow() - q.last_look > kHungAfter;
 }
 
 }  // namespace
@@ -84,7 +84,7 @@ SendOutcome SendAcross(const std::shared_ptr<ThreadQueue>& target, HWND hwnd, UI
   }
 
   const bool forever = timeout_ms == INFINITE;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : timeout_ms);
+  const Clock::time_point deadline = qvp::WaitNow() + std::chrono::milliseconds(forever ? 0 : timeout_ms);
   for (;;) {
     std::unique_lock<std::mutex> lk(WaitLock());
     auto ready = [&] { return m->replied || (!block && !me->sent.empty()); };

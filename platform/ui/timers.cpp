@@ -42,7 +42,7 @@ UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC l
     t.id = id;
     t.elapse = uElapse;
     t.proc = lpTimerFunc;
-    t.due = Clock::now() + std::chrono::milliseconds(uElapse);
+    t.due = qvp::WaitNow() + std::chrono::milliseconds(uElapse);
     if (same != q->timers.end())
       *same = t;
     else
