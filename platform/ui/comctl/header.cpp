@@ -224,7 +224,7 @@ LRESULT Dispatch(HeaderState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK HeaderWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch);
+  return RunCommonControl(States(), hwnd, msg, wp, lp, Dispatch);
 }
 
 }  // namespace qvp::ui::comctl

@@ -269,7 +269,7 @@ LRESULT Dispatch(ListViewState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK ListViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch, [](ListViewState& s) {
+  return RunCommonControl(States(), hwnd, msg, wp, lp, Dispatch, [](ListViewState& s) {
     // Image lists go with the control unless they are shared.
     if (!(s.Style() & LVS_SHAREIMAGELISTS)) {
       for (HIMAGELIST l : {s.normal_images, s.small_images, s.state_images})

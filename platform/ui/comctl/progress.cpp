@@ -138,7 +138,7 @@ LRESULT Dispatch(ProgressState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK ProgressWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch);
+  return RunCommonControl(States(), hwnd, msg, wp, lp, Dispatch);
 }
 
 }  // namespace qvp::ui::comctl

@@ -451,7 +451,7 @@ LRESULT Dispatch(ToolbarState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch, [](ToolbarState& s) {
+  return RunCommonControl(States(), hwnd, msg, wp, lp, Dispatch, [](ToolbarState& s) {
     if (s.own_images && s.images) ImageList_Destroy(s.images);
   });
 }

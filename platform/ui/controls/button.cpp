@@ -177,17 +177,12 @@ LRESULT SetImage(ButtonState& s, WPARAM type, LPARAM image) {
 
 }  // namespace
 
-LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) States().Make(hwnd, std::make_shared<ButtonState>());
-  std::shared_ptr<ButtonState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  ButtonState& s = *sp;
+namespace {
+
+LRESULT ButtonProc(ButtonState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   const UINT type = ButtonType(StyleOf(hwnd));
 
   switch (msg) {
-    case WM_NCDESTROY:
-      States().Drop(hwnd);
-      return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_GETDLGCODE:
       return DialogCode(type);
     case WM_NCHITTEST:
@@ -314,6 +309,15 @@ LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return RunControlProc(
+      States(), hwnd, msg, wp, lp,
+      [](HWND, LPARAM) { return std::make_shared<ButtonState>(); },
+      ButtonProc);
 }
 
 }  // namespace qvp::ui

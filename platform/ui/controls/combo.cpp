@@ -279,14 +279,9 @@ void RunSteps(HWND hwnd, ComboState& s, const ComboModel::Steps& steps) {
   }
 }
 
-LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
-    States().Make(hwnd, std::make_shared<ComboState>(KindOf(cs ? static_cast<DWORD>(cs->style) : 0)));
-  }
-  std::shared_ptr<ComboState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  ComboState& s = *sp;
+namespace {
+
+LRESULT ComboBoxProc(ComboState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   ItemList& items = s.model.items();
   const auto index = static_cast<int>(static_cast<DWORD>(wp));
 
@@ -299,9 +294,6 @@ LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       s.list_window = nullptr;
       ClearListItems(items, OwnerOf(hwnd, s));
       return 0;
-    case WM_NCDESTROY:
-      States().Drop(hwnd);
-      return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_WINDOWPOSCHANGING:
       OnWindowPosChanging(s, reinterpret_cast<WINDOWPOS*>(lp));
       return DefWindowProcA(hwnd, msg, wp, lp);
@@ -477,6 +469,18 @@ LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return RunControlProc(
+      States(), hwnd, msg, wp, lp,
+      [](HWND, LPARAM create) {
+        auto* cs = reinterpret_cast<const CREATESTRUCTA*>(create);
+        return std::make_shared<ComboState>(KindOf(cs ? static_cast<DWORD>(cs->style) : 0));
+      },
+      ComboBoxProc);
 }
 
 }  // namespace qvp::ui

@@ -360,19 +360,11 @@ void InsertText(HWND hwnd, EditState& s, std::string_view text, bool undoable, E
   Changed(hwnd, s);
 }
 
-LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
-    States().Make(hwnd, std::make_shared<EditState>(cs && (cs->style & ES_MULTILINE)));
-  }
-  std::shared_ptr<EditState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  EditState& s = *sp;
+namespace {
+
+LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
   switch (msg) {
-    case WM_NCDESTROY:
-      States().Drop(hwnd);
-      return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_CREATE:
       OnCreate(hwnd, s, reinterpret_cast<const CREATESTRUCTA*>(lp));
       return 0;
@@ -570,6 +562,18 @@ LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return RunControlProc(
+      States(), hwnd, msg, wp, lp,
+      [](HWND, LPARAM create) {
+        auto* cs = reinterpret_cast<const CREATESTRUCTA*>(create);
+        return std::make_shared<EditState>(cs && (cs->style & ES_MULTILINE));
+      },
+      EditProc);
 }
 
 }  // namespace qvp::ui

@@ -236,14 +236,9 @@ void NotifySelection(HWND hwnd, int code) {
   if (StyleOf(hwnd) & LBS_NOTIFY) NotifyParent(hwnd, code);
 }
 
-LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
-    States().Make(hwnd, std::make_shared<ListBoxState>(ModeOf(cs ? static_cast<DWORD>(cs->style) : 0)));
-  }
-  std::shared_ptr<ListBoxState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  ListBoxState& s = *sp;
+namespace {
+
+LRESULT ListBoxProc(ListBoxState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   const auto index = static_cast<int>(static_cast<DWORD>(wp));
 
   switch (msg) {
@@ -253,9 +248,6 @@ LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
       ClearListItems(s.items, OwnerOf(hwnd, s));
       return 0;
-    case WM_NCDESTROY:
-      States().Drop(hwnd);
-      return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_WINDOWPOSCHANGING:
       FitHeight(hwnd, s, reinterpret_cast<WINDOWPOS*>(lp));
       return DefWindowProcA(hwnd, msg, wp, lp);
@@ -432,6 +424,18 @@ LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return RunControlProc(
+      States(), hwnd, msg, wp, lp,
+      [](HWND, LPARAM create) {
+        auto* cs = reinterpret_cast<const CREATESTRUCTA*>(create);
+        return std::make_shared<ListBoxState>(ModeOf(cs ? static_cast<DWORD>(cs->style) : 0));
+      },
+      ListBoxProc);
 }
 
 }  // namespace qvp::ui

@@ -256,18 +256,10 @@ StateTable<Press>& Presses() {
   return *t;
 }
 
-}  // namespace
-
-LRESULT CALLBACK ScrollBarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) Presses().Make(hwnd, std::make_shared<Press>());
-  std::shared_ptr<Press> press = Presses().Get(hwnd);
-  if (!press) return DefWindowProcA(hwnd, msg, wp, lp);
+LRESULT ScrollBarProc(Press& state, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Press* press = &state;
   Bar v;
   switch (msg) {
-    case WM_NCDESTROY:
-      Presses().Drop(hwnd);
-      Forget(hwnd);
-      return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_NCHITTEST:
       // A size grip sizes its parent's corner.
       return IsGrip(hwnd) ? HTBOTTOMRIGHT : DefWindowProcA(hwnd, msg, wp, lp);
@@ -352,6 +344,16 @@ LRESULT CALLBACK ScrollBarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK ScrollBarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  // The bar's own values are forgotten once the record is gone.
+  LRESULT r = RunControlProc(
+      Presses(), hwnd, msg, wp, lp, [](HWND, LPARAM) { return std::make_shared<Press>(); }, ScrollBarProc);
+  if (msg == WM_NCDESTROY) Forget(hwnd);
+  return r;
 }
 
 }  // namespace qvp::ui

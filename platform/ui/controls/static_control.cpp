@@ -95,18 +95,12 @@ void DrawOwner(HWND hwnd, HDC hdc) {
 
 }  // namespace
 
-LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) States().Make(hwnd, std::make_shared<StaticState>());
-  std::shared_ptr<StaticState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  StaticState& s = *sp;
+namespace {
+
+LRESULT StaticProc(StaticState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   const DWORD style = StyleOf(hwnd);
 
   switch (msg) {
-    case WM_NCDESTROY:
-      FreeImage(s);
-      States().Drop(hwnd);
-      return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_NCHITTEST:
       return (style & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
     case WM_GETDLGCODE:
@@ -171,6 +165,15 @@ LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return RunControlProc(
+      States(), hwnd, msg, wp, lp,
+      [](HWND, LPARAM) { return std::make_shared<StaticState>(); },
+      StaticProc, [](StaticState& st) { FreeImage(st); });
 }
 
 }  // namespace qvp::ui

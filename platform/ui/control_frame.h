@@ -1,0 +1,88 @@
+// The frame every control's window procedure runs in, standard and common
+// controls alike: the control's state record is made at WM_NCCREATE, held
+// while a message is handled and dropped at WM_NCDESTROY, and nothing thrown
+// while handling a message leaves the procedure.
+#pragma once
+
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "qvplatform/ui.h"
+
+namespace qvp::ui {
+
+// The state records of one control class, one per window. A record is shared:
+// a procedure keeps it alive while it runs, even when a notification it sends
+// destroys the window.
+template <class State>
+class StateTable {
+ public:
+  std::shared_ptr<State> Make(HWND hwnd, std::shared_ptr<State> state) {
+    std::lock_guard<std::mutex> g(lock_);
+    map_[hwnd] = state;
+    return state;
+  }
+  std::shared_ptr<State> Get(HWND hwnd) {
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = map_.find(hwnd);
+    return it == map_.end() ? nullptr : it->second;
+  }
+  void Drop(HWND hwnd) {
+    std::shared_ptr<State> keep;  // released after the lock
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = map_.find(hwnd);
+    if (it == map_.end()) return;
+    keep = std::move(it->second);
+    map_.erase(it);
+  }
+
+ private:
+  std::mutex lock_;
+  std::unordered_map<HWND, std::shared_ptr<State>> map_;
+};
+
+// Runs `f`, turning a failure to allocate (or any other exception) into the
+// given failure result and ERROR_NOT_ENOUGH_MEMORY, so that nothing thrown
+// leaves a window procedure or an exported function.
+template <class R, class F>
+R Shielded(R failure, F&& f) noexcept {
+  try {
+    return f();
+  } catch (...) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return failure;
+  }
+}
+
+// The shape of every control procedure. `make(hwnd, create_lparam)` gives the
+// new record at WM_NCCREATE (a failure there fails the creation);
+// `dispatch(state, hwnd, msg, wp, lp)` handles every message from WM_NCCREATE
+// on; at WM_NCDESTROY `on_destroy(state)` frees what the record owns before the
+// record is dropped.
+template <class State, class Make, class Dispatch, class OnDestroy>
+LRESULT RunControlProc(StateTable<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, Make&& make,
+                       Dispatch&& dispatch, OnDestroy&& on_destroy) {
+  if (msg == WM_NCCREATE && !Shielded(false, [&] { return table.Make(hwnd, make(hwnd, lp)) != nullptr; }))
+    return FALSE;
+  std::shared_ptr<State> sp = table.Get(hwnd);
+  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    Shielded(0, [&] {
+      on_destroy(*sp);
+      return 0;
+    });
+    table.Drop(hwnd);
+    return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+  return Shielded<LRESULT>(0, [&] { return dispatch(*sp, hwnd, msg, wp, lp); });
+}
+
+template <class State, class Make, class Dispatch>
+LRESULT RunControlProc(StateTable<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, Make&& make,
+                       Dispatch&& dispatch) {
+  return RunControlProc(table, hwnd, msg, wp, lp, make, dispatch, [](State&) {});
+}
+
+}  // namespace qvp::ui
