@@ -4,7 +4,6 @@
 // while handling a message leaves the procedure.
 #pragma once
 
-#include <exception>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -43,6 +42,48 @@ class StateTable {
   std::unordered_map<HWND, std::shared_ptr<State>> map_;
 };
 
+// The state record of one control class kept in the window itself: the first
+// pointer-sized extra bytes of the window (the class registers them with
+// `kStateBytes`) hold the record's owner, so a message finds its record
+// without a lookup in a shared map. The record is shared the same way as in
+// `StateTable`: a procedure keeps it alive while it runs.
+inline constexpr int kStateBytes = static_cast<int>(sizeof(LONG_PTR));
+
+template <class State>
+class WindowSlot {
+ public:
+  std::shared_ptr<State> Make(HWND hwnd, std::shared_ptr<State> state) {
+    auto holder = std::make_unique<Holder>(Holder{this, state});
+    Holder* old = Find(hwnd);
+    SetLastError(0);
+    if (!SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(holder.get())) && GetLastError() != 0)
+      return nullptr;  // the window has no room for the record
+    holder.release();
+    delete old;
+    return state;
+  }
+  std::shared_ptr<State> Get(HWND hwnd) {
+    Holder* h = Find(hwnd);
+    return h ? h->state : nullptr;
+  }
+  void Drop(HWND hwnd) {
+    std::unique_ptr<Holder> h(Find(hwnd));
+    if (h) SetWindowLongPtrA(hwnd, 0, 0);
+  }
+
+ private:
+  struct Holder {
+    const WindowSlot* owner;  // which class's record this is
+    std::shared_ptr<State> state;
+  };
+  Holder* Find(HWND hwnd) const {
+    DWORD error = GetLastError();  // looking leaves the caller's last error alone
+    auto* h = reinterpret_cast<Holder*>(GetWindowLongPtrA(hwnd, 0));
+    SetLastError(error);
+    return h && h->owner == this ? h : nullptr;
+  }
+};
+
 // Runs `f`, turning a failure to allocate (or any other exception) into the
 // given failure result and ERROR_NOT_ENOUGH_MEMORY, so that nothing thrown
 // leaves a window procedure or an exported function.
@@ -61,12 +102,12 @@ R Shielded(R failure, F&& f) noexcept {
 // `dispatch(state, hwnd, msg, wp, lp)` handles every message from WM_NCCREATE
 // on; at WM_NCDESTROY `on_destroy(state)` frees what the record owns before the
 // record is dropped.
-template <class State, class Make, class Dispatch, class OnDestroy>
-LRESULT RunControlProc(StateTable<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, Make&& make,
+template <class Table, class Make, class Dispatch, class OnDestroy>
+LRESULT RunControlProc(Table& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, Make&& make,
                        Dispatch&& dispatch, OnDestroy&& on_destroy) {
   if (msg == WM_NCCREATE && !Shielded(false, [&] { return table.Make(hwnd, make(hwnd, lp)) != nullptr; }))
     return FALSE;
-  std::shared_ptr<State> sp = table.Get(hwnd);
+  auto sp = table.Get(hwnd);
   if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
   if (msg == WM_NCDESTROY) {
     Shielded(0, [&] {
@@ -79,10 +120,10 @@ LRESULT RunControlProc(StateTable<State>& table, HWND hwnd, UINT msg, WPARAM wp,
   return Shielded<LRESULT>(0, [&] { return dispatch(*sp, hwnd, msg, wp, lp); });
 }
 
-template <class State, class Make, class Dispatch>
-LRESULT RunControlProc(StateTable<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, Make&& make,
+template <class Table, class Make, class Dispatch>
+LRESULT RunControlProc(Table& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, Make&& make,
                        Dispatch&& dispatch) {
-  return RunControlProc(table, hwnd, msg, wp, lp, make, dispatch, [](State&) {});
+  return RunControlProc(table, hwnd, msg, wp, lp, make, dispatch, [](auto&) {});
 }
 
 }  // namespace qvp::ui

@@ -11,6 +11,7 @@ namespace {
 
 using qvp::ui::RunControlProc;
 using qvp::ui::StateTable;
+using qvp::ui::WindowSlot;
 
 constexpr UINT kThrowBadAlloc = WM_USER + 1;
 constexpr UINT kThrowOther = WM_USER + 2;
@@ -47,9 +48,15 @@ LRESULT ProbeDispatch(Probe& p, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
+WindowSlot<Probe>& Slots() {
+  static auto* t = new WindowSlot<Probe>;
+  return *t;
+}
+
+template <class Table, Table& (*Records)()>
 LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return RunControlProc(
-      Probes(), hwnd, msg, wp, lp,
+      Records(), hwnd, msg, wp, lp,
       [](HWND, LPARAM) {
         if (g_fail_make) throw std::bad_alloc();
         auto p = std::make_shared<Probe>();
@@ -59,25 +66,36 @@ LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       ProbeDispatch, [](Probe& p) { ++*p.destroyed; });
 }
 
-class ControlFrame : public ::testing::Test {
+ATOM Register(const char* name, WNDPROC proc, int extra) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = name;
+  wc.cbWndExtra = extra;
+  return RegisterClassA(&wc);
+}
+
+// The same behaviour whether the records live in a table or in the window.
+class ControlFrame : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
-    static const ATOM atom = [] {
-      WNDCLASSA wc{};
-      wc.lpfnWndProc = ProbeProc;
-      wc.lpszClassName = "FrameProbe";
-      return RegisterClassA(&wc);
+    static const bool registered = [] {
+      return Register("FrameProbeTable", ProbeProc<StateTable<Probe>, Probes>, 0) != 0 &&
+             Register("FrameProbeSlot", ProbeProc<WindowSlot<Probe>, Slots>, qvp::ui::kStateBytes) != 0 &&
+             Register("FrameProbeNoRoom", ProbeProc<WindowSlot<Probe>, Slots>, 0) != 0;
     }();
-    ASSERT_NE(atom, 0);
+    ASSERT_TRUE(registered);
     g_destroyed = 0;
     g_fail_make = false;
   }
-  static HWND Make() {
-    return CreateWindowExA(0, "FrameProbe", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  static HWND Make(const char* cls = nullptr) {
+    return CreateWindowExA(0, cls ? cls : GetParam(), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                           nullptr);
   }
 };
 
-TEST_F(ControlFrame, NothingThrownLeavesTheProcedureAndTheControlLivesOn) {
+INSTANTIATE_TEST_SUITE_P(Records, ControlFrame, ::testing::Values("FrameProbeTable", "FrameProbeSlot"));
+
+TEST_P(ControlFrame, NothingThrownLeavesTheProcedureAndTheControlLivesOn) {
   HWND h = Make();
   ASSERT_TRUE(h);
   SetLastError(0);
@@ -91,7 +109,7 @@ TEST_F(ControlFrame, NothingThrownLeavesTheProcedureAndTheControlLivesOn) {
   EXPECT_EQ(g_destroyed, 1);
 }
 
-TEST_F(ControlFrame, FailingToMakeTheRecordFailsTheCreation) {
+TEST_P(ControlFrame, FailingToMakeTheRecordFailsTheCreation) {
   g_fail_make = true;
   SetLastError(0);
   EXPECT_EQ(Make(), nullptr);
@@ -103,12 +121,17 @@ TEST_F(ControlFrame, FailingToMakeTheRecordFailsTheCreation) {
   DestroyWindow(h);
 }
 
-TEST_F(ControlFrame, RecordOutlivesAWindowDestroyedWhileHandlingAMessage) {
+TEST_P(ControlFrame, RecordOutlivesAWindowDestroyedWhileHandlingAMessage) {
   HWND h = Make();
   ASSERT_TRUE(h);
   EXPECT_EQ(SendMessageA(h, kDestroySelf, 0, 0), 1);
   EXPECT_FALSE(IsWindow(h));
   EXPECT_EQ(g_destroyed, 1);
+}
+
+TEST_P(ControlFrame, AWindowWithoutRoomForItsRecordIsNotCreated) {
+  EXPECT_EQ(Make("FrameProbeNoRoom"), nullptr);
+  EXPECT_EQ(g_destroyed, 0);
 }
 
 }  // namespace

@@ -13,7 +13,11 @@
 namespace qvp::ui::comctl {
 
 using qvp::ui::Shielded;
-using qvp::ui::StateTable;
+using qvp::ui::WindowSlot;
+
+// A common control keeps its record in its window (see WindowSlot).
+template <class State>
+using StateTable = WindowSlot<State>;
 
 // The control frame with a record made empty and knowing its window.
 template <class State, class Dispatch, class OnDestroy>
