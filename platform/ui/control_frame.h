@@ -5,48 +5,16 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
-#include <unordered_map>
 
 #include "qvplatform/ui.h"
 
 namespace qvp::ui {
 
-// The state records of one control class, one per window. A record is shared:
-// a procedure keeps it alive while it runs, even when a notification it sends
-// destroys the window.
-template <class State>
-class StateTable {
- public:
-  std::shared_ptr<State> Make(HWND hwnd, std::shared_ptr<State> state) {
-    std::lock_guard<std::mutex> g(lock_);
-    map_[hwnd] = state;
-    return state;
-  }
-  std::shared_ptr<State> Get(HWND hwnd) {
-    std::lock_guard<std::mutex> g(lock_);
-    auto it = map_.find(hwnd);
-    return it == map_.end() ? nullptr : it->second;
-  }
-  void Drop(HWND hwnd) {
-    std::shared_ptr<State> keep;  // released after the lock
-    std::lock_guard<std::mutex> g(lock_);
-    auto it = map_.find(hwnd);
-    if (it == map_.end()) return;
-    keep = std::move(it->second);
-    map_.erase(it);
-  }
-
- private:
-  std::mutex lock_;
-  std::unordered_map<HWND, std::shared_ptr<State>> map_;
-};
-
 // The state record of one control class kept in the window itself: the first
 // pointer-sized extra bytes of the window (the class registers them with
 // `kStateBytes`) hold the record's owner, so a message finds its record
-// without a lookup in a shared map. The record is shared the same way as in
-// `StateTable`: a procedure keeps it alive while it runs.
+// without a lookup in a shared map. The record is shared: a procedure keeps
+// it alive while it runs, even when a notification it sends destroys the window.
 inline constexpr int kStateBytes = static_cast<int>(sizeof(LONG_PTR));
 
 template <class State>
@@ -83,6 +51,18 @@ class WindowSlot {
     return h && h->owner == this ? h : nullptr;
   }
 };
+
+// A new record for a control class made from nothing but its defaults.
+template <class State>
+std::shared_ptr<State> NewRecord(HWND, LPARAM) {
+  return std::make_shared<State>();
+}
+
+// The style a window is created with, from WM_NCCREATE's lParam (0 without one).
+inline DWORD CreateStyle(LPARAM create) {
+  auto* cs = reinterpret_cast<const CREATESTRUCTA*>(create);
+  return cs ? static_cast<DWORD>(cs->style) : 0;
+}
 
 // Runs `f`, turning a failure to allocate (or any other exception) into the
 // given failure result and ERROR_NOT_ENOUGH_MEMORY, so that nothing thrown

@@ -10,7 +10,6 @@
 namespace {
 
 using qvp::ui::RunControlProc;
-using qvp::ui::StateTable;
 using qvp::ui::WindowSlot;
 
 constexpr UINT kThrowBadAlloc = WM_USER + 1;
@@ -25,11 +24,6 @@ struct Probe {
 
 int g_destroyed = 0;
 bool g_fail_make = false;
-
-StateTable<Probe>& Probes() {
-  static auto* t = new StateTable<Probe>;
-  return *t;
-}
 
 LRESULT ProbeDispatch(Probe& p, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -53,10 +47,9 @@ WindowSlot<Probe>& Slots() {
   return *t;
 }
 
-template <class Table, Table& (*Records)()>
 LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return RunControlProc(
-      Records(), hwnd, msg, wp, lp,
+      Slots(), hwnd, msg, wp, lp,
       [](HWND, LPARAM) {
         if (g_fail_make) throw std::bad_alloc();
         auto p = std::make_shared<Probe>();
@@ -74,28 +67,24 @@ ATOM Register(const char* name, WNDPROC proc, int extra) {
   return RegisterClassA(&wc);
 }
 
-// The same behaviour whether the records live in a table or in the window.
-class ControlFrame : public ::testing::TestWithParam<const char*> {
+class ControlFrame : public ::testing::Test {
  protected:
   void SetUp() override {
     static const bool registered = [] {
-      return Register("FrameProbeTable", ProbeProc<StateTable<Probe>, Probes>, 0) != 0 &&
-             Register("FrameProbeSlot", ProbeProc<WindowSlot<Probe>, Slots>, qvp::ui::kStateBytes) != 0 &&
-             Register("FrameProbeNoRoom", ProbeProc<WindowSlot<Probe>, Slots>, 0) != 0;
+      return Register("FrameProbe", ProbeProc, qvp::ui::kStateBytes) != 0 &&
+             Register("FrameProbeNoRoom", ProbeProc, 0) != 0;
     }();
     ASSERT_TRUE(registered);
     g_destroyed = 0;
     g_fail_make = false;
   }
   static HWND Make(const char* cls = nullptr) {
-    return CreateWindowExA(0, cls ? cls : GetParam(), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+    return CreateWindowExA(0, cls ? cls : "FrameProbe", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
                            nullptr);
   }
 };
 
-INSTANTIATE_TEST_SUITE_P(Records, ControlFrame, ::testing::Values("FrameProbeTable", "FrameProbeSlot"));
-
-TEST_P(ControlFrame, NothingThrownLeavesTheProcedureAndTheControlLivesOn) {
+TEST_F(ControlFrame, NothingThrownLeavesTheProcedureAndTheControlLivesOn) {
   HWND h = Make();
   ASSERT_TRUE(h);
   SetLastError(0);
@@ -109,7 +98,7 @@ TEST_P(ControlFrame, NothingThrownLeavesTheProcedureAndTheControlLivesOn) {
   EXPECT_EQ(g_destroyed, 1);
 }
 
-TEST_P(ControlFrame, FailingToMakeTheRecordFailsTheCreation) {
+TEST_F(ControlFrame, FailingToMakeTheRecordFailsTheCreation) {
   g_fail_make = true;
   SetLastError(0);
   EXPECT_EQ(Make(), nullptr);
@@ -121,7 +110,7 @@ TEST_P(ControlFrame, FailingToMakeTheRecordFailsTheCreation) {
   DestroyWindow(h);
 }
 
-TEST_P(ControlFrame, RecordOutlivesAWindowDestroyedWhileHandlingAMessage) {
+TEST_F(ControlFrame, RecordOutlivesAWindowDestroyedWhileHandlingAMessage) {
   HWND h = Make();
   ASSERT_TRUE(h);
   EXPECT_EQ(SendMessageA(h, kDestroySelf, 0, 0), 1);
@@ -129,7 +118,7 @@ TEST_P(ControlFrame, RecordOutlivesAWindowDestroyedWhileHandlingAMessage) {
   EXPECT_EQ(g_destroyed, 1);
 }
 
-TEST_P(ControlFrame, AWindowWithoutRoomForItsRecordIsNotCreated) {
+TEST_F(ControlFrame, AWindowWithoutRoomForItsRecordIsNotCreated) {
   EXPECT_EQ(Make("FrameProbeNoRoom"), nullptr);
   EXPECT_EQ(g_destroyed, 0);
 }

@@ -15,13 +15,9 @@ namespace qvp::ui::comctl {
 using qvp::ui::Shielded;
 using qvp::ui::WindowSlot;
 
-// A common control keeps its record in its window (see WindowSlot).
-template <class State>
-using StateTable = WindowSlot<State>;
-
 // The control frame with a record made empty and knowing its window.
 template <class State, class Dispatch, class OnDestroy>
-LRESULT RunCommonControl(StateTable<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+LRESULT RunCommonControl(WindowSlot<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                          Dispatch&& dispatch, OnDestroy&& on_destroy) {
   auto make = [](HWND h, LPARAM) {
     auto s = std::make_shared<State>();
@@ -32,7 +28,7 @@ LRESULT RunCommonControl(StateTable<State>& table, HWND hwnd, UINT msg, WPARAM w
 }
 
 template <class State, class Dispatch>
-LRESULT RunCommonControl(StateTable<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+LRESULT RunCommonControl(WindowSlot<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                          Dispatch&& dispatch) {
   return RunCommonControl(table, hwnd, msg, wp, lp, dispatch, [](State&) {});
 }

@@ -28,8 +28,8 @@ struct HeaderState : ControlBase {
   bool valid(int i) const { return i >= 0 && i < count(); }
 };
 
-StateTable<HeaderState>& States() {
-  static auto* t = new StateTable<HeaderState>;
+WindowSlot<HeaderState>& States() {
+  static auto* t = new WindowSlot<HeaderState>;
   return *t;
 }
 

@@ -6,8 +6,8 @@
 namespace qvp::ui::comctl {
 namespace {
 
-StateTable<ListViewState>& States() {
-  static auto* t = new StateTable<ListViewState>;
+WindowSlot<ListViewState>& States() {
+  static auto* t = new WindowSlot<ListViewState>;
   return *t;
 }
 

@@ -19,8 +19,8 @@ struct ProgressState : ControlBase {
   COLORREF back = CLR_DEFAULT;
 };
 
-StateTable<ProgressState>& States() {
-  static auto* t = new StateTable<ProgressState>;
+WindowSlot<ProgressState>& States() {
+  static auto* t = new WindowSlot<ProgressState>;
   return *t;
 }
 

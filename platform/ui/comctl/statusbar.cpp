@@ -31,8 +31,8 @@ struct StatusState : ControlBase {
   bool grip() const { return (Style() & SBARS_SIZEGRIP) != 0; }
 };
 
-StateTable<StatusState>& States() {
-  static auto* t = new StateTable<StatusState>;
+WindowSlot<StatusState>& States() {
+  static auto* t = new WindowSlot<StatusState>;
   return *t;
 }
 

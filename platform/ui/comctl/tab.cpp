@@ -37,8 +37,8 @@ struct TabState : ControlBase {
   bool buttons() const { return (Style() & TCS_BUTTONS) != 0; }
 };
 
-StateTable<TabState>& States() {
-  static auto* t = new StateTable<TabState>;
+WindowSlot<TabState>& States() {
+  static auto* t = new WindowSlot<TabState>;
   return *t;
 }
 

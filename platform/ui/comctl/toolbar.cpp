@@ -48,8 +48,8 @@ struct ToolbarState : ControlBase {
   }
 };
 
-StateTable<ToolbarState>& States() {
-  static auto* t = new StateTable<ToolbarState>;
+WindowSlot<ToolbarState>& States() {
+  static auto* t = new WindowSlot<ToolbarState>;
   return *t;
 }
 

@@ -9,8 +9,8 @@
 namespace qvp::ui::comctl {
 namespace {
 
-StateTable<TreeState>& States() {
-  static auto* t = new StateTable<TreeState>;
+WindowSlot<TreeState>& States() {
+  static auto* t = new WindowSlot<TreeState>;
   return *t;
 }
 

@@ -35,8 +35,8 @@ struct UpDownState : ControlBase {
   int pressed = 0;  // +1 the up (or right) arrow, -1 the other, 0 none
 };
 
-StateTable<UpDownState>& States() {
-  static auto* t = new StateTable<UpDownState>;
+WindowSlot<UpDownState>& States() {
+  static auto* t = new WindowSlot<UpDownState>;
   return *t;
 }
 

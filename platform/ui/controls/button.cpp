@@ -14,8 +14,8 @@
 namespace qvp::ui {
 namespace {
 
-StateTable<ButtonState>& States() {
-  static auto* t = new StateTable<ButtonState>;
+WindowSlot<ButtonState>& States() {
+  static auto* t = new WindowSlot<ButtonState>;
   return *t;
 }
 
@@ -314,10 +314,7 @@ LRESULT ButtonProc(ButtonState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(
-      States(), hwnd, msg, wp, lp,
-      [](HWND, LPARAM) { return std::make_shared<ButtonState>(); },
-      ButtonProc);
+  return RunControlProc(States(), hwnd, msg, wp, lp, NewRecord<ButtonState>, ButtonProc);
 }
 
 }  // namespace qvp::ui

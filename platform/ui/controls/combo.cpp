@@ -15,8 +15,8 @@
 namespace qvp::ui {
 namespace {
 
-StateTable<ComboState>& States() {
-  static auto* t = new StateTable<ComboState>;
+WindowSlot<ComboState>& States() {
+  static auto* t = new WindowSlot<ComboState>;
   return *t;
 }
 
@@ -474,13 +474,8 @@ LRESULT ComboBoxProc(ComboState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(
-      States(), hwnd, msg, wp, lp,
-      [](HWND, LPARAM create) {
-        auto* cs = reinterpret_cast<const CREATESTRUCTA*>(create);
-        return std::make_shared<ComboState>(KindOf(cs ? static_cast<DWORD>(cs->style) : 0));
-      },
-      ComboBoxProc);
+  auto make = [](HWND, LPARAM c) { return std::make_shared<ComboState>(KindOf(CreateStyle(c))); };
+  return RunControlProc(States(), hwnd, msg, wp, lp, make, ComboBoxProc);
 }
 
 }  // namespace qvp::ui

@@ -15,8 +15,8 @@
 namespace qvp::ui {
 namespace {
 
-StateTable<EditState>& States() {
-  static auto* t = new StateTable<EditState>;
+WindowSlot<EditState>& States() {
+  static auto* t = new WindowSlot<EditState>;
   return *t;
 }
 
@@ -567,13 +567,8 @@ LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(
-      States(), hwnd, msg, wp, lp,
-      [](HWND, LPARAM create) {
-        auto* cs = reinterpret_cast<const CREATESTRUCTA*>(create);
-        return std::make_shared<EditState>(cs && (cs->style & ES_MULTILINE));
-      },
-      EditProc);
+  auto make = [](HWND, LPARAM c) { return std::make_shared<EditState>((CreateStyle(c) & ES_MULTILINE) != 0); };
+  return RunControlProc(States(), hwnd, msg, wp, lp, make, EditProc);
 }
 
 }  // namespace qvp::ui

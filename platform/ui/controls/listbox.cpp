@@ -12,8 +12,8 @@
 namespace qvp::ui {
 namespace {
 
-StateTable<ListBoxState>& States() {
-  static auto* t = new StateTable<ListBoxState>;
+WindowSlot<ListBoxState>& States() {
+  static auto* t = new WindowSlot<ListBoxState>;
   return *t;
 }
 
@@ -429,13 +429,8 @@ LRESULT ListBoxProc(ListBoxState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 }  // namespace
 
 LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(
-      States(), hwnd, msg, wp, lp,
-      [](HWND, LPARAM create) {
-        auto* cs = reinterpret_cast<const CREATESTRUCTA*>(create);
-        return std::make_shared<ListBoxState>(ModeOf(cs ? static_cast<DWORD>(cs->style) : 0));
-      },
-      ListBoxProc);
+  auto make = [](HWND, LPARAM c) { return std::make_shared<ListBoxState>(ModeOf(CreateStyle(c))); };
+  return RunControlProc(States(), hwnd, msg, wp, lp, make, ListBoxProc);
 }
 
 }  // namespace qvp::ui

@@ -251,8 +251,8 @@ struct Press {
   bool thumb = false;
 };
 
-StateTable<Press>& Presses() {
-  static auto* t = new StateTable<Press>;
+WindowSlot<Press>& Presses() {
+  static auto* t = new WindowSlot<Press>;
   return *t;
 }
 
@@ -350,8 +350,7 @@ LRESULT ScrollBarProc(Press& state, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK ScrollBarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   // The bar's own values are forgotten once the record is gone.
-  LRESULT r = RunControlProc(
-      Presses(), hwnd, msg, wp, lp, [](HWND, LPARAM) { return std::make_shared<Press>(); }, ScrollBarProc);
+  LRESULT r = RunControlProc(Presses(), hwnd, msg, wp, lp, NewRecord<Press>, ScrollBarProc);
   if (msg == WM_NCDESTROY) Forget(hwnd);
   return r;
 }

@@ -11,8 +11,8 @@
 namespace qvp::ui {
 namespace {
 
-StateTable<StaticState>& States() {
-  static auto* t = new StateTable<StaticState>;
+WindowSlot<StaticState>& States() {
+  static auto* t = new WindowSlot<StaticState>;
   return *t;
 }
 
@@ -170,10 +170,7 @@ LRESULT StaticProc(StaticState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(
-      States(), hwnd, msg, wp, lp,
-      [](HWND, LPARAM) { return std::make_shared<StaticState>(); },
-      StaticProc, [](StaticState& st) { FreeImage(st); });
+  return RunControlProc(States(), hwnd, msg, wp, lp, NewRecord<StaticState>, StaticProc, FreeImage);
 }
 
 }  // namespace qvp::ui
