@@ -64,6 +64,21 @@ inline DWORD CreateStyle(LPARAM create) {
   return cs ? static_cast<DWORD>(cs->style) : 0;
 }
 
+// WM_PAINT and WM_PRINTCLIENT drawn by one function: `paint(hdc)` draws the
+// whole client area, into the paint DC or into the DC the caller gives.
+template <class Paint>
+LRESULT PaintClient(HWND hwnd, UINT msg, WPARAM wp, Paint&& paint) {
+  if (msg == WM_PRINTCLIENT) {
+    paint(reinterpret_cast<HDC>(wp));
+    return 0;
+  }
+  PAINTSTRUCT ps;
+  HDC hdc = BeginPaint(hwnd, &ps);
+  paint(hdc);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
 // Runs `f`, turning a failure to allocate (or any other exception) into the
 // given failure result and ERROR_NOT_ENOUGH_MEMORY, so that nothing thrown
 // leaves a window procedure or an exported function.

@@ -205,23 +205,14 @@ LRESULT ButtonProc(ButtonState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return reinterpret_cast<LRESULT>(s.font);
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (type == BS_OWNERDRAW)
-        DrawOwner(hwnd, s, hdc, ODA_DRAWENTIRE);
-      else
-        PaintButton(hwnd, s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
-
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      if (type == BS_OWNERDRAW)
-        DrawOwner(hwnd, s, reinterpret_cast<HDC>(wp), ODA_DRAWENTIRE);
-      else
-        PaintButton(hwnd, s, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) {
+        if (type == BS_OWNERDRAW)
+          DrawOwner(hwnd, s, hdc, ODA_DRAWENTIRE);
+        else
+          PaintButton(hwnd, s, hdc);
+      });
 
     case WM_SETFOCUS: {
       s.focused = true;

@@ -359,16 +359,9 @@ LRESULT ComboBoxProc(ComboState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      PaintCombo(hwnd, s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      PaintCombo(hwnd, s, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintCombo(hwnd, s, hdc); });
 
     case CB_ADDSTRING:
     case CB_INSERTSTRING: {

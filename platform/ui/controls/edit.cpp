@@ -459,16 +459,9 @@ LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      PaintEdit(hwnd, s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      PaintEdit(hwnd, s, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintEdit(hwnd, s, hdc); });
 
     case EM_GETSEL:
       return GetSel(s, wp, lp);

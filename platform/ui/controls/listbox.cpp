@@ -302,16 +302,9 @@ LRESULT ListBoxProc(ListBoxState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     }
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      PaintListBox(hwnd, s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      PaintListBox(hwnd, s, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintListBox(hwnd, s, hdc); });
 
     case LB_ADDSTRING:
       return Add(hwnd, s, wp, lp, true);

@@ -331,16 +331,9 @@ LRESULT ScrollBarProc(Press& state, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case SBM_GETSCROLLINFO:
       return Read(hwnd, SB_CTL, reinterpret_cast<LPSCROLLINFO>(lp));
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      Paint(hwnd, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      Paint(hwnd, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(hwnd, hdc); });
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }

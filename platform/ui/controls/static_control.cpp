@@ -146,22 +146,14 @@ LRESULT StaticProc(StaticState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return StaticType(style) == SS_ICON ? reinterpret_cast<LRESULT>(s.image) : 0;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (StaticType(style) == SS_OWNERDRAW)
-        DrawOwner(hwnd, hdc);
-      else
-        PaintStatic(hwnd, s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      if (StaticType(style) == SS_OWNERDRAW)
-        DrawOwner(hwnd, reinterpret_cast<HDC>(wp));
-      else
-        PaintStatic(hwnd, s, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) {
+        if (StaticType(style) == SS_OWNERDRAW)
+          DrawOwner(hwnd, hdc);
+        else
+          PaintStatic(hwnd, s, hdc);
+      });
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
