@@ -69,12 +69,12 @@ inline DWORD CreateStyle(LPARAM create) {
 template <class Paint>
 LRESULT PaintClient(HWND hwnd, UINT msg, WPARAM wp, Paint&& paint) {
   if (msg == WM_PRINTCLIENT) {
-    paint(reinterpret_cast<HDC>(wp));
+    if (wp) paint(reinterpret_cast<HDC>(wp));
     return 0;
   }
-  PAINTSTRUCT ps;
+  PAINTSTRUCT ps{};
   HDC hdc = BeginPaint(hwnd, &ps);
-  paint(hdc);
+  if (hdc) paint(hdc);
   EndPaint(hwnd, &ps);
   return 0;
 }

@@ -114,13 +114,9 @@ LRESULT Dispatch(HeaderState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       s.redraw = wp != 0;
       if (s.redraw) s.Repaint();
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) Paint(s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
     case WM_ERASEBKGND:
       return 1;
     case WM_LBUTTONDOWN:

@@ -120,13 +120,9 @@ LRESULT Dispatch(ListViewState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       FillSolid(reinterpret_cast<HDC>(wp), r, s.bk);
       return 1;
     }
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) Paint(s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
     case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_LBUTTONUP:
     case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_RBUTTONUP:
       return OnMouse(s, msg, wp, lp);

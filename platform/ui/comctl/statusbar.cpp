@@ -153,13 +153,9 @@ LRESULT Dispatch(StatusState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return static_cast<LRESULT>(s.parts[0].text.size());
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) Paint(s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
 
     case SB_SETTEXTA: {
       Part* p = PartOf(s, wp);

@@ -263,13 +263,9 @@ LRESULT Dispatch(UpDownState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) Paint(s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
     case WM_ENABLE:
       s.Repaint();
       return 0;
