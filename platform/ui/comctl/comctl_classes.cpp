@@ -14,6 +14,7 @@ void Register(const char* name, WNDPROC proc, UINT style) {
   wc.cbSize = sizeof(wc);
   wc.style = style | CS_GLOBALCLASS;
   wc.lpfnWndProc = proc;
+  wc.cbWndExtra = qvp::ui::kStateBytes;
   wc.lpszClassName = name;
   RegisterSystemClass(wc);
 }

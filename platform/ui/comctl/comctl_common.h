@@ -1,85 +1,36 @@
-// What every common control shares: its state record found by window handle,
+// What every common control shares: its state record in the control frame,
 // the window its notifications go to, its font and text measuring, copying
 // texts out to callers' buffers, and small painting helpers.
 #pragma once
 
-#include <exception>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "qvplatform.h"
+#include "ui/control_frame.h"
 
 namespace qvp::ui::comctl {
 
-// The state records of one control class, one per window, made at WM_NCCREATE
-// and dropped at WM_NCDESTROY. A procedure holds its record while it runs, so a
-// notification that destroys the window does not pull the record away.
-template <class State>
-class StateTable {
- public:
-  std::shared_ptr<State> Make(HWND hwnd) {
-    auto s = std::make_shared<State>();
-    std::lock_guard<std::mutex> g(lock_);
-    map_[hwnd] = s;
-    return s;
-  }
-  std::shared_ptr<State> Get(HWND hwnd) {
-    std::lock_guard<std::mutex> g(lock_);
-    auto it = map_.find(hwnd);
-    return it == map_.end() ? nullptr : it->second;
-  }
-  void Drop(HWND hwnd) {
-    std::shared_ptr<State> keep;  // released after the lock
-    std::lock_guard<std::mutex> g(lock_);
-    auto it = map_.find(hwnd);
-    if (it == map_.end()) return;
-    keep = std::move(it->second);
-    map_.erase(it);
-  }
+using qvp::ui::Shielded;
+using qvp::ui::WindowSlot;
 
- private:
-  std::mutex lock_;
-  std::unordered_map<HWND, std::shared_ptr<State>> map_;
-};
-
-// Runs `f`, turning a failure to allocate (or any other exception) into the
-// given failure result and ERROR_NOT_ENOUGH_MEMORY, so that nothing thrown
-// leaves a window procedure or an exported function.
-template <class R, class F>
-R Shielded(R failure, F&& f) noexcept {
-  try {
-    return f();
-  } catch (const std::exception&) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return failure;
-  }
-}
-
-// The shape of every control procedure: the record is made at WM_NCCREATE,
-// held while a message is handled and dropped at WM_NCDESTROY, after
-// `on_destroy` has freed what the record owns.
+// The control frame with a record made empty and knowing its window.
 template <class State, class Dispatch, class OnDestroy>
-LRESULT RunControlProc(StateTable<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                       Dispatch&& dispatch, OnDestroy&& on_destroy) {
-  if (msg == WM_NCCREATE && !Shielded(false, [&] { return (table.Make(hwnd)->self = hwnd) != nullptr; }))
-    return FALSE;
-  std::shared_ptr<State> sp = table.Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    on_destroy(*sp);
-    table.Drop(hwnd);
-    return DefWindowProcA(hwnd, msg, wp, lp);
-  }
-  return Shielded<LRESULT>(0, [&] { return dispatch(*sp, hwnd, msg, wp, lp); });
+LRESULT RunCommonControl(WindowSlot<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                         Dispatch&& dispatch, OnDestroy&& on_destroy) {
+  auto make = [](HWND h, LPARAM) {
+    auto s = std::make_shared<State>();
+    s->self = h;
+    return s;
+  };
+  return qvp::ui::RunControlProc(table, hwnd, msg, wp, lp, make, dispatch, on_destroy);
 }
 
 template <class State, class Dispatch>
-LRESULT RunControlProc(StateTable<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                       Dispatch&& dispatch) {
-  return RunControlProc(table, hwnd, msg, wp, lp, dispatch, [](State&) {});
+LRESULT RunCommonControl(WindowSlot<State>& table, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                         Dispatch&& dispatch) {
+  return RunCommonControl(table, hwnd, msg, wp, lp, dispatch, [](State&) {});
 }
 
 // What a control remembers of its creation: itself, the window it reports to

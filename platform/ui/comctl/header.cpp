@@ -28,8 +28,8 @@ struct HeaderState : ControlBase {
   bool valid(int i) const { return i >= 0 && i < count(); }
 };
 
-StateTable<HeaderState>& States() {
-  static auto* t = new StateTable<HeaderState>;
+WindowSlot<HeaderState>& States() {
+  static auto* t = new WindowSlot<HeaderState>;
   return *t;
 }
 
@@ -114,13 +114,9 @@ LRESULT Dispatch(HeaderState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       s.redraw = wp != 0;
       if (s.redraw) s.Repaint();
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) Paint(s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
     case WM_ERASEBKGND:
       return 1;
     case WM_LBUTTONDOWN:
@@ -224,7 +220,7 @@ LRESULT Dispatch(HeaderState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK HeaderWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch);
+  return RunCommonControl(States(), hwnd, msg, wp, lp, Dispatch);
 }
 
 }  // namespace qvp::ui::comctl

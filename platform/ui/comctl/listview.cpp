@@ -6,8 +6,8 @@
 namespace qvp::ui::comctl {
 namespace {
 
-StateTable<ListViewState>& States() {
-  static auto* t = new StateTable<ListViewState>;
+WindowSlot<ListViewState>& States() {
+  static auto* t = new WindowSlot<ListViewState>;
   return *t;
 }
 
@@ -120,13 +120,9 @@ LRESULT Dispatch(ListViewState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       FillSolid(reinterpret_cast<HDC>(wp), r, s.bk);
       return 1;
     }
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) Paint(s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
     case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_LBUTTONUP:
     case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_RBUTTONUP:
       return OnMouse(s, msg, wp, lp);
@@ -269,7 +265,7 @@ LRESULT Dispatch(ListViewState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK ListViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch, [](ListViewState& s) {
+  return RunCommonControl(States(), hwnd, msg, wp, lp, Dispatch, [](ListViewState& s) {
     // Image lists go with the control unless they are shared.
     if (!(s.Style() & LVS_SHAREIMAGELISTS)) {
       for (HIMAGELIST l : {s.normal_images, s.small_images, s.state_images})

@@ -19,8 +19,8 @@ struct ProgressState : ControlBase {
   COLORREF back = CLR_DEFAULT;
 };
 
-StateTable<ProgressState>& States() {
-  static auto* t = new StateTable<ProgressState>;
+WindowSlot<ProgressState>& States() {
+  static auto* t = new WindowSlot<ProgressState>;
   return *t;
 }
 
@@ -90,13 +90,9 @@ LRESULT Dispatch(ProgressState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) Paint(s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
     case PBM_SETRANGE:
       return SetRange(s, static_cast<WORD>(LOWORD(lp)), static_cast<WORD>(HIWORD(lp)));
     case PBM_SETRANGE32:
@@ -138,7 +134,7 @@ LRESULT Dispatch(ProgressState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK ProgressWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch);
+  return RunCommonControl(States(), hwnd, msg, wp, lp, Dispatch);
 }
 
 }  // namespace qvp::ui::comctl

@@ -72,4 +72,28 @@ TEST(Progress, PaintsTheFilledPart) {
   EXPECT_EQ(green, 50);  // half of the 100 pixels inside the frame
 }
 
+TEST(Progress, PrintsItselfIntoTheCallersDc) {
+  Parent parent;
+  HWND pb = parent.Add(PROGRESS_CLASSA, PBS_SMOOTH, 19230, RECT{0, 0, 102, 12});
+  SendMessageA(pb, PBM_SETBARCOLOR, 0, RGB(0, 128, 0));
+  SendMessageA(pb, PBM_SETPOS, 50, 0);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = 102;
+  bi.bmiHeader.biHeight = -12;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_TRUE(bmp);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  EXPECT_EQ(SendMessageA(pb, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT), 0);
+  EXPECT_EQ(GetPixel(dc, 10, 6), RGB(0, 128, 0));  // the filled half
+  EXPECT_NE(GetPixel(dc, 90, 6), RGB(0, 128, 0));  // the empty half
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bmp);
+}
+
 }  // namespace

@@ -31,8 +31,8 @@ struct StatusState : ControlBase {
   bool grip() const { return (Style() & SBARS_SIZEGRIP) != 0; }
 };
 
-StateTable<StatusState>& States() {
-  static auto* t = new StateTable<StatusState>;
+WindowSlot<StatusState>& States() {
+  static auto* t = new WindowSlot<StatusState>;
   return *t;
 }
 
@@ -153,13 +153,9 @@ LRESULT Dispatch(StatusState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return static_cast<LRESULT>(s.parts[0].text.size());
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) Paint(s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
 
     case SB_SETTEXTA: {
       Part* p = PartOf(s, wp);
@@ -227,7 +223,7 @@ LRESULT Dispatch(StatusState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK StatusBarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch);
+  return RunCommonControl(States(), hwnd, msg, wp, lp, Dispatch);
 }
 
 }  // namespace qvp::ui::comctl

@@ -37,8 +37,8 @@ struct TabState : ControlBase {
   bool buttons() const { return (Style() & TCS_BUTTONS) != 0; }
 };
 
-StateTable<TabState>& States() {
-  static auto* t = new StateTable<TabState>;
+WindowSlot<TabState>& States() {
+  static auto* t = new WindowSlot<TabState>;
   return *t;
 }
 
@@ -173,13 +173,9 @@ LRESULT Dispatch(TabState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) Paint(s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       TCHITTESTINFO hit{};
@@ -299,7 +295,7 @@ LRESULT Dispatch(TabState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK TabWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch);
+  return RunCommonControl(States(), hwnd, msg, wp, lp, Dispatch);
 }
 
 }  // namespace qvp::ui::comctl

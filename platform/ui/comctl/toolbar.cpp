@@ -48,8 +48,8 @@ struct ToolbarState : ControlBase {
   }
 };
 
-StateTable<ToolbarState>& States() {
-  static auto* t = new StateTable<ToolbarState>;
+WindowSlot<ToolbarState>& States() {
+  static auto* t = new WindowSlot<ToolbarState>;
   return *t;
 }
 
@@ -284,13 +284,9 @@ LRESULT Dispatch(ToolbarState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return reinterpret_cast<LRESULT>(s.font);
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) Paint(s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       const int i = HitButton(s, PointOf(lp));
@@ -451,7 +447,7 @@ LRESULT Dispatch(ToolbarState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch, [](ToolbarState& s) {
+  return RunCommonControl(States(), hwnd, msg, wp, lp, Dispatch, [](ToolbarState& s) {
     if (s.own_images && s.images) ImageList_Destroy(s.images);
   });
 }

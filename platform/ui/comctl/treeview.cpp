@@ -9,8 +9,8 @@
 namespace qvp::ui::comctl {
 namespace {
 
-StateTable<TreeState>& States() {
-  static auto* t = new StateTable<TreeState>;
+WindowSlot<TreeState>& States() {
+  static auto* t = new WindowSlot<TreeState>;
   return *t;
 }
 
@@ -182,13 +182,9 @@ LRESULT Dispatch(TreeState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       FillSolid(reinterpret_cast<HDC>(wp), r, GetSysColor(COLOR_WINDOW));
       return 1;
     }
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) PaintTree(s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintTree(s, hdc); });
     case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_LBUTTONUP:
     case WM_RBUTTONDOWN: case WM_RBUTTONUP:
       return OnTreeMouse(s, msg, lp);
@@ -399,7 +395,7 @@ bool EnsureVisible(TreeState& s, TreeNode* node) {
 }
 
 LRESULT CALLBACK TreeViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch);
+  return RunCommonControl(States(), hwnd, msg, wp, lp, Dispatch);
 }
 
 }  // namespace qvp::ui::comctl

@@ -35,8 +35,8 @@ struct UpDownState : ControlBase {
   int pressed = 0;  // +1 the up (or right) arrow, -1 the other, 0 none
 };
 
-StateTable<UpDownState>& States() {
-  static auto* t = new StateTable<UpDownState>;
+WindowSlot<UpDownState>& States() {
+  static auto* t = new WindowSlot<UpDownState>;
   return *t;
 }
 
@@ -263,13 +263,9 @@ LRESULT Dispatch(UpDownState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps{};
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (hdc) Paint(s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
     case WM_ENABLE:
       s.Repaint();
       return 0;
@@ -404,7 +400,7 @@ LRESULT CALLBACK BuddyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT CALLBACK UpDownWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  return RunControlProc(States(), hwnd, msg, wp, lp, Dispatch);
+  return RunCommonControl(States(), hwnd, msg, wp, lp, Dispatch);
 }
 
 }  // namespace qvp::ui::comctl

@@ -14,8 +14,8 @@
 namespace qvp::ui {
 namespace {
 
-StateTable<ButtonState>& States() {
-  static auto* t = new StateTable<ButtonState>;
+WindowSlot<ButtonState>& States() {
+  static auto* t = new WindowSlot<ButtonState>;
   return *t;
 }
 
@@ -177,17 +177,12 @@ LRESULT SetImage(ButtonState& s, WPARAM type, LPARAM image) {
 
 }  // namespace
 
-LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) States().Make(hwnd, std::make_shared<ButtonState>());
-  std::shared_ptr<ButtonState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  ButtonState& s = *sp;
+namespace {
+
+LRESULT ButtonProc(ButtonState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   const UINT type = ButtonType(StyleOf(hwnd));
 
   switch (msg) {
-    case WM_NCDESTROY:
-      States().Drop(hwnd);
-      return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_GETDLGCODE:
       return DialogCode(type);
     case WM_NCHITTEST:
@@ -210,23 +205,14 @@ LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return reinterpret_cast<LRESULT>(s.font);
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (type == BS_OWNERDRAW)
-        DrawOwner(hwnd, s, hdc, ODA_DRAWENTIRE);
-      else
-        PaintButton(hwnd, s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
-
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      if (type == BS_OWNERDRAW)
-        DrawOwner(hwnd, s, reinterpret_cast<HDC>(wp), ODA_DRAWENTIRE);
-      else
-        PaintButton(hwnd, s, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) {
+        if (type == BS_OWNERDRAW)
+          DrawOwner(hwnd, s, hdc, ODA_DRAWENTIRE);
+        else
+          PaintButton(hwnd, s, hdc);
+      });
 
     case WM_SETFOCUS: {
       s.focused = true;
@@ -314,6 +300,12 @@ LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return RunControlProc(States(), hwnd, msg, wp, lp, NewRecord<ButtonState>, ButtonProc);
 }
 
 }  // namespace qvp::ui

@@ -15,8 +15,8 @@
 namespace qvp::ui {
 namespace {
 
-StateTable<ComboState>& States() {
-  static auto* t = new StateTable<ComboState>;
+WindowSlot<ComboState>& States() {
+  static auto* t = new WindowSlot<ComboState>;
   return *t;
 }
 
@@ -279,14 +279,9 @@ void RunSteps(HWND hwnd, ComboState& s, const ComboModel::Steps& steps) {
   }
 }
 
-LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
-    States().Make(hwnd, std::make_shared<ComboState>(KindOf(cs ? static_cast<DWORD>(cs->style) : 0)));
-  }
-  std::shared_ptr<ComboState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  ComboState& s = *sp;
+namespace {
+
+LRESULT ComboBoxProc(ComboState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   ItemList& items = s.model.items();
   const auto index = static_cast<int>(static_cast<DWORD>(wp));
 
@@ -299,9 +294,6 @@ LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       s.list_window = nullptr;
       ClearListItems(items, OwnerOf(hwnd, s));
       return 0;
-    case WM_NCDESTROY:
-      States().Drop(hwnd);
-      return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_WINDOWPOSCHANGING:
       OnWindowPosChanging(s, reinterpret_cast<WINDOWPOS*>(lp));
       return DefWindowProcA(hwnd, msg, wp, lp);
@@ -367,16 +359,9 @@ LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      PaintCombo(hwnd, s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      PaintCombo(hwnd, s, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintCombo(hwnd, s, hdc); });
 
     case CB_ADDSTRING:
     case CB_INSERTSTRING: {
@@ -477,6 +462,13 @@ LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK ComboBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto make = [](HWND, LPARAM c) { return std::make_shared<ComboState>(KindOf(CreateStyle(c))); };
+  return RunControlProc(States(), hwnd, msg, wp, lp, make, ComboBoxProc);
 }
 
 }  // namespace qvp::ui

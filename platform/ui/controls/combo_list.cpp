@@ -78,16 +78,9 @@ LRESULT CALLBACK ComboListWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return MA_NOACTIVATE;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      PaintItems(hwnd, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      PaintItems(hwnd, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintItems(hwnd, hdc); });
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }

@@ -1,6 +1,7 @@
 #include "ui/controls/control_classes.h"
 
 #include "ui/classes.h"
+#include "ui/control_frame.h"
 #include "ui/controls/combo.h"
 
 namespace qvp::ui {
@@ -11,6 +12,7 @@ void Register(const char* name, WNDPROC proc, UINT style) {
   wc.cbSize = sizeof(wc);
   wc.style = style;
   wc.lpfnWndProc = proc;
+  wc.cbWndExtra = kStateBytes;  // the control's state record
   wc.lpszClassName = name;
   RegisterSystemClass(wc);
 }

@@ -2,45 +2,13 @@
 // handle; notifying the parent; style and geometry queries; the control font.
 #pragma once
 
-#include <memory>
-#include <mutex>
 #include <string>
-#include <unordered_map>
 
 #include "qvplatform/ui.h"
 #include "qvplatform/ui_controls.h"
+#include "ui/control_frame.h"
 
 namespace qvp::ui {
-
-// The state records of one control class, one per window, made at WM_NCCREATE
-// and dropped at WM_NCDESTROY. A record is shared: a procedure keeps it alive
-// while it runs, even when a notification it sends destroys the window.
-template <class State>
-class StateTable {
- public:
-  std::shared_ptr<State> Make(HWND hwnd, std::shared_ptr<State> state) {
-    std::lock_guard<std::mutex> g(lock_);
-    map_[hwnd] = state;
-    return state;
-  }
-  std::shared_ptr<State> Get(HWND hwnd) {
-    std::lock_guard<std::mutex> g(lock_);
-    auto it = map_.find(hwnd);
-    return it == map_.end() ? nullptr : it->second;
-  }
-  void Drop(HWND hwnd) {
-    std::shared_ptr<State> keep;  // released after the lock
-    std::lock_guard<std::mutex> g(lock_);
-    auto it = map_.find(hwnd);
-    if (it == map_.end()) return;
-    keep = std::move(it->second);
-    map_.erase(it);
-  }
-
- private:
-  std::mutex lock_;
-  std::unordered_map<HWND, std::shared_ptr<State>> map_;
-};
 
 // The parent a control reports to (null for a window without one).
 HWND ParentOf(HWND hwnd);

@@ -15,8 +15,8 @@
 namespace qvp::ui {
 namespace {
 
-StateTable<EditState>& States() {
-  static auto* t = new StateTable<EditState>;
+WindowSlot<EditState>& States() {
+  static auto* t = new WindowSlot<EditState>;
   return *t;
 }
 
@@ -360,19 +360,11 @@ void InsertText(HWND hwnd, EditState& s, std::string_view text, bool undoable, E
   Changed(hwnd, s);
 }
 
-LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
-    States().Make(hwnd, std::make_shared<EditState>(cs && (cs->style & ES_MULTILINE)));
-  }
-  std::shared_ptr<EditState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  EditState& s = *sp;
+namespace {
+
+LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
   switch (msg) {
-    case WM_NCDESTROY:
-      States().Drop(hwnd);
-      return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_CREATE:
       OnCreate(hwnd, s, reinterpret_cast<const CREATESTRUCTA*>(lp));
       return 0;
@@ -467,16 +459,9 @@ LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      PaintEdit(hwnd, s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      PaintEdit(hwnd, s, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintEdit(hwnd, s, hdc); });
 
     case EM_GETSEL:
       return GetSel(s, wp, lp);
@@ -570,6 +555,13 @@ LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK EditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto make = [](HWND, LPARAM c) { return std::make_shared<EditState>((CreateStyle(c) & ES_MULTILINE) != 0); };
+  return RunControlProc(States(), hwnd, msg, wp, lp, make, EditProc);
 }
 
 }  // namespace qvp::ui

@@ -12,8 +12,8 @@
 namespace qvp::ui {
 namespace {
 
-StateTable<ListBoxState>& States() {
-  static auto* t = new StateTable<ListBoxState>;
+WindowSlot<ListBoxState>& States() {
+  static auto* t = new WindowSlot<ListBoxState>;
   return *t;
 }
 
@@ -236,14 +236,9 @@ void NotifySelection(HWND hwnd, int code) {
   if (StyleOf(hwnd) & LBS_NOTIFY) NotifyParent(hwnd, code);
 }
 
-LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
-    States().Make(hwnd, std::make_shared<ListBoxState>(ModeOf(cs ? static_cast<DWORD>(cs->style) : 0)));
-  }
-  std::shared_ptr<ListBoxState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  ListBoxState& s = *sp;
+namespace {
+
+LRESULT ListBoxProc(ListBoxState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   const auto index = static_cast<int>(static_cast<DWORD>(wp));
 
   switch (msg) {
@@ -253,9 +248,6 @@ LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
       ClearListItems(s.items, OwnerOf(hwnd, s));
       return 0;
-    case WM_NCDESTROY:
-      States().Drop(hwnd);
-      return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_WINDOWPOSCHANGING:
       FitHeight(hwnd, s, reinterpret_cast<WINDOWPOS*>(lp));
       return DefWindowProcA(hwnd, msg, wp, lp);
@@ -310,16 +302,9 @@ LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      PaintListBox(hwnd, s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      PaintListBox(hwnd, s, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintListBox(hwnd, s, hdc); });
 
     case LB_ADDSTRING:
       return Add(hwnd, s, wp, lp, true);
@@ -432,6 +417,13 @@ LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto make = [](HWND, LPARAM c) { return std::make_shared<ListBoxState>(ModeOf(CreateStyle(c))); };
+  return RunControlProc(States(), hwnd, msg, wp, lp, make, ListBoxProc);
 }
 
 }  // namespace qvp::ui

@@ -251,23 +251,15 @@ struct Press {
   bool thumb = false;
 };
 
-StateTable<Press>& Presses() {
-  static auto* t = new StateTable<Press>;
+WindowSlot<Press>& Presses() {
+  static auto* t = new WindowSlot<Press>;
   return *t;
 }
 
-}  // namespace
-
-LRESULT CALLBACK ScrollBarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) Presses().Make(hwnd, std::make_shared<Press>());
-  std::shared_ptr<Press> press = Presses().Get(hwnd);
-  if (!press) return DefWindowProcA(hwnd, msg, wp, lp);
+LRESULT ScrollBarProc(Press& state, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Press* press = &state;
   Bar v;
   switch (msg) {
-    case WM_NCDESTROY:
-      Presses().Drop(hwnd);
-      Forget(hwnd);
-      return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_NCHITTEST:
       // A size grip sizes its parent's corner.
       return IsGrip(hwnd) ? HTBOTTOMRIGHT : DefWindowProcA(hwnd, msg, wp, lp);
@@ -339,19 +331,21 @@ LRESULT CALLBACK ScrollBarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case SBM_GETSCROLLINFO:
       return Read(hwnd, SB_CTL, reinterpret_cast<LPSCROLLINFO>(lp));
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      Paint(hwnd, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      Paint(hwnd, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(hwnd, hdc); });
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK ScrollBarWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  // The bar's own values are forgotten once the record is gone.
+  LRESULT r = RunControlProc(Presses(), hwnd, msg, wp, lp, NewRecord<Press>, ScrollBarProc);
+  if (msg == WM_NCDESTROY) Forget(hwnd);
+  return r;
 }
 
 }  // namespace qvp::ui

@@ -11,8 +11,8 @@
 namespace qvp::ui {
 namespace {
 
-StateTable<StaticState>& States() {
-  static auto* t = new StateTable<StaticState>;
+WindowSlot<StaticState>& States() {
+  static auto* t = new WindowSlot<StaticState>;
   return *t;
 }
 
@@ -95,18 +95,12 @@ void DrawOwner(HWND hwnd, HDC hdc) {
 
 }  // namespace
 
-LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) States().Make(hwnd, std::make_shared<StaticState>());
-  std::shared_ptr<StaticState> sp = States().Get(hwnd);
-  if (!sp) return DefWindowProcA(hwnd, msg, wp, lp);
-  StaticState& s = *sp;
+namespace {
+
+LRESULT StaticProc(StaticState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   const DWORD style = StyleOf(hwnd);
 
   switch (msg) {
-    case WM_NCDESTROY:
-      FreeImage(s);
-      States().Drop(hwnd);
-      return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_NCHITTEST:
       return (style & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
     case WM_GETDLGCODE:
@@ -152,25 +146,23 @@ LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return StaticType(style) == SS_ICON ? reinterpret_cast<LRESULT>(s.image) : 0;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      if (StaticType(style) == SS_OWNERDRAW)
-        DrawOwner(hwnd, hdc);
-      else
-        PaintStatic(hwnd, s, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      if (StaticType(style) == SS_OWNERDRAW)
-        DrawOwner(hwnd, reinterpret_cast<HDC>(wp));
-      else
-        PaintStatic(hwnd, s, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) {
+        if (StaticType(style) == SS_OWNERDRAW)
+          DrawOwner(hwnd, hdc);
+        else
+          PaintStatic(hwnd, s, hdc);
+      });
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return RunControlProc(States(), hwnd, msg, wp, lp, NewRecord<StaticState>, StaticProc, FreeImage);
 }
 
 }  // namespace qvp::ui
