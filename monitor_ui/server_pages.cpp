@@ -108,9 +108,9 @@ bool StoreDnsPage(HWND page, CMonitorProfile* profile, int failIndex) {
   return StoreTiming(page, profile, failIndex, profile->IsTypeChanged());
 }
 
-template <const ServerPage& Spec>
+template <const ServerPage& Setup>
 bool StoreSetup(HWND page, CMonitorProfile* profile, int failIndex) {
-  return StoreServerPage(page, profile, Spec, failIndex);
+  return StoreServerPage(page, profile, Setup, failIndex);
 }
 
 INT_PTR ServerPageProc(const ServerPage& setup, StorePage store, HWND page, UINT message, LPARAM lParam) {
@@ -139,9 +139,9 @@ INT_PTR ServerPageProc(const ServerPage& setup, StorePage store, HWND page, UINT
 
 }  // namespace
 
-#define QV_SERVER_PAGE(Name, Spec)                                                            \
+#define QV_SERVER_PAGE(Name, Setup)                                                            \
   INT_PTR CALLBACK Name(HWND page, UINT message, WPARAM /*wParam*/, LPARAM lParam) {           \
-    return ServerPageProc(Spec, StoreSetup<Spec>, page, message, lParam);                      \
+    return ServerPageProc(Setup, StoreSetup<Setup>, page, message, lParam);                    \
   }
 
 QV_SERVER_PAGE(FingerMonitorDlg, kFinger)
