@@ -24,6 +24,12 @@ namespace qvp::display::x11 {
 
 std::atomic<bool> g_broken{false};
 
+namespace {
+std::atomic<RoundHook> g_round_hook{nullptr};
+}  // namespace
+
+void SetRoundHookForTests(RoundHook hook) { g_round_hook = hook; }
+
 std::mutex& Lock() {
   static auto* m = new std::mutex;
   return *m;
@@ -428,10 +434,15 @@ void Connection::Paint(const std::set<HWND>& changed) {
 
 void Connection::Run() {
   const int xfd = ConnectionNumber(dpy);
-  while (!stop && !g_broken) {
+  for (;;) {
+    if (RoundHook hook = g_round_hook.load()) hook(*this);
+    // The wake-ups are taken before the stop flag is looked at: a stop asked for
+    // after the flag was read leaves its byte in the pipe, so the wait below
+    // returns at once instead of sleeping through it.
     char drain[64];
     while (read(wake_read, drain, sizeof drain) > 0) {
     }
+    if (stop || g_broken) break;
     bool sync = false;
     bool tray = false;
     Drag request;

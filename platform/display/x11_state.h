@@ -125,4 +125,9 @@ Connection*& Current();
 // Set by the I/O error handler when the server connection broke.
 extern std::atomic<bool> g_broken;
 
+// Tests: called on the event thread at the start of every round of its loop,
+// before it takes its wake-ups and looks at the stop flag (null: none).
+using RoundHook = void (*)(Connection& c);
+void SetRoundHookForTests(RoundHook hook);
+
 }  // namespace qvp::display::x11
