@@ -35,14 +35,18 @@ void Connection::StartDrag(const Drag& request) {
   ::Window root_back = 0, child = 0;
   int rx = 0, ry = 0, wx = 0, wy = 0;
   unsigned mask = 0;
+  // The drag rides on the grab the server took when the left button went down
+  // in the window: the pointer's motion and the release come to the window
+  // wherever the pointer goes, and the server ends that grab by itself at the
+  // release. (A grab of our own would last until we read the release and gave
+  // it back, and swallow a click that comes in the meantime.)
+  if (left_held != request.hwnd) return;
   // A drag needs the button still held: a quick click has nothing to drag.
   if (!XQueryPointer(dpy, it->second.xid, &root_back, &child, &rx, &ry, &wx, &wy, &mask) || !(mask & Button1Mask))
     return;
   drag = request;
   drag.start = POINT{rx, ry};
   drag.from = it->second.rect;
-  XGrabPointer(dpy, it->second.xid, False, ButtonReleaseMask | PointerMotionMask, GrabModeAsync, GrabModeAsync, 0, 0,
-               CurrentTime);
 }
 
 void Connection::DragTo(POINT p) {
@@ -144,11 +148,11 @@ void Connection::Handle(XEvent& ev) {
       return;
     case ButtonPress:
     case ButtonRelease: {
+      if (ev.xbutton.button == Button1) left_held = ev.type == ButtonPress ? top : nullptr;
       if (drag.hwnd) {
         if (ev.type == ButtonRelease && ev.xbutton.button == Button1) {
           DragTo(POINT{ev.xbutton.x_root, ev.xbutton.y_root});
           drag = Drag{};
-          XUngrabPointer(dpy, CurrentTime);
         }
         return;
       }

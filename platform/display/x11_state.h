@@ -86,6 +86,7 @@ class Connection {
   HWND focused = nullptr;        // the foreground window X focus was last given to
   HWND focus_pending = nullptr;  // to be given the focus once the server shows it
   Drag drag;
+  HWND left_held = nullptr;      // the window the left button went down in, until it comes up
   std::set<unsigned> keys_down;  // key codes pressed, for repeats
   std::set<HWND> owed;           // painted windows whose pictures wait for the painting to settle
   std::map<WORD, ::Cursor> cursors;  // X cursors made for stock cursors
