@@ -175,11 +175,12 @@ TEST_F(X11EventThread, AClickRightAfterADragIsNotLostWhileTheThreadIsLate) {
   ASSERT_GE(caption.x, 0);
   RECT before;
   GetWindowRect(hwnd_, &before);
-  ASSERT_EQ(Xdotool({"mousemove", "--sync", std::to_string(caption.x), std::to_string(caption.y), "mousedown", "1"}), 0);
+  ASSERT_EQ(
+      Xdotool({"mousemove", "--sync", std::to_string(caption.x), std::to_string(caption.y), "mousedown", "1"}), 0);
   bool dragging = false;
   for (int step = 1; step <= 20 && !dragging; ++step) {
-    ASSERT_EQ(Xdotool({"mousemove", "--sync", std::to_string(caption.x + 3 * step), std::to_string(caption.y + 2 * step)}),
-              0);
+    const POINT to{caption.x + 3 * step, caption.y + 2 * step};
+    ASSERT_EQ(Xdotool({"mousemove", "--sync", std::to_string(to.x), std::to_string(to.y)}), 0);
     dragging = xvfbtest::PumpUntil(nullptr, [&] {
       RECT now;
       return GetWindowRect(hwnd_, &now) && now.left != before.left;
@@ -189,11 +190,11 @@ TEST_F(X11EventThread, AClickRightAfterADragIsNotLostWhileTheThreadIsLate) {
   ASSERT_TRUE(dragging) << "the caption drag never began";
 
   // The release and a click on the close box all happen while the thread is late.
-  const POINT close = Where(HTCLOSE);
-  ASSERT_GE(close.x, 0);
+  const POINT close_box = Where(HTCLOSE);
+  ASSERT_GE(close_box.x, 0);
   ASSERT_TRUE(HoldNextRound(Hold::kUntilLetGo)) << "the event thread never began a round";
-  const int clicked = Xdotool({"mouseup", "1", "mousemove", "--sync", std::to_string(close.x), std::to_string(close.y),
-                               "click", "1"});
+  const int clicked = Xdotool({"mouseup", "1", "mousemove", "--sync", std::to_string(close_box.x),
+                               std::to_string(close_box.y), "click", "1"});
   g_let_go = true;
   ASSERT_EQ(clicked, 0);
   EXPECT_TRUE(xvfbtest::PumpUntil(nullptr, [&] { return !IsWindow(hwnd_); }, 10000))
