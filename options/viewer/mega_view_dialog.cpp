@@ -362,7 +362,8 @@ void ShowTextViewer(HWND owner, const char* file, int helpTopic) {
       if (*p == '\\' || *p == '/') name = p + 1;
     std::strncpy(title, name, sizeof title - 1);
   }
-  std::strncpy(info.title, title, sizeof info.title - 1);
+  // The caption field is shorter than a file name: a long title is cut.
+  std::memcpy(info.title, title, std::min(std::strlen(title), sizeof info.title - 1));
   info.helpTopic = static_cast<uint16_t>(helpTopic != 0 ? helpTopic : kDefaultHelpTopic);
   LPCDLGTEMPLATEA tmpl = LoadDialogTemplate(kViewerTemplate);
   if (tmpl == nullptr) return;
