@@ -362,8 +362,8 @@ void InsertText(HWND hwnd, EditState& s, std::string_view text, bool undoable, E
 
 namespace {
 
-LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-
+// Creation, size, style, font and the dialog manager's questions.
+LRESULT OnWindow(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       OnCreate(hwnd, s, reinterpret_cast<const CREATESTRUCTA*>(lp));
@@ -375,8 +375,27 @@ LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_STYLECHANGED:
       Relayout(hwnd, s);
       return 0;
+    case WM_SETFONT:
+      s.font = reinterpret_cast<HFONT>(wp);
+      s.metrics = MetricsOfFont(s.font);
+      Relayout(hwnd, s);
+      if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(s.font);
+    case WM_ENABLE:
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
     case WM_GETDLGCODE:
       return DialogCode(hwnd, s, lp);
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+// The text as a whole: reading, replacing, its limit and its modified flag.
+LRESULT OnText(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
     case WM_SETTEXT:
       return SetText(hwnd, s, reinterpret_cast<LPCSTR>(lp));
     case WM_GETTEXT: {
@@ -389,54 +408,65 @@ LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(s.buf.size());
-    case WM_SETFONT:
-      s.font = reinterpret_cast<HFONT>(wp);
-      s.metrics = MetricsOfFont(s.font);
-      Relayout(hwnd, s);
-      if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
+    case EM_REPLACESEL:
+      InsertText(hwnd, s, lp ? reinterpret_cast<LPCSTR>(lp) : "", wp != 0, EditBuffer::Kind::kOther);
       return 0;
-    case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s.font);
-    case WM_ENABLE:
-      InvalidateRect(hwnd, nullptr, TRUE);
+    case EM_GETMODIFY:
+      return s.buf.modified() ? TRUE : FALSE;
+    case EM_SETMODIFY:
+      s.buf.set_modified(wp != 0);
       return 0;
-    case WM_SETFOCUS:
-      s.focused = true;
-      InvalidateRect(hwnd, nullptr, FALSE);
-      Notify(hwnd, s, EN_SETFOCUS);
-      return 0;
-    case WM_KILLFOCUS:
-      s.focused = false;
-      s.tracking = false;
-      InvalidateRect(hwnd, nullptr, FALSE);
-      Notify(hwnd, s, EN_KILLFOCUS);
-      return 0;
-    case WM_CHAR:
-      return EditChar(hwnd, s, wp);
-    case WM_KEYDOWN:
-      return EditKeyDown(hwnd, s, wp, lp);
-    case WM_SYSKEYDOWN:
-      // Alt+Down and Alt+Up open and close a combo box's list.
-      if (s.combo && (wp == VK_DOWN || wp == VK_UP)) return SendMessageA(s.combo, msg, wp, lp);
+    case EM_LIMITTEXT:
+      return SetLimit(s, wp);
+    case EM_GETLIMITTEXT:
+      return static_cast<LRESULT>(static_cast<DWORD>(s.buf.limit()));
+    default:
       return DefWindowProcA(hwnd, msg, wp, lp);
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-      EditMouse(hwnd, s, msg, lp);
+  }
+}
+
+// Lines and positions: counting, indexing and mapping characters to points.
+LRESULT OnLines(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case EM_GETLINECOUNT:
+      return Multi(s) ? static_cast<LRESULT>(s.lines.size()) : 1;
+    case EM_LINEINDEX:
+      return LineIndex(s, wp);
+    case EM_LINELENGTH:
+      return LineLength(s, wp);
+    case EM_LINEFROMCHAR:
+      return LineFromChar(s, wp);
+    case EM_GETLINE:
+      return GetLine(s, wp, lp);
+    case EM_POSFROMCHAR: {
+      if (wp >= s.buf.size()) return -1;
+      POINT p = PosToPoint(hwnd, s, static_cast<size_t>(wp));
+      return MAKELRESULT(static_cast<WORD>(p.x), static_cast<WORD>(p.y));
+    }
+    case EM_CHARFROMPOS: {
+      size_t pos = PointToPos(hwnd, s, PointOf(lp));
+      return MAKELRESULT(static_cast<WORD>(pos), static_cast<WORD>(LineOfPos(s, pos)));
+    }
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+LRESULT OnSelection(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case EM_GETSEL:
+      return GetSel(s, wp, lp);
+    case EM_SETSEL:
+      SetSel(hwnd, s, wp, lp);
       return 0;
-    case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lp) != hwnd) s.tracking = false;
-      return 0;
-    case WM_VSCROLL:
-      // A user's click on a scroll bar is told before the text moves.
-      Notify(hwnd, s, EN_VSCROLL);
-      Scroll(hwnd, s, wp);
-      return 0;
-    case WM_HSCROLL:
-      Notify(hwnd, s, EN_HSCROLL);
-      ScrollAcross(hwnd, s, wp);
-      return 0;
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+// The clipboard and undo.
+LRESULT OnEditing(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
     case WM_COPY:
       EditCopy(hwnd, s);
       return 0;
@@ -457,52 +487,77 @@ LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       ScrollToCaret(hwnd, s);
       Changed(hwnd, s);
       return TRUE;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintEdit(hwnd, s, hdc); });
-
-    case EM_GETSEL:
-      return GetSel(s, wp, lp);
-    case EM_SETSEL:
-      SetSel(hwnd, s, wp, lp);
-      return 0;
-    case EM_REPLACESEL:
-      InsertText(hwnd, s, lp ? reinterpret_cast<LPCSTR>(lp) : "", wp != 0, EditBuffer::Kind::kOther);
-      return 0;
-    case EM_GETMODIFY:
-      return s.buf.modified() ? TRUE : FALSE;
-    case EM_SETMODIFY:
-      s.buf.set_modified(wp != 0);
-      return 0;
     case EM_CANUNDO:
       return s.buf.CanUndo() ? TRUE : FALSE;
     case EM_EMPTYUNDOBUFFER:
       s.buf.EmptyUndo();
       return 0;
-    case EM_GETLINECOUNT:
-      return Multi(s) ? static_cast<LRESULT>(s.lines.size()) : 1;
-    case EM_LINEINDEX:
-      return LineIndex(s, wp);
-    case EM_LINELENGTH:
-      return LineLength(s, wp);
-    case EM_LINEFROMCHAR:
-      return LineFromChar(s, wp);
-    case EM_GETLINE:
-      return GetLine(s, wp, lp);
-    case EM_LIMITTEXT:
-      return SetLimit(s, wp);
-    case EM_GETLIMITTEXT:
-      return static_cast<LRESULT>(static_cast<DWORD>(s.buf.limit()));
-    case EM_SETPASSWORDCHAR:
-      return SetPasswordChar(hwnd, s, wp);
-    case EM_GETPASSWORDCHAR:
-      return (StyleOf(hwnd) & ES_PASSWORD) ? static_cast<unsigned char>(s.password) : 0;
-    case EM_SETREADONLY:
-      SetStyleBits(hwnd, ES_READONLY, wp ? ES_READONLY : 0);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return TRUE;
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+LRESULT OnFocus(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SETFOCUS:
+      s.focused = true;
+      InvalidateRect(hwnd, nullptr, FALSE);
+      Notify(hwnd, s, EN_SETFOCUS);
+      return 0;
+    case WM_KILLFOCUS:
+      s.focused = false;
+      s.tracking = false;
+      InvalidateRect(hwnd, nullptr, FALSE);
+      Notify(hwnd, s, EN_KILLFOCUS);
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+LRESULT OnKeyboard(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CHAR:
+      return EditChar(hwnd, s, wp);
+    case WM_KEYDOWN:
+      return EditKeyDown(hwnd, s, wp, lp);
+    case WM_SYSKEYDOWN:
+      // Alt+Down and Alt+Up open and close a combo box's list.
+      if (s.combo && (wp == VK_DOWN || wp == VK_UP)) return SendMessageA(s.combo, msg, wp, lp);
+      return DefWindowProcA(hwnd, msg, wp, lp);
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+LRESULT OnMouse(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      EditMouse(hwnd, s, msg, lp);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lp) != hwnd) s.tracking = false;
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+// The scroll bars, and scrolling asked for by code.
+LRESULT OnScrolling(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_VSCROLL:
+      // A user's click on a scroll bar is told before the text moves.
+      Notify(hwnd, s, EN_VSCROLL);
+      Scroll(hwnd, s, wp);
+      return 0;
+    case WM_HSCROLL:
+      Notify(hwnd, s, EN_HSCROLL);
+      ScrollAcross(hwnd, s, wp);
+      return 0;
     case EM_GETFIRSTVISIBLELINE:
       if (Multi(s)) return s.first_line;
       return static_cast<LRESULT>(PointToPos(hwnd, s, POINT{s.format.left, s.format.top}));
@@ -520,6 +575,15 @@ LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case EM_SCROLL:
       return Scroll(hwnd, s, wp);
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+// How the text is laid out and shown: the formatting rectangle, margins, tab
+// stops, the password character and read-only.
+LRESULT OnFormat(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
     case EM_GETRECT:
       if (auto* r = reinterpret_cast<RECT*>(lp)) *r = s.format;
       return 0;
@@ -543,15 +607,105 @@ LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       Relayout(hwnd, s);
       return Multi(s) ? TRUE : FALSE;
     }
-    case EM_POSFROMCHAR: {
-      if (wp >= s.buf.size()) return -1;
-      POINT p = PosToPoint(hwnd, s, static_cast<size_t>(wp));
-      return MAKELRESULT(static_cast<WORD>(p.x), static_cast<WORD>(p.y));
-    }
-    case EM_CHARFROMPOS: {
-      size_t pos = PointToPos(hwnd, s, PointOf(lp));
-      return MAKELRESULT(static_cast<WORD>(pos), static_cast<WORD>(LineOfPos(s, pos)));
-    }
+    case EM_SETPASSWORDCHAR:
+      return SetPasswordChar(hwnd, s, wp);
+    case EM_GETPASSWORDCHAR:
+      return (StyleOf(hwnd) & ES_PASSWORD) ? static_cast<unsigned char>(s.password) : 0;
+    case EM_SETREADONLY:
+      SetStyleBits(hwnd, ES_READONLY, wp ? ES_READONLY : 0);
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return TRUE;
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+LRESULT OnPainting(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintEdit(hwnd, s, hdc); });
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+// Only chooses the group a message belongs to.
+LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+    case WM_SIZE:
+    case WM_STYLECHANGED:
+    case WM_SETFONT:
+    case WM_GETFONT:
+    case WM_ENABLE:
+    case WM_GETDLGCODE:
+      return OnWindow(s, hwnd, msg, wp, lp);
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case EM_REPLACESEL:
+    case EM_GETMODIFY:
+    case EM_SETMODIFY:
+    case EM_LIMITTEXT:
+    case EM_GETLIMITTEXT:
+      return OnText(s, hwnd, msg, wp, lp);
+    case EM_GETLINECOUNT:
+    case EM_LINEINDEX:
+    case EM_LINELENGTH:
+    case EM_LINEFROMCHAR:
+    case EM_GETLINE:
+    case EM_POSFROMCHAR:
+    case EM_CHARFROMPOS:
+      return OnLines(s, hwnd, msg, wp, lp);
+    case EM_GETSEL:
+    case EM_SETSEL:
+      return OnSelection(s, hwnd, msg, wp, lp);
+    case WM_COPY:
+    case WM_CUT:
+    case WM_PASTE:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+    case EM_CANUNDO:
+    case EM_EMPTYUNDOBUFFER:
+      return OnEditing(s, hwnd, msg, wp, lp);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      return OnFocus(s, hwnd, msg, wp, lp);
+    case WM_CHAR:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      return OnKeyboard(s, hwnd, msg, wp, lp);
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+      return OnMouse(s, hwnd, msg, wp, lp);
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case EM_GETFIRSTVISIBLELINE:
+    case EM_SCROLLCARET:
+    case EM_LINESCROLL:
+    case EM_SCROLL:
+      return OnScrolling(s, hwnd, msg, wp, lp);
+    case EM_GETRECT:
+    case EM_SETRECT:
+    case EM_SETRECTNP:
+    case EM_SETMARGINS:
+    case EM_GETMARGINS:
+    case EM_SETTABSTOPS:
+    case EM_SETPASSWORDCHAR:
+    case EM_GETPASSWORDCHAR:
+    case EM_SETREADONLY:
+      return OnFormat(s, hwnd, msg, wp, lp);
+    case WM_ERASEBKGND:
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return OnPainting(s, hwnd, msg, wp, lp);
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
   }
