@@ -356,15 +356,9 @@ void EndPanel(HWND panel) {
   g_panel.toolbar = nullptr;
 }
 
-}  // namespace
-
-bool MainPanelStarted() { return g_panel.started && g_panel.panel != nullptr; }
-
-extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+// Requests the program's other parts post or send to the panel.
+INT_PTR OnRequest(HWND panel, UINT message, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
-      StartPanel(panel);
-      return TRUE;
     case QVM_GET_PROFILES:
       FillProfileSnapshot(reinterpret_cast<ProfileSnapshot*>(lParam));
       return TRUE;
@@ -373,26 +367,38 @@ extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM 
       g_refreshRequests.notify = true;
       g_refreshRequests.refill = true;
       return TRUE;
-    case QV_TOOLBAR_COMMAND:
-      HandleCommand(panel, wParam, 0, true);
-      return TRUE;
     case QVM_SET_CAPTION:
       SetCaption(panel);
-      return TRUE;
-    case QVM_SIZE_POLL:
-      PollSizing(panel);
-      return TRUE;
-    case QVM_TRAY_NOTIFY:
-      OnTrayNotify(panel, lParam);
       return TRUE;
     case QVM_TICK_NOW:
       PanelTick(panel, 0);
       UpdateProfileCommands(panel, true);
       return TRUE;
-    case QVM_MENU_DONE:
-      g_panel.busy = false;
-      g_status.commandPending = false;
+    default:
+      return FALSE;
+  }
+}
+
+// Commands from the menu, the toolbar and the close box.
+INT_PTR OnCommand(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case QV_TOOLBAR_COMMAND:
+      HandleCommand(panel, wParam, 0, true);
       return TRUE;
+    case WM_CLOSE:
+      HandleCommand(panel, kCmdExitRequest, 0, false);
+      return TRUE;
+    case WM_COMMAND:
+      HandleCommand(panel, wParam, lParam, false);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+// While a menu is open the panel counts as busy: no analysis, no command.
+INT_PTR OnMenuLoop(HWND panel, UINT message) {
+  switch (message) {
     case WM_ENTERMENULOOP:
       CancelAnalysis(panel, nullptr);
       g_panel.busy = true;
@@ -401,34 +407,46 @@ extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM 
     case WM_EXITMENULOOP:
       PostMessageA(panel, QVM_MENU_DONE, 0, 0);
       return TRUE;
-    case WM_CLOSE:
-      HandleCommand(panel, kCmdExitRequest, 0, false);
+    case QVM_MENU_DONE:
+      g_panel.busy = false;
+      g_status.commandPending = false;
       return TRUE;
-    case WM_COMMAND:
-      HandleCommand(panel, wParam, lParam, false);
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR OnTimer(HWND panel, WPARAM timer) {
+  if (timer == kSizePollTimer) {
+    PostMessageA(panel, QVM_SIZE_POLL, 0, 0);
+  } else if (timer == kRetryTimer) {
+    RetryDeferredCommands(panel);
+  } else {
+    PanelTick(panel, timer);
+  }
+  return TRUE;
+}
+
+INT_PTR OnNotify(HWND panel, LPARAM lParam) {
+  auto* header = reinterpret_cast<NMHDR*>(lParam);
+  if (!header) return FALSE;
+  if (static_cast<int>(header->idFrom) == kProfileListId) {
+    OnListNotify(panel, header);
+  } else if (static_cast<int>(header->idFrom) == kKindTabsId && header->code == TCN_SELCHANGE) {
+    g_panel.viewKind = GetSelectedTab();
+    SetChooserViewKind(g_panel.viewKind);
+    g_panel.sortColumn = 0;
+    g_refreshRequests.refill = true;
+  }
+  return TRUE;
+}
+
+// Moving, sizing, minimizing to the tray and the size the panel may not go below.
+INT_PTR OnSizing(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case QVM_SIZE_POLL:
+      PollSizing(panel);
       return TRUE;
-    case WM_TIMER:
-      if (wParam == kSizePollTimer) {
-        PostMessageA(panel, QVM_SIZE_POLL, 0, 0);
-      } else if (wParam == kRetryTimer) {
-        RetryDeferredCommands(panel);
-      } else {
-        PanelTick(panel, wParam);
-      }
-      return TRUE;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (!header) return FALSE;
-      if (static_cast<int>(header->idFrom) == kProfileListId) {
-        OnListNotify(panel, header);
-      } else if (static_cast<int>(header->idFrom) == kKindTabsId && header->code == TCN_SELCHANGE) {
-        g_panel.viewKind = GetSelectedTab();
-        SetChooserViewKind(g_panel.viewKind);
-        g_panel.sortColumn = 0;
-        g_refreshRequests.refill = true;
-      }
-      return TRUE;
-    }
     case WM_WINDOWPOSCHANGING: {
       auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
       if (g_app.serviceMode && ServiceStartHidden()) {
@@ -463,6 +481,14 @@ extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM 
         ShowSizeGrip(panel, false);
       }
       return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+// The display's colour depth and palette.
+INT_PTR OnDisplay(HWND panel, UINT message, WPARAM wParam) {
+  switch (message) {
     case WM_DISPLAYCHANGE:
       if (static_cast<int>(wParam) != g_app.colorDepth) {
         g_app.colorDepth = static_cast<int>(wParam);
@@ -470,30 +496,78 @@ extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM 
         MessageBoxA(panel, LoadResText(11075, text, sizeof text), kProgramCaption, MB_OK | MB_ICONINFORMATION);
       }
       return TRUE;
-    case WM_MEASUREITEM: {
-      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-      if (!item || static_cast<int>(item->CtlID) != kProfileListId) return FALSE;
-      UINT height = 16;
-      HDC dc = GetDC(panel);
-      if (dc) {
-        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(panel, WM_GETFONT, 0, 0)));
-        TEXTMETRICA metrics{};
-        if (GetTextMetricsA(dc, &metrics) && metrics.tmHeight >= 18) height = static_cast<UINT>(metrics.tmHeight - 2);
-        SelectObject(dc, old);
-        ReleaseDC(panel, dc);
-      }
-      item->itemHeight = height;
-      return TRUE;
-    }
-    case WM_DRAWITEM:
-      return DrawListItemWithIcon(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
     case WM_PALETTECHANGED:
     case WM_QUERYNEWPALETTE:
       if (g_panel.toolbar) InvalidateRect(g_panel.toolbar, nullptr, TRUE);
       return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+// The profile list's rows are drawn by the panel.
+INT_PTR OnOwnerDraw(HWND panel, UINT message, LPARAM lParam) {
+  if (message == WM_DRAWITEM)
+    return DrawListItemWithIcon(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+  auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+  if (!item || static_cast<int>(item->CtlID) != kProfileListId) return FALSE;
+  UINT height = 16;
+  HDC dc = GetDC(panel);
+  if (dc) {
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(panel, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    if (GetTextMetricsA(dc, &metrics) && metrics.tmHeight >= 18) height = static_cast<UINT>(metrics.tmHeight - 2);
+    SelectObject(dc, old);
+    ReleaseDC(panel, dc);
+  }
+  item->itemHeight = height;
+  return TRUE;
+}
+
+}  // namespace
+
+bool MainPanelStarted() { return g_panel.started && g_panel.panel != nullptr; }
+
+extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      StartPanel(panel);
+      return TRUE;
     case WM_DESTROY:
       EndPanel(panel);
       return FALSE;
+    case QVM_GET_PROFILES:
+    case QVM_REQUEST_REFILL:
+    case QVM_SET_CAPTION:
+    case QVM_TICK_NOW:
+      return OnRequest(panel, message, lParam);
+    case QV_TOOLBAR_COMMAND:
+    case WM_CLOSE:
+    case WM_COMMAND:
+      return OnCommand(panel, message, wParam, lParam);
+    case WM_ENTERMENULOOP:
+    case WM_EXITMENULOOP:
+    case QVM_MENU_DONE:
+      return OnMenuLoop(panel, message);
+    case WM_TIMER:
+      return OnTimer(panel, wParam);
+    case WM_NOTIFY:
+      return OnNotify(panel, lParam);
+    case QVM_TRAY_NOTIFY:
+      OnTrayNotify(panel, lParam);
+      return TRUE;
+    case QVM_SIZE_POLL:
+    case WM_WINDOWPOSCHANGING:
+    case WM_GETMINMAXINFO:
+    case WM_SIZE:
+      return OnSizing(panel, message, wParam, lParam);
+    case WM_DISPLAYCHANGE:
+    case WM_PALETTECHANGED:
+    case WM_QUERYNEWPALETTE:
+      return OnDisplay(panel, message, wParam);
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      return OnOwnerDraw(panel, message, lParam);
     default:
       return FALSE;
   }
