@@ -1,7 +1,7 @@
 // Window longs (extra bytes and the fixed slots), properties and window text.
 #include <algorithm>
-#include <cstring>
 
+#include "ui/extra_bytes.h"
 #include "ui/last_error.h"
 #include "ui/window_ops.h"
 
@@ -26,15 +26,7 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
   Lock g(s.lock);
   Window* w = RequireLocked(hWnd);
   if (!w) return 0;
-  if (nIndex >= 0) {
-    if (static_cast<size_t>(nIndex) + sizeof(LONG_PTR) > w->extra.size()) {
-      SetError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    LONG_PTR v = 0;
-    std::memcpy(&v, w->extra.data() + nIndex, sizeof(v));
-    return v;
-  }
+  if (nIndex >= 0) return ReadExtra(w->extra, nIndex);
   switch (nIndex) {
     case GWL_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
     case GWL_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
@@ -78,16 +70,7 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
     SetError(ERROR_ACCESS_DENIED);
     return 0;
   }
-  if (nIndex >= 0) {
-    if (static_cast<size_t>(nIndex) + sizeof(LONG_PTR) > w->extra.size()) {
-      SetError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    LONG_PTR old = 0;
-    std::memcpy(&old, w->extra.data() + nIndex, sizeof(old));
-    std::memcpy(w->extra.data() + nIndex, &dwNewLong, sizeof(dwNewLong));
-    return old;
-  }
+  if (nIndex >= 0) return SwapExtra(w->extra, nIndex, dwNewLong);
   LONG_PTR old = 0;
   switch (nIndex) {
     case GWL_WNDPROC:

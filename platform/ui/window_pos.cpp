@@ -105,6 +105,22 @@ DeferTable& Defers() {
   return *t;
 }
 
+// A rectangle of a window read under the window lock, with the checks every
+// such query makes: a place to put it and a window that exists.
+template <class Of>
+BOOL QueryRect(HWND hwnd, LPRECT out, Of&& of) {
+  if (!out) {
+    SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  WindowSystem& s = Sys();
+  Lock g(s.lock);
+  Window* w = RequireLocked(hwnd);
+  if (!w) return FALSE;
+  *out = of(w);
+  return TRUE;
+}
+
 }  // namespace
 }  // namespace qvp::ui
 
@@ -306,31 +322,17 @@ BOOL WINAPI BringWindowToTop(HWND hWnd) {
 }
 
 BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
-  if (!lpRect) {
-    SetError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  WindowSystem& s = Sys();
-  Lock g(s.lock);
-  Window* w = RequireLocked(hWnd);
-  if (!w) return FALSE;
-  POINT o = w->parent ? ClientOriginOnScreen(w->parent) : POINT{0, 0};
-  *lpRect = RECT{w->window_rect.left + o.x, w->window_rect.top + o.y, w->window_rect.right + o.x,
-                 w->window_rect.bottom + o.y};
-  return TRUE;
+  return QueryRect(hWnd, lpRect, [](const Window* w) {
+    POINT o = w->parent ? ClientOriginOnScreen(w->parent) : POINT{0, 0};
+    return RECT{w->window_rect.left + o.x, w->window_rect.top + o.y, w->window_rect.right + o.x,
+                w->window_rect.bottom + o.y};
+  });
 }
 
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
-  if (!lpRect) {
-    SetError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  WindowSystem& s = Sys();
-  Lock g(s.lock);
-  Window* w = RequireLocked(hWnd);
-  if (!w) return FALSE;
-  *lpRect = RECT{0, 0, w->client_rect.right - w->client_rect.left, w->client_rect.bottom - w->client_rect.top};
-  return TRUE;
+  return QueryRect(hWnd, lpRect, [](const Window* w) {
+    return RECT{0, 0, w->client_rect.right - w->client_rect.left, w->client_rect.bottom - w->client_rect.top};
+  });
 }
 
 int WINAPI MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints) {

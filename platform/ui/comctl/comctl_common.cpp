@@ -48,6 +48,27 @@ void ControlBase::Repaint(const RECT& r) const {
   if (redraw) InvalidateRect(self, &r, TRUE);
 }
 
+LRESULT ControlBase::Common(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      Attach(hwnd, reinterpret_cast<const CREATESTRUCTA*>(lp));
+      return 0;
+    case WM_SETFONT:
+      SetFont(wp, lp);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font);
+    case WM_SETREDRAW:
+      redraw = wp != 0;
+      Repaint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
 namespace {
 
 // A memory DC with the font selected, for measuring.

@@ -14,6 +14,7 @@ namespace qvp::ui::comctl {
 
 using qvp::ui::Shielded;
 using qvp::ui::WindowSlot;
+using qvp::ui::SlotOf;
 
 // The control frame with a record made empty and knowing its window.
 template <class State, class Dispatch, class OnDestroy>
@@ -59,6 +60,12 @@ struct ControlBase {
   // Invalidates the whole control unless redrawing is off.
   void Repaint() const;
   void Repaint(const RECT& r) const;
+
+  // The messages the controls treat alike: WM_CREATE records the window,
+  // WM_SETFONT/WM_GETFONT keep the font, WM_SETREDRAW sets the control's own
+  // flag (the window stays visible meanwhile), WM_ERASEBKGND leaves the
+  // background to the painting. Anything else goes to DefWindowProcA.
+  LRESULT Common(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 };
 
 // Text measured in a font (null: the default GUI font).

@@ -31,10 +31,7 @@ struct StatusState : ControlBase {
   bool grip() const { return (Style() & SBARS_SIZEGRIP) != 0; }
 };
 
-WindowSlot<StatusState>& States() {
-  static auto* t = new WindowSlot<StatusState>;
-  return *t;
-}
+WindowSlot<StatusState>& States() { return SlotOf<StatusState>(); }
 
 int GripWidth(const StatusState& s) { return s.grip() ? GetSystemMetrics(SM_CXVSCROLL) : 0; }
 
@@ -139,10 +136,8 @@ LRESULT Dispatch(StatusState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       s.Repaint();
       return 0;
     case WM_SETFONT:
-      s.SetFont(wp, lp);
-      return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s.font);
+      return s.Common(hwnd, msg, wp, lp);
     case WM_SETTEXT:
       s.parts[0].text = TextIn(reinterpret_cast<LPCSTR>(lp));
       s.Repaint();
@@ -152,7 +147,7 @@ LRESULT Dispatch(StatusState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(s.parts[0].text.size());
     case WM_ERASEBKGND:
-      return 1;
+      return s.Common(hwnd, msg, wp, lp);
     case WM_PAINT:
     case WM_PRINTCLIENT:
       return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });

@@ -48,10 +48,7 @@ struct ToolbarState : ControlBase {
   }
 };
 
-WindowSlot<ToolbarState>& States() {
-  static auto* t = new WindowSlot<ToolbarState>;
-  return *t;
-}
+WindowSlot<ToolbarState>& States() { return SlotOf<ToolbarState>(); }
 
 bool IsSeparator(const ToolButton& b) { return (b.style & TBSTYLE_SEP) != 0; }
 
@@ -278,12 +275,9 @@ LRESULT Dispatch(ToolbarState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       AutoSize(s);
       return 0;
     case WM_SETFONT:
-      s.SetFont(wp, lp);
-      return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s.font);
     case WM_ERASEBKGND:
-      return 1;
+      return s.Common(hwnd, msg, wp, lp);
     case WM_PAINT:
     case WM_PRINTCLIENT:
       return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });

@@ -14,10 +14,7 @@
 namespace qvp::ui {
 namespace {
 
-WindowSlot<ButtonState>& States() {
-  static auto* t = new WindowSlot<ButtonState>;
-  return *t;
-}
+WindowSlot<ButtonState>& States() { return SlotOf<ButtonState>(); }
 
 bool IsCheckable(UINT type) {
   switch (type) {

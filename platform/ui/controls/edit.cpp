@@ -15,10 +15,7 @@
 namespace qvp::ui {
 namespace {
 
-WindowSlot<EditState>& States() {
-  static auto* t = new WindowSlot<EditState>;
-  return *t;
-}
+WindowSlot<EditState>& States() { return SlotOf<EditState>(); }
 
 constexpr size_t kSingleLineMaximum = 0x7FFFFFFE;
 constexpr size_t kMultiLineMaximum = 0xFFFFFFFF;

@@ -11,10 +11,7 @@
 namespace qvp::ui {
 namespace {
 
-WindowSlot<StaticState>& States() {
-  static auto* t = new WindowSlot<StaticState>;
-  return *t;
-}
+WindowSlot<StaticState>& States() { return SlotOf<StaticState>(); }
 
 // The image kind a static of this style shows, or -1 for one that shows none.
 int ImageTypeOf(DWORD style) {
