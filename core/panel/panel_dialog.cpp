@@ -1,6 +1,7 @@
 // The main panel's dialog procedure: its start, messages and end.
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "analysis_hook.h"
 #include "analysis_status.h"
@@ -299,7 +300,9 @@ void OnListNotify(HWND panel, NMHDR* header) {
   }
 }
 
-void OnTrayNotify(HWND panel, LPARAM mouse) {
+// The tray icon's clicks: a double click brings the panel back, a right click opens its menu.
+std::optional<INT_PTR> OnTray(HWND panel, UINT message, WPARAM, LPARAM mouse) {
+  if (message != QVM_TRAY_NOTIFY) return std::nullopt;
   if (mouse == WM_LBUTTONDBLCLK) {
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof data;
@@ -313,6 +316,7 @@ void OnTrayNotify(HWND panel, LPARAM mouse) {
   } else if (mouse == WM_RBUTTONUP && !g_panel.busy && !g_panel.inTick) {
     ShowPopupMenu(panel, 0, false);
   }
+  return TRUE;
 }
 
 void EndPanel(HWND panel) {
@@ -356,8 +360,22 @@ void EndPanel(HWND panel) {
   g_panel.toolbar = nullptr;
 }
 
+// The panel's start and end.
+std::optional<INT_PTR> OnLifetime(HWND panel, UINT message, WPARAM, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      StartPanel(panel);
+      return TRUE;
+    case WM_DESTROY:
+      EndPanel(panel);
+      return FALSE;
+    default:
+      return std::nullopt;
+  }
+}
+
 // Requests the program's other parts post or send to the panel.
-INT_PTR OnRequest(HWND panel, UINT message, LPARAM lParam) {
+std::optional<INT_PTR> OnRequest(HWND panel, UINT message, WPARAM, LPARAM lParam) {
   switch (message) {
     case QVM_GET_PROFILES:
       FillProfileSnapshot(reinterpret_cast<ProfileSnapshot*>(lParam));
@@ -375,12 +393,12 @@ INT_PTR OnRequest(HWND panel, UINT message, LPARAM lParam) {
       UpdateProfileCommands(panel, true);
       return TRUE;
     default:
-      return FALSE;
+      return std::nullopt;
   }
 }
 
 // Commands from the menu, the toolbar and the close box.
-INT_PTR OnCommand(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<INT_PTR> OnCommand(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case QV_TOOLBAR_COMMAND:
       HandleCommand(panel, wParam, 0, true);
@@ -392,12 +410,12 @@ INT_PTR OnCommand(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
       HandleCommand(panel, wParam, lParam, false);
       return TRUE;
     default:
-      return FALSE;
+      return std::nullopt;
   }
 }
 
 // While a menu is open the panel counts as busy: no analysis, no command.
-INT_PTR OnMenuLoop(HWND panel, UINT message) {
+std::optional<INT_PTR> OnMenuLoop(HWND panel, UINT message, WPARAM, LPARAM) {
   switch (message) {
     case WM_ENTERMENULOOP:
       CancelAnalysis(panel, nullptr);
@@ -412,11 +430,12 @@ INT_PTR OnMenuLoop(HWND panel, UINT message) {
       g_status.commandPending = false;
       return TRUE;
     default:
-      return FALSE;
+      return std::nullopt;
   }
 }
 
-INT_PTR OnTimer(HWND panel, WPARAM timer) {
+std::optional<INT_PTR> OnTimer(HWND panel, UINT message, WPARAM timer, LPARAM) {
+  if (message != WM_TIMER) return std::nullopt;
   if (timer == kSizePollTimer) {
     PostMessageA(panel, QVM_SIZE_POLL, 0, 0);
   } else if (timer == kRetryTimer) {
@@ -427,7 +446,8 @@ INT_PTR OnTimer(HWND panel, WPARAM timer) {
   return TRUE;
 }
 
-INT_PTR OnNotify(HWND panel, LPARAM lParam) {
+std::optional<INT_PTR> OnNotify(HWND panel, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_NOTIFY) return std::nullopt;
   auto* header = reinterpret_cast<NMHDR*>(lParam);
   if (!header) return FALSE;
   if (static_cast<int>(header->idFrom) == kProfileListId) {
@@ -442,7 +462,7 @@ INT_PTR OnNotify(HWND panel, LPARAM lParam) {
 }
 
 // Moving, sizing, minimizing to the tray and the size the panel may not go below.
-INT_PTR OnSizing(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<INT_PTR> OnSizing(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case QVM_SIZE_POLL:
       PollSizing(panel);
@@ -482,12 +502,12 @@ INT_PTR OnSizing(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return FALSE;
     default:
-      return FALSE;
+      return std::nullopt;
   }
 }
 
 // The display's colour depth and palette.
-INT_PTR OnDisplay(HWND panel, UINT message, WPARAM wParam) {
+std::optional<INT_PTR> OnDisplay(HWND panel, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_DISPLAYCHANGE:
       if (static_cast<int>(wParam) != g_app.colorDepth) {
@@ -501,12 +521,13 @@ INT_PTR OnDisplay(HWND panel, UINT message, WPARAM wParam) {
       if (g_panel.toolbar) InvalidateRect(g_panel.toolbar, nullptr, TRUE);
       return FALSE;
     default:
-      return FALSE;
+      return std::nullopt;
   }
 }
 
 // The profile list's rows are drawn by the panel.
-INT_PTR OnOwnerDraw(HWND panel, UINT message, LPARAM lParam) {
+std::optional<INT_PTR> OnOwnerDraw(HWND panel, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_DRAWITEM && message != WM_MEASUREITEM) return std::nullopt;
   if (message == WM_DRAWITEM)
     return DrawListItemWithIcon(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
   auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
@@ -529,46 +550,11 @@ INT_PTR OnOwnerDraw(HWND panel, UINT message, LPARAM lParam) {
 bool MainPanelStarted() { return g_panel.started && g_panel.panel != nullptr; }
 
 extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG:
-      StartPanel(panel);
-      return TRUE;
-    case WM_DESTROY:
-      EndPanel(panel);
-      return FALSE;
-    case QVM_GET_PROFILES:
-    case QVM_REQUEST_REFILL:
-    case QVM_SET_CAPTION:
-    case QVM_TICK_NOW:
-      return OnRequest(panel, message, lParam);
-    case QV_TOOLBAR_COMMAND:
-    case WM_CLOSE:
-    case WM_COMMAND:
-      return OnCommand(panel, message, wParam, lParam);
-    case WM_ENTERMENULOOP:
-    case WM_EXITMENULOOP:
-    case QVM_MENU_DONE:
-      return OnMenuLoop(panel, message);
-    case WM_TIMER:
-      return OnTimer(panel, wParam);
-    case WM_NOTIFY:
-      return OnNotify(panel, lParam);
-    case QVM_TRAY_NOTIFY:
-      OnTrayNotify(panel, lParam);
-      return TRUE;
-    case QVM_SIZE_POLL:
-    case WM_WINDOWPOSCHANGING:
-    case WM_GETMINMAXINFO:
-    case WM_SIZE:
-      return OnSizing(panel, message, wParam, lParam);
-    case WM_DISPLAYCHANGE:
-    case WM_PALETTECHANGED:
-    case WM_QUERYNEWPALETTE:
-      return OnDisplay(panel, message, wParam);
-    case WM_MEASUREITEM:
-    case WM_DRAWITEM:
-      return OnOwnerDraw(panel, message, lParam);
-    default:
-      return FALSE;
-  }
+  // Each group answers the messages it handles and passes on the rest.
+  using Group = std::optional<INT_PTR> (*)(HWND, UINT, WPARAM, LPARAM);
+  static constexpr Group kGroups[] = {OnLifetime, OnRequest, OnCommand, OnMenuLoop, OnTimer,
+                                      OnNotify,   OnTray,    OnSizing,  OnDisplay,  OnOwnerDraw};
+  for (Group group : kGroups)
+    if (std::optional<INT_PTR> answer = group(panel, message, wParam, lParam)) return *answer;
+  return FALSE;
 }

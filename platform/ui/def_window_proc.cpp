@@ -2,6 +2,7 @@
 // to it; CallWindowProcA.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "qvplatform.h"
 #include "ui/last_error.h"
@@ -94,7 +95,7 @@ LRESULT SetText(HWND hwnd, LPCSTR text) {
 }
 
 // The window's text, set first from the name it is created with.
-LRESULT DefText(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> DefText(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_NCCREATE: {
       auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
@@ -125,12 +126,12 @@ LRESULT DefText(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return w ? static_cast<LRESULT>(w->text.size()) : 0;
     }
     default:
-      return 0;
+      return std::nullopt;
   }
 }
 
 // The frame around the client area: its size, hit areas, painting and clicks.
-LRESULT DefNonClient(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> DefNonClient(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_NCCALCSIZE: {
       Snapshot s = Take(hwnd);
@@ -158,12 +159,12 @@ LRESULT DefNonClient(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCLBUTTONDBLCLK:
       return NonClientButton(hwnd, msg, wp, lp);
     default:
-      return 0;
+      return std::nullopt;
   }
 }
 
 // The window menu's commands, and Alt+F4 that asks for its Close.
-LRESULT DefSystemCommand(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> DefSystemCommand(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CLOSE:
       DestroyWindow(hwnd);
@@ -188,12 +189,12 @@ LRESULT DefSystemCommand(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     default:
-      return 0;
+      return std::nullopt;
   }
 }
 
 // Painting the client area and whether it is painted at all.
-LRESULT DefPainting(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
+std::optional<LRESULT> DefPainting(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
   switch (msg) {
     case WM_ERASEBKGND: {
       Snapshot s = Take(hwnd);
@@ -216,12 +217,13 @@ LRESULT DefPainting(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
       return 0;
     }
     default:
-      return 0;
+      return std::nullopt;
   }
 }
 
 // A move or a size: the tracking limits before, WM_MOVE and WM_SIZE after.
-LRESULT DefPosition(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
+std::optional<LRESULT> DefPosition(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
+  if (msg != WM_WINDOWPOSCHANGING && msg != WM_WINDOWPOSCHANGED) return std::nullopt;
   Snapshot s = Take(hwnd);
   if (msg == WM_WINDOWPOSCHANGING) {
     if (s.valid) ClampToTracking(hwnd, s, reinterpret_cast<WINDOWPOS*>(lp));
@@ -242,7 +244,7 @@ LRESULT DefPosition(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
 }
 
 // Activation, focus and capture.
-LRESULT DefActivation(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
+std::optional<LRESULT> DefActivation(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
   switch (msg) {
     case WM_ACTIVATE:
       if (LOWORD(wp) != WA_INACTIVE && !IsIconic(hwnd)) SetFocus(hwnd);
@@ -251,13 +253,16 @@ LRESULT DefActivation(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
       if (GetCapture() == hwnd) ReleaseCapture();
       return 0;
     default:
-      return 0;
+      return std::nullopt;
   }
 }
 
 // Messages a child passes up to its parent (a help request also to an owner),
 // answering for itself only when nobody above does.
-LRESULT DefPassUp(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> DefPassUp(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_MOUSEACTIVATE && msg != WM_SETCURSOR && msg != WM_HELP && msg != WM_CONTEXTMENU &&
+      msg != WM_MOUSEWHEEL)
+    return std::nullopt;
   Snapshot s = Take(hwnd);
   switch (msg) {
     case WM_MOUSEACTIVATE:
@@ -278,7 +283,8 @@ LRESULT DefPassUp(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
-LRESULT DefIcon(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> DefIcon(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_GETICON && msg != WM_SETICON) return std::nullopt;
   HICON old = nullptr;
   bool changed = false;
   {
@@ -296,7 +302,8 @@ LRESULT DefIcon(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // Controls paint in the system colours unless their parent says otherwise.
-LRESULT DefControlColour(UINT msg, WPARAM wp) {
+std::optional<LRESULT> DefControlColour(HWND, UINT msg, WPARAM wp, LPARAM) {
+  if (msg < WM_CTLCOLORMSGBOX || msg > WM_CTLCOLORSTATIC) return std::nullopt;
   if (msg == WM_CTLCOLORSCROLLBAR) return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_SCROLLBAR));
   int back = (msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX) ? COLOR_WINDOW : COLOR_3DFACE;
   auto dc = reinterpret_cast<HDC>(wp);
@@ -306,7 +313,7 @@ LRESULT DefControlColour(UINT msg, WPARAM wp) {
 }
 
 // Questions with a fixed answer.
-LRESULT DefFixedAnswer(UINT msg, LPARAM lp) {
+std::optional<LRESULT> DefFixedAnswer(HWND, UINT msg, WPARAM, LPARAM lp) {
   switch (msg) {
     case WM_QUERYENDSESSION:
     case WM_QUERYOPEN:
@@ -317,7 +324,7 @@ LRESULT DefFixedAnswer(UINT msg, LPARAM lp) {
     case WM_CHARTOITEM:
       return -1;
     default:
-      return 0;
+      return std::nullopt;
   }
 }
 
@@ -338,58 +345,11 @@ LRESULT WINAPI CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARA
 }
 
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  switch (Msg) {
-    case WM_NCCREATE:
-    case WM_SETTEXT:
-    case WM_GETTEXT:
-    case WM_GETTEXTLENGTH:
-      return DefText(hWnd, Msg, wParam, lParam);
-    case WM_NCCALCSIZE:
-    case WM_NCHITTEST:
-    case WM_NCACTIVATE:
-    case WM_NCPAINT:
-    case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONUP:
-    case WM_NCLBUTTONDBLCLK:
-      return DefNonClient(hWnd, Msg, wParam, lParam);
-    case WM_CLOSE:
-    case WM_SYSCOMMAND:
-    case WM_SYSKEYDOWN:
-      return DefSystemCommand(hWnd, Msg, wParam, lParam);
-    case WM_ERASEBKGND:
-    case WM_PAINT:
-    case WM_SETREDRAW:
-      return DefPainting(hWnd, Msg, wParam, lParam);
-    case WM_WINDOWPOSCHANGING:
-    case WM_WINDOWPOSCHANGED:
-      return DefPosition(hWnd, Msg, wParam, lParam);
-    case WM_ACTIVATE:
-    case WM_CANCELMODE:
-      return DefActivation(hWnd, Msg, wParam, lParam);
-    case WM_MOUSEACTIVATE:
-    case WM_SETCURSOR:
-    case WM_HELP:
-    case WM_CONTEXTMENU:
-    case WM_MOUSEWHEEL:
-      return DefPassUp(hWnd, Msg, wParam, lParam);
-    case WM_GETICON:
-    case WM_SETICON:
-      return DefIcon(hWnd, Msg, wParam, lParam);
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-      return DefControlColour(Msg, wParam);
-    case WM_QUERYENDSESSION:
-    case WM_QUERYOPEN:
-    case WM_NOTIFYFORMAT:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-      return DefFixedAnswer(Msg, lParam);
-    default:
-      return DefRegistered(hWnd, Msg, wParam, lParam);
-  }
+  // Each group answers the messages it handles and passes on the rest.
+  using Group = std::optional<LRESULT> (*)(HWND, UINT, WPARAM, LPARAM);
+  static constexpr Group kGroups[] = {DefText,     DefNonClient, DefSystemCommand, DefPainting,      DefPosition,
+                                      DefActivation, DefPassUp,  DefIcon,          DefControlColour, DefFixedAnswer};
+  for (Group group : kGroups)
+    if (std::optional<LRESULT> answer = group(hWnd, Msg, wParam, lParam)) return *answer;
+  return DefRegistered(hWnd, Msg, wParam, lParam);
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "ui/controls/control_classes.h"
 #include "ui/controls/control_common.h"
@@ -360,7 +361,7 @@ void InsertText(HWND hwnd, EditState& s, std::string_view text, bool undoable, E
 namespace {
 
 // Creation, size, style, font and the dialog manager's questions.
-LRESULT OnWindow(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> OnWindow(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       OnCreate(hwnd, s, reinterpret_cast<const CREATESTRUCTA*>(lp));
@@ -386,12 +387,12 @@ LRESULT OnWindow(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETDLGCODE:
       return DialogCode(hwnd, s, lp);
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return std::nullopt;
   }
 }
 
 // The text as a whole: reading, replacing, its limit and its modified flag.
-LRESULT OnText(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> OnText(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SETTEXT:
       return SetText(hwnd, s, reinterpret_cast<LPCSTR>(lp));
@@ -418,12 +419,12 @@ LRESULT OnText(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case EM_GETLIMITTEXT:
       return static_cast<LRESULT>(static_cast<DWORD>(s.buf.limit()));
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return std::nullopt;
   }
 }
 
 // Lines and positions: counting, indexing and mapping characters to points.
-LRESULT OnLines(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> OnLines(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case EM_GETLINECOUNT:
       return Multi(s) ? static_cast<LRESULT>(s.lines.size()) : 1;
@@ -445,11 +446,11 @@ LRESULT OnLines(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return MAKELRESULT(static_cast<WORD>(pos), static_cast<WORD>(LineOfPos(s, pos)));
     }
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return std::nullopt;
   }
 }
 
-LRESULT OnSelection(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> OnSelection(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case EM_GETSEL:
       return GetSel(s, wp, lp);
@@ -457,12 +458,12 @@ LRESULT OnSelection(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       SetSel(hwnd, s, wp, lp);
       return 0;
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return std::nullopt;
   }
 }
 
 // The clipboard and undo.
-LRESULT OnEditing(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> OnEditing(EditState& s, HWND hwnd, UINT msg, WPARAM, LPARAM) {
   switch (msg) {
     case WM_COPY:
       EditCopy(hwnd, s);
@@ -490,11 +491,11 @@ LRESULT OnEditing(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       s.buf.EmptyUndo();
       return 0;
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return std::nullopt;
   }
 }
 
-LRESULT OnFocus(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> OnFocus(EditState& s, HWND hwnd, UINT msg, WPARAM, LPARAM) {
   switch (msg) {
     case WM_SETFOCUS:
       s.focused = true;
@@ -508,11 +509,11 @@ LRESULT OnFocus(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       Notify(hwnd, s, EN_KILLFOCUS);
       return 0;
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return std::nullopt;
   }
 }
 
-LRESULT OnKeyboard(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> OnKeyboard(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CHAR:
       return EditChar(hwnd, s, wp);
@@ -523,11 +524,11 @@ LRESULT OnKeyboard(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (s.combo && (wp == VK_DOWN || wp == VK_UP)) return SendMessageA(s.combo, msg, wp, lp);
       return DefWindowProcA(hwnd, msg, wp, lp);
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return std::nullopt;
   }
 }
 
-LRESULT OnMouse(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> OnMouse(EditState& s, HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
   switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -539,12 +540,12 @@ LRESULT OnMouse(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (reinterpret_cast<HWND>(lp) != hwnd) s.tracking = false;
       return 0;
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return std::nullopt;
   }
 }
 
 // The scroll bars, and scrolling asked for by code.
-LRESULT OnScrolling(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> OnScrolling(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_VSCROLL:
       // A user's click on a scroll bar is told before the text moves.
@@ -573,13 +574,13 @@ LRESULT OnScrolling(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case EM_SCROLL:
       return Scroll(hwnd, s, wp);
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return std::nullopt;
   }
 }
 
 // How the text is laid out and shown: the formatting rectangle, margins, tab
 // stops, the password character and read-only.
-LRESULT OnFormat(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> OnFormat(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case EM_GETRECT:
       if (auto* r = reinterpret_cast<RECT*>(lp)) *r = s.format;
@@ -613,11 +614,11 @@ LRESULT OnFormat(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       InvalidateRect(hwnd, nullptr, TRUE);
       return TRUE;
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return std::nullopt;
   }
 }
 
-LRESULT OnPainting(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> OnPainting(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;
@@ -625,87 +626,18 @@ LRESULT OnPainting(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PRINTCLIENT:
       return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintEdit(hwnd, s, hdc); });
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return std::nullopt;
   }
 }
 
-// Only chooses the group a message belongs to.
+// Each group answers the messages it handles and passes on the rest.
 LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_CREATE:
-    case WM_SIZE:
-    case WM_STYLECHANGED:
-    case WM_SETFONT:
-    case WM_GETFONT:
-    case WM_ENABLE:
-    case WM_GETDLGCODE:
-      return OnWindow(s, hwnd, msg, wp, lp);
-    case WM_SETTEXT:
-    case WM_GETTEXT:
-    case WM_GETTEXTLENGTH:
-    case EM_REPLACESEL:
-    case EM_GETMODIFY:
-    case EM_SETMODIFY:
-    case EM_LIMITTEXT:
-    case EM_GETLIMITTEXT:
-      return OnText(s, hwnd, msg, wp, lp);
-    case EM_GETLINECOUNT:
-    case EM_LINEINDEX:
-    case EM_LINELENGTH:
-    case EM_LINEFROMCHAR:
-    case EM_GETLINE:
-    case EM_POSFROMCHAR:
-    case EM_CHARFROMPOS:
-      return OnLines(s, hwnd, msg, wp, lp);
-    case EM_GETSEL:
-    case EM_SETSEL:
-      return OnSelection(s, hwnd, msg, wp, lp);
-    case WM_COPY:
-    case WM_CUT:
-    case WM_PASTE:
-    case WM_CLEAR:
-    case WM_UNDO:
-    case EM_UNDO:
-    case EM_CANUNDO:
-    case EM_EMPTYUNDOBUFFER:
-      return OnEditing(s, hwnd, msg, wp, lp);
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      return OnFocus(s, hwnd, msg, wp, lp);
-    case WM_CHAR:
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-      return OnKeyboard(s, hwnd, msg, wp, lp);
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-    case WM_CAPTURECHANGED:
-      return OnMouse(s, hwnd, msg, wp, lp);
-    case WM_VSCROLL:
-    case WM_HSCROLL:
-    case EM_GETFIRSTVISIBLELINE:
-    case EM_SCROLLCARET:
-    case EM_LINESCROLL:
-    case EM_SCROLL:
-      return OnScrolling(s, hwnd, msg, wp, lp);
-    case EM_GETRECT:
-    case EM_SETRECT:
-    case EM_SETRECTNP:
-    case EM_SETMARGINS:
-    case EM_GETMARGINS:
-    case EM_SETTABSTOPS:
-    case EM_SETPASSWORDCHAR:
-    case EM_GETPASSWORDCHAR:
-    case EM_SETREADONLY:
-      return OnFormat(s, hwnd, msg, wp, lp);
-    case WM_ERASEBKGND:
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-      return OnPainting(s, hwnd, msg, wp, lp);
-    default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
-  }
+  using Group = std::optional<LRESULT> (*)(EditState&, HWND, UINT, WPARAM, LPARAM);
+  static constexpr Group kGroups[] = {OnWindow,   OnText,  OnLines,     OnSelection, OnEditing, OnFocus,
+                                      OnKeyboard, OnMouse, OnScrolling, OnFormat,    OnPainting};
+  for (Group group : kGroups)
+    if (std::optional<LRESULT> answer = group(s, hwnd, msg, wp, lp)) return *answer;
+  return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 }  // namespace
