@@ -169,4 +169,23 @@ COLORREF Resolve(COLORREF color, int sys_default) {
   return color == CLR_DEFAULT ? GetSysColor(sys_default) : color;
 }
 
+void PlaceAlongParent(HWND self, DWORD style, int height, DWORD default_edge) {
+  if (style & CCS_NORESIZE) return;
+  HWND parent = GetParent(self);
+  if (!parent) return;
+  RECT pr{};
+  GetClientRect(parent, &pr);
+  if (style & CCS_NOPARENTALIGN) {
+    SetWindowPos(self, nullptr, 0, 0, pr.right, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return;
+  }
+  RECT me{};
+  GetWindowRect(self, &me);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&me), 2);
+  DWORD edge = style & CCS_BOTTOM;  // both bits: CCS_TOP, CCS_NOMOVEY or CCS_BOTTOM
+  if (edge == 0) edge = default_edge;
+  const int y = edge == CCS_BOTTOM ? pr.bottom - height : edge == CCS_NOMOVEY ? me.top : 0;
+  SetWindowPos(self, nullptr, 0, y, pr.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace qvp::ui::comctl

@@ -99,6 +99,11 @@ void DrawLabel(HDC hdc, std::string_view text, RECT r, UINT format);
 // A COLORREF that may be CLR_DEFAULT resolved to a system colour.
 COLORREF Resolve(COLORREF color, int sys_default);
 
+// A bar's place (the CCS_ styles): as wide as its parent, `height` high, along
+// the parent's top or bottom edge (`default_edge`, CCS_TOP or CCS_BOTTOM, when
+// the style names neither); CCS_NOPARENTALIGN only sizes it, CCS_NORESIZE leaves it.
+void PlaceAlongParent(HWND self, DWORD style, int height, DWORD default_edge);
+
 // Registers every common control class (once per process; later calls return at once).
 void RegisterClasses();
 

@@ -37,25 +37,7 @@ int GripWidth(const StatusState& s) { return s.grip() ? GetSystemMetrics(SM_CXVS
 
 int Height(const StatusState& s) { return std::max(s.min_height, LineHeight(s.Font()) + 2 * kBorder + 3); }
 
-void Place(StatusState& s) {
-  const DWORD style = s.Style();
-  if (style & CCS_NORESIZE) return;
-  HWND parent = GetParent(s.self);
-  if (!parent) return;
-  RECT pr{};
-  GetClientRect(parent, &pr);
-  const int h = Height(s);
-  if (style & CCS_NOPARENTALIGN) {
-    SetWindowPos(s.self, nullptr, 0, 0, pr.right, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return;
-  }
-  RECT me{};
-  GetWindowRect(s.self, &me);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&me), 2);
-  const DWORD edge = style & CCS_BOTTOM;
-  const int y = edge == CCS_TOP ? 0 : edge == CCS_NOMOVEY ? me.top : pr.bottom - h;
-  SetWindowPos(s.self, nullptr, 0, y, pr.right, h, SWP_NOZORDER | SWP_NOACTIVATE);
-}
+void Place(StatusState& s) { PlaceAlongParent(s.self, s.Style(), Height(s), CCS_BOTTOM); }
 
 RECT PartRect(const StatusState& s, int i) {
   RECT client{};
