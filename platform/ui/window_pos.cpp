@@ -121,6 +121,20 @@ BOOL QueryRect(HWND hwnd, LPRECT out, Of&& of) {
   return TRUE;
 }
 
+// One point between the screen and a window's client area, either way.
+BOOL MapOnePoint(HWND hwnd, LPPOINT point, bool to_screen) {
+  if (!point || !hwnd) return FALSE;
+  if (!IsWindow(hwnd)) {
+    SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  if (to_screen)
+    MapWindowPoints(hwnd, nullptr, point, 1);
+  else
+    MapWindowPoints(nullptr, hwnd, point, 1);
+  return TRUE;
+}
+
 }  // namespace
 }  // namespace qvp::ui
 
@@ -360,25 +374,9 @@ int WINAPI MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cP
   return MAKELONG(static_cast<WORD>(dx), static_cast<WORD>(dy));
 }
 
-BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
-  if (!lpPoint || !hWnd) return FALSE;
-  if (!IsWindow(hWnd)) {
-    SetError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  MapWindowPoints(nullptr, hWnd, lpPoint, 1);
-  return TRUE;
-}
+BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) { return MapOnePoint(hWnd, lpPoint, false); }
 
-BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
-  if (!lpPoint || !hWnd) return FALSE;
-  if (!IsWindow(hWnd)) {
-    SetError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  MapWindowPoints(hWnd, nullptr, lpPoint, 1);
-  return TRUE;
-}
+BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) { return MapOnePoint(hWnd, lpPoint, true); }
 
 HDWP WINAPI BeginDeferWindowPos(int nNumWindows) {
   if (nNumWindows < 0) {

@@ -113,13 +113,10 @@ LRESULT StaticProc(StaticState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                        reinterpret_cast<LPCSTR>(lp));
         return TRUE;
       }
-      LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return r;
+      return SetShownText(hwnd, wp, lp);
     }
     case WM_SETFONT:
-      s.font = reinterpret_cast<HFONT>(wp);
-      if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
+      KeepFont(hwnd, &s.font, wp, lp);
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(s.font);
