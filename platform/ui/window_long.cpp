@@ -16,6 +16,19 @@ std::vector<Property>::iterator FindProp(Window* w, LPCSTR name) {
   });
 }
 
+// Runs `f(window, property)` under the window lock on the window's property
+// called `name`; null where the window or the property is not there.
+template <class F>
+HANDLE WithProp(HWND hwnd, LPCSTR name, F&& f) {
+  if (!name) return nullptr;
+  WindowSystem& s = Sys();
+  Lock g(s.lock);
+  Window* w = RequireLocked(hwnd);
+  if (!w) return nullptr;
+  auto it = FindProp(w, name);
+  return it == w->props.end() ? nullptr : f(w, it);
+}
+
 }  // namespace
 }  // namespace qvp::ui
 
@@ -108,13 +121,7 @@ LONG_PTR WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
 }
 
 HANDLE WINAPI GetPropA(HWND hWnd, LPCSTR lpString) {
-  if (!lpString) return nullptr;
-  WindowSystem& s = Sys();
-  Lock g(s.lock);
-  Window* w = RequireLocked(hWnd);
-  if (!w) return nullptr;
-  auto it = FindProp(w, lpString);
-  return it == w->props.end() ? nullptr : it->data;
+  return WithProp(hWnd, lpString, [](Window*, auto it) { return it->data; });
 }
 
 BOOL WINAPI SetPropA(HWND hWnd, LPCSTR lpString, HANDLE hData) {
@@ -142,16 +149,11 @@ BOOL WINAPI SetPropA(HWND hWnd, LPCSTR lpString, HANDLE hData) {
 }
 
 HANDLE WINAPI RemovePropA(HWND hWnd, LPCSTR lpString) {
-  if (!lpString) return nullptr;
-  WindowSystem& s = Sys();
-  Lock g(s.lock);
-  Window* w = RequireLocked(hWnd);
-  if (!w) return nullptr;
-  auto it = FindProp(w, lpString);
-  if (it == w->props.end()) return nullptr;
-  HANDLE data = it->data;
-  w->props.erase(it);
-  return data;
+  return WithProp(hWnd, lpString, [](Window* w, auto it) {
+    HANDLE data = it->data;
+    w->props.erase(it);
+    return data;
+  });
 }
 
 int WINAPI EnumPropsA(HWND hWnd, PROPENUMPROCA lpEnumFunc) {

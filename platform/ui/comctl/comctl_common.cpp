@@ -188,4 +188,11 @@ void PlaceAlongParent(HWND self, DWORD style, int height, DWORD default_edge) {
   SetWindowPos(self, nullptr, 0, y, pr.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void FollowErase(int& index, int erased) {
+  if (index == erased)
+    index = -1;
+  else if (index > erased)
+    --index;
+}
+
 }  // namespace qvp::ui::comctl

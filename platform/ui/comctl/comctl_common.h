@@ -91,6 +91,10 @@ bool ShiftDown();
 bool CtrlDown();
 bool AltDown();
 
+// An index kept on the same item when the item at `erased` goes: -1 when it
+// was that item, one less when the item came after it.
+void FollowErase(int& index, int erased);
+
 // Painting helpers through the layer's GDI.
 void FillSolid(HDC hdc, const RECT& r, COLORREF color);
 // Draws text in a rectangle (single line, clipped, vertically centred) in the

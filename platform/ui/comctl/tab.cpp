@@ -223,8 +223,7 @@ LRESULT Dispatch(TabState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       const int i = static_cast<int>(wp);
       if (!s.valid(i)) return FALSE;
       s.items.erase(s.items.begin() + i);
-      if (s.cur == i) s.cur = -1;
-      else if (s.cur > i) --s.cur;
+      FollowErase(s.cur, i);
       s.Repaint();
       return TRUE;
     }

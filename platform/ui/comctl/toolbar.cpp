@@ -315,8 +315,7 @@ LRESULT Dispatch(ToolbarState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       const int i = static_cast<int>(wp);
       if (!s.valid(i)) return FALSE;
       s.buttons.erase(s.buttons.begin() + i);
-      if (s.pressed == i) s.pressed = -1;
-      else if (s.pressed > i) --s.pressed;
+      FollowErase(s.pressed, i);
       s.Repaint();
       return TRUE;
     }
