@@ -1,6 +1,7 @@
 // The main panel's dialog procedure: its start, messages and end.
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "analysis_hook.h"
 #include "analysis_status.h"
@@ -299,7 +300,9 @@ void OnListNotify(HWND panel, NMHDR* header) {
   }
 }
 
-void OnTrayNotify(HWND panel, LPARAM mouse) {
+// The tray icon's clicks: a double click brings the panel back, a right click opens its menu.
+std::optional<INT_PTR> OnTray(HWND panel, UINT message, WPARAM, LPARAM mouse) {
+  if (message != QVM_TRAY_NOTIFY) return std::nullopt;
   if (mouse == WM_LBUTTONDBLCLK) {
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof data;
@@ -313,6 +316,7 @@ void OnTrayNotify(HWND panel, LPARAM mouse) {
   } else if (mouse == WM_RBUTTONUP && !g_panel.busy && !g_panel.inTick) {
     ShowPopupMenu(panel, 0, false);
   }
+  return TRUE;
 }
 
 void EndPanel(HWND panel) {
@@ -356,15 +360,23 @@ void EndPanel(HWND panel) {
   g_panel.toolbar = nullptr;
 }
 
-}  // namespace
-
-bool MainPanelStarted() { return g_panel.started && g_panel.panel != nullptr; }
-
-extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+// The panel's start and end.
+std::optional<INT_PTR> OnLifetime(HWND panel, UINT message, WPARAM, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
       StartPanel(panel);
       return TRUE;
+    case WM_DESTROY:
+      EndPanel(panel);
+      return FALSE;
+    default:
+      return std::nullopt;
+  }
+}
+
+// Requests the program's other parts post or send to the panel.
+std::optional<INT_PTR> OnRequest(HWND panel, UINT message, WPARAM, LPARAM lParam) {
+  switch (message) {
     case QVM_GET_PROFILES:
       FillProfileSnapshot(reinterpret_cast<ProfileSnapshot*>(lParam));
       return TRUE;
@@ -373,26 +385,38 @@ extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM 
       g_refreshRequests.notify = true;
       g_refreshRequests.refill = true;
       return TRUE;
-    case QV_TOOLBAR_COMMAND:
-      HandleCommand(panel, wParam, 0, true);
-      return TRUE;
     case QVM_SET_CAPTION:
       SetCaption(panel);
-      return TRUE;
-    case QVM_SIZE_POLL:
-      PollSizing(panel);
-      return TRUE;
-    case QVM_TRAY_NOTIFY:
-      OnTrayNotify(panel, lParam);
       return TRUE;
     case QVM_TICK_NOW:
       PanelTick(panel, 0);
       UpdateProfileCommands(panel, true);
       return TRUE;
-    case QVM_MENU_DONE:
-      g_panel.busy = false;
-      g_status.commandPending = false;
+    default:
+      return std::nullopt;
+  }
+}
+
+// Commands from the menu, the toolbar and the close box.
+std::optional<INT_PTR> OnCommand(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case QV_TOOLBAR_COMMAND:
+      HandleCommand(panel, wParam, 0, true);
       return TRUE;
+    case WM_CLOSE:
+      HandleCommand(panel, kCmdExitRequest, 0, false);
+      return TRUE;
+    case WM_COMMAND:
+      HandleCommand(panel, wParam, lParam, false);
+      return TRUE;
+    default:
+      return std::nullopt;
+  }
+}
+
+// While a menu is open the panel counts as busy: no analysis, no command.
+std::optional<INT_PTR> OnMenuLoop(HWND panel, UINT message, WPARAM, LPARAM) {
+  switch (message) {
     case WM_ENTERMENULOOP:
       CancelAnalysis(panel, nullptr);
       g_panel.busy = true;
@@ -401,34 +425,48 @@ extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM 
     case WM_EXITMENULOOP:
       PostMessageA(panel, QVM_MENU_DONE, 0, 0);
       return TRUE;
-    case WM_CLOSE:
-      HandleCommand(panel, kCmdExitRequest, 0, false);
+    case QVM_MENU_DONE:
+      g_panel.busy = false;
+      g_status.commandPending = false;
       return TRUE;
-    case WM_COMMAND:
-      HandleCommand(panel, wParam, lParam, false);
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<INT_PTR> OnTimer(HWND panel, UINT message, WPARAM timer, LPARAM) {
+  if (message != WM_TIMER) return std::nullopt;
+  if (timer == kSizePollTimer) {
+    PostMessageA(panel, QVM_SIZE_POLL, 0, 0);
+  } else if (timer == kRetryTimer) {
+    RetryDeferredCommands(panel);
+  } else {
+    PanelTick(panel, timer);
+  }
+  return TRUE;
+}
+
+std::optional<INT_PTR> OnNotify(HWND panel, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_NOTIFY) return std::nullopt;
+  auto* header = reinterpret_cast<NMHDR*>(lParam);
+  if (!header) return FALSE;
+  if (static_cast<int>(header->idFrom) == kProfileListId) {
+    OnListNotify(panel, header);
+  } else if (static_cast<int>(header->idFrom) == kKindTabsId && header->code == TCN_SELCHANGE) {
+    g_panel.viewKind = GetSelectedTab();
+    SetChooserViewKind(g_panel.viewKind);
+    g_panel.sortColumn = 0;
+    g_refreshRequests.refill = true;
+  }
+  return TRUE;
+}
+
+// Moving, sizing, minimizing to the tray and the size the panel may not go below.
+std::optional<INT_PTR> OnSizing(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case QVM_SIZE_POLL:
+      PollSizing(panel);
       return TRUE;
-    case WM_TIMER:
-      if (wParam == kSizePollTimer) {
-        PostMessageA(panel, QVM_SIZE_POLL, 0, 0);
-      } else if (wParam == kRetryTimer) {
-        RetryDeferredCommands(panel);
-      } else {
-        PanelTick(panel, wParam);
-      }
-      return TRUE;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (!header) return FALSE;
-      if (static_cast<int>(header->idFrom) == kProfileListId) {
-        OnListNotify(panel, header);
-      } else if (static_cast<int>(header->idFrom) == kKindTabsId && header->code == TCN_SELCHANGE) {
-        g_panel.viewKind = GetSelectedTab();
-        SetChooserViewKind(g_panel.viewKind);
-        g_panel.sortColumn = 0;
-        g_refreshRequests.refill = true;
-      }
-      return TRUE;
-    }
     case WM_WINDOWPOSCHANGING: {
       auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
       if (g_app.serviceMode && ServiceStartHidden()) {
@@ -463,6 +501,14 @@ extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM 
         ShowSizeGrip(panel, false);
       }
       return FALSE;
+    default:
+      return std::nullopt;
+  }
+}
+
+// The display's colour depth and palette.
+std::optional<INT_PTR> OnDisplay(HWND panel, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
     case WM_DISPLAYCHANGE:
       if (static_cast<int>(wParam) != g_app.colorDepth) {
         g_app.colorDepth = static_cast<int>(wParam);
@@ -470,31 +516,45 @@ extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM 
         MessageBoxA(panel, LoadResText(11075, text, sizeof text), kProgramCaption, MB_OK | MB_ICONINFORMATION);
       }
       return TRUE;
-    case WM_MEASUREITEM: {
-      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-      if (!item || static_cast<int>(item->CtlID) != kProfileListId) return FALSE;
-      UINT height = 16;
-      HDC dc = GetDC(panel);
-      if (dc) {
-        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(panel, WM_GETFONT, 0, 0)));
-        TEXTMETRICA metrics{};
-        if (GetTextMetricsA(dc, &metrics) && metrics.tmHeight >= 18) height = static_cast<UINT>(metrics.tmHeight - 2);
-        SelectObject(dc, old);
-        ReleaseDC(panel, dc);
-      }
-      item->itemHeight = height;
-      return TRUE;
-    }
-    case WM_DRAWITEM:
-      return DrawListItemWithIcon(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
     case WM_PALETTECHANGED:
     case WM_QUERYNEWPALETTE:
       if (g_panel.toolbar) InvalidateRect(g_panel.toolbar, nullptr, TRUE);
       return FALSE;
-    case WM_DESTROY:
-      EndPanel(panel);
-      return FALSE;
     default:
-      return FALSE;
+      return std::nullopt;
   }
+}
+
+// The profile list's rows are drawn by the panel.
+std::optional<INT_PTR> OnOwnerDraw(HWND panel, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_DRAWITEM && message != WM_MEASUREITEM) return std::nullopt;
+  if (message == WM_DRAWITEM)
+    return DrawListItemWithIcon(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+  auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+  if (!item || static_cast<int>(item->CtlID) != kProfileListId) return FALSE;
+  UINT height = 16;
+  HDC dc = GetDC(panel);
+  if (dc) {
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(panel, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    if (GetTextMetricsA(dc, &metrics) && metrics.tmHeight >= 18) height = static_cast<UINT>(metrics.tmHeight - 2);
+    SelectObject(dc, old);
+    ReleaseDC(panel, dc);
+  }
+  item->itemHeight = height;
+  return TRUE;
+}
+
+}  // namespace
+
+bool MainPanelStarted() { return g_panel.started && g_panel.panel != nullptr; }
+
+extern "C" INT_PTR CALLBACK Big_Buttons_Dialog(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Each group answers the messages it handles and passes on the rest.
+  using Group = std::optional<INT_PTR> (*)(HWND, UINT, WPARAM, LPARAM);
+  static constexpr Group kGroups[] = {OnLifetime, OnRequest, OnCommand, OnMenuLoop, OnTimer,
+                                      OnNotify,   OnTray,    OnSizing,  OnDisplay,  OnOwnerDraw};
+  for (Group group : kGroups)
+    if (std::optional<INT_PTR> answer = group(panel, message, wParam, lParam)) return *answer;
+  return FALSE;
 }

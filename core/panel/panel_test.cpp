@@ -528,6 +528,42 @@ TEST_F(PanelTest, ACommandDuringAnAnalysisCancelsItAndRunsWhenItHasStopped) {
   EXPECT_EQ(Selected(), "New 1");
 }
 
+// A user's choice of tab shows only that kind's rows from the next tick on.
+TEST_F(PanelTest, ATabChosenByTheUserListsOnlyItsKind) {
+  Plugins({{1, {"Logs"}}, {4, {"Mail server"}}});
+  ASSERT_NE(Open(), nullptr);
+  ASSERT_TRUE(qvp::UserSelectTab(GetDlgItem(panel_, kKindTabsId), 2));
+  Pump();
+  EXPECT_EQ(g_panel.viewKind, 4);
+  SendMessageA(panel_, WM_TIMER, kTickTimer, 0);
+  EXPECT_EQ(Rows(), (Names{"Mail server"}));
+}
+
+// An open menu holds the panel busy until the menu loop has ended and its
+// message came back; the list's owner-drawn rows are measured, other controls' are not.
+TEST_F(PanelTest, AnOpenMenuHoldsThePanelBusyAndOnlyTheListsRowsAreMeasured) {
+  Plugins({{4, {"Alpha"}}});
+  ASSERT_NE(Open(), nullptr);
+  SendMessageA(panel_, WM_ENTERMENULOOP, FALSE, 0);
+  EXPECT_TRUE(g_panel.busy);
+  EXPECT_TRUE(g_status.commandPending);
+  SendMessageA(panel_, WM_EXITMENULOOP, FALSE, 0);
+  EXPECT_TRUE(g_panel.busy);  // until the posted end arrives
+  ASSERT_TRUE(PumpUntil([] { return !g_panel.busy; }));
+  EXPECT_FALSE(g_status.commandPending);
+
+  MEASUREITEMSTRUCT row{};
+  row.CtlType = ODT_LISTVIEW;
+  row.CtlID = kProfileListId;
+  SendMessageA(panel_, WM_MEASUREITEM, kProfileListId, reinterpret_cast<LPARAM>(&row));
+  EXPECT_GE(row.itemHeight, 16u);
+  MEASUREITEMSTRUCT other{};
+  other.CtlID = kKindTabsId;
+  other.itemHeight = 3;
+  SendMessageA(panel_, WM_MEASUREITEM, kKindTabsId, reinterpret_cast<LPARAM>(&other));
+  EXPECT_EQ(other.itemHeight, 3u);
+}
+
 TEST_F(PanelTest, ARefreshAskedForFromAPluginThreadRefillsOnTheNextTick) {
   Plugins({{4, {"Alpha"}}});
   ASSERT_NE(Open(), nullptr);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "ui/extra_bytes.h"
 #include "ui/last_error.h"
 
 namespace qvp::ui {
@@ -70,12 +71,6 @@ ATOM Register(const WNDCLASSEXA& wc, bool system) {
 
 // Whether a LONG_PTR at a non-negative index lies inside the class's extra
 // bytes; sets ERROR_INVALID_INDEX when it does not.
-bool ExtraFits(const WindowClass& c, int index) {
-  if (static_cast<size_t>(index) + sizeof(LONG_PTR) <= c.extra.size()) return true;
-  SetError(ERROR_INVALID_INDEX);
-  return false;
-}
-
 std::shared_ptr<WindowClass> ClassOfWindow(HWND hwnd) {
   Window* w = RequireLocked(hwnd);
   return w ? w->cls : nullptr;
@@ -222,12 +217,7 @@ ULONG_PTR WINAPI GetClassLongPtrA(HWND hWnd, int nIndex) {
   Lock g(s.lock);
   auto c = ClassOfWindow(hWnd);
   if (!c) return 0;
-  if (nIndex >= 0) {
-    if (!ExtraFits(*c, nIndex)) return 0;
-    ULONG_PTR v = 0;
-    std::memcpy(&v, c->extra.data() + nIndex, sizeof(v));
-    return v;
-  }
+  if (nIndex >= 0) return static_cast<ULONG_PTR>(ReadExtra(c->extra, nIndex));
   switch (nIndex) {
     case GCL_MENUNAME: return reinterpret_cast<ULONG_PTR>(MenuOf(*c));
     case GCL_HBRBACKGROUND: return reinterpret_cast<ULONG_PTR>(c->background);
@@ -249,13 +239,7 @@ ULONG_PTR WINAPI SetClassLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
   Lock g(s.lock);
   auto c = ClassOfWindow(hWnd);
   if (!c) return 0;
-  if (nIndex >= 0) {
-    if (!ExtraFits(*c, nIndex)) return 0;
-    ULONG_PTR old = 0;
-    std::memcpy(&old, c->extra.data() + nIndex, sizeof(old));
-    std::memcpy(c->extra.data() + nIndex, &dwNewLong, sizeof(dwNewLong));
-    return old;
-  }
+  if (nIndex >= 0) return static_cast<ULONG_PTR>(SwapExtra(c->extra, nIndex, dwNewLong));
   auto swap = [&](auto& field) {
     using T = std::remove_reference_t<decltype(field)>;
     ULONG_PTR old;

@@ -52,6 +52,14 @@ class WindowSlot {
   }
 };
 
+// The one slot of a record type, made on first use and kept for the life of
+// the process (windows may outlive every static destructor).
+template <class State>
+WindowSlot<State>& SlotOf() {
+  static auto* slot = new WindowSlot<State>;
+  return *slot;
+}
+
 // A new record for a control class made from nothing but its defaults.
 template <class State>
 std::shared_ptr<State> NewRecord(HWND, LPARAM) {

@@ -153,6 +153,173 @@ void DestroyThreadWindows(const std::shared_ptr<ThreadQueue>& queue) {
   }
 }
 
+namespace {
+
+// Where a new window goes in the tree, and the top-level window that owns it.
+struct Placement {
+  Window* parent = nullptr;
+  HWND owner = nullptr;
+};
+
+// Under the window lock. False, with the error set, when the parent handle
+// names no window or a child window is given no parent.
+bool PlaceLocked(WindowSystem& s, HWND parent_handle, DWORD style, Placement* out) {
+  out->parent = s.desktop;
+  if (parent_handle == HWND_MESSAGE) {
+    out->parent = s.message_root;
+  } else if (parent_handle) {
+    Window* p = FindLocked(parent_handle);
+    if (!p) {
+      SetError(ERROR_INVALID_WINDOW_HANDLE);
+      return false;
+    }
+    if (style & WS_CHILD)
+      out->parent = p;
+    else if (!p->is_root)
+      out->owner = RootOf(p)->handle;  // an owner is always a top-level window
+  } else if ((style & (WS_CHILD | WS_POPUP)) == WS_CHILD) {
+    SetError(ERROR_TLW_WITH_WSCHILD);
+    return false;
+  }
+  return true;
+}
+
+// The styles Windows adds by itself: an overlapped window always has a
+// caption, and a dialog or sizing frame a raised edge.
+void FixStyles(bool overlapped, DWORD* style, DWORD* ex_style) {
+  if (overlapped) *style |= WS_CLIPSIBLINGS | WS_CAPTION;
+  if ((*style & (WS_DLGFRAME | WS_THICKFRAME)) || (*ex_style & WS_EX_DLGMODALFRAME)) *ex_style |= WS_EX_WINDOWEDGE;
+}
+
+// CW_USEDEFAULT: overlapped windows cascade and take three quarters of the
+// screen, others sit at the origin with no size. Under the window lock.
+RECT DefaultGeometryLocked(bool overlapped, int x, int y, int width, int height) {
+  if (x == CW_USEDEFAULT) {
+    if (overlapped) {
+      POINT p = DefaultPosition();
+      x = p.x;
+      y = p.y;
+    } else {
+      x = y = 0;
+    }
+  }
+  if (width == CW_USEDEFAULT) {
+    width = overlapped ? GetSystemMetrics(SM_CXSCREEN) * 3 / 4 : 0;
+    height = overlapped ? GetSystemMetrics(SM_CYSCREEN) * 3 / 4 : 0;
+  }
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  return RECT{x, y, x + width, y + height};
+}
+
+// The new window's record, linked into the tree (still hidden).
+HWND AddWindowLocked(WindowSystem& s, const std::shared_ptr<WindowClass>& cls, const Placement& place,
+                     const std::shared_ptr<ThreadQueue>& queue, DWORD style, DWORD ex_style, HINSTANCE instance,
+                     HMENU menu, const RECT& rect) {
+  auto w = std::make_shared<Window>();
+  w->handle = reinterpret_cast<HWND>(s.next_handle);
+  s.next_handle += 4;
+  w->cls = cls;
+  w->queue = queue;
+  w->parent = place.parent;
+  w->owner = place.owner;
+  w->style = style & ~WS_VISIBLE;  // shown once created
+  w->ex_style = ex_style;
+  w->proc = cls->proc;
+  w->instance = instance;
+  w->id = reinterpret_cast<LONG_PTR>(menu);
+  w->extra.assign(static_cast<size_t>(cls->wnd_extra), 0);
+  w->window_rect = rect;
+  w->client_rect = w->window_rect;
+  w->normal_rect = w->window_rect;
+  ++cls->windows;
+  LinkLocked(place.parent, w.get());
+  HWND hwnd = w->handle;
+  s.windows.emplace(reinterpret_cast<uintptr_t>(hwnd), std::move(w));
+  return hwnd;
+}
+
+// WM_GETMINMAXINFO: the window may bound the size it is created with.
+void ApplyTrackingLimits(HWND hwnd, CREATESTRUCTA& cs) {
+  MINMAXINFO mm{};
+  Insets frame = FrameOf(static_cast<DWORD>(cs.style), cs.dwExStyle, false);
+  mm.ptMaxSize = POINT{GetSystemMetrics(SM_CXSCREEN) + frame.left + frame.right,
+                       GetSystemMetrics(SM_CYSCREEN) + frame.left + frame.right};
+  mm.ptMaxPosition = POINT{-frame.left, -frame.left};
+  mm.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+  mm.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+  Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mm));
+  cs.cx = std::clamp<int>(cs.cx, mm.ptMinTrackSize.x, std::max(mm.ptMinTrackSize.x, mm.ptMaxTrackSize.x));
+  cs.cy = std::clamp<int>(cs.cy, mm.ptMinTrackSize.y, std::max(mm.ptMinTrackSize.y, mm.ptMaxTrackSize.y));
+  WindowSystem& s = Sys();
+  Lock g(s.lock);
+  if (Window* w = FindLocked(hwnd)) {
+    w->window_rect = RECT{cs.x, cs.y, cs.x + cs.cx, cs.y + cs.cy};
+    w->client_rect = w->normal_rect = w->window_rect;
+  }
+}
+
+// WM_NCCREATE, WM_NCCALCSIZE and WM_CREATE. False when the window refused or
+// is gone; a window that refused WM_NCCREATE goes without ever having been created.
+bool SendCreateMessages(HWND hwnd, CREATESTRUCTA& cs) {
+  WindowSystem& s = Sys();
+  if (!Send(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
+    Send(hwnd, WM_NCDESTROY, 0, 0);
+    std::shared_ptr<Window> keep = Hold(hwnd);
+    Lock g(s.lock);
+    if (Window* w = FindLocked(hwnd)) ForgetLocked(w);
+    return false;
+  }
+
+  RECT r{};
+  {
+    Lock g(s.lock);
+    Window* w = FindLocked(hwnd);
+    if (!w) return false;
+    r = w->window_rect;
+  }
+  Send(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&r));
+  {
+    Lock g(s.lock);
+    Window* w = FindLocked(hwnd);
+    if (!w) return false;
+    w->client_rect = r;
+  }
+
+  if (Send(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+    DestroyWindow(hwnd);
+    return false;
+  }
+  return true;
+}
+
+// After creation: the first WM_SIZE and WM_MOVE, the parents told, a
+// top-level window published to the display. False when the window went.
+bool AnnounceCreated(HWND hwnd, DWORD style, HWND parent_handle) {
+  WPARAM size_kind = SIZE_RESTORED;
+  RECT client{};
+  {
+    WindowSystem& s = Sys();
+    Lock g(s.lock);
+    Window* w = FindLocked(hwnd);
+    if (!w || w->destroying) return false;
+    client = w->client_rect;
+    if (w->style & WS_MINIMIZE) size_kind = SIZE_MINIMIZED;
+    if (w->style & WS_MAXIMIZE) size_kind = SIZE_MAXIMIZED;
+  }
+  Send(hwnd, WM_SIZE, size_kind, MAKELPARAM(client.right - client.left, client.bottom - client.top));
+  Send(hwnd, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
+  NotifyParents(hwnd, WM_CREATE);
+  if (!(style & WS_CHILD) && parent_handle != HWND_MESSAGE) {
+    char class_name[256] = "";
+    GetClassNameA(hwnd, class_name, sizeof class_name);
+    PublishIfShared(hwnd, class_name);
+  }
+  return true;
+}
+
+}  // namespace
+
 }  // namespace qvp::ui
 
 using namespace qvp::ui;
@@ -165,6 +332,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
   HWND hwnd = nullptr;
   bool ask_minmax = false;
   const bool show = (dwStyle & WS_VISIBLE) != 0;
+  RECT rect{};
   {
     Lock g(s.lock);
     std::shared_ptr<WindowClass> cls = FindClassLocked(lpClassName, hInstance);
@@ -172,134 +340,20 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
       SetError(ERROR_CANNOT_FIND_WND_CLASS);
       return nullptr;
     }
-    Window* parent = s.desktop;
-    HWND owner = nullptr;
-    if (hWndParent == HWND_MESSAGE) {
-      parent = s.message_root;
-    } else if (hWndParent) {
-      Window* p = FindLocked(hWndParent);
-      if (!p) {
-        SetError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-      }
-      if (dwStyle & WS_CHILD)
-        parent = p;
-      else if (!p->is_root)
-        owner = RootOf(p)->handle;  // an owner is always a top-level window
-    } else if ((dwStyle & (WS_CHILD | WS_POPUP)) == WS_CHILD) {
-      SetError(ERROR_TLW_WITH_WSCHILD);
-      return nullptr;
-    }
-    const bool top = parent->is_root;
-    const bool overlapped = top && !(dwStyle & (WS_POPUP | WS_CHILD));
-    if (overlapped) dwStyle |= WS_CLIPSIBLINGS | WS_CAPTION;
-    if ((dwStyle & (WS_DLGFRAME | WS_THICKFRAME)) || (dwExStyle & WS_EX_DLGMODALFRAME)) dwExStyle |= WS_EX_WINDOWEDGE;
-    if (X == CW_USEDEFAULT) {
-      if (overlapped) {
-        POINT p = DefaultPosition();
-        X = p.x;
-        Y = p.y;
-      } else {
-        X = Y = 0;
-      }
-    }
-    if (nWidth == CW_USEDEFAULT) {
-      nWidth = overlapped ? GetSystemMetrics(SM_CXSCREEN) * 3 / 4 : 0;
-      nHeight = overlapped ? GetSystemMetrics(SM_CYSCREEN) * 3 / 4 : 0;
-    }
-    nWidth = std::max(nWidth, 0);
-    nHeight = std::max(nHeight, 0);
+    Placement place;
+    if (!PlaceLocked(s, hWndParent, dwStyle, &place)) return nullptr;
+    const bool overlapped = place.parent->is_root && !(dwStyle & (WS_POPUP | WS_CHILD));
+    FixStyles(overlapped, &dwStyle, &dwExStyle);
+    rect = DefaultGeometryLocked(overlapped, X, Y, nWidth, nHeight);
     ask_minmax = (dwStyle & WS_THICKFRAME) || overlapped;
-
-    auto w = std::make_shared<Window>();
-    w->handle = reinterpret_cast<HWND>(s.next_handle);
-    s.next_handle += 4;
-    w->cls = cls;
-    w->queue = queue;
-    w->parent = parent;
-    w->owner = owner;
-    w->style = dwStyle & ~WS_VISIBLE;  // shown once created
-    w->ex_style = dwExStyle;
-    w->proc = cls->proc;
-    w->instance = hInstance;
-    w->id = reinterpret_cast<LONG_PTR>(hMenu);
-    w->extra.assign(static_cast<size_t>(cls->wnd_extra), 0);
-    w->window_rect = RECT{X, Y, X + nWidth, Y + nHeight};
-    w->client_rect = w->window_rect;
-    w->normal_rect = w->window_rect;
-    ++cls->windows;
-    LinkLocked(parent, w.get());
-    hwnd = w->handle;
-    s.windows.emplace(reinterpret_cast<uintptr_t>(hwnd), std::move(w));
+    hwnd = AddWindowLocked(s, cls, place, queue, dwStyle, dwExStyle, hInstance, hMenu, rect);
   }
 
-  CREATESTRUCTA cs{lpParam, hInstance, hMenu, hWndParent, nHeight, nWidth, Y, X,
-                   static_cast<LONG>(dwStyle), lpWindowName, lpClassName, dwExStyle};
-  if (ask_minmax) {
-    MINMAXINFO mm{};
-    Insets frame = FrameOf(dwStyle, dwExStyle, false);
-    mm.ptMaxSize = POINT{GetSystemMetrics(SM_CXSCREEN) + frame.left + frame.right,
-                         GetSystemMetrics(SM_CYSCREEN) + frame.left + frame.right};
-    mm.ptMaxPosition = POINT{-frame.left, -frame.left};
-    mm.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
-    mm.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
-    Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mm));
-    cs.cx = std::clamp<int>(cs.cx, mm.ptMinTrackSize.x, std::max(mm.ptMinTrackSize.x, mm.ptMaxTrackSize.x));
-    cs.cy = std::clamp<int>(cs.cy, mm.ptMinTrackSize.y, std::max(mm.ptMinTrackSize.y, mm.ptMaxTrackSize.y));
-    Lock g(s.lock);
-    if (Window* w = FindLocked(hwnd)) {
-      w->window_rect = RECT{cs.x, cs.y, cs.x + cs.cx, cs.y + cs.cy};
-      w->client_rect = w->normal_rect = w->window_rect;
-    }
-  }
-
-  if (!Send(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
-    // Refused: the window goes without ever having been created.
-    Send(hwnd, WM_NCDESTROY, 0, 0);
-    std::shared_ptr<Window> keep = Hold(hwnd);
-    Lock g(s.lock);
-    if (Window* w = FindLocked(hwnd)) ForgetLocked(w);
-    return nullptr;
-  }
-
-  RECT r{};
-  {
-    Lock g(s.lock);
-    Window* w = FindLocked(hwnd);
-    if (!w) return nullptr;
-    r = w->window_rect;
-  }
-  Send(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&r));
-  {
-    Lock g(s.lock);
-    Window* w = FindLocked(hwnd);
-    if (!w) return nullptr;
-    w->client_rect = r;
-  }
-
-  if (Send(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
-    DestroyWindow(hwnd);
-    return nullptr;
-  }
-
-  WPARAM size_kind = SIZE_RESTORED;
-  RECT client{};
-  {
-    Lock g(s.lock);
-    Window* w = FindLocked(hwnd);
-    if (!w || w->destroying) return nullptr;
-    client = w->client_rect;
-    if (w->style & WS_MINIMIZE) size_kind = SIZE_MINIMIZED;
-    if (w->style & WS_MAXIMIZE) size_kind = SIZE_MAXIMIZED;
-  }
-  Send(hwnd, WM_SIZE, size_kind, MAKELPARAM(client.right - client.left, client.bottom - client.top));
-  Send(hwnd, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
-  NotifyParents(hwnd, WM_CREATE);
-  if (!(dwStyle & WS_CHILD) && hWndParent != HWND_MESSAGE) {
-    char class_name[256] = "";
-    GetClassNameA(hwnd, class_name, sizeof class_name);
-    PublishIfShared(hwnd, class_name);
-  }
+  CREATESTRUCTA cs{lpParam, hInstance, hMenu, hWndParent, rect.bottom - rect.top, rect.right - rect.left, rect.top,
+                   rect.left, static_cast<LONG>(dwStyle), lpWindowName, lpClassName, dwExStyle};
+  if (ask_minmax) ApplyTrackingLimits(hwnd, cs);
+  if (!SendCreateMessages(hwnd, cs)) return nullptr;
+  if (!AnnounceCreated(hwnd, dwStyle, hWndParent)) return nullptr;
   if (show) ShowWindow(hwnd, SW_SHOW);
   return IsWindow(hwnd) ? hwnd : nullptr;
 }

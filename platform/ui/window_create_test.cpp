@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "qvplatform.h"
 #include "ui_test_support.h"
 
@@ -90,6 +92,55 @@ TEST(WindowCreate, RefusedCreationFailsAndLeavesNoWindow) {
   EXPECT_FALSE(IsWindow(refused));
   // The class has no windows left, so it can go.
   rec.SetHook(nullptr);
+}
+
+TEST(WindowCreate, FramesGetAnEdgeAndSizeableWindowsAreBoundByTheirTrackingLimits) {
+  Recorder rec;
+  SIZE created{};
+  rec.SetHook([&](HWND, UINT m, WPARAM, LPARAM lp) -> std::optional<LRESULT> {
+    if (m == WM_GETMINMAXINFO) {
+      auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
+      mm->ptMinTrackSize = POINT{300, 250};
+      mm->ptMaxTrackSize = POINT{400, 350};
+      return 0;
+    }
+    if (m == WM_CREATE) {
+      auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
+      created = SIZE{cs->cx, cs->cy};
+    }
+    return std::nullopt;
+  });
+  auto size_of = [](HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+  };
+
+  // A sizing frame asks, and the window and WM_CREATE's record take the bounded size.
+  HWND small = rec.Create(WS_POPUP | WS_THICKFRAME, nullptr, 0, 0, "w", RECT{0, 0, 10, 10});
+  ASSERT_TRUE(small);
+  EXPECT_EQ(size_of(small).cx, 300);
+  EXPECT_EQ(size_of(small).cy, 250);
+  EXPECT_EQ(created.cx, 300);
+  EXPECT_EQ(created.cy, 250);
+  EXPECT_TRUE(GetWindowLongA(small, GWL_EXSTYLE) & WS_EX_WINDOWEDGE);
+  HWND big = rec.Create(WS_OVERLAPPEDWINDOW, nullptr, 0, 0, "w", RECT{0, 0, 1000, 1000});
+  ASSERT_TRUE(big);
+  EXPECT_EQ(size_of(big).cx, 400);
+  EXPECT_EQ(size_of(big).cy, 350);
+
+  // A plain popup neither asks nor gets an edge; a dialog frame gets one.
+  rec.Clear();
+  HWND plain = rec.Create(WS_POPUP, nullptr, 0, 0, "w", RECT{0, 0, 10, 10});
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(rec.Of(plain, {WM_GETMINMAXINFO}), Seq({}));
+  EXPECT_EQ(size_of(plain).cx, 10);
+  EXPECT_FALSE(GetWindowLongA(plain, GWL_EXSTYLE) & WS_EX_WINDOWEDGE);
+  HWND dialog = rec.Create(WS_POPUP | WS_DLGFRAME, nullptr, 0, 0, "w", RECT{0, 0, 10, 10});
+  EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_WINDOWEDGE);
+  HWND modal = rec.Create(WS_POPUP, nullptr, 0, WS_EX_DLGMODALFRAME, "w", RECT{0, 0, 10, 10});
+  EXPECT_TRUE(GetWindowLongA(modal, GWL_EXSTYLE) & WS_EX_WINDOWEDGE);
+  for (HWND h : {small, big, plain, dialog, modal}) DestroyWindow(h);
 }
 
 TEST(WindowCreate, BadArgumentsFailWithWindowsErrors) {

@@ -1,7 +1,7 @@
 // Window longs (extra bytes and the fixed slots), properties and window text.
 #include <algorithm>
-#include <cstring>
 
+#include "ui/extra_bytes.h"
 #include "ui/last_error.h"
 #include "ui/window_ops.h"
 
@@ -16,6 +16,19 @@ std::vector<Property>::iterator FindProp(Window* w, LPCSTR name) {
   });
 }
 
+// Runs `f(window, property)` under the window lock on the window's property
+// called `name`; null where the window or the property is not there.
+template <class F>
+HANDLE WithProp(HWND hwnd, LPCSTR name, F&& f) {
+  if (!name) return nullptr;
+  WindowSystem& s = Sys();
+  Lock g(s.lock);
+  Window* w = RequireLocked(hwnd);
+  if (!w) return nullptr;
+  auto it = FindProp(w, name);
+  return it == w->props.end() ? nullptr : f(w, it);
+}
+
 }  // namespace
 }  // namespace qvp::ui
 
@@ -26,15 +39,7 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
   Lock g(s.lock);
   Window* w = RequireLocked(hWnd);
   if (!w) return 0;
-  if (nIndex >= 0) {
-    if (static_cast<size_t>(nIndex) + sizeof(LONG_PTR) > w->extra.size()) {
-      SetError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    LONG_PTR v = 0;
-    std::memcpy(&v, w->extra.data() + nIndex, sizeof(v));
-    return v;
-  }
+  if (nIndex >= 0) return ReadExtra(w->extra, nIndex);
   switch (nIndex) {
     case GWL_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
     case GWL_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
@@ -78,16 +83,7 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
     SetError(ERROR_ACCESS_DENIED);
     return 0;
   }
-  if (nIndex >= 0) {
-    if (static_cast<size_t>(nIndex) + sizeof(LONG_PTR) > w->extra.size()) {
-      SetError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    LONG_PTR old = 0;
-    std::memcpy(&old, w->extra.data() + nIndex, sizeof(old));
-    std::memcpy(w->extra.data() + nIndex, &dwNewLong, sizeof(dwNewLong));
-    return old;
-  }
+  if (nIndex >= 0) return SwapExtra(w->extra, nIndex, dwNewLong);
   LONG_PTR old = 0;
   switch (nIndex) {
     case GWL_WNDPROC:
@@ -125,13 +121,7 @@ LONG_PTR WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
 }
 
 HANDLE WINAPI GetPropA(HWND hWnd, LPCSTR lpString) {
-  if (!lpString) return nullptr;
-  WindowSystem& s = Sys();
-  Lock g(s.lock);
-  Window* w = RequireLocked(hWnd);
-  if (!w) return nullptr;
-  auto it = FindProp(w, lpString);
-  return it == w->props.end() ? nullptr : it->data;
+  return WithProp(hWnd, lpString, [](Window*, auto it) { return it->data; });
 }
 
 BOOL WINAPI SetPropA(HWND hWnd, LPCSTR lpString, HANDLE hData) {
@@ -159,16 +149,11 @@ BOOL WINAPI SetPropA(HWND hWnd, LPCSTR lpString, HANDLE hData) {
 }
 
 HANDLE WINAPI RemovePropA(HWND hWnd, LPCSTR lpString) {
-  if (!lpString) return nullptr;
-  WindowSystem& s = Sys();
-  Lock g(s.lock);
-  Window* w = RequireLocked(hWnd);
-  if (!w) return nullptr;
-  auto it = FindProp(w, lpString);
-  if (it == w->props.end()) return nullptr;
-  HANDLE data = it->data;
-  w->props.erase(it);
-  return data;
+  return WithProp(hWnd, lpString, [](Window* w, auto it) {
+    HANDLE data = it->data;
+    w->props.erase(it);
+    return data;
+  });
 }
 
 int WINAPI EnumPropsA(HWND hWnd, PROPENUMPROCA lpEnumFunc) {

@@ -105,6 +105,36 @@ DeferTable& Defers() {
   return *t;
 }
 
+// A rectangle of a window read under the window lock, with the checks every
+// such query makes: a place to put it and a window that exists.
+template <class Of>
+BOOL QueryRect(HWND hwnd, LPRECT out, Of&& of) {
+  if (!out) {
+    SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  WindowSystem& s = Sys();
+  Lock g(s.lock);
+  Window* w = RequireLocked(hwnd);
+  if (!w) return FALSE;
+  *out = of(w);
+  return TRUE;
+}
+
+// One point between the screen and a window's client area, either way.
+BOOL MapOnePoint(HWND hwnd, LPPOINT point, bool to_screen) {
+  if (!point || !hwnd) return FALSE;
+  if (!IsWindow(hwnd)) {
+    SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  if (to_screen)
+    MapWindowPoints(hwnd, nullptr, point, 1);
+  else
+    MapWindowPoints(nullptr, hwnd, point, 1);
+  return TRUE;
+}
+
 }  // namespace
 }  // namespace qvp::ui
 
@@ -306,31 +336,17 @@ BOOL WINAPI BringWindowToTop(HWND hWnd) {
 }
 
 BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
-  if (!lpRect) {
-    SetError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  WindowSystem& s = Sys();
-  Lock g(s.lock);
-  Window* w = RequireLocked(hWnd);
-  if (!w) return FALSE;
-  POINT o = w->parent ? ClientOriginOnScreen(w->parent) : POINT{0, 0};
-  *lpRect = RECT{w->window_rect.left + o.x, w->window_rect.top + o.y, w->window_rect.right + o.x,
-                 w->window_rect.bottom + o.y};
-  return TRUE;
+  return QueryRect(hWnd, lpRect, [](const Window* w) {
+    POINT o = w->parent ? ClientOriginOnScreen(w->parent) : POINT{0, 0};
+    return RECT{w->window_rect.left + o.x, w->window_rect.top + o.y, w->window_rect.right + o.x,
+                w->window_rect.bottom + o.y};
+  });
 }
 
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
-  if (!lpRect) {
-    SetError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  WindowSystem& s = Sys();
-  Lock g(s.lock);
-  Window* w = RequireLocked(hWnd);
-  if (!w) return FALSE;
-  *lpRect = RECT{0, 0, w->client_rect.right - w->client_rect.left, w->client_rect.bottom - w->client_rect.top};
-  return TRUE;
+  return QueryRect(hWnd, lpRect, [](const Window* w) {
+    return RECT{0, 0, w->client_rect.right - w->client_rect.left, w->client_rect.bottom - w->client_rect.top};
+  });
 }
 
 int WINAPI MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints) {
@@ -358,25 +374,9 @@ int WINAPI MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cP
   return MAKELONG(static_cast<WORD>(dx), static_cast<WORD>(dy));
 }
 
-BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
-  if (!lpPoint || !hWnd) return FALSE;
-  if (!IsWindow(hWnd)) {
-    SetError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  MapWindowPoints(nullptr, hWnd, lpPoint, 1);
-  return TRUE;
-}
+BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) { return MapOnePoint(hWnd, lpPoint, false); }
 
-BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
-  if (!lpPoint || !hWnd) return FALSE;
-  if (!IsWindow(hWnd)) {
-    SetError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  MapWindowPoints(hWnd, nullptr, lpPoint, 1);
-  return TRUE;
-}
+BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) { return MapOnePoint(hWnd, lpPoint, true); }
 
 HDWP WINAPI BeginDeferWindowPos(int nNumWindows) {
   if (nNumWindows < 0) {

@@ -48,6 +48,27 @@ void ControlBase::Repaint(const RECT& r) const {
   if (redraw) InvalidateRect(self, &r, TRUE);
 }
 
+LRESULT ControlBase::Common(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      Attach(hwnd, reinterpret_cast<const CREATESTRUCTA*>(lp));
+      return 0;
+    case WM_SETFONT:
+      SetFont(wp, lp);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font);
+    case WM_SETREDRAW:
+      redraw = wp != 0;
+      Repaint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
 namespace {
 
 // A memory DC with the font selected, for measuring.
@@ -146,6 +167,32 @@ void DrawLabel(HDC hdc, std::string_view text, RECT r, UINT format) {
 
 COLORREF Resolve(COLORREF color, int sys_default) {
   return color == CLR_DEFAULT ? GetSysColor(sys_default) : color;
+}
+
+void PlaceAlongParent(HWND self, DWORD style, int height, DWORD default_edge) {
+  if (style & CCS_NORESIZE) return;
+  HWND parent = GetParent(self);
+  if (!parent) return;
+  RECT pr{};
+  GetClientRect(parent, &pr);
+  if (style & CCS_NOPARENTALIGN) {
+    SetWindowPos(self, nullptr, 0, 0, pr.right, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return;
+  }
+  RECT me{};
+  GetWindowRect(self, &me);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&me), 2);
+  DWORD edge = style & CCS_BOTTOM;  // both bits: CCS_TOP, CCS_NOMOVEY or CCS_BOTTOM
+  if (edge == 0) edge = default_edge;
+  const int y = edge == CCS_BOTTOM ? pr.bottom - height : edge == CCS_NOMOVEY ? me.top : 0;
+  SetWindowPos(self, nullptr, 0, y, pr.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FollowErase(int& index, int erased) {
+  if (index == erased)
+    index = -1;
+  else if (index > erased)
+    --index;
 }
 
 }  // namespace qvp::ui::comctl

@@ -14,6 +14,7 @@ namespace qvp::ui::comctl {
 
 using qvp::ui::Shielded;
 using qvp::ui::WindowSlot;
+using qvp::ui::SlotOf;
 
 // The control frame with a record made empty and knowing its window.
 template <class State, class Dispatch, class OnDestroy>
@@ -59,6 +60,12 @@ struct ControlBase {
   // Invalidates the whole control unless redrawing is off.
   void Repaint() const;
   void Repaint(const RECT& r) const;
+
+  // The messages the controls treat alike: WM_CREATE records the window,
+  // WM_SETFONT/WM_GETFONT keep the font, WM_SETREDRAW sets the control's own
+  // flag (the window stays visible meanwhile), WM_ERASEBKGND leaves the
+  // background to the painting. Anything else goes to DefWindowProcA.
+  LRESULT Common(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 };
 
 // Text measured in a font (null: the default GUI font).
@@ -84,6 +91,10 @@ bool ShiftDown();
 bool CtrlDown();
 bool AltDown();
 
+// An index kept on the same item when the item at `erased` goes: -1 when it
+// was that item, one less when the item came after it.
+void FollowErase(int& index, int erased);
+
 // Painting helpers through the layer's GDI.
 void FillSolid(HDC hdc, const RECT& r, COLORREF color);
 // Draws text in a rectangle (single line, clipped, vertically centred) in the
@@ -91,6 +102,11 @@ void FillSolid(HDC hdc, const RECT& r, COLORREF color);
 void DrawLabel(HDC hdc, std::string_view text, RECT r, UINT format);
 // A COLORREF that may be CLR_DEFAULT resolved to a system colour.
 COLORREF Resolve(COLORREF color, int sys_default);
+
+// A bar's place (the CCS_ styles): as wide as its parent, `height` high, along
+// the parent's top or bottom edge (`default_edge`, CCS_TOP or CCS_BOTTOM, when
+// the style names neither); CCS_NOPARENTALIGN only sizes it, CCS_NORESIZE leaves it.
+void PlaceAlongParent(HWND self, DWORD style, int height, DWORD default_edge);
 
 // Registers every common control class (once per process; later calls return at once).
 void RegisterClasses();

@@ -5,29 +5,17 @@
 #include <cstring>
 
 #include "qvplatform/ui.h"
+#include "ui/user_action_steps.h"
 
 namespace qvp {
 namespace {
 
-bool IsClass(HWND hwnd, const char* name) {
-  char cls[32] = {};
-  return hwnd && GetClassNameA(hwnd, cls, sizeof(cls)) && lstrcmpiA(cls, name) == 0;
-}
-
-bool Usable(HWND hwnd) { return IsWindow(hwnd) && IsWindowEnabled(hwnd) && IsWindowVisible(hwnd); }
+using ui::Centre;
+using ui::IsClass;
+using ui::Press;
+using ui::Usable;
 
 bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
-
-POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
-
-void Press(HWND hwnd, POINT p, bool twice, bool right = false) {
-  const LPARAM at = MAKELPARAM(p.x, p.y);
-  SendMessageA(hwnd, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, at);
-  if (IsWindow(hwnd)) SendMessageA(hwnd, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
-  if (!twice || !IsWindow(hwnd)) return;
-  SendMessageA(hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-  if (IsWindow(hwnd)) SendMessageA(hwnd, WM_LBUTTONUP, 0, at);
-}
 
 RECT ListItemRect(HWND list, int index, int code) {
   RECT r{};

@@ -28,10 +28,7 @@ struct HeaderState : ControlBase {
   bool valid(int i) const { return i >= 0 && i < count(); }
 };
 
-WindowSlot<HeaderState>& States() {
-  static auto* t = new WindowSlot<HeaderState>;
-  return *t;
-}
+WindowSlot<HeaderState>& States() { return SlotOf<HeaderState>(); }
 
 RECT ItemRect(const HeaderState& s, int i) {
   RECT client{};
@@ -103,22 +100,15 @@ void Paint(HeaderState& s, HDC hdc) {
 LRESULT Dispatch(HeaderState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
-      s.Attach(hwnd, reinterpret_cast<const CREATESTRUCTA*>(lp));
-      return 0;
     case WM_SETFONT:
-      s.SetFont(wp, lp);
-      return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s.font);
     case WM_SETREDRAW:
-      s.redraw = wp != 0;
-      if (s.redraw) s.Repaint();
-      return 0;
+      return s.Common(hwnd, msg, wp, lp);
     case WM_PAINT:
     case WM_PRINTCLIENT:
       return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
     case WM_ERASEBKGND:
-      return 1;
+      return s.Common(hwnd, msg, wp, lp);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       if (!(s.Style() & HDS_BUTTONS)) return 0;

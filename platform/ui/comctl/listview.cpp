@@ -6,10 +6,7 @@
 namespace qvp::ui::comctl {
 namespace {
 
-WindowSlot<ListViewState>& States() {
-  static auto* t = new WindowSlot<ListViewState>;
-  return *t;
-}
+WindowSlot<ListViewState>& States() { return SlotOf<ListViewState>(); }
 
 HIMAGELIST& ListSlot(ListViewState& s, WPARAM which, bool* ok) {
   *ok = true;
@@ -90,7 +87,7 @@ LRESULT Dispatch(ListViewState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       Relayout(s);
       return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s.font);
+      return s.Common(hwnd, msg, wp, lp);
     case WM_SETREDRAW:
       // The control keeps its own flag and stays visible meanwhile; its header follows it.
       s.redraw = wp != 0;

@@ -304,8 +304,7 @@ bool DeleteItem(ListViewState& s, int index) {
   if (s.generation != generation || !s.valid(index)) return false;
   s.items.erase(s.items.begin() + index);
   ++s.generation;
-  if (s.mark == index) s.mark = -1;
-  else if (s.mark > index) --s.mark;
+  FollowErase(s.mark, index);
   ClampScroll(s);
   s.Repaint();
   return true;

@@ -19,10 +19,7 @@ struct ProgressState : ControlBase {
   COLORREF back = CLR_DEFAULT;
 };
 
-WindowSlot<ProgressState>& States() {
-  static auto* t = new WindowSlot<ProgressState>;
-  return *t;
-}
+WindowSlot<ProgressState>& States() { return SlotOf<ProgressState>(); }
 
 int Clamp(const ProgressState& s, long long v) {
   return static_cast<int>(std::clamp<long long>(v, std::min(s.low, s.high), std::max(s.low, s.high)));
@@ -86,10 +83,8 @@ void Paint(ProgressState& s, HDC hdc) {
 LRESULT Dispatch(ProgressState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
-      s.Attach(hwnd, reinterpret_cast<const CREATESTRUCTA*>(lp));
-      return 0;
     case WM_ERASEBKGND:
-      return 1;
+      return s.Common(hwnd, msg, wp, lp);
     case WM_PAINT:
     case WM_PRINTCLIENT:
       return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });

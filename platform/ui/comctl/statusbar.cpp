@@ -31,34 +31,13 @@ struct StatusState : ControlBase {
   bool grip() const { return (Style() & SBARS_SIZEGRIP) != 0; }
 };
 
-WindowSlot<StatusState>& States() {
-  static auto* t = new WindowSlot<StatusState>;
-  return *t;
-}
+WindowSlot<StatusState>& States() { return SlotOf<StatusState>(); }
 
 int GripWidth(const StatusState& s) { return s.grip() ? GetSystemMetrics(SM_CXVSCROLL) : 0; }
 
 int Height(const StatusState& s) { return std::max(s.min_height, LineHeight(s.Font()) + 2 * kBorder + 3); }
 
-void Place(StatusState& s) {
-  const DWORD style = s.Style();
-  if (style & CCS_NORESIZE) return;
-  HWND parent = GetParent(s.self);
-  if (!parent) return;
-  RECT pr{};
-  GetClientRect(parent, &pr);
-  const int h = Height(s);
-  if (style & CCS_NOPARENTALIGN) {
-    SetWindowPos(s.self, nullptr, 0, 0, pr.right, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return;
-  }
-  RECT me{};
-  GetWindowRect(s.self, &me);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&me), 2);
-  const DWORD edge = style & CCS_BOTTOM;
-  const int y = edge == CCS_TOP ? 0 : edge == CCS_NOMOVEY ? me.top : pr.bottom - h;
-  SetWindowPos(s.self, nullptr, 0, y, pr.right, h, SWP_NOZORDER | SWP_NOACTIVATE);
-}
+void Place(StatusState& s) { PlaceAlongParent(s.self, s.Style(), Height(s), CCS_BOTTOM); }
 
 RECT PartRect(const StatusState& s, int i) {
   RECT client{};
@@ -139,10 +118,8 @@ LRESULT Dispatch(StatusState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       s.Repaint();
       return 0;
     case WM_SETFONT:
-      s.SetFont(wp, lp);
-      return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s.font);
+      return s.Common(hwnd, msg, wp, lp);
     case WM_SETTEXT:
       s.parts[0].text = TextIn(reinterpret_cast<LPCSTR>(lp));
       s.Repaint();
@@ -152,7 +129,7 @@ LRESULT Dispatch(StatusState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(s.parts[0].text.size());
     case WM_ERASEBKGND:
-      return 1;
+      return s.Common(hwnd, msg, wp, lp);
     case WM_PAINT:
     case WM_PRINTCLIENT:
       return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });

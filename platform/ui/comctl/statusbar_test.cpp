@@ -73,6 +73,54 @@ TEST(StatusBar, SitsAlongTheParentsBottomEdge) {
   EXPECT_EQ(r.bottom, pr.bottom);
 }
 
+// Where a status bar or a toolbar puts itself: the CCS_ styles choose the edge,
+// or only the width, or leave the bar where it was made.
+TEST(BarPlacement, TheCcsStylesChooseTheEdgeOrLeaveTheBarAlone) {
+  Parent parent;
+  RECT pr{};
+  GetClientRect(parent.hwnd(), &pr);
+  auto placed = [&](HWND bar) {
+    RECT r{};
+    GetWindowRect(bar, &r);
+    MapWindowPoints(nullptr, parent.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  const RECT plain = placed(parent.Add(STATUSCLASSNAMEA, 0, 1, RECT{5, 5, 50, 50}));
+  const int height = plain.bottom - plain.top;
+
+  RECT r = placed(parent.Add(STATUSCLASSNAMEA, CCS_TOP, 2, RECT{5, 5, 50, 50}));
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right, pr.right);
+  EXPECT_EQ(r.bottom, height);
+
+  r = placed(parent.Add(STATUSCLASSNAMEA, CCS_NOMOVEY, 3, RECT{5, 7, 50, 50}));
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 7);
+  EXPECT_EQ(r.right, pr.right);
+
+  r = placed(parent.Add(STATUSCLASSNAMEA, CCS_NOPARENTALIGN, 4, RECT{5, 7, 50, 50}));
+  EXPECT_EQ(r.left, 5);
+  EXPECT_EQ(r.top, 7);
+  EXPECT_EQ(r.right, 5 + pr.right);
+  EXPECT_EQ(r.bottom, 7 + height);
+
+  r = placed(parent.Add(STATUSCLASSNAMEA, CCS_NORESIZE, 5, RECT{5, 7, 50, 50}));
+  EXPECT_EQ(r.left, 5);
+  EXPECT_EQ(r.top, 7);
+  EXPECT_EQ(r.right, 50);
+  EXPECT_EQ(r.bottom, 50);
+
+  // A toolbar goes along the top unless told the bottom.
+  HWND tb = parent.Add(TOOLBARCLASSNAMEA, CCS_BOTTOM, 6, RECT{5, 5, 50, 50});
+  SendMessageA(tb, TB_AUTOSIZE, 0, 0);
+  r = placed(tb);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.right, pr.right);
+  EXPECT_EQ(r.bottom, pr.bottom);
+  EXPECT_GT(r.bottom - r.top, 0);
+}
+
 TEST(InitCommonControls, RegisteringAgainIsHarmless) {
   InitCommonControls();
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};

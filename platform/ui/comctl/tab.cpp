@@ -37,10 +37,7 @@ struct TabState : ControlBase {
   bool buttons() const { return (Style() & TCS_BUTTONS) != 0; }
 };
 
-WindowSlot<TabState>& States() {
-  static auto* t = new WindowSlot<TabState>;
-  return *t;
-}
+WindowSlot<TabState>& States() { return SlotOf<TabState>(); }
 
 SIZE ImageSize(const TabState& s) {
   int cx = 0, cy = 0;
@@ -157,13 +154,9 @@ void Apply(TabItem& item, const TCITEMA& ti) {
 LRESULT Dispatch(TabState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
-      s.Attach(hwnd, reinterpret_cast<const CREATESTRUCTA*>(lp));
-      return 0;
     case WM_SETFONT:
-      s.SetFont(wp, lp);
-      return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s.font);
+      return s.Common(hwnd, msg, wp, lp);
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
@@ -172,7 +165,7 @@ LRESULT Dispatch(TabState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       s.Repaint();
       return 0;
     case WM_ERASEBKGND:
-      return 1;
+      return s.Common(hwnd, msg, wp, lp);
     case WM_PAINT:
     case WM_PRINTCLIENT:
       return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
@@ -230,8 +223,7 @@ LRESULT Dispatch(TabState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       const int i = static_cast<int>(wp);
       if (!s.valid(i)) return FALSE;
       s.items.erase(s.items.begin() + i);
-      if (s.cur == i) s.cur = -1;
-      else if (s.cur > i) --s.cur;
+      FollowErase(s.cur, i);
       s.Repaint();
       return TRUE;
     }

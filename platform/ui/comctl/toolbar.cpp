@@ -48,10 +48,7 @@ struct ToolbarState : ControlBase {
   }
 };
 
-WindowSlot<ToolbarState>& States() {
-  static auto* t = new WindowSlot<ToolbarState>;
-  return *t;
-}
+WindowSlot<ToolbarState>& States() { return SlotOf<ToolbarState>(); }
 
 bool IsSeparator(const ToolButton& b) { return (b.style & TBSTYLE_SEP) != 0; }
 
@@ -108,25 +105,9 @@ int HitButton(const ToolbarState& s, POINT p) {
 
 // Places the toolbar along its parent's top (or bottom) edge at its own height.
 void AutoSize(ToolbarState& s) {
-  const DWORD style = s.Style();
-  if (style & CCS_NORESIZE) return;
-  HWND parent = GetParent(s.self);
-  if (!parent) return;
-  RECT pr{};
-  GetClientRect(parent, &pr);
   int bottom = TopMargin(s) + ButtonSize(s).cy;
   for (const RECT& r : Layout(s)) bottom = std::max<int>(bottom, r.bottom);
-  const int height = bottom + 2;
-  if (style & CCS_NOPARENTALIGN) {
-    SetWindowPos(s.self, nullptr, 0, 0, pr.right, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return;
-  }
-  RECT me{};
-  GetWindowRect(s.self, &me);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&me), 2);
-  const DWORD edge = style & CCS_BOTTOM;
-  const int y = edge == CCS_BOTTOM ? pr.bottom - height : edge == CCS_NOMOVEY ? me.top : 0;
-  SetWindowPos(s.self, nullptr, 0, y, pr.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceAlongParent(s.self, s.Style(), bottom + 2, CCS_TOP);
 }
 
 ToolButton FromRecord(const ToolbarState& s, const TBBUTTON* rec) {
@@ -278,12 +259,9 @@ LRESULT Dispatch(ToolbarState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       AutoSize(s);
       return 0;
     case WM_SETFONT:
-      s.SetFont(wp, lp);
-      return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s.font);
     case WM_ERASEBKGND:
-      return 1;
+      return s.Common(hwnd, msg, wp, lp);
     case WM_PAINT:
     case WM_PRINTCLIENT:
       return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });
@@ -337,8 +315,7 @@ LRESULT Dispatch(ToolbarState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       const int i = static_cast<int>(wp);
       if (!s.valid(i)) return FALSE;
       s.buttons.erase(s.buttons.begin() + i);
-      if (s.pressed == i) s.pressed = -1;
-      else if (s.pressed > i) --s.pressed;
+      FollowErase(s.pressed, i);
       s.Repaint();
       return TRUE;
     }

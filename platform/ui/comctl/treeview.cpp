@@ -9,10 +9,7 @@
 namespace qvp::ui::comctl {
 namespace {
 
-WindowSlot<TreeState>& States() {
-  static auto* t = new WindowSlot<TreeState>;
-  return *t;
-}
+WindowSlot<TreeState>& States() { return SlotOf<TreeState>(); }
 
 void Describe(const TreeNode* n, TVITEMA* out) {
   *out = TVITEMA{};
@@ -146,8 +143,7 @@ LRESULT OnSelectItem(TreeState& s, WPARAM flag, HTREEITEM h) {
 LRESULT Dispatch(TreeState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
-      s.Attach(hwnd, reinterpret_cast<const CREATESTRUCTA*>(lp));
-      return 0;
+      return s.Common(hwnd, msg, wp, lp);
     case WM_DESTROY:
       // Every item is deleted, and told about, without moving the selection around.
       s.destroying = true;
@@ -155,17 +151,12 @@ LRESULT Dispatch(TreeState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       DeleteItem(s, TVI_ROOT);
       return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_SETFONT:
-      s.SetFont(wp, lp);
-      return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s.font);
+      return s.Common(hwnd, msg, wp, lp);
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETREDRAW:
-      // The control keeps its own flag and stays visible meanwhile.
-      s.redraw = wp != 0;
-      if (s.redraw) s.Repaint();
-      return 0;
+      return s.Common(hwnd, msg, wp, lp);
     case WM_SIZE:
       ClampTop(s);
       s.Repaint();

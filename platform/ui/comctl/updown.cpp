@@ -35,10 +35,7 @@ struct UpDownState : ControlBase {
   int pressed = 0;  // +1 the up (or right) arrow, -1 the other, 0 none
 };
 
-WindowSlot<UpDownState>& States() {
-  static auto* t = new WindowSlot<UpDownState>;
-  return *t;
-}
+WindowSlot<UpDownState>& States() { return SlotOf<UpDownState>(); }
 
 int Lo(const UpDownState& s) { return std::min(s.lower, s.upper); }
 int Hi(const UpDownState& s) { return std::max(s.lower, s.upper); }
@@ -262,7 +259,7 @@ LRESULT Dispatch(UpDownState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (s.Style() & UDS_ARROWKEYS) Unhook(s.buddy);
       return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_ERASEBKGND:
-      return 1;
+      return s.Common(hwnd, msg, wp, lp);
     case WM_PAINT:
     case WM_PRINTCLIENT:
       return PaintClient(hwnd, msg, wp, [&](HDC hdc) { Paint(s, hdc); });

@@ -14,10 +14,7 @@
 namespace qvp::ui {
 namespace {
 
-WindowSlot<ButtonState>& States() {
-  static auto* t = new WindowSlot<ButtonState>;
-  return *t;
-}
+WindowSlot<ButtonState>& States() { return SlotOf<ButtonState>(); }
 
 bool IsCheckable(UINT type) {
   switch (type) {
@@ -192,14 +189,10 @@ LRESULT ButtonProc(ButtonState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENABLE:
       InvalidateRect(hwnd, nullptr, FALSE);
       return 0;
-    case WM_SETTEXT: {
-      LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return r;
-    }
+    case WM_SETTEXT:
+      return SetShownText(hwnd, wp, lp);
     case WM_SETFONT:
-      s.font = reinterpret_cast<HFONT>(wp);
-      if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
+      KeepFont(hwnd, &s.font, wp, lp);
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(s.font);

@@ -15,10 +15,7 @@
 namespace qvp::ui {
 namespace {
 
-WindowSlot<ComboState>& States() {
-  static auto* t = new WindowSlot<ComboState>;
-  return *t;
-}
+WindowSlot<ComboState>& States() { return SlotOf<ComboState>(); }
 
 constexpr UINT kMaxItemHeight = 255;
 constexpr int kEdge = 3;  // between the control's edge and its field

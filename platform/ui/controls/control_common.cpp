@@ -54,4 +54,15 @@ HBRUSH AskColours(HWND hwnd, HDC hdc, UINT msg) {
   return reinterpret_cast<HBRUSH>(SendMessageA(parent, msg, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(hwnd)));
 }
 
+LRESULT SetShownText(HWND hwnd, WPARAM wp, LPARAM lp) {
+  LRESULT r = DefWindowProcA(hwnd, WM_SETTEXT, wp, lp);
+  InvalidateRect(hwnd, nullptr, TRUE);
+  return r;
+}
+
+void KeepFont(HWND hwnd, HFONT* font, WPARAM wp, LPARAM lp) {
+  *font = reinterpret_cast<HFONT>(wp);
+  if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
+}
+
 }  // namespace qvp::ui

@@ -37,4 +37,11 @@ bool Inside(const RECT& r, POINT p);
 // answers (null when it leaves the colours to the control).
 HBRUSH AskColours(HWND hwnd, HDC hdc, UINT msg);
 
+// WM_SETTEXT of a control that shows its window text: the text kept as any
+// window keeps it, then the control redrawn.
+LRESULT SetShownText(HWND hwnd, WPARAM wp, LPARAM lp);
+// WM_SETFONT of a control that keeps nothing but the font: stored in `font`,
+// redrawn when lParam asks.
+void KeepFont(HWND hwnd, HFONT* font, WPARAM wp, LPARAM lp);
+
 }  // namespace qvp::ui

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "ui/controls/control_classes.h"
 #include "ui/controls/control_common.h"
@@ -15,10 +16,7 @@
 namespace qvp::ui {
 namespace {
 
-WindowSlot<EditState>& States() {
-  static auto* t = new WindowSlot<EditState>;
-  return *t;
-}
+WindowSlot<EditState>& States() { return SlotOf<EditState>(); }
 
 constexpr size_t kSingleLineMaximum = 0x7FFFFFFE;
 constexpr size_t kMultiLineMaximum = 0xFFFFFFFF;
@@ -362,8 +360,8 @@ void InsertText(HWND hwnd, EditState& s, std::string_view text, bool undoable, E
 
 namespace {
 
-LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-
+// Creation, size, style, font and the dialog manager's questions.
+std::optional<LRESULT> OnWindow(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       OnCreate(hwnd, s, reinterpret_cast<const CREATESTRUCTA*>(lp));
@@ -375,8 +373,27 @@ LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_STYLECHANGED:
       Relayout(hwnd, s);
       return 0;
+    case WM_SETFONT:
+      s.font = reinterpret_cast<HFONT>(wp);
+      s.metrics = MetricsOfFont(s.font);
+      Relayout(hwnd, s);
+      if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(s.font);
+    case WM_ENABLE:
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
     case WM_GETDLGCODE:
       return DialogCode(hwnd, s, lp);
+    default:
+      return std::nullopt;
+  }
+}
+
+// The text as a whole: reading, replacing, its limit and its modified flag.
+std::optional<LRESULT> OnText(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
     case WM_SETTEXT:
       return SetText(hwnd, s, reinterpret_cast<LPCSTR>(lp));
     case WM_GETTEXT: {
@@ -389,54 +406,65 @@ LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(s.buf.size());
-    case WM_SETFONT:
-      s.font = reinterpret_cast<HFONT>(wp);
-      s.metrics = MetricsOfFont(s.font);
-      Relayout(hwnd, s);
-      if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
+    case EM_REPLACESEL:
+      InsertText(hwnd, s, lp ? reinterpret_cast<LPCSTR>(lp) : "", wp != 0, EditBuffer::Kind::kOther);
       return 0;
-    case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s.font);
-    case WM_ENABLE:
-      InvalidateRect(hwnd, nullptr, TRUE);
+    case EM_GETMODIFY:
+      return s.buf.modified() ? TRUE : FALSE;
+    case EM_SETMODIFY:
+      s.buf.set_modified(wp != 0);
       return 0;
-    case WM_SETFOCUS:
-      s.focused = true;
-      InvalidateRect(hwnd, nullptr, FALSE);
-      Notify(hwnd, s, EN_SETFOCUS);
+    case EM_LIMITTEXT:
+      return SetLimit(s, wp);
+    case EM_GETLIMITTEXT:
+      return static_cast<LRESULT>(static_cast<DWORD>(s.buf.limit()));
+    default:
+      return std::nullopt;
+  }
+}
+
+// Lines and positions: counting, indexing and mapping characters to points.
+std::optional<LRESULT> OnLines(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case EM_GETLINECOUNT:
+      return Multi(s) ? static_cast<LRESULT>(s.lines.size()) : 1;
+    case EM_LINEINDEX:
+      return LineIndex(s, wp);
+    case EM_LINELENGTH:
+      return LineLength(s, wp);
+    case EM_LINEFROMCHAR:
+      return LineFromChar(s, wp);
+    case EM_GETLINE:
+      return GetLine(s, wp, lp);
+    case EM_POSFROMCHAR: {
+      if (wp >= s.buf.size()) return -1;
+      POINT p = PosToPoint(hwnd, s, static_cast<size_t>(wp));
+      return MAKELRESULT(static_cast<WORD>(p.x), static_cast<WORD>(p.y));
+    }
+    case EM_CHARFROMPOS: {
+      size_t pos = PointToPos(hwnd, s, PointOf(lp));
+      return MAKELRESULT(static_cast<WORD>(pos), static_cast<WORD>(LineOfPos(s, pos)));
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<LRESULT> OnSelection(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case EM_GETSEL:
+      return GetSel(s, wp, lp);
+    case EM_SETSEL:
+      SetSel(hwnd, s, wp, lp);
       return 0;
-    case WM_KILLFOCUS:
-      s.focused = false;
-      s.tracking = false;
-      InvalidateRect(hwnd, nullptr, FALSE);
-      Notify(hwnd, s, EN_KILLFOCUS);
-      return 0;
-    case WM_CHAR:
-      return EditChar(hwnd, s, wp);
-    case WM_KEYDOWN:
-      return EditKeyDown(hwnd, s, wp, lp);
-    case WM_SYSKEYDOWN:
-      // Alt+Down and Alt+Up open and close a combo box's list.
-      if (s.combo && (wp == VK_DOWN || wp == VK_UP)) return SendMessageA(s.combo, msg, wp, lp);
-      return DefWindowProcA(hwnd, msg, wp, lp);
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-      EditMouse(hwnd, s, msg, lp);
-      return 0;
-    case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lp) != hwnd) s.tracking = false;
-      return 0;
-    case WM_VSCROLL:
-      // A user's click on a scroll bar is told before the text moves.
-      Notify(hwnd, s, EN_VSCROLL);
-      Scroll(hwnd, s, wp);
-      return 0;
-    case WM_HSCROLL:
-      Notify(hwnd, s, EN_HSCROLL);
-      ScrollAcross(hwnd, s, wp);
-      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+// The clipboard and undo.
+std::optional<LRESULT> OnEditing(EditState& s, HWND hwnd, UINT msg, WPARAM, LPARAM) {
+  switch (msg) {
     case WM_COPY:
       EditCopy(hwnd, s);
       return 0;
@@ -457,52 +485,77 @@ LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       ScrollToCaret(hwnd, s);
       Changed(hwnd, s);
       return TRUE;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintEdit(hwnd, s, hdc); });
-
-    case EM_GETSEL:
-      return GetSel(s, wp, lp);
-    case EM_SETSEL:
-      SetSel(hwnd, s, wp, lp);
-      return 0;
-    case EM_REPLACESEL:
-      InsertText(hwnd, s, lp ? reinterpret_cast<LPCSTR>(lp) : "", wp != 0, EditBuffer::Kind::kOther);
-      return 0;
-    case EM_GETMODIFY:
-      return s.buf.modified() ? TRUE : FALSE;
-    case EM_SETMODIFY:
-      s.buf.set_modified(wp != 0);
-      return 0;
     case EM_CANUNDO:
       return s.buf.CanUndo() ? TRUE : FALSE;
     case EM_EMPTYUNDOBUFFER:
       s.buf.EmptyUndo();
       return 0;
-    case EM_GETLINECOUNT:
-      return Multi(s) ? static_cast<LRESULT>(s.lines.size()) : 1;
-    case EM_LINEINDEX:
-      return LineIndex(s, wp);
-    case EM_LINELENGTH:
-      return LineLength(s, wp);
-    case EM_LINEFROMCHAR:
-      return LineFromChar(s, wp);
-    case EM_GETLINE:
-      return GetLine(s, wp, lp);
-    case EM_LIMITTEXT:
-      return SetLimit(s, wp);
-    case EM_GETLIMITTEXT:
-      return static_cast<LRESULT>(static_cast<DWORD>(s.buf.limit()));
-    case EM_SETPASSWORDCHAR:
-      return SetPasswordChar(hwnd, s, wp);
-    case EM_GETPASSWORDCHAR:
-      return (StyleOf(hwnd) & ES_PASSWORD) ? static_cast<unsigned char>(s.password) : 0;
-    case EM_SETREADONLY:
-      SetStyleBits(hwnd, ES_READONLY, wp ? ES_READONLY : 0);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return TRUE;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<LRESULT> OnFocus(EditState& s, HWND hwnd, UINT msg, WPARAM, LPARAM) {
+  switch (msg) {
+    case WM_SETFOCUS:
+      s.focused = true;
+      InvalidateRect(hwnd, nullptr, FALSE);
+      Notify(hwnd, s, EN_SETFOCUS);
+      return 0;
+    case WM_KILLFOCUS:
+      s.focused = false;
+      s.tracking = false;
+      InvalidateRect(hwnd, nullptr, FALSE);
+      Notify(hwnd, s, EN_KILLFOCUS);
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<LRESULT> OnKeyboard(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CHAR:
+      return EditChar(hwnd, s, wp);
+    case WM_KEYDOWN:
+      return EditKeyDown(hwnd, s, wp, lp);
+    case WM_SYSKEYDOWN:
+      // Alt+Down and Alt+Up open and close a combo box's list.
+      if (s.combo && (wp == VK_DOWN || wp == VK_UP)) return SendMessageA(s.combo, msg, wp, lp);
+      return DefWindowProcA(hwnd, msg, wp, lp);
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<LRESULT> OnMouse(EditState& s, HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      EditMouse(hwnd, s, msg, lp);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lp) != hwnd) s.tracking = false;
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+// The scroll bars, and scrolling asked for by code.
+std::optional<LRESULT> OnScrolling(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_VSCROLL:
+      // A user's click on a scroll bar is told before the text moves.
+      Notify(hwnd, s, EN_VSCROLL);
+      Scroll(hwnd, s, wp);
+      return 0;
+    case WM_HSCROLL:
+      Notify(hwnd, s, EN_HSCROLL);
+      ScrollAcross(hwnd, s, wp);
+      return 0;
     case EM_GETFIRSTVISIBLELINE:
       if (Multi(s)) return s.first_line;
       return static_cast<LRESULT>(PointToPos(hwnd, s, POINT{s.format.left, s.format.top}));
@@ -520,6 +573,15 @@ LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case EM_SCROLL:
       return Scroll(hwnd, s, wp);
+    default:
+      return std::nullopt;
+  }
+}
+
+// How the text is laid out and shown: the formatting rectangle, margins, tab
+// stops, the password character and read-only.
+std::optional<LRESULT> OnFormat(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
     case EM_GETRECT:
       if (auto* r = reinterpret_cast<RECT*>(lp)) *r = s.format;
       return 0;
@@ -543,18 +605,39 @@ LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       Relayout(hwnd, s);
       return Multi(s) ? TRUE : FALSE;
     }
-    case EM_POSFROMCHAR: {
-      if (wp >= s.buf.size()) return -1;
-      POINT p = PosToPoint(hwnd, s, static_cast<size_t>(wp));
-      return MAKELRESULT(static_cast<WORD>(p.x), static_cast<WORD>(p.y));
-    }
-    case EM_CHARFROMPOS: {
-      size_t pos = PointToPos(hwnd, s, PointOf(lp));
-      return MAKELRESULT(static_cast<WORD>(pos), static_cast<WORD>(LineOfPos(s, pos)));
-    }
+    case EM_SETPASSWORDCHAR:
+      return SetPasswordChar(hwnd, s, wp);
+    case EM_GETPASSWORDCHAR:
+      return (StyleOf(hwnd) & ES_PASSWORD) ? static_cast<unsigned char>(s.password) : 0;
+    case EM_SETREADONLY:
+      SetStyleBits(hwnd, ES_READONLY, wp ? ES_READONLY : 0);
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return TRUE;
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return std::nullopt;
   }
+}
+
+std::optional<LRESULT> OnPainting(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      return PaintClient(hwnd, msg, wp, [&](HDC hdc) { PaintEdit(hwnd, s, hdc); });
+    default:
+      return std::nullopt;
+  }
+}
+
+// Each group answers the messages it handles and passes on the rest.
+LRESULT EditProc(EditState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  using Group = std::optional<LRESULT> (*)(EditState&, HWND, UINT, WPARAM, LPARAM);
+  static constexpr Group kGroups[] = {OnWindow,   OnText,  OnLines,     OnSelection, OnEditing, OnFocus,
+                                      OnKeyboard, OnMouse, OnScrolling, OnFormat,    OnPainting};
+  for (Group group : kGroups)
+    if (std::optional<LRESULT> answer = group(s, hwnd, msg, wp, lp)) return *answer;
+  return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 }  // namespace

@@ -12,10 +12,7 @@
 namespace qvp::ui {
 namespace {
 
-WindowSlot<ListBoxState>& States() {
-  static auto* t = new WindowSlot<ListBoxState>;
-  return *t;
-}
+WindowSlot<ListBoxState>& States() { return SlotOf<ListBoxState>(); }
 
 constexpr UINT kMaxItemHeight = 255;
 

@@ -251,10 +251,7 @@ struct Press {
   bool thumb = false;
 };
 
-WindowSlot<Press>& Presses() {
-  static auto* t = new WindowSlot<Press>;
-  return *t;
-}
+WindowSlot<Press>& Presses() { return SlotOf<Press>(); }
 
 LRESULT ScrollBarProc(Press& state, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Press* press = &state;

@@ -11,10 +11,7 @@
 namespace qvp::ui {
 namespace {
 
-WindowSlot<StaticState>& States() {
-  static auto* t = new WindowSlot<StaticState>;
-  return *t;
-}
+WindowSlot<StaticState>& States() { return SlotOf<StaticState>(); }
 
 // The image kind a static of this style shows, or -1 for one that shows none.
 int ImageTypeOf(DWORD style) {
@@ -116,13 +113,10 @@ LRESULT StaticProc(StaticState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                        reinterpret_cast<LPCSTR>(lp));
         return TRUE;
       }
-      LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return r;
+      return SetShownText(hwnd, wp, lp);
     }
     case WM_SETFONT:
-      s.font = reinterpret_cast<HFONT>(wp);
-      if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
+      KeepFont(hwnd, &s.font, wp, lp);
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(s.font);
