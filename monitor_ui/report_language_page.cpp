@@ -8,6 +8,7 @@
 #include "monitor_ui.h"
 #include "page_common.h"
 #include "plugin_globals.h"
+#include "qv_ui.h"
 #include "report_language.h"
 
 using namespace report_language;
@@ -76,7 +77,7 @@ void BuildTree() {
 void Activate() {
   LanguageEditor& editor = Editor();
   editor.activated = true;
-  HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  CWaitCursor wait;
   FillLanguageList(List(), "");
   const std::string first = LanguageOfLine(List(), 0);
   if (!first.empty() && LoadTemplateFile(LanguageFile(first, ".RPL"))) {
@@ -84,7 +85,6 @@ void Activate() {
     BuildTree();
   }
   RefreshItemEdit();
-  SetCursor(previous);
 }
 
 void ItemEdited() {

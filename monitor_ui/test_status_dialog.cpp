@@ -110,20 +110,21 @@ bool AnyUnderTest() {
 // running then counts as done).
 void OnClose(HWND dialog) {
   SetAlertTestCancelled(true);
-  HCURSOR cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-  SetCapture(dialog);
-  const ULONGLONG deadline = GetTickCount64() + kCloseWaitMs;
-  while (AnyUnderTest()) {
-    MSG message;
-    while (PeekMessageA(&message, dialog, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    if (!AnyUnderTest()) break;
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) break;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_SENDMESSAGE | QS_POSTMESSAGE);
+  {
+    CWaitCursor wait;
+    SetCapture(dialog);
+    const ULONGLONG deadline = GetTickCount64() + kCloseWaitMs;
+    while (AnyUnderTest()) {
+      MSG message;
+      while (PeekMessageA(&message, dialog, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+      if (!AnyUnderTest()) break;
+      const ULONGLONG now = GetTickCount64();
+      if (now >= deadline) break;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_SENDMESSAGE | QS_POSTMESSAGE);
+    }
+    for (const Branch& branch : kBranches) SetAlertTestRunning(branch.channel, false);
+    ReleaseCapture();
   }
-  for (const Branch& branch : kBranches) SetAlertTestRunning(branch.channel, false);
-  ReleaseCapture();
-  SetCursor(cursor);
   EndDialog(dialog, 1);
 }
 

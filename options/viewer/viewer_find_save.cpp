@@ -6,6 +6,7 @@
 #include "ctlpack4.h"
 #include "mega_view.h"
 #include "program_paths.h"
+#include "qv_ui.h"
 #include "res_text.h"
 
 namespace {
@@ -58,9 +59,12 @@ void FindInViewer(HWND dialog) {
   GetDlgItemTextA(dialog, kFindTextId, text, sizeof text);
   if (text[0] == '\0') return;
   HWND control = GetDlgItem(dialog, kViewerTextId);
-  HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-  LRESULT result = SendMessageA(control, kViewerFind, 1, reinterpret_cast<LPARAM>(text));
-  SetCursor(old);
+  // Each search shows the wait cursor while the viewer looks.
+  auto find = [&](WPARAM fromStart) {
+    CWaitCursor wait;
+    return SendMessageA(control, kViewerFind, fromStart, reinterpret_cast<LPARAM>(text));
+  };
+  LRESULT result = find(1);
   for (;;) {
     if (result == kViewerFound) return;
     if (result == kViewerNotFound) {
@@ -69,9 +73,7 @@ void FindInViewer(HWND dialog) {
     }
     if (result != kViewerEndReached) return;
     if (Box(dialog, kEndCaption, kEndText, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-    old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    result = SendMessageA(control, kViewerFind, 0, reinterpret_cast<LPARAM>(text));
-    SetCursor(old);
+    result = find(0);
   }
 }
 

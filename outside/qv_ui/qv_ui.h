@@ -74,3 +74,5 @@ QV_API void QVUI_PaintGrowBox(HWND window);
 #include "qv_ui_reports.h"
 // Dialog and drawing helpers, bitmap statics and the options window's child sheet.
 #include "qv_ui_dialogs.h"
+// Value classes: CString, CFile, CWaitCursor.
+#include "qv_ui_classes.h"
