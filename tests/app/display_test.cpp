@@ -22,11 +22,9 @@ class ProgramOnScreen : public qvtest::ScreenTest {
 
 TEST_F(ProgramOnScreen, ThePanelShowsAndTakesTheUsersClicksAndItsClose) {
   // Dialogs are pictured (and so painted whole) as they first appear.
-  Start({Snapshots()});
-  ASSERT_TRUE(program_->WaitForOutput("Start-up step: message loop", kPatience)) << program_->Output();
-  EXPECT_NE(program_->Output().find("Start-up step: splash"), std::string::npos);
-  const unsigned long panel = WaitForWindow(kPanelTitle);
+  const unsigned long panel = StartToPanel({Snapshots()});
   ASSERT_NE(panel, 0u) << program_->Output();
+  EXPECT_NE(program_->Output().find("Start-up step: splash"), std::string::npos);
   const RECT g = server_->Geometry(panel);
 
   // The toolbar's Help button (the eighth, right of two group gaps) asks for help.
@@ -34,8 +32,7 @@ TEST_F(ProgramOnScreen, ThePanelShowsAndTakesTheUsersClicksAndItsClose) {
   EXPECT_TRUE(program_->WaitForOutput("HELP_CONTEXT 1004", kPatience)) << program_->Output();
 
   // View on the menu bar drops down; its second item is Small Icons.
-  ASSERT_EQ(Click(g.left + 90, g.top + 31), 0);
-  ASSERT_EQ(Click(g.left + 95, g.top + 81), 0);
+  ASSERT_EQ(PickMenuItem(panel, 90, 95, 81), 0);
   EXPECT_TRUE(program_->WaitForOutput("picked 40008", kPatience)) << program_->Output();
 
   // The window manager's close ends the program, which keeps the list style.
@@ -68,8 +65,7 @@ TEST_F(ProgramOnScreen, TheFirstStartsPanelShowsWholeAfterTheQuestion) {
   // A start as from a new installation, with the monitoring plug-in.
   fs::remove(Path("program") / "QUORVANE.INI");
   fs::remove(Path("program") / fs::path(QV_TEST_FAKE_PLUGIN).filename());
-  for (const char* name : {"qvm_alrt.dll", "libqv_logstat.so"})
-    fs::copy_file(fs::path(QV_TEST_DIST_DIR) / name, Path("program") / name);
+  Install(qvtest::kMonitoringPlugIn);
   Start();
   const unsigned long question = WaitForWindow("Log File Detection");
   ASSERT_NE(question, 0u) << program_->Output();
@@ -78,7 +74,7 @@ TEST_F(ProgramOnScreen, TheFirstStartsPanelShowsWholeAfterTheQuestion) {
   const int middle = (box.left + box.right) / 2;
   ASSERT_EQ(Click(middle + 41, box.bottom - 26), 0);
 
-  const unsigned long panel = WaitForWindow(kPanelTitle);
+  const unsigned long panel = WaitForPanel();
   ASSERT_NE(panel, 0u) << program_->Output();
   const RECT g = server_->Geometry(panel);
   // The screen itself, not a snapshot: the toolbar's raised buttons under the

@@ -20,22 +20,18 @@ class OdbcChooserOnScreen : public qvtest::ScreenTest {
  protected:
   OdbcChooserOnScreen()
       : ScreenTest({.folder = "qvodbcscreen",
-                    .modules = {"libqv_logstat.so", "qvm_alrt.dll"},
+                    .modules = qvtest::kMonitoringPlugIn,
                     .folders = {"snapshots", "odbc"},
                     .tools = {{kSqliteDriver, "libsqliteodbc"}}}) {}
   void Prepare() override {
     root_.write("odbc/odbcinst.ini", std::string("[QvSQLite3]\nDescription=SQLite 3\nDriver=") + kSqliteDriver + "\n");
     root_.write("odbc/odbc.ini", "[Sales]\nDriver=QvSQLite3\nDatabase=" + Path("odbc/sales.db").string() + "\n");
   }
-  void Start() {
-    const std::string odbc = Path("odbc").string();
-    ScreenTest::Start({"ODBCSYSINI=" + odbc, "ODBCINI=" + odbc + "/odbc.ini", Snapshots()});
-  }
 };
 
 TEST_F(OdbcChooserOnScreen, BrowseOffersTheDataSourceFillsTheFieldsAndCancelChangesNothing) {
-  Start();
-  const unsigned long panel = WaitForWindow(kPanelTitle);
+  const std::string odbc = Path("odbc").string();
+  const unsigned long panel = StartToPanel({"ODBCSYSINI=" + odbc, "ODBCINI=" + odbc + "/odbc.ini", Snapshots()});
   ASSERT_NE(panel, 0u) << program_->Output();
   const RECT g = server_->Geometry(panel);
   ASSERT_EQ(Click(g.left + 4 + 36, g.top + 41 + 22), 0);  // New: the toolbar's first button

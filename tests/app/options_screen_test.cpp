@@ -38,15 +38,10 @@ class OptionsOnScreen : public qvtest::ScreenTest {
 };
 
 TEST_F(OptionsOnScreen, AUserInstallsTheServiceAndItTakesOver) {
-  Start();
-  ASSERT_TRUE(program_->WaitForOutput("Start-up step: message loop", kPatience)) << program_->Output();
-  const unsigned long panel = WaitForWindow(kPanelTitle);
+  const unsigned long panel = StartToPanel();
   ASSERT_NE(panel, 0u) << program_->Output();
-  const RECT g = server_->Geometry(panel);
   // Tools on the menu bar, then its first item, Options.
-  ASSERT_EQ(Click(g.left + 130, g.top + 31), 0);
-  ASSERT_EQ(Click(g.left + 135, g.top + 63), 0);
-  const unsigned long options = WaitForWindow("Options");
+  const unsigned long options = OpenFromMenu(panel, 130, 135, 63, "Options");
   ASSERT_NE(options, 0u) << program_->Output();
   const RECT o = server_->Geometry(options);
   // Into the window (its title bar), to the third page with the keyboard, the

@@ -37,13 +37,10 @@ class ReportPrintOnScreen : public qvtest::ScreenTest {
 
 TEST_F(ReportPrintOnScreen, AUserOpensAReportAndPrintsItToAPdfFile) {
   // CUPS_SERVER names a loopback port nobody listens on: no spooler, only the file printer.
-  Start({"QV_PRINT_DIR=" + Path("pdf").string(), "CUPS_SERVER=127.0.0.1:1"});
-  const unsigned long panel = WaitForWindow(kPanelTitle);
+  const unsigned long panel = StartToPanel({"QV_PRINT_DIR=" + Path("pdf").string(), "CUPS_SERVER=127.0.0.1:1"});
   ASSERT_NE(panel, 0u) << program_->Output();
   // File on the menu bar, then its eighth item, Open Report..., below two separators.
-  const RECT g = server_->Geometry(panel);
-  ASSERT_EQ(Click(g.left + 20, g.top + 31, "0.5"), 0);
-  ASSERT_EQ(Click(g.left + 40, g.top + 205, "0.5"), 0);
+  ASSERT_NE(OpenFromMenu(panel, 20, 40, 205, "Open Report", "0.5"), 0u) << program_->Output();
   ASSERT_NE(Focus("Open Report"), 0u) << program_->Output();
   ASSERT_EQ(Type("weekly.txt", 60), 0);
   ASSERT_EQ(Key("Return"), 0);

@@ -54,13 +54,8 @@ void ScreenTest::SetUp() {
   fs::create_directories(Path("program"));
   fs::create_directories(Path("home"));
   for (const std::string& folder : needs_.folders) fs::create_directories(Path(folder));
-  std::vector<std::string> modules(std::begin(kProgramFiles), std::end(kProgramFiles));
-  modules.insert(modules.end(), needs_.modules.begin(), needs_.modules.end());
-  // Copied, not linked: the program finds its directory from its own file.
-  for (const std::string& module : modules) {
-    const fs::path from = fs::path(QV_TEST_DIST_DIR) / module;  // a full path stays as it is
-    fs::copy(from, Path("program") / from.filename(), fs::copy_options::recursive);
-  }
+  Install({std::begin(kProgramFiles), std::end(kProgramFiles)});
+  Install(needs_.modules);
   root_.write("program/QUORVANE.INI", kSettings);
   Prepare();
 }
@@ -68,6 +63,14 @@ void ScreenTest::SetUp() {
 void ScreenTest::TearDown() {
   program_.reset();
   server_.reset();
+}
+
+void ScreenTest::Install(const std::vector<std::string>& modules) const {
+  // Copied, not linked: the program finds its directory from its own file.
+  for (const std::string& module : modules) {
+    const fs::path from = fs::path(QV_TEST_DIST_DIR) / module;  // a full path stays as it is
+    fs::copy(from, Path("program") / from.filename(), fs::copy_options::recursive);
+  }
 }
 
 std::vector<std::string> ScreenTest::Environment(const std::vector<std::string>& more) const {
@@ -93,6 +96,11 @@ void ScreenTest::Start(const std::vector<std::string>& more) {
                                             Environment(more), root_.path().string(), Path("program.log").string());
 }
 
+unsigned long ScreenTest::StartToPanel(const std::vector<std::string>& more) {
+  Start(more);
+  return WaitForPanel();
+}
+
 int ScreenTest::Xdotool(std::vector<std::string> args) const {
   args.insert(args.begin(), "xdotool");
   const pid_t pid = server_->Spawn(args);
@@ -103,6 +111,17 @@ int ScreenTest::Xdotool(std::vector<std::string> args) const {
 
 int ScreenTest::Click(int x, int y, const char* settle) const {
   return Xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1", "sleep", settle});
+}
+
+int ScreenTest::PickMenuItem(unsigned long panel, int menuX, int itemX, int itemY, const char* settle) const {
+  const RECT g = server_->Geometry(panel);
+  const int menu = Click(g.left + menuX, g.top + 31, settle);
+  return menu != 0 ? menu : Click(g.left + itemX, g.top + itemY, settle);
+}
+
+unsigned long ScreenTest::OpenFromMenu(unsigned long panel, int menuX, int itemX, int itemY,
+                                       const std::string& title, const char* settle) const {
+  return PickMenuItem(panel, menuX, itemX, itemY, settle) == 0 ? WaitForWindow(title) : 0;
 }
 
 int ScreenTest::Type(const std::string& text, int delayMs) const {
@@ -141,6 +160,10 @@ unsigned long ScreenTest::Focus(const std::string& title) const {
   const RECT r = server_->Geometry(window);
   Click((r.left + r.right) / 2, r.top + 8);
   return window;
+}
+
+unsigned long ScreenTest::WaitForPanel() const {
+  return program_->WaitForOutput("Start-up step: message loop", kPatience) ? WaitForWindow(kPanelTitle) : 0;
 }
 
 bool ScreenTest::WaitUntilClosed(const std::string& title) const {

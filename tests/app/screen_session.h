@@ -20,6 +20,9 @@
 
 namespace qvtest {
 
+// The monitoring plug-in and the status-log library it loads.
+inline const std::vector<std::string> kMonitoringPlugIn{"qvm_alrt.dll", "libqv_logstat.so"};
+
 // What one screen test needs beyond the program, Xvfb, xdotool and fonts.
 struct ScreenNeeds {
   std::string folder = "qvscreen";  // the test folder's name starts so
@@ -55,8 +58,12 @@ class ScreenTest : public ::testing::Test {
   // Pictures dialogs into the folder "snapshots" as they first show.
   std::string Snapshots() const { return "QV_SNAPSHOT_DIR=" + Path("snapshots").string(); }
   void Start(const std::vector<std::string>& more = {});
+  // Starts the program and waits for its panel (WaitForPanel).
+  unsigned long StartToPanel(const std::vector<std::string>& more = {});
 
   std::filesystem::path Path(const std::string& relative) const { return root_.path() / relative; }
+  // Copies built modules into the program directory (names as ScreenNeeds::modules).
+  void Install(const std::vector<std::string>& modules) const;
   std::string ReadProgramFile(const std::string& name) const { return root_.read("program/" + name); }
 
   // ---- A user's hands: xdotool on this server; each returns its exit code ----
@@ -68,13 +75,22 @@ class ScreenTest : public ::testing::Test {
   // Presses keys `delayMs` apart (xdotool's own pace by default), then waits `settle` seconds.
   int Keys(std::vector<std::string> keys, int delayMs = 12, const char* settle = "0.5") const;
   int Key(const std::string& key) const { return Keys({key}); }
+  // A pick on the panel's menu bar: the menu at `menuX` on the bar, then the
+  // item at (`itemX`, `itemY`) of the menu that drops down, from the panel's corner.
+  int PickMenuItem(unsigned long panel, int menuX, int itemX, int itemY, const char* settle = "0.3") const;
+  // The window titled `title` that such a pick opens, once it shows; 0 when it never does.
+  unsigned long OpenFromMenu(unsigned long panel, int menuX, int itemX, int itemY, const std::string& title,
+                             const char* settle = "0.3") const;
 
   // ---- Waits, each at most kPatience ----
+  // Asks `done` every tenth of a second; whether it came true.
   bool Eventually(const std::function<bool()>& done) const;
   // The X window with this title once it shows; 0 when it never does.
   unsigned long WaitForWindow(const std::string& title) const;
   // The same, with a click on its title bar so that the keys go to it.
   unsigned long Focus(const std::string& title) const;
+  // The panel once the program has reached its message loop and shows it.
+  unsigned long WaitForPanel() const;
   // Until no window with this title shows.
   bool WaitUntilClosed(const std::string& title) const;
   bool WaitForFile(const std::filesystem::path& path) const;

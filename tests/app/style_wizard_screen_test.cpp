@@ -15,15 +15,10 @@ class StyleWizardOnScreen : public qvtest::ScreenTest {
 };
 
 TEST_F(StyleWizardOnScreen, ANewUserMakesAStyleFromTheToolsMenu) {
-  Start();
-  ASSERT_TRUE(program_->WaitForOutput("Start-up step: message loop", kPatience)) << program_->Output();
-  const unsigned long panel = WaitForWindow(kPanelTitle);
+  const unsigned long panel = StartToPanel();
   ASSERT_NE(panel, 0u) << program_->Output();
-  const RECT g = server_->Geometry(panel);
   // Tools on the menu bar, then its second item, Style Wizard.
-  ASSERT_EQ(Click(g.left + 130, g.top + 31), 0);
-  ASSERT_EQ(Click(g.left + 135, g.top + 82), 0);
-  const unsigned long wizard = WaitForWindow("Style Wizard");
+  const unsigned long wizard = OpenFromMenu(panel, 130, 135, 82, "Style Wizard");
   ASSERT_NE(wizard, 0u) << program_->Output();
   const RECT w = server_->Geometry(wizard);
   ASSERT_EQ(Click(w.left + 200, w.top + 10), 0);  // its title bar

@@ -23,7 +23,7 @@ class WizardOnScreen : public qvtest::ScreenTest {
  protected:
   WizardOnScreen()
       : ScreenTest({.folder = "qvwizardscreen",
-                    .modules = {"libqv_logstat.so", "qvm_alrt.dll"},
+                    .modules = qvtest::kMonitoringPlugIn,
                     .folders = {"snapshots", "web"},
                     .tools = {{"/usr/bin/python3", "python3"}}}) {}
   // A web server on the loopback address, on a port free a moment ago.
@@ -67,8 +67,7 @@ class WizardOnScreen : public qvtest::ScreenTest {
 };
 
 TEST_F(WizardOnScreen, ANewUserMakesAWebProfileWithTheMouseAndKeyboard) {
-  Start({Snapshots()});
-  const unsigned long panel = WaitForWindow(kPanelTitle);
+  const unsigned long panel = StartToPanel({Snapshots()});
   ASSERT_NE(panel, 0u) << program_->Output();
   const RECT g = server_->Geometry(panel);
   // New: the toolbar's first button.
