@@ -1,6 +1,8 @@
 // The screen tests' fixture itself: what it gives the program and how it
 // looks at a screen whose windows come and go.
 #include <algorithm>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 

@@ -28,7 +28,11 @@ class WizardOnScreen : public qvtest::ScreenTest {
                     .tools = {{"/usr/bin/python3", "python3"}}}) {}
   // A web server on the loopback address, on a port free a moment ago.
   void Prepare() override {
-    webPort_ = Listener().port();
+    {
+      const Listener probe;
+      ASSERT_TRUE(probe.ok());
+      webPort_ = probe.port();
+    }
     web_ = server_->Spawn({"/usr/bin/python3", "-m", "http.server", "--bind", "127.0.0.1", "--directory",
                            Path("web").string(), std::to_string(webPort_)});
     ASSERT_GT(web_, 0);
