@@ -3,11 +3,11 @@
 // and Windows directory in a temporary folder.
 #include <signal.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <fstream>
+#include <initializer_list>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,13 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Generous guard against a hung program; never a measure of speed.
 constexpr int kPatience = 60;
@@ -51,6 +44,11 @@ class Program : public ::testing::Test {
     qvp::SetStateDirectory(State().c_str());
   }
   void TearDown() override {
+    if (service_ != nullptr) {
+      DeleteService(service_);
+      CloseServiceHandle(service_);
+    }
+    if (manager_ != nullptr) CloseServiceHandle(manager_);
     // A service copy that a failed test left running would outlive the run.
     EXPECT_EQ(qvtest::KillServiceCopies(ProgramDir(), kPatience), 0) << "a service copy was still running";
     qvp::SetStateDirectory(nullptr);
@@ -65,6 +63,29 @@ class Program : public ::testing::Test {
   std::string ProgramFile() const { return ProgramDir() + "/quorvane"; }
   std::string State() const { return (root_.path() / "state").string(); }
   std::string Log(const std::string& name) const { return (root_.path() / name).string(); }
+  std::string ServiceLog() const { return root_.read("state/services/Quorvane40.log"); }
+
+  // Registers the program as the service "Quorvane40", started on demand;
+  // the test's end deletes it. Null when that failed.
+  SC_HANDLE InstallService(bool interactive) {
+    manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (manager_ == nullptr) return nullptr;
+    const std::string binary = "\"" + ProgramFile() + "\" /service";
+    const DWORD type = SERVICE_WIN32_OWN_PROCESS | (interactive ? SERVICE_INTERACTIVE_PROCESS : 0);
+    service_ = CreateServiceA(manager_, "Quorvane40", "Quorvane Real-Time Service", SERVICE_ALL_ACCESS, type,
+                              SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr, nullptr,
+                              nullptr, nullptr);
+    return service_;
+  }
+  // The service's status once it is in one of `states` (or can no longer be asked).
+  SERVICE_STATUS WaitForService(std::initializer_list<DWORD> states) const {
+    SERVICE_STATUS status{};
+    for (int i = 0; i < kPatience * 50 && QueryServiceStatus(service_, &status) &&
+                    std::find(states.begin(), states.end(), status.dwCurrentState) == states.end();
+         ++i)
+      Sleep(20);
+    return status;
+  }
 
   std::vector<std::string> Environment() const {
     const std::string home = (root_.path() / "home").string();
@@ -93,6 +114,8 @@ class Program : public ::testing::Test {
   }
 
   qvtest::TempDir root_{"qvapp"};
+  SC_HANDLE manager_ = nullptr;
+  SC_HANDLE service_ = nullptr;
 };
 
 // The lines of `text` in the order given, each after the one before.
@@ -140,7 +163,7 @@ TEST_F(Program, SigtermEndsTheProgramThroughThePanelsExitCommand) {
                             "Start-up step: shutdown: product library"}));
   EXPECT_EQ(out.find("MessageBox"), std::string::npos) << out;
   // The plug-in was bound, and shut down once on the way out.
-  const std::string calls = ReadFile(ProgramDir() + "/calls.log");
+  const std::string calls = root_.read("program/calls.log");
   EXPECT_TRUE(InOrder(calls, {"qvm_fake.dll init", "qvm_fake.dll fn 14", "qvm_fake.dll detach"})) << calls;
   EXPECT_EQ(calls.find("fn 14"), calls.rfind("fn 14"));
 }
@@ -162,7 +185,7 @@ TEST_F(Program, ASecondStartMakesTheFirstShowItselfAndEnds) {
   // Until the panel has finished its start, a second start only clears the
   // start-hidden value; afterwards it shows the panel.
   ASSERT_TRUE(AskUntilThePanelShows(*first)) << first->Output();
-  const std::string secondOut = ReadFile(Log("second.log"));
+  const std::string secondOut = root_.read("second.log");
   EXPECT_EQ(secondOut.find("Start-up step:"), std::string::npos) << secondOut;
 
   first->Signal(SIGTERM);
@@ -170,13 +193,7 @@ TEST_F(Program, ASecondStartMakesTheFirstShowItselfAndEnds) {
 }
 
 TEST_F(Program, AStoppedServiceIsStartedWithArgumentZeroAndStoppedByItsControl) {
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  ASSERT_NE(manager, nullptr);
-  const std::string binary = "\"" + ProgramFile() + "\" /service";
-  SC_HANDLE service = CreateServiceA(manager, "Quorvane40", "Quorvane Real-Time Service", SERVICE_ALL_ACCESS,
-                                     SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS, SERVICE_DEMAND_START,
-                                     SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr, nullptr, nullptr,
-                                     nullptr);
+  SC_HANDLE service = InstallService(true);
   ASSERT_NE(service, nullptr) << GetLastError();
 
   // The interactive start hands over to the service and ends.
@@ -189,117 +206,61 @@ TEST_F(Program, AStoppedServiceIsStartedWithArgumentZeroAndStoppedByItsControl) 
   EXPECT_NE(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
 
   // The service program runs the whole start, with the start argument "0".
-  const std::string serviceLog = State() + "/services/Quorvane40.log";
-  auto readLog = [&] { return ReadFile(serviceLog); };
-  for (int i = 0; i < kPatience * 50 && readLog().find(kLoopReached) == std::string::npos; ++i) Sleep(20);
-  EXPECT_TRUE(InOrder(readLog(), {"Service: started with 2 arguments, start-hidden 0", kLoopReached}));
+  for (int i = 0; i < kPatience * 50 && ServiceLog().find(kLoopReached) == std::string::npos; ++i) Sleep(20);
+  EXPECT_TRUE(InOrder(ServiceLog(), {"Service: started with 2 arguments, start-hidden 0", kLoopReached}));
   // Another interactive start finds the service's window and brings its panel up.
-  ASSERT_TRUE(AskUntilThePanelShows(readLog)) << readLog();
+  ASSERT_TRUE(AskUntilThePanelShows([this] { return ServiceLog(); })) << ServiceLog();
 
   ASSERT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError();
-  for (int i = 0; i < kPatience * 50 && QueryServiceStatus(service, &status) &&
-                  status.dwCurrentState != SERVICE_STOPPED;
-       ++i)
-    Sleep(20);
-  EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
-  EXPECT_TRUE(InOrder(readLog(), {"Service: stop: exit command to the main panel",
-                                  "Start-up step: shutdown: product library"}));
-  DeleteService(service);
-  CloseServiceHandle(service);
-  CloseServiceHandle(manager);
+  EXPECT_EQ(WaitForService({SERVICE_STOPPED}).dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+  EXPECT_TRUE(InOrder(ServiceLog(), {"Service: stop: exit command to the main panel",
+                                     "Start-up step: shutdown: product library"}));
 }
 
 TEST_F(Program, AStopThatComesBeforeThePanelIsUpStillEndsTheService) {
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  ASSERT_NE(manager, nullptr);
-  const std::string binary = "\"" + ProgramFile() + "\" /service";
-  SC_HANDLE service = CreateServiceA(manager, "Quorvane40", "Quorvane Real-Time Service", SERVICE_ALL_ACCESS,
-                                     SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS, SERVICE_DEMAND_START,
-                                     SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr, nullptr, nullptr,
-                                     nullptr);
+  SC_HANDLE service = InstallService(true);
   ASSERT_NE(service, nullptr) << GetLastError();
   EXPECT_EQ(Start("starter.log")->Wait(), 0);
 
   // The stop goes as soon as the service accepts it, while its start is still
   // on its way to the panel.
-  SERVICE_STATUS status{};
-  for (int i = 0; i < kPatience * 50 && QueryServiceStatus(service, &status) &&
-                  status.dwCurrentState != SERVICE_RUNNING && status.dwCurrentState != SERVICE_STOPPED;
-       ++i)
-    Sleep(20);
-  const std::string serviceLog = State() + "/services/Quorvane40.log";
-  ASSERT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING)) << ReadFile(serviceLog);
-  ASSERT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError() << "\n"
-                                                                       << ReadFile(serviceLog);
-  for (int i = 0; i < kPatience * 50 && QueryServiceStatus(service, &status) &&
-                  status.dwCurrentState != SERVICE_STOPPED;
-       ++i)
-    Sleep(20);
-  const std::string log = ReadFile(serviceLog);
+  SERVICE_STATUS status = WaitForService({SERVICE_RUNNING, SERVICE_STOPPED});
+  ASSERT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING)) << ServiceLog();
+  ASSERT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError() << "\n" << ServiceLog();
+  status = WaitForService({SERVICE_STOPPED});
+  const std::string log = ServiceLog();
   EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED)) << log;
   // Ended, not lost: no exit code of an aborted program.
   EXPECT_EQ(status.dwWin32ExitCode, 0u) << log;
   EXPECT_TRUE(InOrder(log, {"Service: stop", "Start-up step: shutdown: product library"}));
-  DeleteService(service);
-  CloseServiceHandle(service);
-  CloseServiceHandle(manager);
 }
 
 TEST_F(Program, ANonInteractiveServiceSaysSoAndStops) {
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  ASSERT_NE(manager, nullptr);
-  const std::string binary = "\"" + ProgramFile() + "\" /service";
-  SC_HANDLE service = CreateServiceA(manager, "Quorvane40", "Quorvane Real-Time Service", SERVICE_ALL_ACCESS,
-                                     SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                     binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_NE(service, nullptr) << GetLastError();
+  ASSERT_NE(InstallService(false), nullptr) << GetLastError();
   // Started by an interactive start, so that it runs with the test's debug output.
   EXPECT_EQ(Start("starter.log")->Wait(), 0);
 
-  SERVICE_STATUS status{};
-  for (int i = 0; i < kPatience * 50 && QueryServiceStatus(service, &status) &&
-                  status.dwCurrentState != SERVICE_STOPPED;
-       ++i)
-    Sleep(20);
-  EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
-  const std::string log = ReadFile(State() + "/services/Quorvane40.log");
+  EXPECT_EQ(WaitForService({SERVICE_STOPPED}).dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+  const std::string log = ServiceLog();
   EXPECT_TRUE(InOrder(log, {"Service: started with 2 arguments, start-hidden 0",
                             "MessageBox [Quorvane Service] Quorvane Service cannot start as a non-interactive service"}));
   EXPECT_EQ(log.find("Start-up step:"), std::string::npos) << log;
-  DeleteService(service);
-  CloseServiceHandle(service);
-  CloseServiceHandle(manager);
 }
 
 TEST_F(Program, AServicePasswordNotInItsStoredFormIsRefusedAndTheStartGoesOn) {
   root_.write("program/QUORVANE.INI",
               "[Defaults]\r\nAutoDetectLogFiles=1\r\nUsername=DOMAIN\\someone\r\nPassword=not-scrambled\r\n");
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  ASSERT_NE(manager, nullptr);
-  const std::string binary = "\"" + ProgramFile() + "\" /service";
-  SC_HANDLE service = CreateServiceA(manager, "Quorvane40", "Quorvane Real-Time Service", SERVICE_ALL_ACCESS,
-                                     SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS, SERVICE_DEMAND_START,
-                                     SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr, nullptr, nullptr,
-                                     nullptr);
+  SC_HANDLE service = InstallService(true);
   ASSERT_NE(service, nullptr) << GetLastError();
   // Started by an interactive start, so that it runs with the test's debug output.
   EXPECT_EQ(Start("starter.log")->Wait(), 0);
 
-  const std::string serviceLog = State() + "/services/Quorvane40.log";
-  auto readLog = [&] { return ReadFile(serviceLog); };
-  ASSERT_TRUE(AskUntilThePanelShows(readLog)) << readLog();
-  EXPECT_TRUE(InOrder(readLog(), {"MessageBox [Quorvane Service] Quorvane service failed to logon", kLoopReached}));
+  ASSERT_TRUE(AskUntilThePanelShows([this] { return ServiceLog(); })) << ServiceLog();
+  EXPECT_TRUE(InOrder(ServiceLog(), {"MessageBox [Quorvane Service] Quorvane service failed to logon", kLoopReached}));
 
   SERVICE_STATUS status{};
   ASSERT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError();
-  for (int i = 0; i < kPatience * 50 && QueryServiceStatus(service, &status) &&
-                  status.dwCurrentState != SERVICE_STOPPED;
-       ++i)
-    Sleep(20);
-  EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
-  DeleteService(service);
-  CloseServiceHandle(service);
-  CloseServiceHandle(manager);
+  EXPECT_EQ(WaitForService({SERVICE_STOPPED}).dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
 }
 
 }  // namespace
