@@ -20,6 +20,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "kernel/test_clock_hooks.h"
@@ -86,13 +87,23 @@ class Follower {
     clock_ = std::make_unique<TestClock>();
     SetTestClockStart(page_->start_steady_ns, page_->start_unix_ns);
     Catch(ElapsedMs(page_).load());
-    watcher_ = std::thread([this] { Watch(); });
+    owner_ = getpid();
+    try {
+      watcher_ = new std::thread([this] { Watch(); });
+    } catch (const std::system_error&) {
+      std::fprintf(stderr, "%s: the test clock cannot be followed; the real time holds\n", kTestClockVariable);
+      clock_.reset();
+      munmap(page_, sizeof(Page));
+      page_ = nullptr;
+    }
   }
   ~Follower() {
-    if (page_ == nullptr) return;
+    // A forked copy that ends without exec has no watcher to join.
+    if (page_ == nullptr || getpid() != owner_) return;
     stop_.store(true);
     Bump(page_);  // the other followers see nothing new and wait on
-    if (watcher_.joinable()) watcher_.join();
+    watcher_->join();
+    delete watcher_;
     clock_.reset();
     munmap(page_, sizeof(Page));
   }
@@ -134,7 +145,8 @@ class Follower {
   std::unique_ptr<TestClock> clock_;
   uint64_t applied_ = 0;  // the watcher's alone once it runs
   std::atomic<bool> stop_{false};
-  std::thread watcher_;
+  pid_t owner_ = 0;
+  std::thread* watcher_ = nullptr;
 };
 
 Follower g_follower;
