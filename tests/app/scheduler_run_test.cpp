@@ -140,13 +140,12 @@ class ScheduledProgram : public ::testing::Test {
   // The monitoring engine paces its tests by waits of its own, in real time:
   // its first test comes a moment after the start, and a report has nothing
   // to show of a program that has not tested yet. Until the status log holds
-  // one more test's "INIT" entry (and the program is in its message loop) the
-  // clock moves in small steps, not much faster than the real time.
+  // one more test's "INIT" entry the clock moves in small steps, not much
+  // faster than the real time, once the program is in its message loop.
   std::string StatusLog() const { return ReadFile(Program() / "qvm_alrt" / "qvm_alrt.log"); }
   bool RunUntilFirstTest(const qvtest::ChildProcess& program, size_t before) {
-    return qvtest::DriveClock(clock_, program, [&] {
-      return Has(program.Output(), kLoopReached) && Count(StatusLog(), "INIT") > before;
-    }, kPatience, 10);
+    return qvtest::DriveClock(clock_, program, [&] { return Has(program.Output(), kLoopReached); }, kPatience) &&
+           qvtest::DriveClock(clock_, program, [&] { return Count(StatusLog(), "INIT") > before; }, kPatience, 10);
   }
   // Ends the program as the system would, its clock going on in small steps
   // until it is gone, so that the next program starts well before the next
