@@ -4,16 +4,19 @@
 
 #include <signal.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app_globals.h"
 #include "general_sheet.h"
 #include "option_window.h"
 #include "program_paths.h"
+#include "qvplatform/test_clock.h"
 #include "resource_cache.h"
 #include "test_dir.h"
 
@@ -144,7 +147,22 @@ TEST_F(ApplyTest, AnSnmpServiceThatNeverStopsIsNotStartedAgain) {
   qvp::PromptScript prompts;
   prompts.ExpectMessageBox("restarted", IDYES);
   prompts.ExpectMessageBox("did not stop, so it was not restarted", IDOK);
-  ApplyServiceAndSnmpSettings(1);
+  {
+    // The stop control is answered at once; the seconds of waiting for the
+    // service to stop pass on a test clock, one each time the apply step
+    // sleeps.
+    qvp::TestClock clock;
+    std::atomic<bool> applied{false};
+    std::thread seconds([&] {
+      while (!applied.load()) {
+        if (qvp::TestClock::AwaitTimedWaiters(1, 50)) clock.Advance(1000);
+      }
+    });
+    ApplyServiceAndSnmpSettings(1);
+    applied.store(true);
+    seconds.join();
+    EXPECT_GE(clock.Elapsed(), 10000u);  // the ten seconds it gives the service to stop
+  }
   EXPECT_EQ(prompts.Pending(), 0u);  // and no start failure (32151) came after
   EXPECT_EQ(ServiceState("SNMP"), static_cast<DWORD>(SERVICE_STOP_PENDING));
 

@@ -57,6 +57,12 @@ void NoteTimedWaitEnds(uint64_t generation) {
   if (generation == g_generation) g_fresh_waiters.fetch_sub(1);
 }
 
+void SetTestClockStart(int64_t steady_ns, uint64_t unix_ns) {
+  std::lock_guard<std::mutex> g(WaitLock());
+  g_base_steady_ns.store(steady_ns);
+  g_base_realtime_ns.store(unix_ns);
+}
+
 TestClock::TestClock() {
   std::lock_guard<std::mutex> g(WaitLock());
   if (g_installed.load()) throw std::logic_error("a test clock is installed already");

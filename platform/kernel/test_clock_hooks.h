@@ -18,5 +18,8 @@ uint64_t TestClockUnixNs();
 // wakes from it (given what the first call returned).
 uint64_t NoteTimedWaitBegins();
 void NoteTimedWaitEnds(uint64_t generation);
+// Right after a TestClock was installed, before anything waits on it: the
+// clock stands at these monotonic and Unix times instead of the real ones.
+void SetTestClockStart(int64_t steady_ns, uint64_t unix_ns);
 
 }  // namespace qvp

@@ -227,3 +227,18 @@ QV_API LONG CompareFileTime(const FILETIME* lpFileTime1, const FILETIME* lpFileT
   const uint64_t b = ToU64(*lpFileTime2);
   return a < b ? -1 : (a > b ? 1 : 0);
 }
+
+// The C library's time(), for every module of the process: it follows the
+// layer's clock, so that a test clock moves it as it moves the rest.
+extern "C" __attribute__((visibility("default"))) time_t time(time_t* out) noexcept {
+  time_t now = 0;
+  if (qvp::TestClockInstalled()) {
+    now = static_cast<time_t>(qvp::TestClockUnixNs() / 1000000000ull);
+  } else {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME_COARSE, &ts);  // what the C library answers with
+    now = ts.tv_sec;
+  }
+  if (out != nullptr) *out = now;
+  return now;
+}

@@ -94,6 +94,38 @@ int ChildProcess::Wait() {
   return status_;
 }
 
+namespace {
+
+// The one-letter state of each thread of `pid`; empty when it is gone.
+std::string ThreadStates(int pid) {
+  std::string states;
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+  DIR* dir = opendir(tasks.c_str());
+  if (dir == nullptr) return states;
+  while (dirent* entry = readdir(dir)) {
+    if (entry->d_name[0] == '.') continue;
+    std::ifstream in(tasks + "/" + entry->d_name + "/stat");
+    std::string stat;
+    std::getline(in, stat);
+    const size_t close = stat.rfind(')');
+    if (close != std::string::npos && close + 2 < stat.size()) states += stat[close + 2];
+  }
+  closedir(dir);
+  return states;
+}
+
+}  // namespace
+
+bool ChildProcess::Idle() const {
+  if (pid_ <= 0 || status_ >= 0) return false;
+  for (int look = 0; look < 3; ++look) {
+    if (look > 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const std::string states = ThreadStates(pid_);
+    if (states.empty() || states.find_first_of("RD") != std::string::npos) return false;
+  }
+  return true;
+}
+
 std::string ChildProcess::Output() const {
   std::ifstream in(output_, std::ios::binary);
   std::ostringstream text;

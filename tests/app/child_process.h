@@ -20,6 +20,12 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   bool started() const { return pid_ > 0; }
+  int pid() const { return pid_; }
+  bool Ended() const { return Reap(false); }
+  // True when no thread of the child is running, nor ready to run, nor in a
+  // disk wait, at a few looks a moment apart: the child waits for time to
+  // pass or for someone else.
+  bool Idle() const;
   void Signal(int signalNumber) const;
   // Waits for the end; the exit code, or 128 + the signal that ended it.
   int Wait();

@@ -1,29 +1,31 @@
 // The built program runs a scheduled alert report end to end: headless, with
 // the monitoring plug-in watching a port on the loopback address that the test
 // owns, and a schedule event (".AMS") with its memorized report (".AMR")
-// written by the test, due a few seconds ahead and repeating every minute.
-// The countdown runs out by itself; the host logs the run, the plug-in logs
-// BEGIN and END around it, and the report engine writes the report from the
-// status log. The next run comes a minute later on the same grid, and again
-// after the program was ended by SIGTERM and started anew.
+// written by the test, due a minute ahead and repeating every minute.
+// The program follows a test clock that the test moves on whenever the
+// program is idle, so its minutes pass in moments. The countdown runs out by
+// itself; the host logs the run, the plug-in logs BEGIN and END around it,
+// and the report engine writes the report from the status log. The next run
+// comes a minute later on the same grid, and again after the program was
+// ended by SIGTERM and started anew.
 #include <signal.h>
 
-#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "child_process.h"
+#include "child_process_clock.h"
 #include "loopback_listener.h"
 #include "qvplatform/kernel.h"
 #include "qvplatform/services.h"
+#include "qvplatform/test_clock_shared.h"
 #include "test_files.h"
 
 namespace fs = std::filesystem;
@@ -55,7 +57,8 @@ size_t Count(const std::string& text, const std::string& what) {
 
 bool Has(const std::string& text, const std::string& what) { return text.find(what) != std::string::npos; }
 
-// A generous guard against a hung program; never a measure of speed.
+// A generous guard against a hung program (in real time); never a measure of
+// speed.
 constexpr int kPatience = 240;
 constexpr char kLoopReached[] = "Start-up step: message loop";
 constexpr char kProfile[] = "Loopback web port";
@@ -116,7 +119,7 @@ class ScheduledProgram : public ::testing::Test {
     const std::string home = (root_.path() / "home").string();
     const std::vector<std::string> environment = {
         "HOME=" + home, "QV_STATE_DIR=" + State(), "QV_DEBUG=1", "QV_TEST=1", "QV_HEADLESS=1", "TZ=UTC",
-        "QV_REGISTRY=" + home + "/registry", "QV_WINDOWS_DIR=" + home + "/windows"};
+        "QV_REGISTRY=" + home + "/registry", "QV_WINDOWS_DIR=" + home + "/windows", clock_.Environment()};
     return std::make_unique<qvtest::ChildProcess>((Program() / "quorvane").string(), std::vector<std::string>{},
                                                   environment, root_.path().string(),
                                                   (root_.path() / log).string());
@@ -124,18 +127,36 @@ class ScheduledProgram : public ::testing::Test {
 
   std::string SchedulerLog() const { return ReadFile(Program() / "SCHEDULE.LOG"); }
 
-  // Waits until the scheduler log holds `runs` ended reports.
-  bool WaitForRuns(const qvtest::ChildProcess& program, size_t runs) const {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(kPatience);
-    while (std::chrono::steady_clock::now() < end) {
-      if (Count(SchedulerLog(), kEnd) >= runs) return true;
+  // Moves the program's clock on until the scheduler log holds `runs` ended
+  // reports.
+  bool RunUntil(const qvtest::ChildProcess& program, size_t runs) {
+    const auto ran = [&] { return Count(SchedulerLog(), kEnd) >= runs; };
+    qvtest::DriveClock(clock_, program, [&] {
       const std::string output = program.Output();
-      if (Has(output, "Start-up step: shutdown") || Has(output, "MessageBox")) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-    return false;
+      return ran() || Has(output, "Start-up step: shutdown") || Has(output, "MessageBox");
+    }, kPatience);
+    return ran();
+  }
+  // The monitoring engine paces its tests by waits of its own, in real time:
+  // its first test comes a moment after the start, and a report has nothing
+  // to show of a program that has not tested yet. Until the status log holds
+  // one more test's "INIT" entry the clock moves in small steps, not much
+  // faster than the real time, once the program is in its message loop.
+  std::string StatusLog() const { return ReadFile(Program() / "qvm_alrt" / "qvm_alrt.log"); }
+  bool RunUntilFirstTest(const qvtest::ChildProcess& program, size_t before) {
+    return qvtest::DriveClock(clock_, program, [&] { return Has(program.Output(), kLoopReached); }, kPatience) &&
+           qvtest::DriveClock(clock_, program, [&] { return Count(StatusLog(), "INIT") > before; }, kPatience, 10);
+  }
+  // Ends the program as the system would, its clock going on in small steps
+  // until it is gone, so that the next program starts well before the next
+  // run is due.
+  int Stop(qvtest::ChildProcess& program) {
+    program.Signal(SIGTERM);
+    qvtest::DriveClock(clock_, program, [&] { return program.Ended(); }, kPatience, 10);
+    return program.Wait();
   }
 
+  qvp::SharedTestClock clock_;
   qvtest::TempDir root_{"qvsched"};
 };
 
@@ -153,12 +174,13 @@ long LineTime(const std::string& line) {
 TEST_F(ScheduledProgram, RunsARealReportOnItsMinuteGridAcrossARestart) {
   Listener listener;
   ASSERT_TRUE(listener.ok());
-  const long grid = static_cast<long>(std::time(nullptr)) + 5;
+  const long grid = static_cast<long>(clock_.UnixSeconds()) + 60;
   WriteSchedule(listener.port(), grid);
 
   auto first = Start("first.log");
-  ASSERT_TRUE(first->WaitForOutput(kLoopReached, kPatience)) << first->Output();
-  ASSERT_TRUE(WaitForRuns(*first, 1)) << first->Output() << SchedulerLog();
+  ASSERT_TRUE(RunUntilFirstTest(*first, 0)) << first->Output();
+  ASSERT_LT(clock_.UnixSeconds(), grid);
+  ASSERT_TRUE(RunUntil(*first, 1)) << first->Output() << SchedulerLog();
   // The first report: the engine's page with this profile's statistics.
   const std::string report = ReadFile(Report());
   EXPECT_TRUE(Has(report, "<!DOCTYPE html>")) << report;
@@ -167,15 +189,15 @@ TEST_F(ScheduledProgram, RunsARealReportOnItsMinuteGridAcrossARestart) {
   EXPECT_TRUE(Has(report, "<span class=\"Var_Alert_Device_Name\">127.0.0.1</span>"));
   EXPECT_TRUE(Has(report, "<span class=\"Var_Alert_Event_Type\">INIT_UP</span>"));  // the engine's first test
   EXPECT_TRUE(Has(report, "<span class=\"Var_Alert_Event_Type\">GOODBYE</span>"));
-  ASSERT_TRUE(WaitForRuns(*first, 2)) << first->Output() << SchedulerLog();
-  first->Signal(SIGTERM);
-  EXPECT_EQ(first->Wait(), 0);
+  ASSERT_TRUE(RunUntil(*first, 2)) << first->Output() << SchedulerLog();
+  EXPECT_EQ(Stop(*first), 0);
 
   fs::remove(Report());
+  const size_t tests = Count(StatusLog(), "INIT");
   auto second = Start("second.log");
-  ASSERT_TRUE(WaitForRuns(*second, 3)) << second->Output() << SchedulerLog();
-  second->Signal(SIGTERM);
-  EXPECT_EQ(second->Wait(), 0);
+  ASSERT_TRUE(RunUntilFirstTest(*second, tests)) << second->Output();
+  ASSERT_TRUE(RunUntil(*second, 3)) << second->Output() << SchedulerLog();
+  EXPECT_EQ(Stop(*second), 0);
   EXPECT_TRUE(fs::exists(Report()));
 
   // Per run three lines: the host's run line (date and time, two tabs, the
