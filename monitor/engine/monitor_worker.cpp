@@ -122,9 +122,6 @@ bool MonitorEngine::RunPass() {
       best = m_devices.at(m_due.begin()->second);
       Unplace(best);
       best->busy = kDeviceTesting;
-      // Another device is due too: a sleeping worker takes it, and so on down
-      // the line, so that every worker of the pool tests while the work lasts.
-      if (!m_due.empty() && m_due.begin()->first < now) WakeOneWorker();
     }
   }
   if (best == nullptr) return false;
