@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <new>
 #include <thread>
 
@@ -29,6 +30,82 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 std::string Address(int n) { return "127.81." + std::to_string(n / 200) + "." + std::to_string(1 + n % 200); }
+
+constexpr size_t kHeader = 12;  // a DNS header: all a query and its answer need
+
+sockaddr_in SocketAddress(const Target& t) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(t.port));
+  ::inet_pton(AF_INET, t.host.c_str(), &a.sin_addr);
+  return a;
+}
+
+// UDP sockets on every loopback address, at ports free for UDP.
+std::vector<int> BindSlowServers(std::vector<Target>& targets) {
+  std::vector<int> sockets;
+  for (int a = 0; a < kAddresses; ++a) {
+    const std::string host = Address(a);
+    int made = 0;
+    for (int port = 40000 + 37 * a; made < kPorts && port < 60000; ++port) {
+      int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+      const sockaddr_in at = SocketAddress({host, port});
+      if (::bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0) {
+        ::close(s);
+        continue;
+      }
+      sockets.push_back(s);
+      targets.push_back({host, port});
+      ++made;
+    }
+  }
+  return sockets;
+}
+
+// Answers every query on its sockets kAnswerDelayMs after it came, with an
+// error code (the answer a name server gives an empty query). The delay is
+// the same for all, so the pending answers stay in the order they are due.
+void AnswerSlowly(const std::vector<int>& sockets) {
+  struct Pending {
+    Clock::time_point due;
+    int socket;
+    sockaddr_in to;
+    unsigned char header[kHeader];
+  };
+  std::deque<Pending> pending;
+  std::vector<pollfd> fds;
+  for (int s : sockets) fds.push_back({s, POLLIN, 0});
+  for (;;) {
+    int wait = -1;
+    if (!pending.empty()) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(pending.front().due - Clock::now()).count();
+      wait = left < 0 ? 0 : static_cast<int>(left);
+    }
+    if (::poll(fds.data(), fds.size(), wait) > 0) {
+      for (pollfd& p : fds) {
+        if ((p.revents & POLLIN) == 0) continue;
+        for (;;) {
+          Pending query{};
+          socklen_t length = sizeof query.to;
+          const ssize_t got = ::recvfrom(p.fd, query.header, kHeader, MSG_TRUNC, reinterpret_cast<sockaddr*>(&query.to), &length);
+          if (got < 0) break;
+          if (got < static_cast<ssize_t>(kHeader)) continue;
+          query.header[2] = static_cast<unsigned char>(query.header[2] | 0x80);  // a response
+          query.header[3] = static_cast<unsigned char>((query.header[3] & 0xF0) | 5);  // refused
+          query.socket = p.fd;
+          query.due = Clock::now() + std::chrono::milliseconds(kAnswerDelayMs);
+          pending.push_back(query);
+        }
+      }
+    }
+    const auto now = Clock::now();
+    while (!pending.empty() && pending.front().due <= now) {
+      const Pending& answer = pending.front();
+      ::sendto(answer.socket, answer.header, kHeader, 0, reinterpret_cast<const sockaddr*>(&answer.to), sizeof answer.to);
+      pending.pop_front();
+    }
+  }
+}
 
 }  // namespace
 
@@ -55,8 +132,9 @@ Listeners StartListeners() {
       ++made;
     }
   }
+  const std::vector<int> slow = BindSlowServers(result.slowTargets);
   void* shared = ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-  if (shared == MAP_FAILED || sockets.empty()) {
+  if (shared == MAP_FAILED || sockets.empty() || slow.empty()) {
     std::fprintf(stderr, "no listeners\n");
     std::exit(0);
   }
@@ -86,10 +164,19 @@ Listeners StartListeners() {
         }
       });
     }
+    // Two threads answer the slow name servers' queries.
+    for (int t = 0; t < 2; ++t) {
+      threads.emplace_back([&, t] {
+        std::vector<int> share;
+        for (size_t n = static_cast<size_t>(t); n < slow.size(); n += 2) share.push_back(slow[n]);
+        AnswerSlowly(share);
+      });
+    }
     for (auto& t : threads) t.join();
     ::_exit(0);
   }
   for (int s : sockets) ::close(s);
+  for (int s : slow) ::close(s);
   return result;
 }
 
@@ -134,6 +221,38 @@ double Ceiling(const std::vector<Target>& targets, size_t devices, int threads, 
         if (s < 0) continue;
         const sockaddr_in& a = to[n % to.size()];
         if (::connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0) done.fetch_add(1);
+        ::close(s);
+      }
+    });
+  }
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  stop = true;
+  for (auto& t : pool) t.join();
+  const double spent = std::chrono::duration<double>(Clock::now() - start).count();
+  return static_cast<double>(done.load()) / spent;
+}
+
+// Plain query-and-answer per second with `threads` threads over the slow
+// name servers: send the query, wait for the answer, close.
+double SlowCeiling(const std::vector<Target>& targets, size_t devices, int threads, double seconds) {
+  std::atomic<uint64_t> done{0};
+  std::atomic<bool> stop{false};
+  std::vector<sockaddr_in> to;
+  for (size_t n = 0; n < devices; ++n) to.push_back(SocketAddress(targets[n % targets.size()]));
+  std::vector<std::thread> pool;
+  const auto start = Clock::now();
+  for (int t = 0; t < threads; ++t) {
+    pool.emplace_back([&, t] {
+      unsigned char query[kHeader] = {};
+      unsigned char answer[512];
+      for (size_t n = static_cast<size_t>(t); !stop.load(std::memory_order_relaxed); n += static_cast<size_t>(threads)) {
+        int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+        if (s < 0) continue;
+        const sockaddr_in& a = to[n % to.size()];
+        if (::sendto(s, query, kHeader, 0, reinterpret_cast<const sockaddr*>(&a), sizeof a) == static_cast<ssize_t>(kHeader)) {
+          pollfd p{s, POLLIN, 0};
+          if (::poll(&p, 1, 5000) > 0 && ::recv(s, answer, sizeof answer, 0) >= static_cast<ssize_t>(kHeader)) done.fetch_add(1);
+        }
         ::close(s);
       }
     });

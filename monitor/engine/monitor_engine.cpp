@@ -15,6 +15,10 @@
 
 namespace {
 
+// How long work may wait for the workers that are awake before an idle one
+// is woken for it.
+constexpr uint64_t kSpareWorkerLagMs = 10;
+
 std::string LocalPath(const CAlertPlugin* plugin, const char* relative) {
   char path[MAX_PATH] = "";
   if (plugin == nullptr ||
@@ -205,14 +209,19 @@ void MonitorEngine::Supervise() {
 }
 
 void MonitorEngine::WorkLoop() {
+  m_awake.fetch_add(1);
   while (m_running.load()) {
     if (!RunPass()) WaitForWork();
     // A pool larger than the setting loses a worker at a time.
     int live = m_liveWorkers.load();
     while (live > m_workerSetting.load()) {
-      if (m_liveWorkers.compare_exchange_weak(live, live - 1)) return;
+      if (m_liveWorkers.compare_exchange_weak(live, live - 1)) {
+        m_awake.fetch_sub(1);
+        return;
+      }
     }
   }
+  m_awake.fetch_sub(1);
   m_liveWorkers.fetch_sub(1);
 }
 
@@ -220,41 +229,58 @@ void MonitorEngine::WaitForWork() {
   Lock lock(m_mutex);
   bool leading = false;
   for (;;) {
+    // A worker alone takes what falls due at once. Beside workers that are
+    // awake it leaves it to them, unless they let it wait kSpareWorkerLagMs:
+    // they are all inside long tests, or there is more work than they can do.
+    const uint64_t lag = m_awake.load() > 1 ? kSpareWorkerLagMs : 0;
     uint64_t wakeAt = UINT64_MAX;
     bool work = !m_running.load() || PoolTooLarge() || !m_lookAt.empty();
     const uint64_t now = Tick();
     if (!work && !m_due.empty()) {
-      // Due once its tick is below the pass's tick.
-      if (m_due.begin()->first < now) work = true;
-      wakeAt = m_due.begin()->first + 1;
+      // Due once its tick is below the pass's tick. While the work waits for
+      // the workers awake, one more is woken every kSpareWorkerLagMs.
+      const uint64_t from = lag == 0 ? m_due.begin()->first : std::max(m_due.begin()->first, m_spareWokenTick) + lag;
+      if (from < now) {
+        work = true;
+        if (lag != 0) m_spareWokenTick = now;
+      }
+      wakeAt = from + 1;
     }
     if (!work && m_reportInterval != 0) {
       const uint64_t report = m_nextReportTick.load();
-      if (report < now) work = true;
-      wakeAt = std::min(wakeAt, report + 1);
+      if (report + lag < now) work = true;
+      wakeAt = std::min(wakeAt, report + lag + 1);
     }
     if (!work && m_refreshPending.load()) {
       const uint64_t refresh = m_refreshDue.load();
-      if (refresh < now) work = true;
-      wakeAt = std::min(wakeAt, refresh + 1);
+      if (refresh + lag < now) work = true;
+      wakeAt = std::min(wakeAt, refresh + lag + 1);
     }
     if (work) {
-      // The next idle worker takes over the watch of the due times.
-      if (leading) m_followerWake.notify_one();
+      // The next idle worker takes over the watch of the due times; so does
+      // one when a worker woken to keep the watch leaves for work itself.
+      if (leading || !m_hasLeader) m_followerWake.notify_one();
       return;
     }
+    m_awake.fetch_sub(1);
     if (m_hasLeader && !leading) {
+      // The last worker awake falls asleep: the watch that left work to the
+      // workers awake keeps it alone now, without the lag.
+      if (m_leaderLagged && m_awake.load() == 0) m_leaderWake.notify_one();
       m_followerWake.wait(lock);
     } else {
       m_hasLeader = true;
       leading = true;
+      m_leaderLagged = lag != 0 && wakeAt != UINT64_MAX;
       if (wakeAt == UINT64_MAX) {
         m_leaderWake.wait(lock);
       } else {
         m_leaderWake.wait_for(lock, std::chrono::milliseconds(wakeAt - now));
       }
       m_hasLeader = false;
+      m_leaderLagged = false;
     }
+    m_awake.fetch_add(1);
     m_idleWakeups.fetch_add(1);
   }
 }

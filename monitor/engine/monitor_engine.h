@@ -181,6 +181,8 @@ class MonitorEngine : public DeviceList {
   uint64_t m_nextSerial = 1;
   std::vector<HANDLE> m_workers;  // the workers' threads, joined by the supervisor
   bool m_hasLeader = false;   // an idle worker waits for the earliest due time
+  bool m_leaderLagged = false;  // ... and leaves it to the workers awake for a while
+  uint64_t m_spareWokenTick = 0;  // when an idle worker last left to help the workers awake
   int m_lockWaiters = 0;      // threads in LockDeviceState waiting for a device
   std::condition_variable m_leaderWake;
   std::condition_variable m_followerWake;
@@ -203,6 +205,7 @@ class MonitorEngine : public DeviceList {
   std::atomic<uint64_t> m_nextReportTick{0};
   std::atomic<int> m_workerSetting{10};
   std::atomic<int> m_liveWorkers{0};
+  std::atomic<int> m_awake{0};  // workers not asleep in WaitForWork
   std::atomic<uint64_t> m_idleWakeups{0};
   DWORD m_maxConnectMs = 20000;
   std::atomic<uint32_t> m_reportInterval{0};  // written by the options page, read by the workers
