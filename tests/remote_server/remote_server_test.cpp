@@ -6,11 +6,13 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -266,6 +268,74 @@ TEST_F(RemoteServer, UsersLogOnSeeTheirReportsAndNoOneElses) {
   EXPECT_EQ(exitCode, 0) << out;
   EXPECT_NE(out.find("~ServerThread"), std::string::npos) << out;
   EXPECT_LT(out.find("~ServerThread"), out.find("Start-up step: shutdown: plug-ins"));
+}
+
+// Pages tried as a visitor would: every link a page shows leads to a page
+// that is answered whole (redirects followed), with every directive carried
+// out; a visitor who has not logged on reaches nobody's reports.
+TEST_F(RemoteServer, EveryLinkOfThePagesLeadsToAWholePage) {
+  auto program = Start();
+  ASSERT_TRUE(program->WaitForOutput("Remote server listening on port " + port_, kPatience)) << program->Output();
+  const std::regex leftover("%[A-Za-z?][A-Za-z0-9?:=()!<>.+_-]*%");
+  const std::regex link("HREF=\"(/[^\"]*)\"");
+  // The last response of a chain of redirects: its status line and body.
+  auto follow = [this](const std::string& path) {
+    const std::string answer = Curl(path, {"-L", "--max-redirs", "5"});
+    const size_t last = answer.rfind("HTTP/1.");
+    return last == std::string::npos ? std::string() : answer.substr(last);
+  };
+
+  for (const fs::directory_entry& page : fs::directory_iterator(Program() / "wwwroot")) {
+    const std::string name = page.path().filename().string();
+    if (page.path().extension() != ".htm" || name.rfind("save", 0) == 0) continue;
+    const std::string answer = follow("/" + name);
+    EXPECT_EQ(answer.rfind("HTTP/1.0 200 OK\r\n", 0), 0u) << name << "\n" << answer;
+    EXPECT_FALSE(std::regex_search(answer, leftover)) << name << "\n" << answer;
+    for (const char* report : {"First report", "With a blank", "Bob's", "ann\\r1"}) {
+      EXPECT_EQ(answer.find(report), std::string::npos) << name << " shows " << report;
+    }
+  }
+
+  for (const auto& [user, password] : {std::pair<std::string, std::string>("boss", "boss-secret"),
+                                       std::pair<std::string, std::string>("ann", "ann-secret")}) {
+    SCOPED_TRACE(user);
+    const std::string id = LogOn(user, password);
+    ASSERT_FALSE(id.empty()) << program->Output();
+    std::vector<std::string> pending = {"/reports.htm?User=" + id};
+    std::set<std::string> seen(pending.begin(), pending.end());
+    while (!pending.empty() && seen.size() < 80) {
+      const std::string path = pending.back();
+      pending.pop_back();
+      const std::string answer = follow(path);
+      EXPECT_EQ(answer.rfind("HTTP/1.0 200 OK\r\n", 0), 0u) << path << "\n" << answer;
+      EXPECT_FALSE(std::regex_search(answer, leftover)) << path << "\n" << answer;
+      if (user != "boss") {
+        EXPECT_EQ(answer.find("bob's secret"), std::string::npos) << path;
+      }
+      for (std::sregex_iterator it(answer.begin(), answer.end(), link), end; it != end; ++it) {
+        std::string next = (*it)[1];
+        for (size_t amp = next.find("&amp;"); amp != std::string::npos; amp = next.find("&amp;", amp + 1)) {
+          next.replace(amp, 5, "&");
+        }
+        // As a browser sends it: blanks and quotes in the query percent-encoded.
+        for (size_t at = next.find_first_of(" \"<>"); at != std::string::npos; at = next.find_first_of(" \"<>", at)) {
+          char hex[4];
+          std::snprintf(hex, sizeof hex, "%%%02X", static_cast<unsigned char>(next[at]));
+          next.replace(at, 1, hex);
+        }
+        if (next == "/default.htm") continue;  // logging off ends the walk of this user
+        if (seen.insert(next).second) pending.push_back(next);
+      }
+    }
+    // The walk saw the pages a user of this kind is offered.
+    EXPECT_TRUE(seen.count("/view.htm?User=" + id + "&Item=ann\\r1")) << user;
+    EXPECT_EQ(seen.count("/modules.htm?User=" + id), user == "boss" ? 1u : 0u);
+  }
+  // Looking at pages deleted nothing.
+  EXPECT_TRUE(fs::exists(Program() / "Reports" / "Remote Reports" / "users" / "ann" / "r1" / "rep.htm"));
+
+  program->Signal(SIGTERM);
+  EXPECT_EQ(program->Wait(), 0) << program->Output();
 }
 
 }  // namespace
