@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -63,6 +64,33 @@ std::string StatusBytes(const std::string& title, uint16_t status, const std::st
   const uint64_t fileTime = (static_cast<uint64_t>(time(nullptr)) + 11644473600ull) * 10000000ull;
   for (int i = 0; i < 8; ++i) bytes[407 + i] = static_cast<char>(fileTime >> (8 * i));
   return bytes + format;
+}
+
+// A form field as a browser encodes it.
+std::string FormEncode(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '*') {
+      out += static_cast<char>(c);
+    } else if (c == ' ') {
+      out += '+';
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+std::string HtmlUnescape(std::string text) {
+  for (const auto& [entity, c] : {std::pair<std::string, char>("&lt;", '<'), {"&gt;", '>'}, {"&quot;", '"'},
+                                  {"&#39;", '\''}, {"&amp;", '&'}}) {
+    for (size_t at = text.find(entity); at != std::string::npos; at = text.find(entity, at + 1)) {
+      text.replace(at, entity.size(), 1, c);
+    }
+  }
+  return text;
 }
 
 class RemoteServer : public ::testing::Test {
@@ -274,10 +302,16 @@ TEST_F(RemoteServer, UsersLogOnSeeTheirReportsAndNoOneElses) {
 // that is answered whole (redirects followed), with every directive carried
 // out; a visitor who has not logged on reaches nobody's reports.
 TEST_F(RemoteServer, EveryLinkOfThePagesLeadsToAWholePage) {
+  // A report whose name holds characters with a meaning in a URL.
+  const fs::path odd = Program() / "Reports" / "Remote Reports" / "users" / "ann" / "c+d & e#%1";
+  WriteFile(odd / "status.rep", StatusBytes("Odd name", 100, "0"));
+  WriteFile(odd / "rep.htm", "<p>the odd one</p>");
   auto program = Start();
   ASSERT_TRUE(program->WaitForOutput("Remote server listening on port " + port_, kPatience)) << program->Output();
   const std::regex leftover("%[A-Za-z?][A-Za-z0-9?:=()!<>.+_-]*%");
   const std::regex link("HREF=\"(/[^\"]*)\"");
+  const std::regex form("<FORM METHOD=\"GET\" ACTION=\"(/[^\"]*)\"[^>]*>(.*?)</FORM>");
+  const std::regex hidden("<INPUT TYPE=\"hidden\" NAME=\"([^\"]*)\" VALUE=\"([^\"]*)\">");
   // The last response of a chain of redirects: its status line and body.
   auto follow = [this](const std::string& path) {
     const std::string answer = Curl(path, {"-L", "--max-redirs", "5"});
@@ -309,6 +343,9 @@ TEST_F(RemoteServer, EveryLinkOfThePagesLeadsToAWholePage) {
       const std::string answer = follow(path);
       EXPECT_EQ(answer.rfind("HTTP/1.0 200 OK\r\n", 0), 0u) << path << "\n" << answer;
       EXPECT_FALSE(std::regex_search(answer, leftover)) << path << "\n" << answer;
+      if (path.find("Item=ann%5Cc%2Bd") != std::string::npos && path.rfind("/view.htm", 0) == 0) {
+        EXPECT_NE(answer.find("<p>the odd one</p>"), std::string::npos) << answer;
+      }
       if (user != "boss") {
         EXPECT_EQ(answer.find("bob's secret"), std::string::npos) << path;
       }
@@ -326,9 +363,22 @@ TEST_F(RemoteServer, EveryLinkOfThePagesLeadsToAWholePage) {
         if (next == "/default.htm") continue;  // logging off ends the walk of this user
         if (seen.insert(next).second) pending.push_back(next);
       }
+      // Forms sent by GET, as a browser fills them in from their hidden
+      // fields; a confirmed deletion is not walked into.
+      for (std::sregex_iterator it(answer.begin(), answer.end(), form), end; it != end; ++it) {
+        const std::string fields = (*it)[2];
+        if (fields.find("NAME=\"Confirm\"") != std::string::npos) continue;
+        std::string next = std::string((*it)[1]) + "?";
+        for (std::sregex_iterator f(fields.begin(), fields.end(), hidden); f != end; ++f) {
+          if (next.back() != '?') next += '&';
+          next += FormEncode((*f)[1]) + "=" + FormEncode(HtmlUnescape((*f)[2]));
+        }
+        if (seen.insert(next).second) pending.push_back(next);
+      }
     }
     // The walk saw the pages a user of this kind is offered.
-    EXPECT_TRUE(seen.count("/view.htm?User=" + id + "&Item=ann\\r1")) << user;
+    EXPECT_TRUE(seen.count("/view.htm?User=" + id + "&Item=ann%5Cr1")) << user;
+    EXPECT_TRUE(seen.count("/view.htm?User=" + id + "&Item=ann%5Cc%2Bd+%26+e%23%251")) << user;
     EXPECT_EQ(seen.count("/modules.htm?User=" + id), user == "boss" ? 1u : 0u);
   }
   // Looking at pages deleted nothing.
