@@ -224,7 +224,12 @@ void Server::ListenerMain(RemoteServerSettings settings) {
   MakePrivateFolder(settings.usersFolder);
 
   WSADATA data;
-  g_net.WSAStartup(0x0101, &data);
+  if (g_net.WSAStartup(0x0101, &data) != 0) {
+    Debug("WSAStartup failed\r\n");
+    alive_ = false;
+    SetEvent(endedEvent_);
+    return;
+  }
   auto finish = [&](const char* why) {
     if (why != nullptr) Debug(why);
     g_net.WSACleanup();

@@ -15,6 +15,7 @@
 #include "net_test_site.h"
 #include "program_paths.h"
 #include "remote_server.h"
+#include "server_globals.h"
 #include "test_client.h"
 
 namespace fs = std::filesystem;
@@ -196,6 +197,30 @@ TEST(ServerStart, WithoutTheRightToLogUsersOnTheServerStaysOff) {
   qv::SetProgramDirForTests(nullptr);
   unsetenv("PAM_WRAPPER");
   unsetenv("PAM_WRAPPER_SERVICE_DIR");
+  ASSERT_EQ(chdir(cwd), 0);
+}
+
+// Without the FTP library the network libraries are not bound: nothing
+// listens, and the debug output says why.
+TEST(ServerStart, WithoutTheNetworkLibrariesNothingListens) {
+  if (g_serverGlobals.LibrariesBound()) GTEST_SKIP() << "the libraries were bound by an earlier test of this process";
+  TestSite site;
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ASSERT_EQ(chdir(site.Root().c_str()), 0);
+  qv::SetProgramDirForTests(site.settings.programDir);
+  TestSite::Write(site.Root() / "QUORVANE.INI", "[Defaults]\r\nWebEnable=True\r\nWebAddress=127.0.0.1:" +
+                                                    std::to_string(qvtest::FreeLoopbackPort()) + "\r\n");
+  qvp::CaptureDebugOutput(true);
+  ApplyWebServerSettings();
+  const std::string debug = qvp::TakeDebugOutput();
+  qvp::CaptureDebugOutput(false);
+  EXPECT_NE(debug.find("the network libraries are not bound"), std::string::npos) << debug;
+  EXPECT_EQ(debug.find("ServerThread"), std::string::npos) << debug;
+  EXPECT_FALSE(qvnet::ServerRunning());
+  EXPECT_FALSE(qvnet::WaitUntilListening(0));
+  StopRemoteServer();
+  qv::SetProgramDirForTests(nullptr);
   ASSERT_EQ(chdir(cwd), 0);
 }
 

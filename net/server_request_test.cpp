@@ -91,6 +91,12 @@ TEST_F(Requests, UserPathsGoToTheUsersOwnFolderUnlessTheyAdminister) {
   const std::string own = site_.Serve(Get("/" + a + "/userb/r1/rep.htm"));
   EXPECT_NE(own.find("<p>report</p>"), std::string::npos);
   EXPECT_EQ(own.find("secret"), std::string::npos);
+  // A report's file is never run as a script page: it is sent as it is.
+  const std::string script = "<!-- Quorvane Script -->\r\n%username%|%count%";
+  TestSite::Write(site_.Users() / "usera" / "r1" / "page.htm", script);
+  const std::string page = site_.Serve(Get("/" + a + "/usera/r1/page.htm"));
+  EXPECT_EQ(page.rfind("HTTP/1.0 200 OK\r\n", 0), 0u) << page;
+  EXPECT_EQ(page.substr(page.size() - script.size()), script);
 }
 
 // The attack corpus: every way out of the roots ends in the 404 text, and no
