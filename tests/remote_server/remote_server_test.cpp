@@ -138,6 +138,7 @@ class RemoteServer : public ::testing::Test {
     WriteFile(users / "bob" / "b1" / "rep.htm", "<p>bob's secret</p>");
     WriteFile(program / "wwwroot" / "plugin.htm",
               "<!-- Quorvane Script -->\r\n%sendheader%[%fakevalue%|%?FakeVar%|%?FakeNum%]");
+    WriteFile(program / "wwwroot" / "overrun.htm", "<!-- Quorvane Script -->\r\n%sendheader%before%fakeoverrun%after");
   }
 
   fs::path Program() const { return root_.path() / "program"; }
@@ -243,6 +244,9 @@ TEST_F(RemoteServer, UsersLogOnSeeTheirReportsAndNoOneElses) {
   const std::string fake = Curl("/plugin.htm?User=" + ann + "&Fake=v+1");
   EXPECT_NE(fake.find("[|v 1|42]"), std::string::npos) << fake;
   EXPECT_NE(ReadFile(Program() / "calls.log").find("directive v 1 41"), std::string::npos);
+  // A plug-in that claims more of the page than there is ends the page.
+  const std::string overrun = Curl("/overrun.htm?User=" + ann);
+  EXPECT_EQ(overrun.substr(overrun.size() - 6), "before") << overrun;
 
   // Bob sees only the open log; the options are not his.
   const std::string bob = LogOn("bob", "bob-secret");
