@@ -8,13 +8,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 #include <vector>
 
 #include "access_log.h"
 #include "net_test_site.h"
 #include "program_paths.h"
+#include "qvplatform/test_clock.h"
 #include "remote_server.h"
+#include "remote_users.h"
 #include "server_globals.h"
 #include "test_client.h"
 
@@ -170,6 +173,38 @@ TEST_F(Server, APostedFormIsReadWithItsHead) {
   const std::string answer = qvtest::Exchange(
       port_, "POST /form.htm HTTP/1.0\r\nHost: h\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
   EXPECT_NE(answer.find("[a b]"), std::string::npos) << answer;
+}
+
+// The server on a clock the test moves: its clean-up comes every 30 seconds.
+class ServerOnTestClock : public Server {
+ protected:
+  void SetUp() override {
+    clock_ = std::make_unique<qvp::TestClock>();
+    Server::SetUp();
+  }
+  void TearDown() override {
+    Server::TearDown();
+    clock_.reset();
+  }
+  std::unique_ptr<qvp::TestClock> clock_;
+};
+
+TEST_F(ServerOnTestClock, TheCleanUpComesEveryThirtySeconds) {
+  g_remoteUsers.Clear();
+  // Idle for longer than the 30 minutes a user is kept.
+  g_remoteUsers.LogOn("idle", 0, GetTickCount64() - 31 * 60000ull);
+  clock_->Advance(29999);
+  EXPECT_NE(qvtest::Exchange(port_, "GET /index.htm HTTP/1.0\r\nHost: h\r\n\r\n").find("<p>home</p>"),
+            std::string::npos);
+  EXPECT_EQ(g_remoteUsers.Count(), 1u);
+  clock_->Advance(1);
+  for (int i = 0; i < 6000 && g_remoteUsers.Count() != 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(g_remoteUsers.Count(), 0u);
+  // And again thirty seconds on.
+  g_remoteUsers.LogOn("later", 0, GetTickCount64() - 31 * 60000ull);
+  clock_->Advance(30000);
+  for (int i = 0; i < 6000 && g_remoteUsers.Count() != 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(g_remoteUsers.Count(), 0u);
 }
 
 // A process that cannot check passwords says so in a box and starts nothing.
