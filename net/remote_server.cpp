@@ -32,6 +32,8 @@ constexpr UINT kReadMessage = WM_USER + 22;
 constexpr UINT kStopMessage = WM_USER + 23;
 constexpr UINT_PTR kCleanUpTimer = 1;
 constexpr UINT_PTR kDeadlineTimer = 2;
+constexpr UINT_PTR kAcceptAgainTimer = 3;
+constexpr UINT kAcceptPauseMs = 250;  // after an accept failed for want of resources
 constexpr UINT kCleanUpMs = 30000;
 constexpr uint64_t kFirstDataMs = 10000;
 constexpr uint64_t kNextDataMs = 5000;
@@ -301,6 +303,7 @@ void Server::ListenerMain(RemoteServerSettings settings) {
   ResetEvent(listeningEvent);
   KillTimer(window, kCleanUpTimer);
   KillTimer(window, kDeadlineTimer);
+  KillTimer(window, kAcceptAgainTimer);
   g_net.closesocket(listen_);
   listen_ = INVALID_SOCKET;
   for (auto& [s, gathering] : gathering_) g_net.closesocket(s);
@@ -336,6 +339,10 @@ LRESULT Server::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_TIMER:
       if (wParam == kCleanUpTimer) nextCleanUp_ = 0;  // its time has come
+      if (wParam == kAcceptAgainTimer) {
+        KillTimer(window, kAcceptAgainTimer);
+        g_net.WSAAsyncSelect(listen_, window, kAcceptMessage, FD_ACCEPT);
+      }
       RunDueTimers();
       return 0;
     default:
@@ -349,7 +356,15 @@ void Server::AcceptAll() {
     sockaddr_in client{};
     int size = sizeof client;
     const SOCKET s = g_net.accept(listen_, reinterpret_cast<sockaddr*>(&client), &size);
-    if (s == INVALID_SOCKET) break;
+    if (s == INVALID_SOCKET) {
+      // Out of descriptors or memory: the waiting clients stay queued, and
+      // accepting resumes after a pause rather than spinning on the failure.
+      if (g_net.WSAGetLastError() != WSAEWOULDBLOCK) {
+        g_net.WSAAsyncSelect(listen_, window_, 0, 0);
+        SetTimer(window_, kAcceptAgainTimer, kAcceptPauseMs, nullptr);
+      }
+      break;
+    }
     if (gathering_.size() >= kMaxGathered ||
         g_net.WSAAsyncSelect(s, window_, kReadMessage, FD_READ | FD_CLOSE) != 0) {
       g_net.closesocket(s);

@@ -3,8 +3,10 @@
 // log.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -165,6 +167,35 @@ TEST_F(Server, RawAttacksGetTheNotFoundText) {
   EXPECT_NE(moved.find("Location: http://127.0.0.1:" + std::to_string(port_) + "/next.htm?x=a%0D%0ASet-Cookie:%20x=1\r\n"),
             std::string::npos)
       << moved;
+}
+
+// While the process has no descriptor to spare every accept fails; once
+// descriptors are free again the waiting clients are taken and served.
+TEST_F(Server, FailedAcceptsDoNotEndTheListener) {
+  std::vector<int> clients;
+  for (int i = 0; i < 5; ++i) clients.push_back(qvtest::OpenSocket());
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+  int highest = 0;
+  for (const fs::directory_entry& fd : fs::directory_iterator("/proc/self/fd")) {
+    highest = std::max(highest, std::atoi(fd.path().filename().c_str()));
+  }
+  rlimit tight = old;
+  tight.rlim_cur = static_cast<rlim_t>(highest) + 1;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  std::vector<int> fillers;  // every free descriptor below the limit taken
+  for (int fd = dup(0); fd >= 0; fd = dup(0)) fillers.push_back(fd);
+  for (int fd : clients) EXPECT_TRUE(qvtest::ConnectSocket(fd, port_));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the listener meets the failures
+  for (int fd : fillers) close(fd);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &old), 0);
+  for (int fd : clients) {
+    ASSERT_TRUE(qvtest::SendText(fd, "GET /index.htm HTTP/1.0\r\nHost: h\r\n\r\n"));
+    EXPECT_NE(qvtest::ReadToEnd(fd).find("<p>home</p>"), std::string::npos);
+    qvtest::Close(fd);
+  }
+  EXPECT_NE(qvtest::Exchange(port_, "GET /index.htm HTTP/1.0\r\nHost: h\r\n\r\n").find("<p>home</p>"),
+            std::string::npos);
 }
 
 TEST_F(Server, APostedFormIsReadWithItsHead) {
