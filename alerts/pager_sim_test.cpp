@@ -265,6 +265,26 @@ TEST_F(ModemPaths, ANumericPageDialsItsDigitsAfterThePauses) {
   EXPECT_EQ(call.ended, "ATH");
 }
 
+// A numeric test cancelled while its dial is waiting: hung up, and done with
+// (not tried again).
+TEST_F(ModemPaths, ACancelledNumericTestHangsUpAndIsNotRetried) {
+  settings_.otherNumbers.answers = {modemsim::Answer::Silence};
+  StartModem();
+  std::thread canceller([this] {
+    for (int i = 0; i < 3000 && modem_->Calls().empty(); ++i) Sleep(10);
+    SetAlertTestCancelled(true);
+  });
+  CPagerAlert alert = NumericPager();
+  EXPECT_EQ(alert.Deliver(), SendResult::Sent);
+  canceller.join();
+  SetAlertTestCancelled(false);
+  EXPECT_EQ(pagertest::StatusLines::Lines(),
+            (Lines{"1 Generating Pager alert...", "1 Initializing COM70.", "1 Initializing Modem...",
+                   "1 Dialing modem...", "1 Page canceled by User", "1 Page Aborted", "1 Pager alert done."}));
+  ASSERT_TRUE(modem_->WaitForEndedCalls(1, 10000));
+  EXPECT_EQ(modem_->Commands().back(), "ATH0");
+}
+
 TEST_F(ModemPaths, ANumericDialTheModemRefusesFailsWithError) {
   settings_.maxDialLength = 12;
   StartModem();
