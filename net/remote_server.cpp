@@ -560,6 +560,12 @@ void Server::Serve(Job& job) {
     localtime_r(&now, &local);
     WriteAccessLine(FormatAccessLine(job.address, request.userName, local, below, request.query, request.status));
   }
+  // Bytes the client sent beyond what was read (a form longer than the
+  // server takes) are taken off first: a socket closed over unread input
+  // is reset, and the reset drops the part of the answer still under way.
+  char sink[4096];
+  for (int i = 0; i < 256 && g_net.recv(s, sink, sizeof sink, 0) > 0; ++i) {
+  }
   g_net.closesocket(s);
 }
 

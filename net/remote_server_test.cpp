@@ -198,6 +198,23 @@ TEST_F(Server, FailedAcceptsDoNotEndTheListener) {
             std::string::npos);
 }
 
+// A client that sends more than the server reads (a form longer than it
+// takes) still gets the whole answer: the connection ends with a close, not
+// a reset that would drop what is still on its way.
+TEST_F(Server, AnAnswerIsWholeWhenTheClientSentMoreThanWasRead) {
+  std::string big(2 << 20, 'x');
+  TestSite::Write(site_.Web() / "big.htm", big);
+  const std::string form(20000, 'f');
+  const int fd = qvtest::Connect(port_);
+  ASSERT_GE(fd, 0);
+  ASSERT_TRUE(qvtest::SendText(fd, "POST /big.htm HTTP/1.0\r\nHost: h\r\nContent-Length: " +
+                                       std::to_string(form.size()) + "\r\n\r\n" + form));
+  const std::string answer = qvtest::ReadToEnd(fd);
+  qvtest::Close(fd);
+  ASSERT_GE(answer.size(), big.size());
+  EXPECT_EQ(answer.substr(answer.size() - big.size()), big);
+}
+
 TEST_F(Server, APostedFormIsReadWithItsHead) {
   TestSite::Write(site_.Web() / "form.htm", "<!-- Quorvane Script -->\r\n[%?Name%]");
   const std::string body = "Name=a%20b&Other=1";
