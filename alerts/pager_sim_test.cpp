@@ -118,6 +118,24 @@ TEST_F(ModemPaths, AnsweredCallsThatFailAreHungUpByEscapeAndAth) {
   }
 }
 
+// The service took the block but says nothing to the end of the transaction:
+// the page went out, so it is not spooled again (a second page would be a
+// duplicate), and the modem is put on hook by the escape.
+TEST_F(ModemPaths, AnAcceptedBlockIsSentEvenWhenTheEndGoesUnanswered) {
+  settings_.otherNumbers.answerEot = false;
+  StartModem();
+  CPagerAlert alert = AlphaPager();
+  EXPECT_EQ(alert.Deliver(), SendResult::Sent);
+  EXPECT_EQ(pagertest::StatusLines::Lines(),
+            Before({"1 Logging In...", "1 Preparing to send page.", "1 Sending page...",
+                    "1 Waiting for Confimation..", "1 Page successfully sent"}));
+  ASSERT_TRUE(modem_->WaitForEndedCalls(1, 10000));
+  const modemsim::Call call = LastCall();
+  EXPECT_EQ(call.pages.size(), 1u);
+  EXPECT_EQ(call.verdicts, (std::vector<std::string>{"logon accepted", "block accepted", "end of transaction"}));
+  EXPECT_EQ(call.ended, "escape+ATH");
+}
+
 TEST_F(ModemPaths, TheLogonCarriesTheServicePassword) {
   settings_.otherNumbers.requirePassword = true;
   settings_.otherNumbers.password = "s3cret";
@@ -245,6 +263,26 @@ TEST_F(ModemPaths, ANumericPageDialsItsDigitsAfterThePauses) {
   EXPECT_EQ(call.dialed, ",5550199,,,,0000");
   EXPECT_EQ(call.tones, ",,,,0000");
   EXPECT_EQ(call.ended, "ATH");
+}
+
+// A numeric test cancelled while its dial is waiting: hung up, and done with
+// (not tried again).
+TEST_F(ModemPaths, ACancelledNumericTestHangsUpAndIsNotRetried) {
+  settings_.otherNumbers.answers = {modemsim::Answer::Silence};
+  StartModem();
+  std::thread canceller([this] {
+    for (int i = 0; i < 3000 && modem_->Calls().empty(); ++i) Sleep(10);
+    SetAlertTestCancelled(true);
+  });
+  CPagerAlert alert = NumericPager();
+  EXPECT_EQ(alert.Deliver(), SendResult::Sent);
+  canceller.join();
+  SetAlertTestCancelled(false);
+  EXPECT_EQ(pagertest::StatusLines::Lines(),
+            (Lines{"1 Generating Pager alert...", "1 Initializing COM70.", "1 Initializing Modem...",
+                   "1 Dialing modem...", "1 Page canceled by User", "1 Page Aborted", "1 Pager alert done."}));
+  ASSERT_TRUE(modem_->WaitForEndedCalls(1, 10000));
+  EXPECT_EQ(modem_->Commands().back(), "ATH0");
 }
 
 TEST_F(ModemPaths, ANumericDialTheModemRefusesFailsWithError) {

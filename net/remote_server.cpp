@@ -32,6 +32,8 @@ constexpr UINT kReadMessage = WM_USER + 22;
 constexpr UINT kStopMessage = WM_USER + 23;
 constexpr UINT_PTR kCleanUpTimer = 1;
 constexpr UINT_PTR kDeadlineTimer = 2;
+constexpr UINT_PTR kAcceptAgainTimer = 3;
+constexpr UINT kAcceptPauseMs = 250;  // after an accept failed for want of resources
 constexpr UINT kCleanUpMs = 30000;
 constexpr uint64_t kFirstDataMs = 10000;
 constexpr uint64_t kNextDataMs = 5000;
@@ -224,7 +226,12 @@ void Server::ListenerMain(RemoteServerSettings settings) {
   MakePrivateFolder(settings.usersFolder);
 
   WSADATA data;
-  g_net.WSAStartup(0x0101, &data);
+  if (g_net.WSAStartup(0x0101, &data) != 0) {
+    Debug("WSAStartup failed\r\n");
+    alive_ = false;
+    SetEvent(endedEvent_);
+    return;
+  }
   auto finish = [&](const char* why) {
     if (why != nullptr) Debug(why);
     g_net.WSACleanup();
@@ -296,6 +303,7 @@ void Server::ListenerMain(RemoteServerSettings settings) {
   ResetEvent(listeningEvent);
   KillTimer(window, kCleanUpTimer);
   KillTimer(window, kDeadlineTimer);
+  KillTimer(window, kAcceptAgainTimer);
   g_net.closesocket(listen_);
   listen_ = INVALID_SOCKET;
   for (auto& [s, gathering] : gathering_) g_net.closesocket(s);
@@ -331,6 +339,10 @@ LRESULT Server::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_TIMER:
       if (wParam == kCleanUpTimer) nextCleanUp_ = 0;  // its time has come
+      if (wParam == kAcceptAgainTimer) {
+        KillTimer(window, kAcceptAgainTimer);
+        g_net.WSAAsyncSelect(listen_, window, kAcceptMessage, FD_ACCEPT);
+      }
       RunDueTimers();
       return 0;
     default:
@@ -344,7 +356,15 @@ void Server::AcceptAll() {
     sockaddr_in client{};
     int size = sizeof client;
     const SOCKET s = g_net.accept(listen_, reinterpret_cast<sockaddr*>(&client), &size);
-    if (s == INVALID_SOCKET) break;
+    if (s == INVALID_SOCKET) {
+      // Out of descriptors or memory: the waiting clients stay queued, and
+      // accepting resumes after a pause rather than spinning on the failure.
+      if (g_net.WSAGetLastError() != WSAEWOULDBLOCK) {
+        g_net.WSAAsyncSelect(listen_, window_, 0, 0);
+        SetTimer(window_, kAcceptAgainTimer, kAcceptPauseMs, nullptr);
+      }
+      break;
+    }
     if (gathering_.size() >= kMaxGathered ||
         g_net.WSAAsyncSelect(s, window_, kReadMessage, FD_READ | FD_CLOSE) != 0) {
       g_net.closesocket(s);
@@ -539,6 +559,12 @@ void Server::Serve(Job& job) {
     std::tm local{};
     localtime_r(&now, &local);
     WriteAccessLine(FormatAccessLine(job.address, request.userName, local, below, request.query, request.status));
+  }
+  // Bytes the client sent beyond what was read (a form longer than the
+  // server takes) are taken off first: a socket closed over unread input
+  // is reset, and the reset drops the part of the answer still under way.
+  char sink[4096];
+  for (int i = 0; i < 256 && g_net.recv(s, sink, sizeof sink, 0) > 0; ++i) {
   }
   g_net.closesocket(s);
 }

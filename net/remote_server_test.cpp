@@ -2,17 +2,25 @@
 // the settings, gathering requests without a thread per client, the access
 // log.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 #include <vector>
 
 #include "access_log.h"
 #include "net_test_site.h"
 #include "program_paths.h"
+#include "qvplatform/test_clock.h"
 #include "remote_server.h"
+#include "remote_users.h"
+#include "server_globals.h"
 #include "test_client.h"
 
 namespace fs = std::filesystem;
@@ -127,8 +135,16 @@ TEST_F(Server, IdleClientsDoNotHoldUpOthers) {
     idle.push_back(fd);
   }
   EXPECT_EQ(idle.size(), 1000u);
+  const auto start = std::chrono::steady_clock::now();
   const std::string answer = qvtest::Exchange(port_, "GET /index.htm HTTP/1.0\r\nHost: h\r\n\r\n");
+  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   EXPECT_NE(answer.find("<p>home</p>"), std::string::npos);
+  // The answer came while every idle client was still held: none of them had
+  // been given up (answered or closed) to make room.
+  std::vector<pollfd> waiting;
+  for (int fd : idle) waiting.push_back({fd, POLLIN, 0});
+  EXPECT_EQ(poll(waiting.data(), waiting.size(), 0), 0);
+  std::printf("served beside %zu idle clients in %lld ms\n", idle.size(), static_cast<long long>(waited.count()));
   for (int fd : idle) qvtest::Close(fd);
 }
 
@@ -153,12 +169,90 @@ TEST_F(Server, RawAttacksGetTheNotFoundText) {
       << moved;
 }
 
+// While the process has no descriptor to spare every accept fails; once
+// descriptors are free again the waiting clients are taken and served.
+TEST_F(Server, FailedAcceptsDoNotEndTheListener) {
+  std::vector<int> clients;
+  for (int i = 0; i < 5; ++i) clients.push_back(qvtest::OpenSocket());
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+  int highest = 0;
+  for (const fs::directory_entry& fd : fs::directory_iterator("/proc/self/fd")) {
+    highest = std::max(highest, std::atoi(fd.path().filename().c_str()));
+  }
+  rlimit tight = old;
+  tight.rlim_cur = static_cast<rlim_t>(highest) + 1;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  std::vector<int> fillers;  // every free descriptor below the limit taken
+  for (int fd = dup(0); fd >= 0; fd = dup(0)) fillers.push_back(fd);
+  for (int fd : clients) EXPECT_TRUE(qvtest::ConnectSocket(fd, port_));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the listener meets the failures
+  for (int fd : fillers) close(fd);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &old), 0);
+  for (int fd : clients) {
+    ASSERT_TRUE(qvtest::SendText(fd, "GET /index.htm HTTP/1.0\r\nHost: h\r\n\r\n"));
+    EXPECT_NE(qvtest::ReadToEnd(fd).find("<p>home</p>"), std::string::npos);
+    qvtest::Close(fd);
+  }
+  EXPECT_NE(qvtest::Exchange(port_, "GET /index.htm HTTP/1.0\r\nHost: h\r\n\r\n").find("<p>home</p>"),
+            std::string::npos);
+}
+
+// A client that sends more than the server reads (a form longer than it
+// takes) still gets the whole answer: the connection ends with a close, not
+// a reset that would drop what is still on its way.
+TEST_F(Server, AnAnswerIsWholeWhenTheClientSentMoreThanWasRead) {
+  std::string big(2 << 20, 'x');
+  TestSite::Write(site_.Web() / "big.htm", big);
+  const std::string form(20000, 'f');
+  const int fd = qvtest::Connect(port_);
+  ASSERT_GE(fd, 0);
+  ASSERT_TRUE(qvtest::SendText(fd, "POST /big.htm HTTP/1.0\r\nHost: h\r\nContent-Length: " +
+                                       std::to_string(form.size()) + "\r\n\r\n" + form));
+  const std::string answer = qvtest::ReadToEnd(fd);
+  qvtest::Close(fd);
+  ASSERT_GE(answer.size(), big.size());
+  EXPECT_EQ(answer.substr(answer.size() - big.size()), big);
+}
+
 TEST_F(Server, APostedFormIsReadWithItsHead) {
   TestSite::Write(site_.Web() / "form.htm", "<!-- Quorvane Script -->\r\n[%?Name%]");
   const std::string body = "Name=a%20b&Other=1";
   const std::string answer = qvtest::Exchange(
       port_, "POST /form.htm HTTP/1.0\r\nHost: h\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
   EXPECT_NE(answer.find("[a b]"), std::string::npos) << answer;
+}
+
+// The server on a clock the test moves: its clean-up comes every 30 seconds.
+class ServerOnTestClock : public Server {
+ protected:
+  void SetUp() override {
+    clock_ = std::make_unique<qvp::TestClock>();
+    Server::SetUp();
+  }
+  void TearDown() override {
+    Server::TearDown();
+    clock_.reset();
+  }
+  std::unique_ptr<qvp::TestClock> clock_;
+};
+
+TEST_F(ServerOnTestClock, TheCleanUpComesEveryThirtySeconds) {
+  g_remoteUsers.Clear();
+  // Idle for longer than the 30 minutes a user is kept.
+  g_remoteUsers.LogOn("idle", 0, GetTickCount64() - 31 * 60000ull);
+  clock_->Advance(29999);
+  EXPECT_NE(qvtest::Exchange(port_, "GET /index.htm HTTP/1.0\r\nHost: h\r\n\r\n").find("<p>home</p>"),
+            std::string::npos);
+  EXPECT_EQ(g_remoteUsers.Count(), 1u);
+  clock_->Advance(1);
+  for (int i = 0; i < 6000 && g_remoteUsers.Count() != 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(g_remoteUsers.Count(), 0u);
+  // And again thirty seconds on.
+  g_remoteUsers.LogOn("later", 0, GetTickCount64() - 31 * 60000ull);
+  clock_->Advance(30000);
+  for (int i = 0; i < 6000 && g_remoteUsers.Count() != 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(g_remoteUsers.Count(), 0u);
 }
 
 // A process that cannot check passwords says so in a box and starts nothing.
@@ -186,6 +280,30 @@ TEST(ServerStart, WithoutTheRightToLogUsersOnTheServerStaysOff) {
   qv::SetProgramDirForTests(nullptr);
   unsetenv("PAM_WRAPPER");
   unsetenv("PAM_WRAPPER_SERVICE_DIR");
+  ASSERT_EQ(chdir(cwd), 0);
+}
+
+// Without the FTP library the network libraries are not bound: nothing
+// listens, and the debug output says why.
+TEST(ServerStart, WithoutTheNetworkLibrariesNothingListens) {
+  if (g_serverGlobals.LibrariesBound()) GTEST_SKIP() << "the libraries were bound by an earlier test of this process";
+  TestSite site;
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ASSERT_EQ(chdir(site.Root().c_str()), 0);
+  qv::SetProgramDirForTests(site.settings.programDir);
+  TestSite::Write(site.Root() / "QUORVANE.INI", "[Defaults]\r\nWebEnable=True\r\nWebAddress=127.0.0.1:" +
+                                                    std::to_string(qvtest::FreeLoopbackPort()) + "\r\n");
+  qvp::CaptureDebugOutput(true);
+  ApplyWebServerSettings();
+  const std::string debug = qvp::TakeDebugOutput();
+  qvp::CaptureDebugOutput(false);
+  EXPECT_NE(debug.find("the network libraries are not bound"), std::string::npos) << debug;
+  EXPECT_EQ(debug.find("ServerThread"), std::string::npos) << debug;
+  EXPECT_FALSE(qvnet::ServerRunning());
+  EXPECT_FALSE(qvnet::WaitUntilListening(0));
+  StopRemoteServer();
+  qv::SetProgramDirForTests(nullptr);
   ASSERT_EQ(chdir(cwd), 0);
 }
 

@@ -97,9 +97,19 @@ void ServerRequest::SendResponseHeader() {
       const std::string folder = std::string(settings.usersFolder) + "\\" + item;
       if (ReadReportStatus(folder.c_str(), &report)) format = report.format;
     }
-    std::string escaped = item;
-    for (char& c : escaped) {
-      if (c == '\\') c = '/';
+    // The item names folders: each of its characters that a URL path gives
+    // a meaning of its own ('%', '?', '#') goes encoded.
+    std::string escaped;
+    for (char c : item) {
+      if (c == '%') {
+        escaped += "%25";
+      } else if (c == '?') {
+        escaped += "%3F";
+      } else if (c == '#') {
+        escaped += "%23";
+      } else {
+        escaped += c == '\\' ? '/' : c;
+      }
     }
     const std::string header = "HTTP/1.0 301 Redirect\r\nLocation: http://" + SafeHost() + "/" +
                                std::to_string(userId) + "/" + EncodeForHeader(escaped) + "/rep." +

@@ -138,6 +138,12 @@ TEST_F(Scripts, TheAdministratorSeesAllAndOnlyTheAdministratorChangesOptions) {
   EXPECT_NE(mailText.find("MAPIPassword="), std::string::npos);
   EXPECT_EQ(Run("%LoadOptEMail%%?MailServer%|%?MailPassword%|%?MailFrom%", bossQuery),
             "smtp.example||");
+  // A line break or other control byte in any field saves nothing.
+  EXPECT_EQ(Run("%SaveOptEMail%%results%", bossQuery + "&MailServer=evil%0D%0A[x]&MailSubject=s"), "0");
+  EXPECT_EQ(Run("%SaveOptProxy%%results%", bossQuery + "&HTTPProxyAddr=p%01x&HTTPProxyPort=81"), "0");
+  EXPECT_EQ(Run("%SaveOptProxy%%results%", bossQuery + "&HTTPProxyAddr=px&HTTPProxyPort=70000"), "0");
+  EXPECT_EQ(Run("%LoadOptEMail%%?MailServer%", bossQuery), "smtp.example");
+  EXPECT_EQ(Run("%LoadOptProxy%%?HTTPProxyAddr%:%?HTTPProxyPort%", bossQuery), "px:81");
 }
 
 }  // namespace

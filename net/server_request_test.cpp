@@ -91,6 +91,12 @@ TEST_F(Requests, UserPathsGoToTheUsersOwnFolderUnlessTheyAdminister) {
   const std::string own = site_.Serve(Get("/" + a + "/userb/r1/rep.htm"));
   EXPECT_NE(own.find("<p>report</p>"), std::string::npos);
   EXPECT_EQ(own.find("secret"), std::string::npos);
+  // A report's file is never run as a script page: it is sent as it is.
+  const std::string script = "<!-- Quorvane Script -->\r\n%username%|%count%";
+  TestSite::Write(site_.Users() / "usera" / "r1" / "page.htm", script);
+  const std::string page = site_.Serve(Get("/" + a + "/usera/r1/page.htm"));
+  EXPECT_EQ(page.rfind("HTTP/1.0 200 OK\r\n", 0), 0u) << page;
+  EXPECT_EQ(page.substr(page.size() - script.size()), script);
 }
 
 // The attack corpus: every way out of the roots ends in the 404 text, and no
@@ -187,6 +193,12 @@ TEST_F(Requests, RedirectsSendNothingTheClientWroteUnchecked) {
   EXPECT_EQ(site_.answer.find("\r\nX: y"), std::string::npos) << site_.answer;
   EXPECT_EQ(site_.answer.rfind("HTTP/1.0 301 Redirect\r\nLocation: http://127.0.0.1:8080/next.htm?User=1%0D%0AX:%20y\r\n\r\n<TITLE>URL Moved</TITLE>\r\nURL Moved #", 0), 0u)
       << site_.answer;
+  // Characters with a meaning in a URL path stay part of the folder's name.
+  request->Parse("GET /index.htm?Item=ann%5Ca%2541%3Fb%23c+d HTTP/1.0\r\nHost: h:81\r\n");
+  request->status = 11301;
+  site_.answer.clear();
+  request->SendResponseHeader();
+  EXPECT_EQ(site_.answer, "HTTP/1.0 301 Redirect\r\nLocation: http://h:81/0/ann/a%2541%3Fb%23c%20d/rep.htm\r\n\r\n");
 }
 
 TEST_F(Requests, UnknownIdsAreThrottledPerAddress) {

@@ -24,16 +24,26 @@ uint16_t FreeLoopbackPort() {
   return port;
 }
 
-int Connect(uint16_t port, int patienceSeconds) {
+int OpenSocket(int patienceSeconds) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   timeval patience{patienceSeconds, 0};
   ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+  return fd;
+}
+
+bool ConnectSocket(int fd, uint16_t port) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+  return ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+}
+
+int Connect(uint16_t port, int patienceSeconds) {
+  const int fd = OpenSocket(patienceSeconds);
+  if (fd < 0) return -1;
+  if (!ConnectSocket(fd, port)) {
     ::close(fd);
     return -1;
   }

@@ -12,6 +12,9 @@ uint16_t FreeLoopbackPort();
 // A connected socket to 127.0.0.1:port, or -1. Reads wait at most
 // `patienceSeconds` (a guard against a hung server, not a measure).
 int Connect(uint16_t port, int patienceSeconds = 60);
+// The two halves of Connect: a socket not yet connected, then its connect.
+int OpenSocket(int patienceSeconds = 60);
+bool ConnectSocket(int fd, uint16_t port);
 bool SendText(int fd, const std::string& bytes);
 // Everything until the server closes (or the patience ends).
 std::string ReadToEnd(int fd);

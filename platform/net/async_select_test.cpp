@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -297,6 +302,47 @@ TEST_F(AsyncSelectTest, CancelledLookupLeavesTheBufferAlone) {
   EXPECT_TRUE(window.Quiet(kLookupMsg, 0));
   WSADATA data;
   ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+}
+
+
+// An accept that fails for want of a descriptor enables FD_ACCEPT again, as
+// every accept does: the caller still waiting is announced once more.
+TEST_F(AsyncSelectTest, AFailedAcceptEnablesTheAcceptMessageAgain) {
+  u_short port = 0;
+  SOCKET listener = Listener(&port);
+  ASSERT_EQ(WSAAsyncSelect(listener, window.hwnd(), kSocketMsg, FD_ACCEPT), 0);
+  SOCKET client = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in to = Loopback(port);
+  ASSERT_EQ(connect(client, Sa(to), sizeof to), 0);
+  MSG m = Next();
+  EXPECT_EQ(WSAGETSELECTEVENT(m.lParam), FD_ACCEPT);
+
+  // No descriptor left: every free one below a limit just above the highest.
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+  int highest = 0;
+  for (const std::filesystem::directory_entry& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    highest = std::max(highest, std::atoi(fd.path().filename().c_str()));
+  }
+  rlimit tight = old;
+  tight.rlim_cur = static_cast<rlim_t>(highest) + 1;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  std::vector<int> fillers;
+  for (int fd = dup(0); fd >= 0; fd = dup(0)) fillers.push_back(fd);
+  EXPECT_EQ(accept(listener, nullptr, nullptr), INVALID_SOCKET);
+  const int error = WSAGetLastError();
+  for (int fd : fillers) close(fd);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &old), 0);
+  EXPECT_EQ(error, WSAEMFILE);
+
+  m = Next();
+  EXPECT_EQ(m.wParam, listener);
+  EXPECT_EQ(WSAGETSELECTEVENT(m.lParam), FD_ACCEPT);
+  SOCKET server = accept(listener, nullptr, nullptr);
+  EXPECT_NE(server, INVALID_SOCKET);
+  closesocket(server);
+  closesocket(client);
+  closesocket(listener);
 }
 
 }  // namespace

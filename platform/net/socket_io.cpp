@@ -164,6 +164,9 @@ int Accept(SocketId s, Inet4* peer, SocketId* out) {
       fd = accept4(e->fd, reinterpret_cast<sockaddr*>(&from), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
       int err = fd < 0 ? errno : 0;
       if (fd < 0 && err != EAGAIN && err != EINTR && err != ECONNABORTED && err != EPROTO) {
+        // FD_ACCEPT was enabled again above: the watcher must learn of it
+        // even though this accept failed (no descriptor left, say).
+        if (wake) WakeWatcher();
         return WsaFromErrno(err);
       }
       inherited.hwnd = e->async.hwnd;

@@ -6,11 +6,14 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -63,6 +66,33 @@ std::string StatusBytes(const std::string& title, uint16_t status, const std::st
   return bytes + format;
 }
 
+// A form field as a browser encodes it.
+std::string FormEncode(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '*') {
+      out += static_cast<char>(c);
+    } else if (c == ' ') {
+      out += '+';
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+std::string HtmlUnescape(std::string text) {
+  for (const auto& [entity, c] : {std::pair<std::string, char>("&lt;", '<'), {"&gt;", '>'}, {"&quot;", '"'},
+                                  {"&#39;", '\''}, {"&amp;", '&'}}) {
+    for (size_t at = text.find(entity); at != std::string::npos; at = text.find(entity, at + 1)) {
+      text.replace(at, entity.size(), 1, c);
+    }
+  }
+  return text;
+}
+
 class RemoteServer : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -108,6 +138,7 @@ class RemoteServer : public ::testing::Test {
     WriteFile(users / "bob" / "b1" / "rep.htm", "<p>bob's secret</p>");
     WriteFile(program / "wwwroot" / "plugin.htm",
               "<!-- Quorvane Script -->\r\n%sendheader%[%fakevalue%|%?FakeVar%|%?FakeNum%]");
+    WriteFile(program / "wwwroot" / "overrun.htm", "<!-- Quorvane Script -->\r\n%sendheader%before%fakeoverrun%after");
   }
 
   fs::path Program() const { return root_.path() / "program"; }
@@ -213,6 +244,9 @@ TEST_F(RemoteServer, UsersLogOnSeeTheirReportsAndNoOneElses) {
   const std::string fake = Curl("/plugin.htm?User=" + ann + "&Fake=v+1");
   EXPECT_NE(fake.find("[|v 1|42]"), std::string::npos) << fake;
   EXPECT_NE(ReadFile(Program() / "calls.log").find("directive v 1 41"), std::string::npos);
+  // A plug-in that claims more of the page than there is ends the page.
+  const std::string overrun = Curl("/overrun.htm?User=" + ann);
+  EXPECT_EQ(overrun.substr(overrun.size() - 6), "before") << overrun;
 
   // Bob sees only the open log; the options are not his.
   const std::string bob = LogOn("bob", "bob-secret");
@@ -266,6 +300,96 @@ TEST_F(RemoteServer, UsersLogOnSeeTheirReportsAndNoOneElses) {
   EXPECT_EQ(exitCode, 0) << out;
   EXPECT_NE(out.find("~ServerThread"), std::string::npos) << out;
   EXPECT_LT(out.find("~ServerThread"), out.find("Start-up step: shutdown: plug-ins"));
+}
+
+// Pages tried as a visitor would: every link a page shows leads to a page
+// that is answered whole (redirects followed), with every directive carried
+// out; a visitor who has not logged on reaches nobody's reports.
+TEST_F(RemoteServer, EveryLinkOfThePagesLeadsToAWholePage) {
+  // A report whose name holds characters with a meaning in a URL.
+  const fs::path odd = Program() / "Reports" / "Remote Reports" / "users" / "ann" / "c+d & e#%1";
+  WriteFile(odd / "status.rep", StatusBytes("Odd name", 100, "0"));
+  WriteFile(odd / "rep.htm", "<p>the odd one</p>");
+  auto program = Start();
+  ASSERT_TRUE(program->WaitForOutput("Remote server listening on port " + port_, kPatience)) << program->Output();
+  const std::regex leftover("%[A-Za-z?][A-Za-z0-9?:=()!<>.+_-]*%");
+  const std::regex link("HREF=\"(/[^\"]*)\"");
+  const std::regex form("<FORM METHOD=\"GET\" ACTION=\"(/[^\"]*)\"[^>]*>(.*?)</FORM>");
+  const std::regex hidden("<INPUT TYPE=\"hidden\" NAME=\"([^\"]*)\" VALUE=\"([^\"]*)\">");
+  // The last response of a chain of redirects: its status line and body.
+  auto follow = [this](const std::string& path) {
+    const std::string answer = Curl(path, {"-L", "--max-redirs", "5"});
+    const size_t last = answer.rfind("HTTP/1.");
+    return last == std::string::npos ? std::string() : answer.substr(last);
+  };
+
+  for (const fs::directory_entry& page : fs::directory_iterator(Program() / "wwwroot")) {
+    const std::string name = page.path().filename().string();
+    if (page.path().extension() != ".htm" || name.rfind("save", 0) == 0) continue;
+    const std::string answer = follow("/" + name);
+    EXPECT_EQ(answer.rfind("HTTP/1.0 200 OK\r\n", 0), 0u) << name << "\n" << answer;
+    EXPECT_FALSE(std::regex_search(answer, leftover)) << name << "\n" << answer;
+    for (const char* report : {"First report", "With a blank", "Bob's", "ann\\r1"}) {
+      EXPECT_EQ(answer.find(report), std::string::npos) << name << " shows " << report;
+    }
+  }
+
+  for (const auto& [user, password] : {std::pair<std::string, std::string>("boss", "boss-secret"),
+                                       std::pair<std::string, std::string>("ann", "ann-secret")}) {
+    SCOPED_TRACE(user);
+    const std::string id = LogOn(user, password);
+    ASSERT_FALSE(id.empty()) << program->Output();
+    std::vector<std::string> pending = {"/reports.htm?User=" + id};
+    std::set<std::string> seen(pending.begin(), pending.end());
+    while (!pending.empty() && seen.size() < 80) {
+      const std::string path = pending.back();
+      pending.pop_back();
+      const std::string answer = follow(path);
+      EXPECT_EQ(answer.rfind("HTTP/1.0 200 OK\r\n", 0), 0u) << path << "\n" << answer;
+      EXPECT_FALSE(std::regex_search(answer, leftover)) << path << "\n" << answer;
+      if (path.find("Item=ann%5Cc%2Bd") != std::string::npos && path.rfind("/view.htm", 0) == 0) {
+        EXPECT_NE(answer.find("<p>the odd one</p>"), std::string::npos) << answer;
+      }
+      if (user != "boss") {
+        EXPECT_EQ(answer.find("bob's secret"), std::string::npos) << path;
+      }
+      for (std::sregex_iterator it(answer.begin(), answer.end(), link), end; it != end; ++it) {
+        std::string next = (*it)[1];
+        for (size_t amp = next.find("&amp;"); amp != std::string::npos; amp = next.find("&amp;", amp + 1)) {
+          next.replace(amp, 5, "&");
+        }
+        // As a browser sends it: blanks and quotes in the query percent-encoded.
+        for (size_t at = next.find_first_of(" \"<>"); at != std::string::npos; at = next.find_first_of(" \"<>", at)) {
+          char hex[4];
+          std::snprintf(hex, sizeof hex, "%%%02X", static_cast<unsigned char>(next[at]));
+          next.replace(at, 1, hex);
+        }
+        if (next == "/default.htm") continue;  // logging off ends the walk of this user
+        if (seen.insert(next).second) pending.push_back(next);
+      }
+      // Forms sent by GET, as a browser fills them in from their hidden
+      // fields; a confirmed deletion is not walked into.
+      for (std::sregex_iterator it(answer.begin(), answer.end(), form), end; it != end; ++it) {
+        const std::string fields = (*it)[2];
+        if (fields.find("NAME=\"Confirm\"") != std::string::npos) continue;
+        std::string next = std::string((*it)[1]) + "?";
+        for (std::sregex_iterator f(fields.begin(), fields.end(), hidden); f != end; ++f) {
+          if (next.back() != '?') next += '&';
+          next += FormEncode((*f)[1]) + "=" + FormEncode(HtmlUnescape((*f)[2]));
+        }
+        if (seen.insert(next).second) pending.push_back(next);
+      }
+    }
+    // The walk saw the pages a user of this kind is offered.
+    EXPECT_TRUE(seen.count("/view.htm?User=" + id + "&Item=ann%5Cr1")) << user;
+    EXPECT_TRUE(seen.count("/view.htm?User=" + id + "&Item=ann%5Cc%2Bd+%26+e%23%251")) << user;
+    EXPECT_EQ(seen.count("/modules.htm?User=" + id), user == "boss" ? 1u : 0u);
+  }
+  // Looking at pages deleted nothing.
+  EXPECT_TRUE(fs::exists(Program() / "Reports" / "Remote Reports" / "users" / "ann" / "r1" / "rep.htm"));
+
+  program->Signal(SIGTERM);
+  EXPECT_EQ(program->Wait(), 0) << program->Output();
 }
 
 }  // namespace
