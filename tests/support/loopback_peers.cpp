@@ -35,15 +35,21 @@ bool Connectable(int port) {
   return up;
 }
 
-// Spawns `args`; with `quiet` the child's error output goes nowhere.
-pid_t Spawn(const std::vector<std::string>& args, bool quiet) {
+// Spawns `args`; with `errors` the child's error output goes to that file,
+// with `output` its output too.
+pid_t Spawn(const std::vector<std::string>& args, const std::string& errors, const std::string& output = "") {
   if (args.empty()) return -1;
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (quiet) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  if (!output.empty()) {
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  } else if (!errors.empty()) {
+    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY, 0);
+  }
   // The peer gets none of the test's sockets: a port the test closes is closed.
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   pid_t pid = -1;
@@ -76,16 +82,16 @@ int FreePort() {
 
 std::string PythonWith(const std::string& module) {
   for (const char* candidate : {"/usr/bin/python3", "python3"}) {
-    if (ExitCode(Spawn({candidate, "-c", "import " + module}, true)) == 0) return candidate;
+    if (ExitCode(Spawn({candidate, "-c", "import " + module}, "/dev/null")) == 0) return candidate;
   }
   return std::string();
 }
 
-int RunToExit(const std::vector<std::string>& args) { return ExitCode(Spawn(args, false)); }
+int RunToExit(const std::vector<std::string>& args) { return ExitCode(Spawn(args, "")); }
 
-bool PeerProcess::Start(const std::vector<std::string>& args) {
+bool PeerProcess::Start(const std::vector<std::string>& args, const std::string& output) {
   Stop();
-  pid_ = Spawn(args, false);
+  pid_ = Spawn(args, "", output);
   return pid_ > 0;
 }
 

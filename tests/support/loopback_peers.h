@@ -40,14 +40,15 @@ int RunToExit(const std::vector<std::string>& args);
 class PeerProcess {
  public:
   PeerProcess() = default;
-  explicit PeerProcess(const std::vector<std::string>& args) { Start(args); }
+  explicit PeerProcess(const std::vector<std::string>& args, const std::string& output = "") { Start(args, output); }
   ~PeerProcess() { Stop(); }
   PeerProcess(const PeerProcess&) = delete;
   PeerProcess& operator=(const PeerProcess&) = delete;
 
   // Starts the program (args[0] is looked up on PATH); false when it could
-  // not be started. A running one is stopped first.
-  bool Start(const std::vector<std::string>& args);
+  // not be started. A running one is stopped first. With `output` the
+  // program's standard output and error go to that file.
+  bool Start(const std::vector<std::string>& args, const std::string& output = "");
   // Waits (a generous bound, a guard against a hang) until something accepts
   // connections on 127.0.0.1:port; false once the program has ended.
   bool WaitUntilListening(int port);
