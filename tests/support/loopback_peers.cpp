@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <system_error>
 #include <thread>
 
 extern char** environ;
@@ -52,6 +54,13 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& errors, con
   }
   // The peer gets none of the test's sockets: a port the test closes is closed.
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+  // A folder an earlier test removed is no place to start from (interpreters
+  // and their launcher scripts fail there): such a peer starts in the
+  // temporary folder instead.
+  std::error_code error;
+  const bool gone = std::filesystem::current_path(error).empty() || error;
+  const std::string start = std::filesystem::temp_directory_path().string();
+  if (gone) posix_spawn_file_actions_addchdir_np(&actions, start.c_str());
   pid_t pid = -1;
   const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <memory>
 #include <string>
 
 #include "loopback_peers.h"
@@ -71,6 +73,23 @@ TEST(PeerProcessTest, APeerKeepsNoneOfTheTestsSockets) {
   ASSERT_TRUE(sleeper.started());
   close(listener);
   EXPECT_FALSE(Connectable(port));
+}
+
+TEST(PeerProcessTest, APeerStartsThoughTheTestsFolderWasRemoved) {
+  const std::string python = qvtest::PythonWith("http.server");
+  QVTEST_REQUIRE_PACKAGE(!python.empty(), "python3");
+  const qvtest::TempDir root;
+  const int port = qvtest::FreePort();
+  qvtest::PeerProcess web;
+  {
+    const auto gone = std::make_unique<qvtest::TempDir>("qvgone");
+    const qvtest::InDirectory inside(gone->path());
+    std::filesystem::remove_all(gone->path());
+    // As a test does that starts its peers with the interpreter on PATH.
+    ASSERT_TRUE(web.Start({"python3", "-m", "http.server", "--bind", "127.0.0.1", "--directory",
+                           root.path().string(), std::to_string(port)}));
+  }
+  EXPECT_TRUE(web.WaitUntilListening(port));
 }
 
 TEST(PeerProcessTest, APythonWithoutTheModuleIsNoneAndRunToExitGivesTheExitCode) {
