@@ -75,8 +75,10 @@ int ExitCode(pid_t pid) {
 
 }  // namespace
 
-int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+namespace {
+
+int FreePortOf(int type) {
+  const int fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
   if (fd < 0) return 0;
   sockaddr_in address = Loopback(0);
   socklen_t length = sizeof address;
@@ -88,6 +90,12 @@ int FreePort() {
   close(fd);
   return port;
 }
+
+}  // namespace
+
+int FreePort() { return FreePortOf(SOCK_STREAM); }
+
+int FreeUdpPort() { return FreePortOf(SOCK_DGRAM); }
 
 std::string PythonWith(const std::string& module) {
   for (const char* candidate : {"/usr/bin/python3", "python3"}) {

@@ -24,8 +24,11 @@
 
 namespace qvtest {
 
-// A TCP port on 127.0.0.1 that was free a moment ago (bound once to learn it).
+// A TCP port on 127.0.0.1 that was free a moment ago (bound once to learn
+// it); 0 when none could be had.
 int FreePort();
+// The same for a UDP port.
+int FreeUdpPort();
 
 // A Python that can import `module`: Debian's, else the first on PATH; ""
 // when neither can.

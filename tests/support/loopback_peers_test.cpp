@@ -30,6 +30,27 @@ bool Connectable(int port) {
   return up;
 }
 
+// The port as the system numbers it: a test binds it for its own peer.
+bool Bindable(int type, int port) {
+  const int fd = socket(AF_INET, type, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  const bool bound = bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  close(fd);
+  return bound;
+}
+
+TEST(FreePortTest, TcpAndUdpPortsCanBeBoundByThePeer) {
+  const int tcp = qvtest::FreePort();
+  const int udp = qvtest::FreeUdpPort();
+  ASSERT_GT(tcp, 0);
+  ASSERT_GT(udp, 0);
+  EXPECT_TRUE(Bindable(SOCK_STREAM, tcp)) << tcp;
+  EXPECT_TRUE(Bindable(SOCK_DGRAM, udp)) << udp;
+}
+
 TEST(PeerProcessTest, APeerThatEndsWithoutListeningIsSeenAtOnceAndReaped) {
   qvtest::PeerProcess peer({"true"});
   ASSERT_TRUE(peer.started());
