@@ -28,15 +28,6 @@ sockaddr_in Loopback(int port) {
   return address;
 }
 
-bool Connectable(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  const sockaddr_in address = Loopback(port);
-  const bool up = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  close(fd);
-  return up;
-}
-
 // Spawns `args`; with `errors` the child's error output goes to that file,
 // with `output` its output too.
 pid_t Spawn(const std::vector<std::string>& args, const std::string& errors, const std::string& output = "") {
@@ -93,6 +84,15 @@ int FreePortOf(int type) {
 
 }  // namespace
 
+bool Accepting(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const sockaddr_in address = Loopback(port);
+  const bool up = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  close(fd);
+  return up;
+}
+
 int FreePort() { return FreePortOf(SOCK_STREAM); }
 
 int FreeUdpPort() { return FreePortOf(SOCK_DGRAM); }
@@ -120,7 +120,7 @@ bool PeerProcess::WaitUntilListening(int port) {
       pid_ = -1;  // it ended (the port may have been taken): reaped
       return false;
     }
-    if (Connectable(port)) return true;
+    if (Accepting(port)) return true;
     if (std::chrono::steady_clock::now() >= until) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }

@@ -30,6 +30,9 @@ int FreePort();
 // The same for a UDP port.
 int FreeUdpPort();
 
+// Whether something accepts connections on 127.0.0.1:port now.
+bool Accepting(int port);
+
 // A Python that can import `module`: Debian's, else the first on PATH; ""
 // when neither can.
 std::string PythonWith(const std::string& module);

@@ -1,6 +1,7 @@
-// The peers tests start on loopback: a peer that dies is seen at once and
-// reaped, one that listens is found, a stopped one is gone with its port, and
-// the mail server keeps what it receives where the tests read it back.
+// The peers tests start on loopback: free ports are free, a peer that dies
+// is seen at once and reaped, one that listens is found, a stopped one is gone
+// with its port, and the mail server keeps what it receives where the tests
+// read it back.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -19,24 +20,14 @@
 
 namespace {
 
-bool Connectable(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  const bool up = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  close(fd);
-  return up;
+sockaddr_in Loopback(int port) {
+  return sockaddr_in{AF_INET, htons(static_cast<uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
 }
 
 // The port as the system numbers it: a test binds it for its own peer.
 bool Bindable(int type, int port) {
   const int fd = socket(AF_INET, type, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
+  const sockaddr_in address = Loopback(port);
   const bool bound = bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
   close(fd);
   return bound;
@@ -76,15 +67,13 @@ TEST(PeerProcessTest, AListeningPeerIsFoundAndItsPortClosesWhenItStops) {
   ASSERT_TRUE(web.WaitUntilListening(port));
   web.Stop();
   EXPECT_FALSE(web.started());
-  EXPECT_FALSE(Connectable(port));
+  EXPECT_FALSE(qvtest::Accepting(port));
 }
 
 TEST(PeerProcessTest, APeerKeepsNoneOfTheTestsSockets) {
   // A port the test closes must close, though a peer started meanwhile lives on.
   const int listener = socket(AF_INET, SOCK_STREAM, 0);  // inheritable on purpose
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  sockaddr_in address = Loopback(0);
   ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(listen(listener, 4), 0);
   socklen_t length = sizeof address;
@@ -93,7 +82,7 @@ TEST(PeerProcessTest, APeerKeepsNoneOfTheTestsSockets) {
   qvtest::PeerProcess sleeper({"sleep", "60"});
   ASSERT_TRUE(sleeper.started());
   close(listener);
-  EXPECT_FALSE(Connectable(port));
+  EXPECT_FALSE(qvtest::Accepting(port));
 }
 
 TEST(PeerProcessTest, APeerStartsThoughTheTestsFolderWasRemoved) {
