@@ -14,6 +14,7 @@
 #include "ftp_test_server.h"
 #include "logscout_ids.h"
 #include "logscout_profile.h"
+#include "loopback_peers.h"
 #include "proftpd_peer.h"
 #include "qvplatform/ui_driver.h"
 #include "test_files.h"
@@ -119,10 +120,7 @@ class LogscoutAgainstPyftpdlib : public Logscout {
  protected:
   void SetUp() override {
     Logscout::SetUp();
-    if (!ftptest::PythonHas("pyftpdlib")) {
-      if (std::getenv("CI") != nullptr) FAIL() << "python3-pyftpdlib is missing";
-      GTEST_SKIP() << "python3-pyftpdlib is missing";
-    }
+    QVTEST_REQUIRE_PACKAGE(!qvtest::PythonWith("pyftpdlib").empty(), "python3-pyftpdlib");
     root_.write("stats/access_log", "log line\n");
     root_.write("stats/referer_log", "");
     root_.write("log/a.gz", "");

@@ -1,15 +1,10 @@
 // Tests only: proftpd for the log finder's tests.
 #include "proftpd_peer.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <grp.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <pwd.h>
-#include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,29 +16,6 @@ extern char** environ;
 
 namespace logscouttest {
 namespace {
-
-int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
-bool Connectable(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  const bool up = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  close(fd);
-  return up;
-}
 
 // The SHA-512 crypt form of the password, from openssl.
 std::string Hash(const std::string& password) {
@@ -82,7 +54,7 @@ Proftpd::Proftpd(const std::string& folder, const std::string& home, const std::
   const passwd* me = getpwuid(geteuid());
   const group* myGroup = getgrgid(getegid());
   if (me == nullptr || myGroup == nullptr) return;
-  const int port = FreePort();
+  const int port = qvtest::FreePort();
   std::ofstream(folder + "/passwd") << user << ":" << hash << ":" << geteuid() << ":" << getegid() << "::" << home
                                     << ":/bin/sh\n";
   std::ofstream(folder + "/group") << myGroup->gr_name << ":x:" << getegid() << ":\n";
@@ -100,35 +72,8 @@ Proftpd::Proftpd(const std::string& folder, const std::string& home, const std::
       << "<Limit LOGIN>\n  AllowAll\n</Limit>\n";
   const std::string config = folder + "/proftpd.conf";
   const std::string output = folder + "/proftpd.out";
-  const char* argv[] = {"/usr/sbin/proftpd", "-n", "-q", "-c", config.c_str(), nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return;
-  pid_ = pid;
-  for (int i = 0; i < 600; ++i) {
-    if (Connectable(port)) {
-      port_ = port;
-      return;
-    }
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      pid_ = -1;
-      return;
-    }
-    usleep(50000);
-  }
-}
-
-Proftpd::~Proftpd() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
+  if (process_.Start({"/usr/sbin/proftpd", "-n", "-q", "-c", config}, output) && process_.WaitUntilListening(port)) {
+    port_ = port;
   }
 }
 

@@ -4,12 +4,13 @@
 
 #include <string>
 
+#include "loopback_peers.h"
+
 namespace logscouttest {
 
 class Proftpd {
  public:
   Proftpd(const std::string& folder, const std::string& home, const std::string& user, const std::string& password);
-  ~Proftpd();
   Proftpd(const Proftpd&) = delete;
   Proftpd& operator=(const Proftpd&) = delete;
 
@@ -17,7 +18,7 @@ class Proftpd {
   std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
 
  private:
-  int pid_ = -1;
+  qvtest::PeerProcess process_;
   int port_ = 0;
 };
 

@@ -2,20 +2,16 @@
 // delivery to a real SMTP server on loopback, and the warnings.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app_globals.h"
 #include "host_tables.h"
+#include "loopback_peers.h"
+#include "mail_peer.h"
 #include "panel_state.h"
 #include "plugin_host.h"
 #include "program_paths.h"
@@ -30,59 +26,7 @@
 #include "support_mail.h"
 #include "test_dir.h"
 
-extern char** environ;
-
 namespace {
-
-pid_t Spawn(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  return pid;
-}
-
-bool HasAiosmtpd() {
-  const pid_t pid = Spawn({"/usr/bin/python3", "-c", "import aiosmtpd.handlers"});
-  int status = 0;
-  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-u_short FreePort() {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<const sockaddr*>(&a), sizeof a);
-  int length = sizeof a;
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
-  closesocket(s);
-  WSACleanup();
-  return ntohs(a.sin_port);
-}
-
-bool Listening(u_short port, pid_t server) {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  bool up = false;
-  for (int attempt = 0; attempt < 400 && !up; ++attempt) {
-    int status = 0;
-    if (waitpid(server, &status, WNOHANG) == server) break;
-    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(port);
-    up = connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
-    closesocket(s);
-    if (!up) Sleep(50);
-  }
-  WSACleanup();
-  return up;
-}
 
 qvp::driver::WindowQuery Compose() {
   qvp::driver::WindowQuery query;
@@ -106,10 +50,7 @@ class SupportMailTest : public ::testing::Test {
     qvp::TakeUnexpectedPrompts();
   }
   void TearDown() override {
-    if (server_ > 0) {
-      kill(server_, SIGTERM);
-      waitpid(server_, nullptr, 0);
-    }
+    server_.reset();
     qvui::smtp::SetMailSettingsPathForTests(nullptr);
     DestroyWindow(owner_);
     FreeResourceCache();
@@ -120,50 +61,29 @@ class SupportMailTest : public ::testing::Test {
     qvui::SetProgramDirectoryForTests("");
     EXPECT_TRUE(qvp::TakeUnexpectedPrompts().empty());
   }
-  // A mail server on loopback storing into dir/maildir; false (skipped) without one.
+  // A mail server on loopback storing into dir/maildir; whether it came up.
   bool StartServer() {
-    if (!HasAiosmtpd()) return false;
-    const u_short port = FreePort();
-    server_ = Spawn({"/usr/bin/python3", "-m", "aiosmtpd", "-n", "-l", "127.0.0.1:" + std::to_string(port), "-c",
-                     "aiosmtpd.handlers.Mailbox", dir_.file("maildir")});
-    EXPECT_GT(server_, 0);
-    EXPECT_TRUE(Listening(port, server_)) << "the SMTP server did not start";
-    UseServer("127.0.0.1:" + std::to_string(port));
-    return true;
+    server_ = std::make_unique<qvtest::MailServer>(dir_.file("maildir"));
+    UseServer(server_->address());
+    return server_->running();
   }
   void UseServer(const std::string& server) {
     dir_.write("QUORVANE.INI", "[eMail]\r\nSMTPServer=" + server + "\r\nFrom=panel@site.test\r\n");
     qvui::smtp::SetMailSettingsPathForTests(dir_.file("QUORVANE.INI").c_str());
   }
-  std::vector<std::string> Received() {
-    std::vector<std::string> messages;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_.file("maildir") + "/new", error)) {
-      std::ifstream in(entry.path(), std::ios::binary);
-      std::stringstream text;
-      text << in.rdbuf();
-      std::string normal;
-      for (char c : text.str()) {
-        if (c != '\r') normal += c;
-      }
-      messages.push_back(normal);
-    }
-    return messages;
-  }
+  std::vector<std::string> Received() const { return server_->Messages(); }
 
   TestDir dir_;
   HMODULE base_ = nullptr;
   HWND owner_ = nullptr;
-  pid_t server_ = -1;
+  std::unique_ptr<qvtest::MailServer> server_;
 };
 
 constexpr char kBody[] = "Author: Ann Smith\r\nCompany: Site Ltd\r\n\r\nThe monitor stopped.";
 
 TEST_F(SupportMailTest, SendDeliversTheMessageWithItsAttachment) {
-  if (!StartServer()) {
-    if (std::getenv("CI") != nullptr) FAIL() << "python3-aiosmtpd is needed in CI";
-    GTEST_SKIP() << "python3-aiosmtpd is not installed";
-  }
+  QVTEST_REQUIRE_PACKAGE(qvtest::MailServer::Available(), "python3-aiosmtpd");
+  ASSERT_TRUE(StartServer()) << "the SMTP server did not start";
   dir_.write("report.bin", std::string("\x01\x02\xff binary report", 17));
   std::string to;
   std::string attachment;
@@ -189,7 +109,7 @@ TEST_F(SupportMailTest, SendDeliversTheMessageWithItsAttachment) {
 }
 
 TEST_F(SupportMailTest, AFailedSendOrCancelWarnsAndAnswersZero) {
-  UseServer("127.0.0.1:" + std::to_string(FreePort()));  // nothing listens there
+  UseServer("127.0.0.1:" + std::to_string(qvtest::FreePort()));  // nothing listens there
   qvp::UiDriver driver;
   driver.OnWindow(Compose()).ClickButton("Send");
   driver.ExpectMessageBox("could not be sent", IDOK);
@@ -259,10 +179,8 @@ HWND CreateToolbar(HWND panel, int id) {
 }
 
 TEST_F(SupportMailTest, ThePanelsSupportCommandMailsTheAuthorAndCompany) {
-  if (!StartServer()) {
-    if (std::getenv("CI") != nullptr) FAIL() << "python3-aiosmtpd is needed in CI";
-    GTEST_SKIP() << "python3-aiosmtpd is not installed";
-  }
+  QVTEST_REQUIRE_PACKAGE(qvtest::MailServer::Available(), "python3-aiosmtpd");
+  ASSERT_TRUE(StartServer()) << "the SMTP server did not start";
   WritePrivateProfileStringA("Main", "Author", "Ann Smith", GetIniPath());
   WritePrivateProfileStringA("Main", "Company", "Site Ltd", GetIniPath());
   g_app.prd = ProductFunctions{};

@@ -5,17 +5,12 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <fstream>
 #include <vector>
-
-extern char** environ;
 
 namespace httptest {
 namespace {
@@ -38,17 +33,6 @@ int Listen(int* port) {
 bool Readable(int fd, int milliseconds) {
   pollfd p{fd, POLLIN, 0};
   return poll(&p, 1, milliseconds) > 0;
-}
-
-bool Connectable(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  const bool up = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  close(fd);
-  return up;
 }
 
 }  // namespace
@@ -126,36 +110,9 @@ Lighttpd::Lighttpd(const std::string& folder, const std::string& root, const std
       << "accesslog.format = \"%r %>s %{Referrer}i\"\n"
       << "mimetype.assign = (\".html\" => \"text/html\", \"\" => \"application/octet-stream\")\n";
   const std::string config = folder + "/lighttpd.conf";
-  const char* argv[] = {"/usr/sbin/lighttpd", "-D", "-f", config.c_str(), nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  const std::string out = folder + "/lighttpd.out";
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return;
-  pid_ = pid;
-  for (int i = 0; i < 600; ++i) {
-    if (Connectable(port)) {
-      port_ = port;
-      return;
-    }
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      pid_ = -1;
-      return;
-    }
-    usleep(50000);
-  }
-}
-
-Lighttpd::~Lighttpd() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
+  if (process_.Start({"/usr/sbin/lighttpd", "-D", "-f", config}, folder + "/lighttpd.out") &&
+      process_.WaitUntilListening(port)) {
+    port_ = port;
   }
 }
 

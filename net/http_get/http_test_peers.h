@@ -7,6 +7,8 @@
 #include <string>
 #include <thread>
 
+#include "loopback_peers.h"
+
 namespace httptest {
 
 // Binds the socket and FTP libraries as start-up does; true when bound.
@@ -47,7 +49,6 @@ class Lighttpd {
   // ("name:password" lines); requests are logged as "%r %>s %{Referrer}i" in
 // folder/access.log (written out when the server ends).
   Lighttpd(const std::string& folder, const std::string& root, const std::string& users);
-  ~Lighttpd();
   Lighttpd(const Lighttpd&) = delete;
   Lighttpd& operator=(const Lighttpd&) = delete;
 
@@ -55,7 +56,7 @@ class Lighttpd {
   int port() const { return port_; }
 
  private:
-  int pid_ = -1;
+  qvtest::PeerProcess process_;
   int port_ = 0;
   std::string folder_;
 };

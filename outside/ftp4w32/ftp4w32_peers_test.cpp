@@ -5,6 +5,7 @@
 
 #include "ftp4w32_test_support.h"
 #include "ftp_test_server.h"
+#include "loopback_peers.h"
 #include "test_files.h"
 
 namespace {
@@ -13,7 +14,7 @@ class FtpAgainstPyftpdlib : public FtpLibrary {
  protected:
   void SetUp() override {
     FtpLibrary::SetUp();
-    FTP_REQUIRE(ftptest::PythonHas("pyftpdlib"), "python3-pyftpdlib");
+    QVTEST_REQUIRE_PACKAGE(!qvtest::PythonWith("pyftpdlib").empty(), "python3-pyftpdlib");
     std::filesystem::create_directories(root_.path() / "sub");
     std::filesystem::create_directories(root_.path() / "empty");
     root_.write("sub/a.log", "first line\r\nsecond\n");

@@ -74,12 +74,3 @@ class FtpLibrary : public ::testing::Test {
   HMODULE module_ = nullptr;
   FtpCalls f_;
 };
-
-// A peer that is missing skips the test, except in CI.
-#define FTP_REQUIRE(condition, what)                                   \
-  do {                                                                 \
-    if (!(condition)) {                                                \
-      if (std::getenv("CI") != nullptr) FAIL() << what << " is missing"; \
-      GTEST_SKIP() << what << " is missing";                           \
-    }                                                                  \
-  } while (0)

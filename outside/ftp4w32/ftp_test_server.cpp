@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "loopback_peers.h"
+
 extern char** environ;
 
 namespace ftptest {
@@ -174,29 +176,16 @@ server.serve_forever()
 
 }  // namespace
 
-bool PythonHas(const std::string& module) {
-  const std::string statement = "import " + module;
-  const char* argv[] = {"/usr/bin/python3", "-c", statement.c_str(), nullptr};
-  pid_t pid = -1;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return false;
-  int status = 0;
-  return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 PyFtpServer::PyFtpServer(const std::string& root, const std::string& user, const std::string& password) {
+  const std::string python = qvtest::PythonWith("pyftpdlib");
   int out[2];
-  if (pipe2(out, O_CLOEXEC) != 0) return;
-  const char* argv[] = {"/usr/bin/python3", "-c", kPyServer, root.c_str(), user.c_str(), password.c_str(), nullptr};
+  if (python.empty() || pipe2(out, O_CLOEXEC) != 0) return;
+  const char* argv[] = {python.c_str(), "-c", kPyServer, root.c_str(), user.c_str(), password.c_str(), nullptr};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ);
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(out[1]);
   if (spawned != 0) {

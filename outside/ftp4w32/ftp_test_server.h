@@ -82,7 +82,4 @@ class PyFtpServer {
   int port_ = 0;
 };
 
-// True when the module is importable by Debian's python3.
-bool PythonHas(const std::string& module);
-
 }  // namespace ftptest

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "loopback_listener.h"
+#include "port_profile.h"
 #include "report_host.h"
 
 namespace {
@@ -44,11 +45,7 @@ class AutoReportBesideForeground : public reporthost::ReportHostTest {
 TEST_F(AutoReportBesideForeground, BothAreMadeWholeAndTheLogHasEveryRunAndNoError) {
   Listener listener;
   ASSERT_TRUE(listener.ok());
-  program_.dir().write("qvm_alrt/datfiles/lert0000.amp",
-                       "[Profile]\nDescription=Watched port\nMajorVersion=1\nMinorVersion=1\n[Monitor]\n"
-                       "HostName=127.0.0.1\nMonitorType=TELNET\nPortID=" +
-                           std::to_string(listener.port()) +
-                           "\nPollTime=1\nPollTimeUnit=0\nFailTime=1\nFailTimeUnit=0\nUpAlarm=1\nDisabled=0\n");
+  program_.dir().write("qvm_alrt/datfiles/lert0000.amp", PortProfile("Watched port", "TELNET", listener.port()));
   // The user's report: the complete report of the profile.
   const std::string foreground = program_.path() + "/fg.htm";
   WriteEvent(foreground);

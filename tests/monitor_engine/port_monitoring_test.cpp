@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "loopback_listener.h"
+#include "port_profile.h"
 #include "test_host.h"
 #include "program_dir.h"
 #include "qv_logstat.h"
@@ -104,11 +105,7 @@ TEST_F(PortMonitoringTest, APortThatClosesGoesDownAndComesBackUp) {
   auto listener = std::make_unique<Listener>();
   ASSERT_TRUE(listener->ok());
   const int port = listener->port();
-  program_.dir().write("qvm_alrt/datfiles/lert0000.amp",
-                       "[Profile]\nDescription=Local port\nMajorVersion=1\nMinorVersion=1\n[Monitor]\n"
-                       "HostName=127.0.0.1\nMonitorType=TELNET\nPortID=" +
-                           std::to_string(port) +
-                           "\nPollTime=1\nPollTimeUnit=0\nFailTime=1\nFailTimeUnit=0\nUpAlarm=1\nDisabled=0\n");
+  program_.dir().write("qvm_alrt/datfiles/lert0000.amp", PortProfile("Local port", "TELNET", port));
   ASSERT_EQ(host_.LoadPlugins(program_.path()), 1);
   const std::vector<PROFILE*>& rows = host_.RebuildProfileTable();
   ASSERT_EQ(rows.size(), 1u);
@@ -150,10 +147,6 @@ TEST_F(PortMonitoringTest, APortThatClosesGoesDownAndComesBackUp) {
   EXPECT_EQ(Events().back(), "GOODBYE");
 }
 
-LRESULT CALLBACK StandInControl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 void PumpMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -163,17 +156,6 @@ void PumpMessages() {
 }
 
 TEST_F(PortMonitoringTest, TheStatusPanelFollowsTheShownDeviceWithoutHoldingUpTheWorkers) {
-  std::vector<const char*> standIns;
-  for (const char* name : {"STATIC", "BUTTON"}) {
-    WNDCLASSA existing{};
-    if (GetClassInfoA(nullptr, name, &existing)) continue;
-    WNDCLASSA control{};
-    control.style = CS_GLOBALCLASS;
-    control.lpfnWndProc = StandInControl;
-    control.lpszClassName = name;
-    ASSERT_NE(RegisterClassA(&control), 0);
-    standIns.push_back(name);
-  }
   WNDCLASSA frame{};
   frame.lpfnWndProc = DefWindowProcA;
   frame.lpszClassName = "QvEnginePanelParent";
@@ -184,11 +166,7 @@ TEST_F(PortMonitoringTest, TheStatusPanelFollowsTheShownDeviceWithoutHoldingUpTh
 
   Listener listener;
   ASSERT_TRUE(listener.ok());
-  program_.dir().write("qvm_alrt/datfiles/lert0000.amp",
-                       "[Profile]\nDescription=Panel port\nMajorVersion=1\nMinorVersion=1\n[Monitor]\n"
-                       "HostName=127.0.0.1\nMonitorType=SMTP\nPortID=" +
-                           std::to_string(listener.port()) +
-                           "\nPollTime=1\nPollTimeUnit=0\nFailTime=1\nFailTimeUnit=0\n");
+  program_.dir().write("qvm_alrt/datfiles/lert0000.amp", PortProfile("Panel port", "SMTP", listener.port(), ""));
   ASSERT_EQ(host_.LoadPlugins(program_.path()), 1);
   PROFILE* row = host_.RebuildProfileTable().at(0);
   auto update = host_.Function<PFN_UpdatePanel>(kAlertingKind, PF_UPDATE_PANEL);
@@ -218,7 +196,6 @@ TEST_F(PortMonitoringTest, TheStatusPanelFollowsTheShownDeviceWithoutHoldingUpTh
   host_.Unbind();
   DestroyWindow(parent);
   UnregisterClassA("QvEnginePanelParent", nullptr);
-  for (const char* name : standIns) UnregisterClassA(name, nullptr);
 }
 
 }  // namespace

@@ -52,12 +52,8 @@ class ReportHostTest : public ::testing::Test {
   void SetUp() override {
     setenv("TZ", "UTC", 1);
     tzset();
-    program_.Link(QV_TEST_DIST_DIR, "qvm_alrt.dll");
-    program_.LinkLibraries(QV_TEST_DIST_DIR);
-    for (const char* name : {"qv_report.pl", "Style.ini", "Base", "FTP4W32.DLL"}) program_.Link(QV_TEST_DIST_DIR, name);
-    fs::create_directories(fs::path(program_.path()) / "qvm_alrt" / "datfiles");
-    fs::create_symlink(fs::path(QV_TEST_DIST_DIR) / "qvm_alrt" / "TEMPLATE",
-                       fs::path(program_.path()) / "qvm_alrt" / "TEMPLATE");
+    program_.LinkPluginWithReports(QV_TEST_DIST_DIR);
+    program_.Link(QV_TEST_DIST_DIR, "FTP4W32.DLL");
     qvui::SetProgramDirectoryForTests(Windows(program_.path()));
     engine_ = LoadLibraryA((program_.path() + "/libqv_report.so").c_str());
     ASSERT_NE(engine_, nullptr);

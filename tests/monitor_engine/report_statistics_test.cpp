@@ -24,6 +24,7 @@
 
 #include "entry_format.h"
 #include "loopback_listener.h"
+#include "port_profile.h"
 #include "qv_logstat.h"
 #include "report_host.h"
 
@@ -329,11 +330,7 @@ TEST_F(ReportStatisticsTest, EveryStatisticOfTheHtmlFollowsFromTheLogTheEngineWr
   auto listener = std::make_unique<Listener>();
   ASSERT_TRUE(listener->ok());
   const int port = listener->port();
-  program_.dir().write("qvm_alrt/datfiles/lert0000.amp",
-                       "[Profile]\nDescription=Recomputed port\nMajorVersion=1\nMinorVersion=1\n[Monitor]\n"
-                       "HostName=127.0.0.1\nMonitorType=TELNET\nPortID=" +
-                           std::to_string(port) +
-                           "\nPollTime=1\nPollTimeUnit=0\nFailTime=1\nFailTimeUnit=0\nUpAlarm=1\nDisabled=0\n");
+  program_.dir().write("qvm_alrt/datfiles/lert0000.amp", PortProfile("Recomputed port", "TELNET", port));
   WriteEvent(Report());
   WriteReportSettings(1, 0);
   PROFILE* row = Bind();

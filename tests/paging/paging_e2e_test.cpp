@@ -16,6 +16,7 @@
 
 #include "local_peers.h"
 #include "loopback_listener.h"
+#include "loopback_peers.h"
 #include "test_host.h"
 #include "program_dir.h"
 
@@ -24,7 +25,6 @@ namespace {
 constexpr unsigned kAlertingKind = 4;
 constexpr int kLongWait = 90000;
 
-using pagingtest::Child;
 
 // One call as qv-modemsim logs it.
 struct LoggedCall {
@@ -101,10 +101,10 @@ class PagingTest : public ::testing::Test {
   void StartModem(std::vector<std::string> options) {
     const std::string com1 = peers_.file("com1");
     const std::string modem = peers_.file("modem");
-    socat_ = std::make_unique<Child>(
+    socat_ = std::make_unique<qvtest::PeerProcess>(
         std::vector<std::string>{"socat", "-d", "-d", "pty,raw,echo=0,link=" + com1, "pty,raw,echo=0,link=" + modem},
         peers_.file("socat.out"));
-    ASSERT_TRUE(socat_->ok());
+    ASSERT_TRUE(socat_->started());
     ASSERT_TRUE(pagingtest::WaitForPath(com1, 20000));
     ASSERT_TRUE(pagingtest::WaitForPath(modem, 20000));
     // Held open so that socat keeps the line while the port is closed
@@ -114,8 +114,8 @@ class PagingTest : public ::testing::Test {
     std::vector<std::string> argv = {QV_MODEMSIM, "--device", modem, "--log", peers_.file("calls.log"),
                                      "--s8-ms", "10", "--guard-ms", "500"};
     argv.insert(argv.end(), options.begin(), options.end());
-    modemsim_ = std::make_unique<Child>(argv, peers_.file("modemsim.out"));
-    ASSERT_TRUE(modemsim_->ok());
+    modemsim_ = std::make_unique<qvtest::PeerProcess>(argv, peers_.file("modemsim.out"));
+    ASSERT_TRUE(modemsim_->started());
     ASSERT_TRUE(pagingtest::WaitForText(peers_.file("modemsim.out"), modem, 20000));
     setenv("QV_COM1", com1.c_str(), 1);
   }
@@ -178,8 +178,8 @@ class PagingTest : public ::testing::Test {
   qvtest::TempDir peers_{"qvpagingpeers"};
   qvtest::PluginHost host_;
   std::unique_ptr<Listener> listener_ = std::make_unique<Listener>();
-  std::unique_ptr<Child> socat_;
-  std::unique_ptr<Child> modemsim_;
+  std::unique_ptr<qvtest::PeerProcess> socat_;
+  std::unique_ptr<qvtest::PeerProcess> modemsim_;
   int holder_ = -1;
 };
 
@@ -274,12 +274,11 @@ TEST_F(PagingTest, AWebGatewayDecodesEveryArgumentBack) {
                                          std::filesystem::perms::others_exec);
   std::filesystem::permissions(root + "/cgi-bin", std::filesystem::status(root).permissions());
   std::filesystem::permissions(script, std::filesystem::status(root).permissions());
-  const int port = pagingtest::FreeLoopbackPort();
-  Child server({"python3", "-m", "http.server", "--cgi", "--bind", "127.0.0.1", std::to_string(port), "--directory",
+  const int port = qvtest::FreePort();
+  qvtest::PeerProcess server({"python3", "-m", "http.server", "--cgi", "--bind", "127.0.0.1", std::to_string(port), "--directory",
                 root},
                peers_.file("http.out"));
-  ASSERT_TRUE(server.ok());
-  ASSERT_TRUE(pagingtest::WaitForListener(port, 20000));
+  ASSERT_TRUE(server.WaitUntilListening(port)) << pagingtest::ReadFile(peers_.file("http.out"));
   WriteProfile("DeliveryMode =0\nMode=0\nPagerID=42\nNumber=555 0100\nWebPageUrl=Gateway/http://127.0.0.1:" +
                std::to_string(port) +
                "/cgi-bin/page.py?id=%id%&num=%num%&msg=%msg%&key=%arg:key=a b&c=d+e%&fixed=x y\n");

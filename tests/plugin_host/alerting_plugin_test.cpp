@@ -210,29 +210,10 @@ TEST_F(AlertingPluginTest, AProfileKeyTheListHoldsIsNeverDeletedThroughAnEvent) 
   EXPECT_STREQ(host_.RebuildProfileTable().at(0)->description, "Held");
 }
 
-// Static and button controls for the panel's dialog where the layer has none
-// of its own yet: they keep their text and font as the real ones do.
-LRESULT CALLBACK StandInControl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_SETFONT) return SetPropA(window, "font", reinterpret_cast<HANDLE>(wParam)), 0;
-  if (message == WM_GETFONT) return reinterpret_cast<LRESULT>(GetPropA(window, "font"));
-  if (message == WM_DESTROY) RemovePropA(window, "font");
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 class StatusPanelTest : public AlertingPluginTest {
  protected:
   void SetUp() override {
     AlertingPluginTest::SetUp();
-    for (const char* name : {"STATIC", "BUTTON"}) {
-      WNDCLASSA existing{};
-      if (GetClassInfoA(nullptr, name, &existing)) continue;
-      WNDCLASSA control{};
-      control.style = CS_GLOBALCLASS;
-      control.lpfnWndProc = StandInControl;
-      control.lpszClassName = name;
-      ASSERT_NE(RegisterClassA(&control), 0);
-      standIns_.push_back(name);
-    }
     WNDCLASSA frame{};
     frame.lpfnWndProc = DefWindowProcA;
     frame.lpszClassName = "QvPanelParent";
@@ -245,7 +226,6 @@ class StatusPanelTest : public AlertingPluginTest {
     host_.Unbind();  // the plug-in's shut-down destroys its panel
     DestroyWindow(parent_);
     UnregisterClassA("QvPanelParent", nullptr);
-    for (const char* name : standIns_) UnregisterClassA(name, nullptr);
     AlertingPluginTest::TearDown();
   }
   std::string Text(HWND panel, int id) const {
@@ -255,7 +235,6 @@ class StatusPanelTest : public AlertingPluginTest {
   }
 
   HWND parent_ = nullptr;
-  std::vector<const char*> standIns_;
 };
 
 TEST_F(StatusPanelTest, ShowsTheSelectedProfileInsideTheMainPanel) {

@@ -4,27 +4,21 @@
 // profile is changed, copied and deleted through the same windows.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "test_host.h"
+#include "loopback_peers.h"
+#include "mail_peer.h"
 #include "program_dir.h"
+#include "test_host.h"
 #include "qvplatform/sound.h"
 #include "qvplatform/ui_driver.h"
 #include "smtp_mail_control.h"
-
-extern char** environ;
 
 namespace {
 
@@ -32,57 +26,6 @@ using Lines = std::vector<std::string>;
 constexpr unsigned kAlertingKind = 4;
 constexpr int kNext = ID_WIZNEXT;
 constexpr int kFinish = ID_WIZFINISH;
-
-pid_t Spawn(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  return pid;
-}
-
-void Stop(pid_t& pid) {
-  if (pid <= 0) return;
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-  pid = -1;
-}
-
-bool PythonHas(const char* module) {
-  const pid_t pid = Spawn({"/usr/bin/python3", "-c", std::string("import ") + module});
-  int status = 0;
-  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-u_short FreePort() {
-  SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<const sockaddr*>(&a), sizeof a);
-  int length = sizeof a;
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
-  closesocket(s);
-  return ntohs(a.sin_port);
-}
-
-bool Listening(u_short port, pid_t server) {
-  for (int attempt = 0; attempt < 400; ++attempt) {
-    int status = 0;
-    if (waitpid(server, &status, WNOHANG) == server) return false;
-    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(port);
-    const bool up = connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
-    closesocket(s);
-    if (up) return true;
-    Sleep(50);
-  }
-  return false;
-}
 
 std::string Value(const Lines& lines, const std::string& key) {
   for (const std::string& line : lines) {
@@ -177,10 +120,7 @@ void WriteWave(const std::string& path) {
 class ProfileWindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!PythonHas("aiosmtpd.handlers")) {
-      if (std::getenv("CI") != nullptr) FAIL() << "python3-aiosmtpd is needed in CI";
-      GTEST_SKIP() << "python3-aiosmtpd is not installed";
-    }
+    QVTEST_REQUIRE_PACKAGE(qvtest::MailServer::Available(), "python3-aiosmtpd");
     // The plug-in works in its program folder; a folder an earlier test
     // removed is no place to start the local servers from.
     std::filesystem::current_path(std::filesystem::temp_directory_path());
@@ -188,29 +128,26 @@ class ProfileWindowsTest : public ::testing::Test {
     WSAStartup(MAKEWORD(2, 2), &data);
     program_.Link(QV_TEST_DIST_DIR, "qvm_alrt.dll");
     program_.LinkLibraries(QV_TEST_DIST_DIR);
-    mailPort_ = FreePort();
-    maildir_ = program_.path() + "/maildir";
-    smtp_ = Spawn({"/usr/bin/python3", "-m", "aiosmtpd", "-n", "-l", "127.0.0.1:" + std::to_string(mailPort_), "-c",
-                   "aiosmtpd.handlers.Mailbox", maildir_});
-    ASSERT_TRUE(Listening(mailPort_, smtp_)) << "the SMTP server did not start";
+    smtp_ = std::make_unique<qvtest::MailServer>(program_.path() + "/maildir");
+    ASSERT_TRUE(smtp_->running()) << "the SMTP server did not start";
     settings_ = program_.path() + "/QUORVANE.INI";
-    std::ofstream(settings_) << "[Email]\r\nSMTPServer=127.0.0.1:" << mailPort_ << "\r\nFrom=monitor@site.test\r\n";
+    std::ofstream(settings_) << "[Email]\r\nSMTPServer=" << smtp_->address() << "\r\nFrom=monitor@site.test\r\n";
     qvui::smtp::SetMailSettingsPathForTests(settings_.c_str());
     StartWeb();
   }
   void TearDown() override {
     host_.Unbind();
     qvui::smtp::SetMailSettingsPathForTests(nullptr);
-    Stop(web_);
-    Stop(smtp_);
+    web_.Stop();
+    smtp_.reset();
     WSACleanup();
     EXPECT_TRUE(qvp::TakeUnexpectedPrompts().empty());
   }
   void StartWeb() {
-    webPort_ = FreePort();
-    web_ = Spawn({"/usr/bin/python3", "-m", "http.server", "--bind", "127.0.0.1", "--directory", program_.path(),
-                  std::to_string(webPort_)});
-    ASSERT_TRUE(Listening(webPort_, web_)) << "the HTTP server did not start";
+    webPort_ = qvtest::FreePort();
+    web_.Start({"/usr/bin/python3", "-m", "http.server", "--bind", "127.0.0.1", "--directory", program_.path(),
+                std::to_string(webPort_)});
+    ASSERT_TRUE(web_.WaitUntilListening(webPort_)) << "the HTTP server did not start";
   }
   std::string Status(PROFILE* row) {
     auto text = host_.Function<PFN_GetMainListText>(kAlertingKind, PF_GET_MAIN_LIST_TEXT);
@@ -229,28 +166,16 @@ class ProfileWindowsTest : public ::testing::Test {
     }
     return false;
   }
-  std::vector<std::string> Mails() {
-    std::vector<std::string> mails;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(maildir_ + "/new", error)) {
-      std::ifstream in(entry.path(), std::ios::binary);
-      std::stringstream text;
-      text << in.rdbuf();
-      mails.push_back(text.str());
-    }
-    return mails;
-  }
+  std::vector<std::string> Mails() const { return smtp_->Messages(); }
   Lines Section(const std::string& file, const std::string& section) {
     return qvtest::SectionLines(program_.dir().read("qvm_alrt/datfiles/" + file), section);
   }
 
   qvtest::ProgramDir program_;
   qvtest::PluginHost host_;
-  pid_t smtp_ = -1;
-  pid_t web_ = -1;
-  u_short mailPort_ = 0;
-  u_short webPort_ = 0;
-  std::string maildir_;
+  std::unique_ptr<qvtest::MailServer> smtp_;
+  qvtest::PeerProcess web_;
+  int webPort_ = 0;
   std::string settings_;
 };
 
@@ -297,7 +222,7 @@ TEST_F(ProfileWindowsTest, AWizardProfileIsWatchedAlertedChangedCopiedAndDeleted
   host_.RebuildProfileTable();
   ASSERT_EQ(host_.Function<PFN_StartService>(kAlertingKind, PF_START_SERVICE)(), PLUGIN_DONE);
   EXPECT_TRUE(WaitFor([&] { return Status(row) == "Up"; })) << Status(row);
-  Stop(web_);
+  web_.Stop();
   EXPECT_TRUE(WaitFor([&] { return Status(row).rfind("Down", 0) == 0; })) << Status(row);
   ASSERT_TRUE(WaitFor([&] { return !Mails().empty(); })) << "no alert mail arrived";
   const std::string mail = Mails()[0];
@@ -398,8 +323,7 @@ TEST_F(ProfileWindowsTest, TestButtonsSendThroughTheQueuesAndShowTheirProgress) 
   std::string said;
   for (const std::string& line : email[0].lines) said += line + "\n";
   ASSERT_TRUE(WaitFor([&] { return !Mails().empty(); }, 20)) << "no test mail arrived; the window said:\n" << said;
-  std::string mail = Mails()[0];
-  mail.erase(std::remove(mail.begin(), mail.end(), '\r'), mail.end());
+  const std::string mail = Mails()[0];
   EXPECT_NE(mail.find("Subject: Quorvane Test Alert\n"), std::string::npos) << mail;
   const std::string top = "\n\nThe following alert is only a test.\n\nAn alert has been generated for profile "
                           "\"TEST\".\nThe device TEST (Type: PING) is down at ";

@@ -19,13 +19,13 @@
 #include "later_parts.h"
 #include "panel_state.h"
 #include "plugin_host.h"
+#include "program_dir.h"
 #include "program_paths.h"
 #include "qv_ui_internal.h"
 #include "qvplatform/ui_driver.h"
 #include "report_engine.h"
 #include "resource_cache.h"
 #include "scheduler.h"
-#include "test_dir.h"
 
 namespace {
 
@@ -86,13 +86,7 @@ class SchedulerWindowReportTest : public ::testing::Test {
     setenv("TZ", "UTC", 1);
     tzset();
     const fs::path dist(QV_TEST_DIST_DIR);
-    for (const auto& item : fs::directory_iterator(dist)) {
-      if (item.path().extension() == ".so") fs::create_symlink(item.path(), dir_.path() / item.path().filename());
-    }
-    for (const char* name : {"qvm_alrt.dll", "qv_report.pl", "Style.ini", "Base"})
-      fs::create_symlink(dist / name, dir_.path() / name);
-    fs::create_directories(dir_.path() / "qvm_alrt" / "datfiles");
-    fs::create_symlink(dist / "qvm_alrt" / "TEMPLATE", dir_.path() / "qvm_alrt" / "TEMPLATE");
+    program_.LinkPluginWithReports(dist.string());
     dir_.write("qvm_alrt/datfiles/lert0000.amp",
                "[Profile]\nDescription=Web server\nProfileID=700\n[Monitor]\nHostName=h1\nMonitorType=PING\n");
     WriteMemorizedReportFile();
@@ -152,7 +146,8 @@ class SchedulerWindowReportTest : public ::testing::Test {
     return path;
   }
 
-  TestDir dir_;
+  qvtest::ProgramDir program_;
+  const qvtest::TempDir& dir_ = program_.dir();
   HMODULE base_ = nullptr;
   HWND panel_ = nullptr;
 };

@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_peers.h"
 #include "snmp_link_probe.h"
 #include "snmp_service_control.h"
 #include "test_files.h"
@@ -131,30 +132,6 @@ class Child {
   std::string output_;
 };
 
-int FreeUdpPort() {
-  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
-int FreeTcpPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
 // One HTTP GET to 127.0.0.1:port; the whole answer, "" when nothing listens.
 std::string HttpGetLoopback(int port, const std::string& path) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -187,8 +164,8 @@ class SnmpEndToEnd : public ::testing::Test {
         GTEST_SKIP() << tool << " is missing (snmpd, snmptrapd, snmp)";
       }
     }
-    port_ = FreeUdpPort();
-    trapPort_ = FreeUdpPort();
+    port_ = qvtest::FreeUdpPort();
+    trapPort_ = qvtest::FreeUdpPort();
     socket_ = dir_.file("agentx.sock");
     dir_.write("persist/.keep", "");
     dir_.write("snmpd.conf", "agentaddress udp:127.0.0.1:" + std::to_string(port_) +
@@ -297,7 +274,7 @@ class SnmpEndToEnd : public ::testing::Test {
 };
 
 TEST_F(SnmpEndToEnd, ManagersReadSetAndHearTheProgram) {
-  const int webPort = FreeTcpPort();
+  const int webPort = qvtest::FreePort();
   dir_.write("QUORVANE.INI", "[Defaults]\nWebEnable=FALSE\nWebAddress=127.0.0.1:" + std::to_string(webPort) + "\n");
   dir_.write("wwwroot/index.htm", "<p>served after the set</p>");
   StartAgent();

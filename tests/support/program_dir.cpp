@@ -15,4 +15,12 @@ void ProgramDir::LinkLibraries(const std::string& fromDirectory) const {
   }
 }
 
+void ProgramDir::LinkPluginWithReports(const std::string& fromDirectory) const {
+  LinkLibraries(fromDirectory);
+  for (const char* name : {"qvm_alrt.dll", "qv_report.pl", "Style.ini", "Base"}) Link(fromDirectory, name);
+  const std::filesystem::path plugin = dir_.path() / "qvm_alrt";
+  std::filesystem::create_directories(plugin / "datfiles");
+  std::filesystem::create_symlink(std::filesystem::path(fromDirectory) / "qvm_alrt" / "TEMPLATE", plugin / "TEMPLATE");
+}
+
 }  // namespace qvtest

@@ -19,6 +19,10 @@ class ProgramDir {
   // Links every shared library ("*.so") of `fromDirectory`: the libraries a
   // plug-in finds beside itself.
   void LinkLibraries(const std::string& fromDirectory) const;
+  // Links the monitoring plug-in with the libraries beside it and what its
+  // reports need (the report engine's script, style and base files, the
+  // plug-in's templates), and makes its data folder.
+  void LinkPluginWithReports(const std::string& fromDirectory) const;
 
   const TempDir& dir() const { return dir_; }
   // The directory as a Linux path without a trailing separator.

@@ -1,6 +1,7 @@
 // Tests only: a fresh directory under the system's temporary directory,
-// removed with everything in it when the object goes away, and small readers
-// of the settings files tests look into.
+// removed with everything in it when the object goes away, a change of the
+// current directory for a while, and small readers of the settings files
+// tests look into.
 #pragma once
 
 #include <atomic>
@@ -54,6 +55,26 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+};
+
+// Works in `directory` while the object lives (modules and peers find their
+// files in the current directory), then goes back where it was.
+class InDirectory {
+ public:
+  explicit InDirectory(const std::filesystem::path& directory) {
+    std::error_code error;
+    previous_ = std::filesystem::current_path(error);
+    std::filesystem::current_path(directory, error);
+  }
+  ~InDirectory() {
+    std::error_code error;
+    if (!previous_.empty()) std::filesystem::current_path(previous_, error);
+  }
+  InDirectory(const InDirectory&) = delete;
+  InDirectory& operator=(const InDirectory&) = delete;
+
+ private:
+  std::filesystem::path previous_;
 };
 
 // The "key=value" lines of one section of a settings file's text, in file order.
