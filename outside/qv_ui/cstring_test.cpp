@@ -13,7 +13,7 @@ std::string Full(const CString& s) {
   return out;
 }
 
-bool FormatWith(CString& s, const char* format, ...) {
+__attribute__((format(printf, 2, 3))) bool FormatWith(CString& s, const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
   const bool done = s.FormatV(format, arguments);
