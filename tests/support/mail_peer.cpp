@@ -80,4 +80,14 @@ ReadMail MailServer::Read(const std::filesystem::path& message) {
   return mail;
 }
 
+void WriteMailSettings(const std::string& path, const std::string& server, const std::string& from,
+                       const std::string& reply_to, const std::string& subject) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << "[Defaults]\r\nListStart=0\r\n[Email]\r\n";
+  out << "SMTPServer=" << server << "\r\n";
+  if (!from.empty()) out << "From=" << from << "\r\n";
+  if (!reply_to.empty()) out << "ReplyTo=" << reply_to << "\r\n";
+  if (!subject.empty()) out << "Subject=" << subject << "\r\n";
+}
+
 }  // namespace qvtest

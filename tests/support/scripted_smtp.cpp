@@ -1,13 +1,17 @@
 // The scripted SMTP server of the mail tests.
-#include "smtp_test_server.h"
+#include "scripted_smtp.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
-namespace smtptest {
+namespace qvtest {
 namespace {
 
 constexpr auto kPatience = std::chrono::seconds(20);
@@ -35,35 +39,33 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 }  // namespace
 
-Server::Server(Script script) : script_(std::move(script)) {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  listener_ = socket(AF_INET, SOCK_STREAM, 0);
+SmtpServer::SmtpServer(SmtpScript script) : script_(std::move(script)) {
+  listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(listener_, reinterpret_cast<const sockaddr*>(&a), sizeof a);
-  listen(listener_, 4);
-  int length = sizeof a;
-  getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length);
-  port_ = ntohs(a.sin_port);
+  socklen_t length = sizeof a;
+  if (listener_ >= 0 && bind(listener_, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0 &&
+      listen(listener_, 4) == 0 && getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length) == 0) {
+    port_ = ntohs(a.sin_port);
+  }
   thread_ = std::thread([this] { Serve(); });
 }
 
-Server::~Server() {
+SmtpServer::~SmtpServer() {
   Release();
-  closesocket(listener_);  // ends a pending accept
+  shutdown(listener_, SHUT_RDWR);  // ends a pending accept
   thread_.join();
-  WSACleanup();
+  if (listener_ >= 0) close(listener_);
 }
 
-void Server::Say(SOCKET client, const std::string& text) {
-  send(client, text.data(), static_cast<int>(text.size()), 0);
+void SmtpServer::Say(int client, const std::string& text) {
+  send(client, text.data(), text.size(), MSG_NOSIGNAL);
   std::lock_guard<std::mutex> hold(lock_);
   for (const std::string& line : SplitLines(text)) transcript_.push_back("S: " + line);
 }
 
-bool Server::ReadLine(SOCKET client, std::string* line) {
+bool SmtpServer::ReadLine(int client, std::string* line) {
   for (;;) {
     const size_t end = pending_.find("\r\n");
     if (end != std::string::npos) {
@@ -72,15 +74,15 @@ bool Server::ReadLine(SOCKET client, std::string* line) {
       return true;
     }
     char buffer[4096];
-    const int n = recv(client, buffer, sizeof buffer, 0);
+    const ssize_t n = recv(client, buffer, sizeof buffer, 0);
     if (n <= 0) return false;
     pending_.append(buffer, static_cast<size_t>(n));
   }
 }
 
-void Server::Serve() {
-  SOCKET client = accept(listener_, nullptr, nullptr);
-  if (client != INVALID_SOCKET) {
+void SmtpServer::Serve() {
+  const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+  if (client >= 0) {
     if (script_.silent_after != "greeting") {
       Say(client, script_.greeting);
       bool silent = false;
@@ -125,7 +127,7 @@ void Server::Serve() {
       while (recv(client, buffer, sizeof buffer, 0) > 0) {
       }
     }
-    closesocket(client);
+    close(client);
   }
   {
     std::lock_guard<std::mutex> hold(lock_);
@@ -134,32 +136,32 @@ void Server::Serve() {
   changed_.notify_all();
 }
 
-std::vector<std::string> Server::Transcript() {
+std::vector<std::string> SmtpServer::Transcript() {
   std::lock_guard<std::mutex> hold(lock_);
   return transcript_;
 }
 
-std::string Server::Data() {
+std::string SmtpServer::Data() {
   std::lock_guard<std::mutex> hold(lock_);
   return data_;
 }
 
-bool Server::WaitForCommands(size_t count) {
+bool SmtpServer::WaitForCommands(size_t count) {
   std::unique_lock<std::mutex> hold(lock_);
   return changed_.wait_for(hold, kPatience, [&] { return commands_ >= count || ended_; });
 }
 
-bool Server::WaitForEnd() {
+bool SmtpServer::WaitForEnd() {
   std::unique_lock<std::mutex> hold(lock_);
   return changed_.wait_for(hold, kPatience, [&] { return ended_; });
 }
 
-bool Server::WaitForData() {
+bool SmtpServer::WaitForData() {
   std::unique_lock<std::mutex> hold(lock_);
   return changed_.wait_for(hold, kPatience, [&] { return data_complete_ || ended_; }) && data_complete_;
 }
 
-void Server::Release() {
+void SmtpServer::Release() {
   {
     std::lock_guard<std::mutex> hold(lock_);
     released_ = true;
@@ -167,26 +169,4 @@ void Server::Release() {
   changed_.notify_all();
 }
 
-void WriteMailSettings(const std::string& path, const std::string& server,
-                       const std::string& from, const std::string& reply_to,
-                       const std::string& subject) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << "[Defaults]\r\nListStart=0\r\n[Email]\r\n";
-  out << "SMTPServer=" << server << "\r\n";
-  if (!from.empty()) out << "From=" << from << "\r\n";
-  if (!reply_to.empty()) out << "ReplyTo=" << reply_to << "\r\n";
-  if (!subject.empty()) out << "Subject=" << subject << "\r\n";
-}
-
-std::string MakeTempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "qv_smtp_XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) return std::string();
-  return pattern;
-}
-
-void RemoveTree(const std::string& path) {
-  std::error_code ignored;
-  if (!path.empty()) std::filesystem::remove_all(path, ignored);
-}
-
-}  // namespace smtptest
+}  // namespace qvtest
