@@ -108,6 +108,60 @@ TEST(PeerProcessTest, APythonWithoutTheModuleIsNoneAndRunToExitGivesTheExitCode)
   EXPECT_EQ(qvtest::RunToExit({"/nonexistent/program"}), -1);
 }
 
+// Connects, sends `text` and reads the answer until the server closes.
+std::string Exchange(int port, const std::string& text) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  const sockaddr_in address = Loopback(port);
+  std::string answer;
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 && qvtest::SendAll(fd, text)) {
+    char buffer[256];
+    while (qvtest::Readable(fd, 30000)) {
+      const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+      if (got <= 0) break;
+      answer.append(buffer, static_cast<size_t>(got));
+    }
+  }
+  close(fd);
+  return answer;
+}
+
+TEST(LoopbackServerTest, ServesConnectionsInTurnUntilServeSaysStop) {
+  int served = 0;
+  qvtest::LoopbackServer server([&](int fd) {
+    char buffer[64];
+    const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+    qvtest::SendAll(fd, "echo " + std::string(buffer, got > 0 ? static_cast<size_t>(got) : 0));
+    close(fd);
+    return ++served < 2;
+  });
+  ASSERT_GT(server.port(), 0);
+  EXPECT_EQ(server.address(), "127.0.0.1:" + std::to_string(server.port()));
+  EXPECT_EQ(Exchange(server.port(), "one"), "echo one");
+  EXPECT_EQ(Exchange(server.port(), "two"), "echo two");
+  // The third is queued by the system but never served, and the server still
+  // stops when it goes.
+  const int third = socket(AF_INET, SOCK_STREAM, 0);
+  const sockaddr_in address = Loopback(server.port());
+  EXPECT_EQ(connect(third, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  EXPECT_FALSE(qvtest::Readable(third, 200));
+  EXPECT_EQ(server.connections(), 2);
+  close(third);
+}
+
+TEST(LoopbackServerTest, AServerNobodyCalledStopsAndFreesItsPort) {
+  int port = 0;
+  {
+    qvtest::LoopbackServer server([](int fd) {
+      close(fd);
+      return true;
+    });
+    port = server.port();
+    ASSERT_GT(port, 0);
+    EXPECT_TRUE(qvtest::Accepting(port));
+  }
+  EXPECT_FALSE(qvtest::Accepting(port));
+}
+
 TEST(MailServerTest, KeepsEachMessageAndReadsItBackAsAMailReaderDoes) {
   QVTEST_REQUIRE_PACKAGE(qvtest::MailServer::Available(), "python3-aiosmtpd");
   const qvtest::TempDir dir;

@@ -1,7 +1,6 @@
 // The scripted SMTP server of the mail tests.
 #include "scripted_smtp.h"
 
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -39,28 +38,14 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 }  // namespace
 
-SmtpServer::SmtpServer(SmtpScript script) : script_(std::move(script)) {
-  listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof a;
-  if (listener_ >= 0 && bind(listener_, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0 &&
-      listen(listener_, 4) == 0 && getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length) == 0) {
-    port_ = ntohs(a.sin_port);
-  }
-  thread_ = std::thread([this] { Serve(); });
-}
-
-SmtpServer::~SmtpServer() {
-  Release();
-  shutdown(listener_, SHUT_RDWR);  // ends a pending accept
-  thread_.join();
-  if (listener_ >= 0) close(listener_);
-}
+SmtpServer::SmtpServer(SmtpScript script)
+    : script_(std::move(script)), server_([this](int client) {
+        Serve(client);
+        return false;  // one connection
+      }) {}
 
 void SmtpServer::Say(int client, const std::string& text) {
-  send(client, text.data(), text.size(), MSG_NOSIGNAL);
+  SendAll(client, text);
   std::lock_guard<std::mutex> hold(lock_);
   for (const std::string& line : SplitLines(text)) transcript_.push_back("S: " + line);
 }
@@ -80,55 +65,52 @@ bool SmtpServer::ReadLine(int client, std::string* line) {
   }
 }
 
-void SmtpServer::Serve() {
-  const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-  if (client >= 0) {
-    if (script_.silent_after != "greeting") {
-      Say(client, script_.greeting);
-      bool silent = false;
-      std::string line;
-      bool in_data = false;
-      while (ReadLine(client, &line)) {
-        if (in_data) {
-          if (line == ".") {
-            in_data = false;
-            std::unique_lock<std::mutex> hold(lock_);
-            data_complete_ = true;
-            changed_.notify_all();
-            if (script_.hold_data_end) changed_.wait(hold, [&] { return released_; });
-            hold.unlock();
-            Say(client, script_.data_end_reply);
-          } else {
-            std::lock_guard<std::mutex> hold(lock_);
-            data_ += line + "\r\n";
-          }
-          continue;
-        }
-        const std::string word = CommandWord(line);
-        {
+void SmtpServer::Serve(int client) {
+  if (script_.silent_after != "greeting") {
+    Say(client, script_.greeting);
+    bool silent = false;
+    std::string line;
+    bool in_data = false;
+    while (ReadLine(client, &line)) {
+      if (in_data) {
+        if (line == ".") {
+          in_data = false;
+          std::unique_lock<std::mutex> hold(lock_);
+          data_complete_ = true;
+          changed_.notify_all();
+          if (script_.hold_data_end) changed_.wait(hold, [&] { return released_; });
+          hold.unlock();
+          Say(client, script_.data_end_reply);
+        } else {
           std::lock_guard<std::mutex> hold(lock_);
-          transcript_.push_back("C: " + line);
-          ++commands_;
+          data_ += line + "\r\n";
         }
-        changed_.notify_all();
-        if (silent) continue;
-        if (word == script_.silent_after) {
-          silent = true;
-          continue;
-        }
-        auto found = script_.replies.find(word);
-        const std::string reply = found != script_.replies.end() ? found->second : "500 what?\r\n";
-        Say(client, reply);
-        if (word == "DATA" && reply.rfind("354", 0) == 0) in_data = true;
-        if (word == "QUIT") break;
+        continue;
       }
-    } else {
-      char buffer[256];
-      while (recv(client, buffer, sizeof buffer, 0) > 0) {
+      const std::string word = CommandWord(line);
+      {
+        std::lock_guard<std::mutex> hold(lock_);
+        transcript_.push_back("C: " + line);
+        ++commands_;
       }
+      changed_.notify_all();
+      if (silent) continue;
+      if (word == script_.silent_after) {
+        silent = true;
+        continue;
+      }
+      auto found = script_.replies.find(word);
+      const std::string reply = found != script_.replies.end() ? found->second : "500 what?\r\n";
+      Say(client, reply);
+      if (word == "DATA" && reply.rfind("354", 0) == 0) in_data = true;
+      if (word == "QUIT") break;
     }
-    close(client);
+  } else {
+    char buffer[256];
+    while (recv(client, buffer, sizeof buffer, 0) > 0) {
+    }
   }
+  close(client);
   {
     std::lock_guard<std::mutex> hold(lock_);
     ended_ = true;

@@ -8,9 +8,9 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "loopback_peers.h"
 #include "mail_peer.h"
 
 namespace qvtest {
@@ -38,13 +38,13 @@ struct SmtpScript {
 class SmtpServer {
  public:
   explicit SmtpServer(SmtpScript script);
-  ~SmtpServer();  // stops listening and joins the thread
+  ~SmtpServer() { Release(); }  // a held reply goes before the server stops
   SmtpServer(const SmtpServer&) = delete;
   SmtpServer& operator=(const SmtpServer&) = delete;
 
-  int port() const { return port_; }
+  int port() const { return server_.port(); }
   // "127.0.0.1:port", as the mail settings name a server.
-  std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+  std::string address() const { return server_.address(); }
   // The dialogue: "S: line" for what the server said, "C: line" for each
   // command line of the client; the message text is not in it.
   std::vector<std::string> Transcript();
@@ -60,13 +60,11 @@ class SmtpServer {
   void Release();
 
  private:
-  void Serve();
+  void Serve(int client);
   void Say(int client, const std::string& text);
   bool ReadLine(int client, std::string* line);
 
   SmtpScript script_;
-  int listener_ = -1;
-  int port_ = 0;
   std::string pending_;
   std::mutex lock_;
   std::condition_variable changed_;
@@ -76,7 +74,7 @@ class SmtpServer {
   bool ended_ = false;
   bool data_complete_ = false;
   bool released_ = false;
-  std::thread thread_;
+  LoopbackServer server_;  // last: it goes first
 };
 
 }  // namespace qvtest
