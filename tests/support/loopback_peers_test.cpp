@@ -4,6 +4,7 @@
 // read it back.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "line_peer.h"
 #include "loopback_peers.h"
 #include "mail_peer.h"
 #include "test_files.h"
@@ -160,6 +162,29 @@ TEST(LoopbackServerTest, AServerNobodyCalledStopsAndFreesItsPort) {
     EXPECT_TRUE(qvtest::Accepting(port));
   }
   EXPECT_FALSE(qvtest::Accepting(port));
+}
+
+TEST(LinePeerTest, LinesComeInOrderAndTheEndIsTold) {
+  qvtest::LinePeer talker({"sh", "-c", "echo one; echo two >&2; printf 'three'; exit 4"}, true,
+                          {"PATH=/usr/bin:/bin"});
+  EXPECT_EQ(talker.Line(), "one");
+  EXPECT_EQ(talker.Line(), "two");
+  EXPECT_EQ(talker.Line(), "");  // a last line without its end is no line
+  EXPECT_EQ(talker.Wait(), 4);
+  EXPECT_EQ(talker.Wait(), 4);
+
+  // Without errors_too the error output is not read; the environment is the one given.
+  qvtest::LinePeer quiet({"sh", "-c", "echo lost >&2; echo \"$QV_PEER_WORD\""}, false,
+                         {"PATH=/usr/bin:/bin", "QV_PEER_WORD=given"});
+  EXPECT_EQ(quiet.Line(), "given");
+
+  // A program ended by a signal tells it; one that never started tells -1.
+  qvtest::LinePeer killed({"sh", "-c", "kill -TERM $$"});
+  EXPECT_EQ(killed.Line(), "");
+  EXPECT_EQ(killed.Wait(), 128 + SIGTERM);
+  qvtest::LinePeer missing({"/nonexistent/program"});
+  EXPECT_FALSE(missing.started());
+  EXPECT_EQ(missing.Wait(), -1);
 }
 
 TEST(MailServerTest, KeepsEachMessageAndReadsItBackAsAMailReaderDoes) {
