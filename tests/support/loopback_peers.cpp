@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <thread>
@@ -160,6 +161,17 @@ std::string PythonWith(const std::string& module) {
     if (ExitCode(Spawn({candidate, "-c", "import " + module}, "/dev/null")) == 0) return candidate;
   }
   return std::string();
+}
+
+std::string CommandOutput(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  pclose(pipe);
+  return out;
 }
 
 int RunToExit(const std::vector<std::string>& args) { return ExitCode(Spawn(args, "")); }

@@ -80,6 +80,9 @@ class LoopbackServer {
 // when neither can.
 std::string PythonWith(const std::string& module);
 
+// Runs a shell command line to its end; its standard output.
+std::string CommandOutput(const std::string& command);
+
 // Runs a program to its end; its exit code, or -1 when it did not start or
 // did not exit normally.
 int RunToExit(const std::vector<std::string>& args);
