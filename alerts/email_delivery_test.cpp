@@ -10,7 +10,7 @@
 #include "alert_runtime.h"
 #include "alert_senders.h"
 #include "smtp_mail_control.h"
-#include "smtp_test_server.h"
+#include "scripted_smtp.h"
 #include "test_files.h"
 
 namespace {
@@ -30,16 +30,16 @@ TEST(EmailDeliveryTest, ServerRefusalsRespoolWithTheirCountUntilTheMailGoesThrou
   alert.SetMessage("The device is down.");
   ASSERT_TRUE(queue.Add(alert));
 
-  smtptest::Script busy;
+  qvtest::SmtpScript busy;
   busy.replies["RCPT"] = "450 mailbox busy\r\n";
-  smtptest::Script rejecting;
+  qvtest::SmtpScript rejecting;
   rejecting.data_end_reply = "554 rejected\r\n";
-  smtptest::Script accepting;
-  const smtptest::Script* scripts[] = {&busy, &rejecting, &accepting};
+  qvtest::SmtpScript accepting;
+  const qvtest::SmtpScript* scripts[] = {&busy, &rejecting, &accepting};
   int round = 0;
-  for (const smtptest::Script* script : scripts) {
-    smtptest::Server server(*script);
-    smtptest::WriteMailSettings(settings, "127.0.0.1:" + std::to_string(server.port()), "", "", "Quorvane Report");
+  for (const qvtest::SmtpScript* script : scripts) {
+    qvtest::SmtpServer server(*script);
+    qvtest::WriteMailSettings(settings, "127.0.0.1:" + std::to_string(server.port()), "", "", "Quorvane Report");
     qvui::smtp::SetMailSettingsPathForTests(settings.c_str());
     ASSERT_EQ(queue.RunOnce(), CEmailAlertQueue::Pass::Delivered);
     ++round;

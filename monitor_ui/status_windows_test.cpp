@@ -4,7 +4,7 @@
 #include "engine_instance.h"
 #include "monitor_engine.h"
 #include "smtp_mail_control.h"
-#include "smtp_test_server.h"
+#include "scripted_smtp.h"
 #include "monitor_ui.h"
 #include "sheet_test_support.h"
 #include "status_message.h"
@@ -117,11 +117,11 @@ TEST_F(StatusWindowsTest, SaveEveryShowsInTheUnitThatDividesItExactly) {
 }
 
 TEST_F(StatusWindowsTest, AMailTheServerRefusesAddsAnEmailRowAndShowsTheWindow) {
-  smtptest::Script script;
+  qvtest::SmtpScript script;
   script.replies["RCPT"] = "550 no such mailbox\r\n";
-  smtptest::Server server(script);
+  qvtest::SmtpServer server(script);
   const std::string settings = dir_.file("QUORVANE.INI");
-  smtptest::WriteMailSettings(settings, "127.0.0.1:" + std::to_string(server.port()), "monitor@site.test", "", "");
+  qvtest::WriteMailSettings(settings, "127.0.0.1:" + std::to_string(server.port()), "monitor@site.test", "", "");
   qvui::smtp::SetMailSettingsPathForTests(settings.c_str());
   CEmailAlert alert;
   alert.SetAddress("nobody@site.test");

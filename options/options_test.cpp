@@ -22,6 +22,7 @@
 #include "qvplatform/ui_driver.h"
 #include "resource_cache.h"
 #include "test_dir.h"
+#include "test_files.h"
 
 namespace {
 
@@ -75,12 +76,7 @@ qvp::driver::WindowQuery Dialog(const char* caption) {
   return query;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using qvtest::ReadFile;
 
 class OptionsTest : public ::testing::Test {
  protected:

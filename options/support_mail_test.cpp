@@ -22,7 +22,7 @@
 #include "res_templates.h"
 #include "resource_cache.h"
 #include "smtp_mail_control.h"
-#include "smtp_test_server.h"
+#include "scripted_smtp.h"
 #include "support_mail.h"
 #include "test_dir.h"
 
@@ -135,13 +135,13 @@ TEST_F(SupportMailTest, WithoutAMailServiceNothingIsLoaded) {
 TEST_F(SupportMailTest, AServerThatRefusesTheMessageWarnsAndAnswersZero) {
   // Refused at the recipient, and refused once the whole text is there.
   for (int stage = 0; stage < 2; ++stage) {
-    smtptest::Script script;
+    qvtest::SmtpScript script;
     const std::string refusal = stage == 0 ? "550 5.1.1 no such mailbox" : "554 5.7.1 message refused";
     if (stage == 0)
       script.replies["RCPT"] = refusal + "\r\n";
     else
       script.data_end_reply = refusal + "\r\n";
-    smtptest::Server server(script);
+    qvtest::SmtpServer server(script);
     UseServer("127.0.0.1:" + std::to_string(server.port()));
     qvp::UiDriver driver;
     driver.OnWindow(Compose()).ClickButton("Send");

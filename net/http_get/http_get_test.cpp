@@ -90,7 +90,7 @@ TEST_F(HttpGet, NoUserNoAuthorizationAndAnEmptyPasswordKeepsTheColon) {
 }
 
 TEST_F(HttpGet, ARefusedConnectionAndAResetEndWithTheirErrors) {
-  ASSERT_EQ(Get("http://127.0.0.1:" + std::to_string(httptest::ClosedPort()) + "/", dir_.file("refused")), 1);
+  ASSERT_EQ(Get("http://127.0.0.1:" + std::to_string(qvtest::FreePort()) + "/", dir_.file("refused")), 1);
   ASSERT_TRUE(AwaitDone(1));
   EXPECT_EQ(g_done[0], static_cast<WPARAM>(WSAECONNREFUSED));  // 10061
 

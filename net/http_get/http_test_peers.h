@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
 
 #include "loopback_peers.h"
 
@@ -19,29 +18,23 @@ class RawListener {
   // response: what is sent after the request; resetAfter: when not negative,
   // the connection is reset after that many bytes of the response.
   RawListener(std::string response, long resetAfter = -1);
-  ~RawListener();
   RawListener(const RawListener&) = delete;
   RawListener& operator=(const RawListener&) = delete;
 
-  int port() const { return port_; }
-  int connections() const { return connections_.load(); }
+  int port() const { return server_.port(); }
+  int connections() const { return server_.connections(); }
   // The bytes of the last request (complete once the client's GET has ended).
   std::string request();
 
  private:
-  int listener_ = -1;
-  int port_ = 0;
-  int stop_[2] = {-1, -1};
+  bool Answer(int fd);
+
   std::string response_;
   long resetAfter_;
-  std::atomic<int> connections_{0};
   std::atomic<bool> done_{false};
   std::string request_;  // written by the thread before done_ is set
-  std::thread thread_;
+  qvtest::LoopbackServer server_;  // last: it goes first
 };
-
-// A TCP port on 127.0.0.1 that nothing listens on (for a refused connection).
-int ClosedPort();
 
 class Lighttpd {
  public:

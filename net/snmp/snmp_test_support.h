@@ -5,10 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -18,77 +14,27 @@
 #include <vector>
 
 #include "app_globals.h"
+#include "line_peer.h"
 #include "program_paths.h"
 #include "server_globals.h"
 #include "snmp_link.h"
 #include "test_files.h"
 
-extern char** environ;
-
 namespace snmptest {
 
 inline constexpr char kRoot[] = "1.3.6.1.4.1.99999.7";
 
-class StandIn {
+// The agent stand-in in one of its modes, its output read line by line.
+class StandIn : public qvtest::LinePeer {
  public:
-  explicit StandIn(const std::vector<std::string>& arguments) {
-    std::vector<std::string> all{QV_SNMP_STANDIN, "7"};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    out_ = out[0];
-  }
-  ~StandIn() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      Wait();
-    }
-    if (out_ >= 0) close(out_);
-  }
-  StandIn(const StandIn&) = delete;
-  StandIn& operator=(const StandIn&) = delete;
-
-  // The next line it printed; "" when it ended or 30 seconds passed.
-  std::string Line() {
-    for (;;) {
-      const size_t end = buffer_.find('\n');
-      if (end != std::string::npos) {
-        std::string line = buffer_.substr(0, end);
-        buffer_.erase(0, end + 1);
-        return line;
-      }
-      pollfd p{out_, POLLIN, 0};
-      if (poll(&p, 1, 30000) <= 0) return std::string();
-      char chunk[512];
-      const ssize_t got = read(out_, chunk, sizeof chunk);
-      if (got <= 0) return std::string();
-      buffer_.append(chunk, static_cast<size_t>(got));
-    }
-  }
-  // Its exit code, or 128 + the signal that ended it.
-  int Wait() {
-    if (pid_ <= 0) return status_;
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return status_;
-  }
+  explicit StandIn(const std::vector<std::string>& arguments) : LinePeer(Arguments(arguments)) {}
 
  private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  int status_ = -1;
-  std::string buffer_;
+  static std::vector<std::string> Arguments(const std::vector<std::string>& arguments) {
+    std::vector<std::string> all{QV_SNMP_STANDIN, "7"};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return all;
+  }
 };
 
 class SnmpLinkTest : public ::testing::Test {

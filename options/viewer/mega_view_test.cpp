@@ -13,6 +13,7 @@
 #include "qvplatform/ui_driver.h"
 #include "resource_cache.h"
 #include "test_dir.h"
+#include "viewer_test_support.h"
 
 namespace {
 
@@ -33,22 +34,10 @@ class Viewer : public ::testing::Test {
  protected:
   void SetUp() override {
     qv::SetProgramDirForTests(dir_.dir().c_str());
-    base_ = LoadLibraryA(QV_DIST_DIR "/BASE.RSL");
-    ASSERT_NE(base_, nullptr);
-    g_app.resourceModule = base_;
-    g_app.instance = GetModuleHandleA(nullptr);
-    controls_ = LoadLibraryA(QV_DIST_DIR "/ctlpack4.dll");
-    ASSERT_NE(controls_, nullptr);
-    auto reg = reinterpret_cast<PFN_CtlPackRegister>(GetProcAddress(controls_, MAKEINTRESOURCEA(66)));
-    ASSERT_TRUE(reg(g_app.instance));
+    ASSERT_NO_FATAL_FAILURE(modules_.Load());
   }
   void TearDown() override {
-    auto unreg = reinterpret_cast<PFN_CtlPackUnregister>(GetProcAddress(controls_, MAKEINTRESOURCEA(67)));
-    unreg(g_app.instance);
-    FreeLibrary(controls_);
-    FreeResourceCache();
-    g_app.resourceModule = nullptr;
-    FreeLibrary(base_);
+    modules_.Unload();
     qv::SetProgramDirForTests(nullptr);
     EXPECT_TRUE(qvp::TakeUnexpectedPrompts().empty());
   }
@@ -64,8 +53,7 @@ class Viewer : public ::testing::Test {
   }
 
   TestDir dir_;
-  HMODULE base_ = nullptr;
-  HMODULE controls_ = nullptr;
+  viewertest::ViewerModules modules_;
 };
 
 TEST_F(Viewer, APlainFileShowsInCourierWithItsCountsAndClosesKeepingThePlace) {

@@ -15,20 +15,13 @@
 #include "program_paths.h"
 #include "qvplatform/ui_driver.h"
 #include "resource_cache.h"
+#include "loopback_peers.h"
 #include "test_dir.h"
+#include "viewer_test_support.h"
 
 namespace {
 
-std::string Output(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  pclose(pipe);
-  return out;
-}
+using qvtest::CommandOutput;
 
 bool HavePoppler() { return std::system("command -v pdftotext >/dev/null 2>&1 && command -v pdffonts >/dev/null 2>&1") == 0; }
 
@@ -42,27 +35,13 @@ class Printing : public ::testing::Test {
     qv::SetProgramDirForTests(dir_.dir().c_str());
     std::filesystem::create_directory(dir_.path() / "pdf");
     setenv("QV_PRINT_DIR", dir_.file("pdf").c_str(), 1);
-    base_ = LoadLibraryA(QV_DIST_DIR "/BASE.RSL");
-    ASSERT_NE(base_, nullptr);
-    g_app.resourceModule = base_;
-    g_app.instance = GetModuleHandleA(nullptr);
-    controls_ = LoadLibraryA(QV_DIST_DIR "/ctlpack4.dll");
-    ASSERT_NE(controls_, nullptr);
-    auto reg = reinterpret_cast<PFN_CtlPackRegister>(GetProcAddress(controls_, MAKEINTRESOURCEA(66)));
-    ASSERT_TRUE(reg(g_app.instance));
+    ASSERT_NO_FATAL_FAILURE(modules_.Load());
     lines_ = GetPrinterPageLineCount("Courier", 8, FIXED_PITCH | FF_MODERN);
     ASSERT_GT(lines_, 10);
     ASSERT_NE(lines_, 60);  // measured, not the fallback
   }
   void TearDown() override {
-    if (controls_ != nullptr) {
-      auto unreg = reinterpret_cast<PFN_CtlPackUnregister>(GetProcAddress(controls_, MAKEINTRESOURCEA(67)));
-      unreg(g_app.instance);
-      FreeLibrary(controls_);
-    }
-    FreeResourceCache();
-    g_app.resourceModule = nullptr;
-    if (base_ != nullptr) FreeLibrary(base_);
+    modules_.Unload();
     qv::SetProgramDirForTests(nullptr);
     unsetenv("QV_PRINT_DIR");
     EXPECT_TRUE(qvp::TakeUnexpectedPrompts().empty());
@@ -83,8 +62,7 @@ class Printing : public ::testing::Test {
   }
 
   TestDir dir_;
-  HMODULE base_ = nullptr;
-  HMODULE controls_ = nullptr;
+  viewertest::ViewerModules modules_;
   int lines_ = 0;
 };
 
@@ -95,11 +73,11 @@ TEST_F(Printing, TwoPagesOfLinesWithFootersInRealText) {
   const auto pdfs = Pdfs();
   ASSERT_EQ(pdfs.size(), 1u);
   EXPECT_EQ(std::filesystem::path(pdfs[0]).filename(), "Quorvane(tm) Report 1.pdf");
-  const std::string info = Output("pdfinfo '" + pdfs[0] + "'");
+  const std::string info = CommandOutput("pdfinfo '" + pdfs[0] + "'");
   const size_t pages = info.find("Pages:");
   ASSERT_NE(pages, std::string::npos) << info;
   EXPECT_EQ(std::atoi(info.c_str() + pages + 6), 2) << info;
-  const std::string words = Output("pdftotext -layout '" + pdfs[0] + "' -");
+  const std::string words = CommandOutput("pdftotext -layout '" + pdfs[0] + "' -");
   size_t at = 0;
   for (int i = 0; i < 2 * lines_; ++i) {
     const size_t next = words.find("line " + std::to_string(1000 + i) + " caf\xC3\xA9", at);
@@ -109,7 +87,7 @@ TEST_F(Printing, TwoPagesOfLinesWithFootersInRealText) {
   EXPECT_NE(words.find("Page 1 of 2"), std::string::npos);
   EXPECT_NE(words.find("Page 2 of 2"), std::string::npos);
   // Every font is embedded.
-  const std::string fonts = Output("pdffonts '" + pdfs[0] + "'");
+  const std::string fonts = CommandOutput("pdffonts '" + pdfs[0] + "'");
   EXPECT_NE(fonts.find(" yes "), std::string::npos) << fonts;
   EXPECT_EQ(fonts.find(" no  "), std::string::npos) << fonts;
 
@@ -129,7 +107,7 @@ TEST_F(Printing, APageRangePrintsItsLinesAndFooterOnly) {
   Print(text, qvp::PrintAnswer(range));
   const auto pdfs = Pdfs();
   ASSERT_EQ(pdfs.size(), 1u);
-  const std::string words = Output("pdftotext '" + pdfs[0] + "' -");
+  const std::string words = CommandOutput("pdftotext '" + pdfs[0] + "' -");
   EXPECT_EQ(words.find("row 5000\n"), std::string::npos);
   EXPECT_NE(words.find("row " + std::to_string(5000 + lines_)), std::string::npos);
   EXPECT_NE(words.find("row " + std::to_string(5000 + 2 * lines_ - 1)), std::string::npos);
@@ -144,7 +122,7 @@ TEST_F(Printing, CancelPrintsNothing) {
 
 // Red pixels of the first page, rendered by poppler.
 int RedPixels(const std::string& pdf) {
-  const std::string ppm = Output("pdftoppm -r 150 -f 1 -l 1 '" + pdf + "'");
+  const std::string ppm = CommandOutput("pdftoppm -r 150 -f 1 -l 1 '" + pdf + "'");
   // P6 header: magic, width, height, maximum, then the pixels.
   int width = 0, height = 0, maximum = 0, used = 0;
   if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &width, &height, &maximum, &used) != 3 || maximum != 255) return -1;
@@ -171,7 +149,7 @@ TEST_F(Printing, QualityDecidesWhetherMarkupColoursPrint) {
   ASSERT_EQ(Pdfs().size(), 2u);
   EXPECT_EQ(RedPixels(dir_.file("pdf/Quorvane(tm) Report 2.pdf")), 0);
   // Both still carry every word.
-  EXPECT_NE(Output("pdftotext '" + dir_.file("pdf/Quorvane(tm) Report 2.pdf") + "' -").find("RED RED"),
+  EXPECT_NE(CommandOutput("pdftotext '" + dir_.file("pdf/Quorvane(tm) Report 2.pdf") + "' -").find("RED RED"),
             std::string::npos);
 }
 

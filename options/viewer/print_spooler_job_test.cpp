@@ -17,6 +17,7 @@
 #include "qvplatform/ui_driver.h"
 #include "resource_cache.h"
 #include "test_dir.h"
+#include "viewer_test_support.h"
 
 namespace {
 
@@ -30,14 +31,7 @@ class SpoolerPrinting : public ::testing::Test {
       GTEST_SKIP() << spooler_->Problem();
     }
     qv::SetProgramDirForTests(dir_.dir().c_str());
-    base_ = LoadLibraryA(QV_DIST_DIR "/BASE.RSL");
-    ASSERT_NE(base_, nullptr);
-    g_app.resourceModule = base_;
-    g_app.instance = GetModuleHandleA(nullptr);
-    controls_ = LoadLibraryA(QV_DIST_DIR "/ctlpack4.dll");
-    ASSERT_NE(controls_, nullptr);
-    auto reg = reinterpret_cast<PFN_CtlPackRegister>(GetProcAddress(controls_, MAKEINTRESOURCEA(66)));
-    ASSERT_TRUE(reg(g_app.instance));
+    ASSERT_NO_FATAL_FAILURE(modules_.Load());
     lines_ = GetPrinterPageLineCount("Courier", 8, FIXED_PITCH | FF_MODERN);
     ASSERT_GT(lines_, 10);
     std::string text;
@@ -45,14 +39,7 @@ class SpoolerPrinting : public ::testing::Test {
     dir_.write("report.txt", text);
   }
   void TearDown() override {
-    if (controls_ != nullptr) {
-      auto unreg = reinterpret_cast<PFN_CtlPackUnregister>(GetProcAddress(controls_, MAKEINTRESOURCEA(67)));
-      unreg(g_app.instance);
-      FreeLibrary(controls_);
-    }
-    FreeResourceCache();
-    g_app.resourceModule = nullptr;
-    if (base_ != nullptr) FreeLibrary(base_);
+    modules_.Unload();
     qv::SetProgramDirForTests(nullptr);
     EXPECT_TRUE(qvp::TakeUnexpectedPrompts().empty());
     spooler_.reset();
@@ -60,8 +47,7 @@ class SpoolerPrinting : public ::testing::Test {
 
   std::unique_ptr<qvtest::PrivateSpooler> spooler_;
   TestDir dir_;
-  HMODULE base_ = nullptr;
-  HMODULE controls_ = nullptr;
+  viewertest::ViewerModules modules_;
   int lines_ = 0;
 };
 

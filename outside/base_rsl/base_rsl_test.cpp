@@ -9,28 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "qvplatform.h"
+#include "program_library.h"
 #include "qvplatform/dlgtemplate.h"
 
 namespace {
 
-std::string DistPath(const char* file) {
-  std::string path = std::string(QV_DIST_DIR) + "/" + file;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
-
-class BaseModule : public ::testing::Test {
+class BaseModule : public qvtest::ProgramLibraryTest {
  protected:
-  void SetUp() override {
-    module_ = LoadLibraryA(DistPath("BASE.RSL").c_str());
-    ASSERT_NE(module_, nullptr) << GetLastError();
-  }
-  void TearDown() override {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(Load("BASE.RSL")); }
 
   std::string Text(UINT id) {
     char buffer[256] = {};
@@ -50,7 +36,6 @@ class BaseModule : public ::testing::Test {
     return controls;
   }
 
-  HMODULE module_ = nullptr;
 };
 
 // Each text the program loads, with the printf conversions it is formatted with.

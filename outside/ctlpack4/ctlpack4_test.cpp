@@ -5,38 +5,24 @@
 #include <string>
 
 #include "ctlpack4.h"
-#include "qvplatform.h"
+#include "program_library.h"
 
 namespace {
 
-std::string DistPath(const char* file) {
-  std::string path = std::string(QV_DIST_DIR) + "/" + file;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
-
-class CtlPack : public ::testing::Test {
+class CtlPack : public qvtest::ProgramLibraryTest {
  protected:
   void SetUp() override {
-    module_ = LoadLibraryA(DistPath(kCtlPackFileName).c_str());
-    ASSERT_NE(module_, nullptr) << GetLastError();
+    ASSERT_NO_FATAL_FAILURE(Load(kCtlPackFileName));
     reg_ = reinterpret_cast<PFN_CtlPackRegister>(GetProcAddress(module_, MAKEINTRESOURCEA(66)));
     unreg_ = reinterpret_cast<PFN_CtlPackUnregister>(GetProcAddress(module_, MAKEINTRESOURCEA(67)));
     ASSERT_NE(reg_, nullptr);
     ASSERT_NE(unreg_, nullptr);
   }
-  void TearDown() override {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
-
   bool ClassExists() {
     WNDCLASSA wc{};
     return GetClassInfoA(instance_, kViewerTextClass, &wc) != FALSE;
   }
 
-  HMODULE module_ = nullptr;
   HINSTANCE instance_ = GetModuleHandleA(nullptr);
   PFN_CtlPackRegister reg_ = nullptr;
   PFN_CtlPackUnregister unreg_ = nullptr;

@@ -2,13 +2,8 @@
 // name, with its 18 entry points looked up by name.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <string>
-
 #include "ftp4w32.h"
-#include "qvplatform/modules.h"
+#include "program_library.h"
 
 struct FtpCalls {
   PFN_FtpRelease Release = nullptr;
@@ -31,12 +26,10 @@ struct FtpCalls {
   PFN_FtpCWD CWD = nullptr;
 };
 
-class FtpLibrary : public ::testing::Test {
+class FtpLibrary : public qvtest::ProgramLibraryTest {
  protected:
   void SetUp() override {
-    std::string path = std::string(QV_DIST_DIR) + "/FTP4W32.DLL";
-    module_ = LoadLibraryA(path.c_str());
-    ASSERT_NE(module_, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Load("FTP4W32.DLL"));
     Bind(&f_.Release, "FtpRelease");
     Bind(&f_.Init, "FtpInit");
     Bind(&f_.BytesToBeTransferred, "FtpBytesToBeTransferred");
@@ -60,17 +53,9 @@ class FtpLibrary : public ::testing::Test {
     f_.SetDefaultPort(21);
   }
   void TearDown() override {
-    if (module_ == nullptr) return;
-    if (f_.LocalClose != nullptr) f_.LocalClose();
-    FreeLibrary(module_);
+    if (module_ != nullptr && f_.LocalClose != nullptr) f_.LocalClose();
+    ProgramLibraryTest::TearDown();
   }
 
-  template <typename F>
-  void Bind(F* slot, const char* name) {
-    *slot = reinterpret_cast<F>(GetProcAddress(module_, name));
-    ASSERT_NE(*slot, nullptr) << name;
-  }
-
-  HMODULE module_ = nullptr;
   FtpCalls f_;
 };

@@ -23,39 +23,15 @@ namespace {
 
 constexpr int kWaitMs = 30000;
 
-int ListenLoopback(int* port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 8) != 0 ||
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    if (fd >= 0) close(fd);
-    return -1;
-  }
-  *port = ntohs(address.sin_port);
-  return fd;
-}
-
-bool Readable(int fd, int milliseconds) {
-  pollfd p{fd, POLLIN, 0};
-  return poll(&p, 1, milliseconds) > 0;
-}
+using qvtest::ListenLoopback;
+using qvtest::Readable;
 
 int AcceptWithin(int listener, int milliseconds) {
   if (listener < 0 || !Readable(listener, milliseconds)) return -1;
   return accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
 }
 
-void SendAllBlocking(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t sent = send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (sent <= 0) return;
-    done += static_cast<size_t>(sent);
-  }
-}
+void SendAllBlocking(int fd, const std::string& bytes) { qvtest::SendAll(fd, bytes); }
 
 }  // namespace
 
@@ -128,33 +104,12 @@ void ScriptedConnection::WaitForClose() {
   }
 }
 
-ScriptedServer::ScriptedServer(std::function<void(ScriptedConnection&)> script) : script_(std::move(script)) {
-  listener_ = ListenLoopback(&port_);
-  if (pipe2(stop_, O_CLOEXEC) != 0) stop_[0] = stop_[1] = -1;
-  thread_ = std::thread([this] {
-    for (;;) {
-      pollfd fds[2] = {{listener_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
-      if (poll(fds, 2, -1) <= 0 || fds[1].revents != 0) return;
-      const int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (fd < 0) continue;
-      connections_.fetch_add(1);
-      ScriptedConnection connection(fd);
-      script_(connection);
-    }
-  });
-}
-
-ScriptedServer::~ScriptedServer() {
-  if (stop_[1] >= 0) {
-    const char byte = 1;
-    ssize_t written = write(stop_[1], &byte, 1);
-    (void)written;
-  }
-  thread_.join();
-  close(listener_);
-  close(stop_[0]);
-  close(stop_[1]);
-}
+ScriptedServer::ScriptedServer(std::function<void(ScriptedConnection&)> script)
+    : script_(std::move(script)), server_([this](int fd) {
+        ScriptedConnection connection(fd);
+        script_(connection);
+        return true;
+      }) {}
 
 namespace {
 

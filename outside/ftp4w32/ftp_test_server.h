@@ -3,10 +3,10 @@
 // pyftpdlib serving a folder.
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
+
+#include "loopback_peers.h"
 
 namespace ftptest {
 
@@ -47,21 +47,16 @@ class ScriptedConnection {
 class ScriptedServer {
  public:
   explicit ScriptedServer(std::function<void(ScriptedConnection&)> script);
-  ~ScriptedServer();
   ScriptedServer(const ScriptedServer&) = delete;
   ScriptedServer& operator=(const ScriptedServer&) = delete;
 
-  int port() const { return port_; }
-  std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
-  int connections() const { return connections_.load(); }
+  int port() const { return server_.port(); }
+  std::string host() const { return server_.address(); }
+  int connections() const { return server_.connections(); }
 
  private:
-  int listener_ = -1;
-  int port_ = 0;
-  int stop_[2] = {-1, -1};
-  std::atomic<int> connections_{0};
   std::function<void(ScriptedConnection&)> script_;
-  std::thread thread_;
+  qvtest::LoopbackServer server_;  // last: it goes first
 };
 
 // Debian's pyftpdlib serving `root` to one user on 127.0.0.1.

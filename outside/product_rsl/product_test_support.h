@@ -2,20 +2,8 @@
 // directory by its file name, with its thirteen functions looked up by name.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "product_rsl.h"
-#include "qvplatform.h"
-
-inline std::string DistPath(const char* file) {
-  std::string path = std::string(QV_DIST_DIR) + "/" + file;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+#include "program_library.h"
 
 struct ProductFunctions {
   PFN_PRD_GetResourceID GetResourceID = nullptr;
@@ -33,11 +21,10 @@ struct ProductFunctions {
   PFN_PRD_GetProductRegKey GetProductRegKey = nullptr;
 };
 
-class ProductLibrary : public ::testing::Test {
+class ProductLibrary : public qvtest::ProgramLibraryTest {
  protected:
   void SetUp() override {
-    module_ = LoadLibraryA(DistPath("PRODUCT.RSL").c_str());
-    ASSERT_NE(module_, nullptr) << GetLastError();
+    ASSERT_NO_FATAL_FAILURE(Load("PRODUCT.RSL"));
     Bind(&f_.GetResourceID, "PRD_GetResourceID");
     Bind(&f_.DestroySplash, "PRD_DestroySplash");
     Bind(&f_.CreateSplash, "PRD_CreateSplash");
@@ -53,18 +40,9 @@ class ProductLibrary : public ::testing::Test {
     Bind(&f_.GetProductRegKey, "PRD_GetProductRegKey");
   }
   void TearDown() override {
-    if (module_ != nullptr) {
-      if (f_.Unregister != nullptr) f_.Unregister();
-      FreeLibrary(module_);
-    }
+    if (module_ != nullptr && f_.Unregister != nullptr) f_.Unregister();
+    ProgramLibraryTest::TearDown();
   }
 
-  template <class F>
-  void Bind(F* slot, const char* name) {
-    *slot = reinterpret_cast<F>(GetProcAddress(module_, name));
-    ASSERT_NE(*slot, nullptr) << name;
-  }
-
-  HMODULE module_ = nullptr;
   ProductFunctions f_;
 };

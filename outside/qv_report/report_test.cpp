@@ -26,12 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using qvtest::ReadFile;
 
 // What the callbacks answer and what they were asked.
 struct FakeRequest {

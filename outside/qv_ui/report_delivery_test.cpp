@@ -11,21 +11,14 @@
 #include "mail_peer.h"
 #include "qv_ui.h"
 #include "smtp_mail_control.h"
-#include "smtp_test_server.h"
+#include "scripted_smtp.h"
 #include "test_files.h"
 
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using qvtest::ReadFile;
 
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using qvtest::WriteFile;
 
 std::string EveryByte() {
   std::string bytes;
@@ -44,7 +37,7 @@ TEST(ReportDeliveryTest, MailCarriesTheFilesAsAttachmentsByteForByte) {
   qvtest::MailServer server(dir + "/maildir");
   ASSERT_TRUE(server.running()) << "the SMTP server did not start";
   const std::string settings = dir + "/QUORVANE.INI";
-  smtptest::WriteMailSettings(settings, server.address(), "alerts@site.test", "admin@site.test", "Report");
+  qvtest::WriteMailSettings(settings, server.address(), "alerts@site.test", "admin@site.test", "Report");
   qvui::smtp::SetMailSettingsPathForTests(settings.c_str());
   std::string first = dir + "/report.htm";
   std::string second = dir + "/logo x.gif";

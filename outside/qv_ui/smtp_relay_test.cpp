@@ -7,7 +7,7 @@
 #include "mail_peer.h"
 #include "smtp_mail.h"
 #include "smtp_mail_control.h"
-#include "smtp_test_server.h"
+#include "scripted_smtp.h"
 #include "test_files.h"
 
 namespace {
@@ -19,7 +19,7 @@ TEST(SmtpRelayTest, RealServerReceivesSubjectAndBodyIntact) {
   ASSERT_TRUE(server.running()) << "the SMTP server did not start";
 
   const std::string settings = dir.file("QUORVANE.INI");
-  smtptest::WriteMailSettings(settings, server.address(), "alerts@site.test", "admin@site.test",
+  qvtest::WriteMailSettings(settings, server.address(), "alerts@site.test", "admin@site.test",
                               "Configured subject");
   qvui::smtp::SetMailSettingsPathForTests(settings.c_str());
   qvui::smtp::SetMailClientDomainForTests("client.test");

@@ -8,19 +8,18 @@
 
 #include "smtp_mail.h"
 #include "smtp_mail_control.h"
-#include "smtp_test_server.h"
+#include "scripted_smtp.h"
+#include "test_files.h"
 
 namespace {
 
-using smtptest::Script;
-using smtptest::Server;
+using Script = qvtest::SmtpScript;
+using Server = qvtest::SmtpServer;
 
 class SmtpDialogueTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = smtptest::MakeTempDir();
-    ASSERT_FALSE(dir_.empty());
-    settings_ = dir_ + "/QUORVANE.INI";
+    settings_ = dir_.file("QUORVANE.INI");
     qvui::smtp::SetMailSettingsPathForTests(settings_.c_str());
     qvui::smtp::SetMailClientDomainForTests("client.test");
     // Short waits, so that a silent server ends a test quickly.
@@ -30,10 +29,9 @@ class SmtpDialogueTest : public ::testing::Test {
     qvui::smtp::SetMailSettingsPathForTests(nullptr);
     qvui::smtp::SetMailClientDomainForTests(nullptr);
     qvui::smtp::SetMailTimeoutsForTests(0, 0, 0);
-    smtptest::RemoveTree(dir_);
   }
   void PointAt(const Server& server, const std::string& subject = "Configured") {
-    smtptest::WriteMailSettings(settings_, "127.0.0.1:" + std::to_string(server.port()),
+    qvtest::WriteMailSettings(settings_, "127.0.0.1:" + std::to_string(server.port()),
                                 "alerts@site.test", "admin@site.test", subject);
   }
   static std::vector<std::string> Commands(Server& server) {
@@ -44,7 +42,7 @@ class SmtpDialogueTest : public ::testing::Test {
     return commands;
   }
 
-  std::string dir_;
+  qvtest::TempDir dir_{"qv_smtp"};
   std::string settings_;
 };
 
@@ -275,18 +273,18 @@ TEST_F(SmtpDialogueTest, TransportFailuresHaveTheirOwnResults) {
     Server server{Script{}};
     closed = server.port();
   }
-  smtptest::WriteMailSettings(settings_, "127.0.0.1:" + std::to_string(closed), "", "", "");
+  qvtest::WriteMailSettings(settings_, "127.0.0.1:" + std::to_string(closed), "", "", "");
   EXPECT_EQ(QVUI_SendMailBody(nullptr, "a@x.test", nullptr, nullptr, "t", nullptr), QVUI_MAIL_CONNECT_FAILED);
   // Unusable server settings.
   for (const char* value : {"127.0.0.1:0", "127.0.0.1:70000", "127.0.0.1:25x", ":25"}) {
-    smtptest::WriteMailSettings(settings_, value, "", "", "");
+    qvtest::WriteMailSettings(settings_, value, "", "", "");
     EXPECT_EQ(QVUI_SendMailBody(nullptr, "a@x.test", nullptr, nullptr, "t", nullptr), QVUI_MAIL_BAD_SETTINGS)
         << value;
   }
   // A sender address that would forge the envelope.
   {
     Server server{Script{}};
-    smtptest::WriteMailSettings(settings_, "127.0.0.1:" + std::to_string(server.port()), "me@x.test> x", "", "");
+    qvtest::WriteMailSettings(settings_, "127.0.0.1:" + std::to_string(server.port()), "me@x.test> x", "", "");
     EXPECT_EQ(QVUI_SendMailBody(nullptr, "a@x.test", nullptr, nullptr, "t", nullptr), QVUI_MAIL_BAD_ADDRESS);
     EXPECT_TRUE(server.Transcript().empty());
   }

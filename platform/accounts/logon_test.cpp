@@ -20,6 +20,7 @@
 
 #include "accounts/pam_conversation.h"
 #include "qvplatform.h"
+#include "test_files.h"
 
 namespace {
 
@@ -27,12 +28,7 @@ const char* const kWrapper = QVTEST_PAM_WRAPPER;
 const char* const kMatrix = QVTEST_PAM_MATRIX;
 const char* const kPassword = "S3cret pass;$(x)";
 
-std::string ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using qvtest::ReadFile;
 
 // The sanitizer runtime mapped into this process, if any.
 std::string SanitizerRuntime() {

@@ -1,10 +1,6 @@
 #include "qvplatform/test_clock_shared.h"
 
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -14,9 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "line_peer.h"
 #include "qvplatform/test_clock.h"
-
-extern char** environ;
 
 namespace {
 
@@ -26,71 +21,20 @@ int64_t RealUnixSeconds() {
   return ts.tv_sec;
 }
 
-// The peer process, with its standard output and error in a pipe read line
-// by line. `clock` is its QV_TEST_CLOCK entry, or empty for none at all.
-class Peer {
+// The peer process, with its standard output and error read line by line.
+// `clock` is its QV_TEST_CLOCK entry, or empty for none at all.
+class Peer : public qvtest::LinePeer {
  public:
-  Peer(const char* mode, const std::string& clock) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e)
-      if (std::string(*e).rfind(std::string(qvp::kTestClockVariable) + "=", 0) != 0) env.push_back(*e);
-    if (!clock.empty()) env.push_back(clock);
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::string program = QV_CLOCK_PEER, argument = mode;
-    char* argv[] = {program.data(), argument.data(), nullptr};
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    out_ = fds[0];
-  }
-  ~Peer() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      Wait();
-    }
-    if (out_ >= 0) close(out_);
-  }
-  Peer(const Peer&) = delete;
-  Peer& operator=(const Peer&) = delete;
-
-  // The next line; empty when the peer ended or stayed silent (a guard
-  // against a hung peer, not a measure of speed).
-  std::string Line() {
-    for (;;) {
-      const size_t end = buffer_.find('\n');
-      if (end != std::string::npos) {
-        std::string line = buffer_.substr(0, end);
-        buffer_.erase(0, end + 1);
-        return line;
-      }
-      pollfd p{out_, POLLIN, 0};
-      if (poll(&p, 1, 30000) <= 0) return {};
-      char chunk[256];
-      const ssize_t got = read(out_, chunk, sizeof chunk);
-      if (got <= 0) return {};
-      buffer_.append(chunk, static_cast<size_t>(got));
-    }
-  }
-  int Wait() {
-    int status = 0;
-    if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_) return -1;
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  Peer(const char* mode, const std::string& clock) : LinePeer({QV_CLOCK_PEER, mode}, true, Environment(clock)) {}
 
  private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  std::string buffer_;
+  static std::vector<std::string> Environment(const std::string& clock) {
+    std::vector<std::string> env;
+    for (const std::string& entry : qvtest::CurrentEnvironment())
+      if (entry.rfind(std::string(qvp::kTestClockVariable) + "=", 0) != 0) env.push_back(entry);
+    if (!clock.empty()) env.push_back(clock);
+    return env;
+  }
 };
 
 TEST(SharedTestClock, AFollowerStartsAtItsTimeAndAWaitEndsWhenTheTestAdvancesPastIt) {

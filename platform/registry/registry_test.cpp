@@ -12,17 +12,13 @@
 #include <vector>
 
 #include "qvplatform/registry.h"
+#include "test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using qvtest::ReadFile;
 
 class Registry : public ::testing::Test {
  protected:

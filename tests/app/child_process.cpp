@@ -1,5 +1,6 @@
 // Child processes for the program's end-to-end tests.
 #include "child_process.h"
+#include "test_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -152,16 +153,11 @@ int RunToEnd(const std::string& program, const std::vector<std::string>& argumen
 
 namespace {
 
-std::string ReadProcFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using qvtest::ReadFile;
 
 // Gone, or a zombie waiting for whoever adopted it.
 bool Ended(pid_t pid) {
-  const std::string stat = ReadProcFile("/proc/" + std::to_string(pid) + "/stat");
+  const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
   const size_t close = stat.rfind(')');
   return close == std::string::npos || close + 2 >= stat.size() || stat[close + 2] == 'Z' || stat[close + 2] == 'X';
 }
@@ -176,7 +172,7 @@ int KillServiceCopies(const std::string& programDirectory, int graceSeconds) {
       char* end = nullptr;
       const long pid = std::strtol(entry->d_name, &end, 10);
       if (pid <= 0 || *end != '\0' || pid == getpid()) continue;
-      const std::string cmdline = ReadProcFile("/proc/" + std::string(entry->d_name) + "/cmdline");
+      const std::string cmdline = ReadFile("/proc/" + std::string(entry->d_name) + "/cmdline");
       if (cmdline.rfind(prefix, 0) != 0 || cmdline.find(std::string("\0--qv-service=", 14)) == std::string::npos)
         continue;
       found.push_back(static_cast<pid_t>(pid));

@@ -7,20 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "loopback_peers.h"
 #include "screen_session.h"
 
 namespace {
 
-std::string Output(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  pclose(pipe);
-  return out;
-}
+using qvtest::CommandOutput;
 
 class ReportPrintOnScreen : public qvtest::ScreenTest {
  protected:
@@ -55,7 +47,7 @@ TEST_F(ReportPrintOnScreen, AUserOpensAReportAndPrintsItToAPdfFile) {
   // The file is whole once the viewer is back: pdftotext reads every line.
   std::string text;
   Eventually([&] {
-    text = Output("pdftotext '" + pdf.string() + "' - 2>/dev/null");
+    text = CommandOutput("pdftotext '" + pdf.string() + "' - 2>/dev/null");
     return text.find("line 12") != std::string::npos;
   });
   for (int i = 1; i <= 12; ++i)

@@ -17,6 +17,7 @@
 #include "qv_ui.h"
 #include "qv_ui_internal.h"
 #include "smtp_mail_control.h"
+#include "test_files.h"
 
 namespace reporthost {
 
@@ -34,12 +35,7 @@ inline int RealCreateReport(const char* script, void* request, ReportSummaryProc
   return g_perlRun(script, request, summary, property, status, files);
 }
 
-inline std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using qvtest::ReadFile;
 
 // The Windows form of a path.
 inline std::string Windows(std::string path) {

@@ -1,4 +1,5 @@
 #include "local_peers.h"
+#include "test_files.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,15 +33,9 @@ bool WaitForPath(const std::string& path, int ms) {
   });
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 bool WaitForText(const std::string& path, const std::string& text, int ms) {
-  return Until(ms, [&] { return ReadFile(path).find(text) != std::string::npos; });
+  return Until(ms, [&] { return qvtest::ReadFile(path).find(text) != std::string::npos; });
 }
 
 std::string FindProgram(const std::string& name) {

@@ -10,7 +10,6 @@ namespace pagingtest {
 bool WaitForPath(const std::string& path, int ms);
 // True once the file holds `text` (waits up to `ms`).
 bool WaitForText(const std::string& path, const std::string& text, int ms);
-std::string ReadFile(const std::string& path);
 // The program found in PATH, or "".
 std::string FindProgram(const std::string& name);
 

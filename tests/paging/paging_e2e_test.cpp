@@ -154,7 +154,7 @@ class PagingTest : public ::testing::Test {
   std::vector<LoggedCall> WaitForCalls(size_t count) {
     std::vector<LoggedCall> calls;
     for (int n = 0; n < kLongWait / 20; ++n) {
-      calls = ParseCalls(pagingtest::ReadFile(peers_.file("calls.log")));
+      calls = ParseCalls(qvtest::ReadFile(peers_.file("calls.log")));
       if (calls.size() >= count) break;
       Pump(20);
     }
@@ -183,11 +183,19 @@ class PagingTest : public ::testing::Test {
   int holder_ = -1;
 };
 
+// The tests that page by modem: they need socat for the line.
+class ModemPagingTest : public PagingTest {
+ protected:
+  void SetUp() override {
+    PagingTest::SetUp();
+    if (!Available("socat")) GTEST_SKIP() << "socat is not installed";
+  }
+};
+
 const char* const kAlphaPager =
     "DeliveryMode =1\nMode=0\nNumber=555-0100\nPagerID=123-456\nDialDelay=20\nParity=0\nDataBits=8\nStopBits=0\n";
 
-TEST_F(PagingTest, ATapPageCarriesTheDownAlert) {
-  if (!Available("socat")) GTEST_SKIP() << "socat is not installed";
+TEST_F(ModemPagingTest, ATapPageCarriesTheDownAlert) {
   StartModem({});
   WriteProfile(kAlphaPager);
   GoDown();
@@ -204,13 +212,12 @@ TEST_F(PagingTest, ATapPageCarriesTheDownAlert) {
   EXPECT_TRUE(SpoolEmpties());
   // The modem trace stays beside the spool, its owner's alone.
   const std::string trace = program_.path() + "/qvm_alrt/queue/out.txt";
-  EXPECT_NE(pagingtest::ReadFile(trace).find("ATDT555-0100\r"), std::string::npos);
+  EXPECT_NE(qvtest::ReadFile(trace).find("ATDT555-0100\r"), std::string::npos);
   EXPECT_EQ(std::filesystem::status(trace).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
-TEST_F(PagingTest, ANumericPageDialsTheDownIdAfterItsPauses) {
-  if (!Available("socat")) GTEST_SKIP() << "socat is not installed";
+TEST_F(ModemPagingTest, ANumericPageDialsTheDownIdAfterItsPauses) {
   StartModem({"--numeric", "5550199"});
   WriteProfile("DeliveryMode =1\nMode=1\nNumber=555-0199\nDownID=4321\nConnectDelay=6\n");
   GoDown();
@@ -223,8 +230,7 @@ TEST_F(PagingTest, ANumericPageDialsTheDownIdAfterItsPauses) {
   EXPECT_TRUE(SpoolEmpties());
 }
 
-TEST_F(PagingTest, ABusyServiceIsCalledAgainUntilItAnswers) {
-  if (!Available("socat")) GTEST_SKIP() << "socat is not installed";
+TEST_F(ModemPagingTest, ABusyServiceIsCalledAgainUntilItAnswers) {
   StartModem({"--number", "5550100=busy,busy,connect"});
   WriteProfile(kAlphaPager);
   GoDown();
@@ -237,15 +243,14 @@ TEST_F(PagingTest, ABusyServiceIsCalledAgainUntilItAnswers) {
   EXPECT_TRUE(SpoolEmpties());
 }
 
-TEST_F(PagingTest, AnAlwaysBusyServiceGetsThreeCallsThenThePageIsDropped) {
-  if (!Available("socat")) GTEST_SKIP() << "socat is not installed";
+TEST_F(ModemPagingTest, AnAlwaysBusyServiceGetsThreeCallsThenThePageIsDropped) {
   StartModem({"--number", "5550100=busy"});
   WriteProfile(kAlphaPager);
   GoDown();
   EXPECT_EQ(WaitForCalls(3).size(), 3u);
   EXPECT_TRUE(SpoolEmpties());
   Pump(3000);  // longer than the queue's pause between two pages
-  EXPECT_EQ(ParseCalls(pagingtest::ReadFile(peers_.file("calls.log"))).size(), 3u);
+  EXPECT_EQ(ParseCalls(qvtest::ReadFile(peers_.file("calls.log"))).size(), 3u);
 }
 
 TEST_F(PagingTest, AWebGatewayDecodesEveryArgumentBack) {
@@ -278,7 +283,7 @@ TEST_F(PagingTest, AWebGatewayDecodesEveryArgumentBack) {
   qvtest::PeerProcess server({"python3", "-m", "http.server", "--cgi", "--bind", "127.0.0.1", std::to_string(port), "--directory",
                 root},
                peers_.file("http.out"));
-  ASSERT_TRUE(server.WaitUntilListening(port)) << pagingtest::ReadFile(peers_.file("http.out"));
+  ASSERT_TRUE(server.WaitUntilListening(port)) << qvtest::ReadFile(peers_.file("http.out"));
   WriteProfile("DeliveryMode =0\nMode=0\nPagerID=42\nNumber=555 0100\nWebPageUrl=Gateway/http://127.0.0.1:" +
                std::to_string(port) +
                "/cgi-bin/page.py?id=%id%&num=%num%&msg=%msg%&key=%arg:key=a b&c=d+e%&fixed=x y\n");
@@ -286,7 +291,7 @@ TEST_F(PagingTest, AWebGatewayDecodesEveryArgumentBack) {
   ASSERT_TRUE(pagingtest::WaitForText(peers_.file("http.out"), "decoded end", kLongWait));
   ASSERT_TRUE(SpoolEmpties());
   std::string decoded;
-  std::stringstream log(pagingtest::ReadFile(peers_.file("http.out")));
+  std::stringstream log(qvtest::ReadFile(peers_.file("http.out")));
   for (std::string line; std::getline(log, line);) {
     if (line.rfind("decoded ", 0) == 0) decoded += line.substr(8) + "\n";
   }

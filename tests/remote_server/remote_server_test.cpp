@@ -30,17 +30,9 @@ namespace {
 
 constexpr int kPatience = 60;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using qvtest::ReadFile;
 
-void WriteFile(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
+using qvtest::WriteFile;
 
 // The sanitizer runtime mapped into this process: the child needs it first.
 std::string SanitizerRuntime() {

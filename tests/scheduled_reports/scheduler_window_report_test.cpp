@@ -26,6 +26,7 @@
 #include "report_engine.h"
 #include "resource_cache.h"
 #include "scheduler.h"
+#include "test_files.h"
 
 namespace {
 
@@ -46,15 +47,7 @@ constexpr int kFrequency = 1060;
 constexpr int kRepeat = 1061;
 constexpr int kTarget = 1055;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) lines.push_back(line);
-  }
-  return lines;
-}
+using qvtest::Lines;
 
 // The [Main] lines of an event file, in file order.
 std::vector<std::string> MainLines(const std::string& text) {

@@ -34,12 +34,7 @@ namespace {
 constexpr char kRoot[] = "1.3.6.1.4.1.99999.7";
 const std::string kDot = std::string(".") + kRoot;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using qvtest::ReadFile;
 
 // A child process: standard output and error into a file, standard input a pipe.
 class Child {

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -10,9 +11,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 extern char** environ;
 
@@ -93,6 +96,62 @@ bool Accepting(int port) {
   return up;
 }
 
+int ListenLoopback(int* port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address = Loopback(0);
+  socklen_t length = sizeof address;
+  if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(fd, 8) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (fd >= 0) close(fd);
+    return -1;
+  }
+  *port = ntohs(address.sin_port);
+  return fd;
+}
+
+bool Readable(int fd, int milliseconds) {
+  pollfd p{fd, POLLIN, 0};
+  return poll(&p, 1, milliseconds) > 0;
+}
+
+bool SendAll(int fd, const char* bytes, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t sent = send(fd, bytes + done, size - done, MSG_NOSIGNAL);
+    if (sent <= 0) return false;
+    done += static_cast<size_t>(sent);
+  }
+  return true;
+}
+
+LoopbackServer::LoopbackServer(std::function<bool(int fd)> serve) : serve_(std::move(serve)) {
+  listener_ = ListenLoopback(&port_);
+  if (pipe2(stop_, O_CLOEXEC) != 0) stop_[0] = stop_[1] = -1;
+  if (listener_ < 0 || stop_[0] < 0) return;
+  thread_ = std::thread([this] {
+    for (;;) {
+      pollfd fds[2] = {{listener_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+      if (poll(fds, 2, -1) <= 0 || fds[1].revents != 0) return;
+      const int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd < 0) continue;
+      connections_.fetch_add(1);
+      if (!serve_(fd)) return;
+    }
+  });
+}
+
+LoopbackServer::~LoopbackServer() {
+  if (stop_[1] >= 0) {
+    const char byte = 1;
+    const ssize_t written = write(stop_[1], &byte, 1);
+    (void)written;
+  }
+  if (thread_.joinable()) thread_.join();
+  for (const int fd : {listener_, stop_[0], stop_[1]}) {
+    if (fd >= 0) close(fd);
+  }
+}
+
 int FreePort() { return FreePortOf(SOCK_STREAM); }
 
 int FreeUdpPort() { return FreePortOf(SOCK_DGRAM); }
@@ -102,6 +161,17 @@ std::string PythonWith(const std::string& module) {
     if (ExitCode(Spawn({candidate, "-c", "import " + module}, "/dev/null")) == 0) return candidate;
   }
   return std::string();
+}
+
+std::string CommandOutput(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  pclose(pipe);
+  return out;
 }
 
 int RunToExit(const std::vector<std::string>& args) { return ExitCode(Spawn(args, "")); }

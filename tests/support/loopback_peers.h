@@ -8,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstddef>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Skips the test when a package its peer needs is missing; in CI, which
@@ -33,9 +37,51 @@ int FreeUdpPort();
 // Whether something accepts connections on 127.0.0.1:port now.
 bool Accepting(int port);
 
+// A TCP socket listening on 127.0.0.1 at a port the system picks (stored in
+// *port); -1 when none could be had.
+int ListenLoopback(int* port);
+
+// Whether `fd` has something to read, or has ended, within `milliseconds`.
+bool Readable(int fd, int milliseconds);
+
+// Sends all of `bytes` (blocking); false when the connection failed first.
+bool SendAll(int fd, const char* bytes, size_t size);
+inline bool SendAll(int fd, const std::string& bytes) { return SendAll(fd, bytes.data(), bytes.size()); }
+
+// A server of a test on 127.0.0.1: its thread accepts connections one after
+// the other and hands each to `serve`, which owns (closes) it and answers
+// whether to accept the next. The object's end stops the accepting at once
+// and waits for a connection being served; a server owning one is declared
+// after what `serve` uses, so that it goes first.
+class LoopbackServer {
+ public:
+  explicit LoopbackServer(std::function<bool(int fd)> serve);
+  ~LoopbackServer();
+  LoopbackServer(const LoopbackServer&) = delete;
+  LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+  // 0 when it could not listen.
+  int port() const { return port_; }
+  // "127.0.0.1:port".
+  std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+  // How many connections it has accepted.
+  int connections() const { return connections_.load(); }
+
+ private:
+  std::function<bool(int fd)> serve_;
+  int listener_ = -1;
+  int port_ = 0;
+  int stop_[2] = {-1, -1};
+  std::atomic<int> connections_{0};
+  std::thread thread_;
+};
+
 // A Python that can import `module`: Debian's, else the first on PATH; ""
 // when neither can.
 std::string PythonWith(const std::string& module);
+
+// Runs a shell command line to its end; its standard output.
+std::string CommandOutput(const std::string& command);
 
 // Runs a program to its end; its exit code, or -1 when it did not start or
 // did not exit normally.

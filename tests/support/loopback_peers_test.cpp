@@ -4,6 +4,7 @@
 // read it back.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "line_peer.h"
 #include "loopback_peers.h"
 #include "mail_peer.h"
 #include "test_files.h"
@@ -106,6 +108,83 @@ TEST(PeerProcessTest, APythonWithoutTheModuleIsNoneAndRunToExitGivesTheExitCode)
   EXPECT_EQ(qvtest::PythonWith("qv_no_such_module"), "");
   EXPECT_EQ(qvtest::RunToExit({"sh", "-c", "exit 3"}), 3);
   EXPECT_EQ(qvtest::RunToExit({"/nonexistent/program"}), -1);
+}
+
+// Connects, sends `text` and reads the answer until the server closes.
+std::string Exchange(int port, const std::string& text) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  const sockaddr_in address = Loopback(port);
+  std::string answer;
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 && qvtest::SendAll(fd, text)) {
+    char buffer[256];
+    while (qvtest::Readable(fd, 30000)) {
+      const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+      if (got <= 0) break;
+      answer.append(buffer, static_cast<size_t>(got));
+    }
+  }
+  close(fd);
+  return answer;
+}
+
+TEST(LoopbackServerTest, ServesConnectionsInTurnUntilServeSaysStop) {
+  int served = 0;
+  qvtest::LoopbackServer server([&](int fd) {
+    char buffer[64];
+    const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+    qvtest::SendAll(fd, "echo " + std::string(buffer, got > 0 ? static_cast<size_t>(got) : 0));
+    close(fd);
+    return ++served < 2;
+  });
+  ASSERT_GT(server.port(), 0);
+  EXPECT_EQ(server.address(), "127.0.0.1:" + std::to_string(server.port()));
+  EXPECT_EQ(Exchange(server.port(), "one"), "echo one");
+  EXPECT_EQ(Exchange(server.port(), "two"), "echo two");
+  // The third is queued by the system but never served, and the server still
+  // stops when it goes.
+  const int third = socket(AF_INET, SOCK_STREAM, 0);
+  const sockaddr_in address = Loopback(server.port());
+  EXPECT_EQ(connect(third, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  EXPECT_FALSE(qvtest::Readable(third, 200));
+  EXPECT_EQ(server.connections(), 2);
+  close(third);
+}
+
+TEST(LoopbackServerTest, AServerNobodyCalledStopsAndFreesItsPort) {
+  int port = 0;
+  {
+    qvtest::LoopbackServer server([](int fd) {
+      close(fd);
+      return true;
+    });
+    port = server.port();
+    ASSERT_GT(port, 0);
+    EXPECT_TRUE(qvtest::Accepting(port));
+  }
+  EXPECT_FALSE(qvtest::Accepting(port));
+}
+
+TEST(LinePeerTest, LinesComeInOrderAndTheEndIsTold) {
+  qvtest::LinePeer talker({"sh", "-c", "echo one; echo two >&2; printf 'three'; exit 4"}, true,
+                          {"PATH=/usr/bin:/bin"});
+  EXPECT_EQ(talker.Line(), "one");
+  EXPECT_EQ(talker.Line(), "two");
+  EXPECT_EQ(talker.Line(), "");  // a last line without its end is no line
+  EXPECT_EQ(talker.Wait(), 4);
+  EXPECT_EQ(talker.Wait(), 4);
+
+  // Without errors_too the error output is not read; the environment is the one given.
+  qvtest::LinePeer quiet({"sh", "-c", "echo lost >&2; echo \"$QV_PEER_WORD\""}, false,
+                         {"PATH=/usr/bin:/bin", "QV_PEER_WORD=given"});
+  EXPECT_EQ(quiet.Line(), "given");
+
+  // A program ended by a signal tells it; one that never started tells -1.
+  qvtest::LinePeer killed({"sh", "-c", "kill -TERM $$"});
+  EXPECT_EQ(killed.Line(), "");
+  EXPECT_EQ(killed.Wait(), 128 + SIGTERM);
+  qvtest::LinePeer missing({"/nonexistent/program"});
+  EXPECT_FALSE(missing.started());
+  EXPECT_EQ(missing.Wait(), -1);
 }
 
 TEST(MailServerTest, KeepsEachMessageAndReadsItBackAsAMailReaderDoes) {

@@ -27,12 +27,6 @@ constexpr char kReader[] =
     "        open(os.path.join(sys.argv[2], str(n)), 'wb').write(p.get_payload(decode=True))\n"
     "        open(os.path.join(sys.argv[2], str(n) + '.name'), 'w').write(p.get_filename())\n";
 
-std::string FileText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 }  // namespace
 
@@ -57,7 +51,7 @@ std::vector<std::filesystem::path> MailServer::MessageFiles() const {
 std::vector<std::string> MailServer::Messages() const {
   std::vector<std::string> messages;
   for (const auto& file : MessageFiles()) {
-    const std::string text = FileText(file);
+    const std::string text = ReadFile(file);
     std::string lines;
     for (size_t i = 0; i < text.size(); ++i) {
       if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
@@ -78,6 +72,16 @@ ReadMail MailServer::Read(const std::filesystem::path& message) {
     mail.attachments.push_back({parts.read(std::to_string(n) + ".name"), parts.read(std::to_string(n))});
   }
   return mail;
+}
+
+void WriteMailSettings(const std::string& path, const std::string& server, const std::string& from,
+                       const std::string& reply_to, const std::string& subject) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << "[Defaults]\r\nListStart=0\r\n[Email]\r\n";
+  out << "SMTPServer=" << server << "\r\n";
+  if (!from.empty()) out << "From=" << from << "\r\n";
+  if (!reply_to.empty()) out << "ReplyTo=" << reply_to << "\r\n";
+  if (!subject.empty()) out << "Subject=" << subject << "\r\n";
 }
 
 }  // namespace qvtest

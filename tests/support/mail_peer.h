@@ -57,4 +57,10 @@ class MailServer {
   bool running_ = false;
 };
 
+// Writes a settings file with an [Email] section into `path`, naming the mail
+// server ("host:port") and, where not empty, the sender, the reply address
+// and the subject.
+void WriteMailSettings(const std::string& path, const std::string& server, const std::string& from,
+                       const std::string& reply_to, const std::string& subject);
+
 }  // namespace qvtest

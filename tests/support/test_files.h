@@ -16,6 +16,20 @@
 
 namespace qvtest {
 
+// A whole file's bytes; "" when it cannot be read.
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Writes `bytes` as the whole file, making its folders.
+inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
 class TempDir {
  public:
   explicit TempDir(const std::string& prefix = "qvtest") {
@@ -41,16 +55,8 @@ class TempDir {
   std::string dir() const { return path_.string() + "/"; }
   std::string file(const std::string& name) const { return (path_ / name).string(); }
 
-  void write(const std::string& name, const std::string& text) const {
-    std::filesystem::create_directories((path_ / name).parent_path());
-    std::ofstream(path_ / name, std::ios::binary) << text;
-  }
-  std::string read(const std::string& name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  void write(const std::string& name, const std::string& text) const { WriteFile(path_ / name, text); }
+  std::string read(const std::string& name) const { return ReadFile(path_ / name); }
   bool exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
 
  private:
@@ -76,6 +82,17 @@ class InDirectory {
  private:
   std::filesystem::path previous_;
 };
+
+// The lines of a text that are not empty, without their line ends ("\r\n" or "\n").
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
 
 // The "key=value" lines of one section of a settings file's text, in file order.
 inline std::vector<std::string> SectionLines(const std::string& text, const std::string& section) {

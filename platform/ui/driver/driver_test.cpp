@@ -429,43 +429,38 @@ INT_PTR CALLBACK WizardPage(HWND page, UINT msg, WPARAM, LPARAM lp) {
   return TRUE;
 }
 
-TEST_F(DriverTest, DrivesAWizardThroughItsPages) {
+// The name page and the flag page as a sheet, or with PSH_WIZARD as a wizard.
+struct NameAndFlagSheet {
   PROPSHEETPAGEA pages[2] = {};
-  const UINT ids[2] = {IDD_PAGE_NAME, IDD_PAGE_FLAG};
-  for (int i = 0; i < 2; ++i) {
-    pages[i].dwSize = sizeof(PROPSHEETPAGEA);
-    pages[i].pszTemplate = MAKEINTRESOURCEA(ids[i]);
-    pages[i].pfnDlgProc = WizardPage;
+  PROPSHEETHEADERA header{};
+  NameAndFlagSheet(DWORD flags, const char* caption) {
+    const UINT ids[2] = {IDD_PAGE_NAME, IDD_PAGE_FLAG};
+    for (int i = 0; i < 2; ++i) {
+      pages[i].dwSize = sizeof(PROPSHEETPAGEA);
+      pages[i].pszTemplate = MAKEINTRESOURCEA(ids[i]);
+      pages[i].pfnDlgProc = WizardPage;
+    }
+    header.dwSize = sizeof(header);
+    header.dwFlags = PSH_PROPSHEETPAGE | flags;
+    header.pszCaption = caption;
+    header.nPages = 2;
+    header.ppsp = pages;
   }
-  PROPSHEETHEADERA h{};
-  h.dwSize = sizeof(h);
-  h.dwFlags = PSH_PROPSHEETPAGE | PSH_WIZARD;
-  h.pszCaption = "Wizard";
-  h.nPages = 2;
-  h.ppsp = pages;
+};
+
+TEST_F(DriverTest, DrivesAWizardThroughItsPages) {
+  NameAndFlagSheet sheet(PSH_WIZARD, "Wizard");
   UiDriver d;
   d.OnDialog(IDD_PAGE_NAME).Type(IDC_NAME, "probe").ClickButton("Next >");
   d.OnDialog(IDD_PAGE_FLAG).Check(IDC_FLAG).ClickButton("Finish");
-  EXPECT_EQ(PropertySheetA(&h), 1);
+  EXPECT_EQ(PropertySheetA(&sheet.header), 1);
   EXPECT_EQ(d.Problems(), Lines{});
   EXPECT_EQ(g_seen.name, "probe");
   EXPECT_EQ(g_seen.flag, static_cast<UINT>(BST_CHECKED));
 }
 
 TEST_F(DriverTest, PicksASheetsPageFromItsTabStrip) {
-  PROPSHEETPAGEA pages[2] = {};
-  const UINT ids[2] = {IDD_PAGE_NAME, IDD_PAGE_FLAG};
-  for (int i = 0; i < 2; ++i) {
-    pages[i].dwSize = sizeof(PROPSHEETPAGEA);
-    pages[i].pszTemplate = MAKEINTRESOURCEA(ids[i]);
-    pages[i].pfnDlgProc = WizardPage;
-  }
-  PROPSHEETHEADERA h{};
-  h.dwSize = sizeof(h);
-  h.dwFlags = PSH_PROPSHEETPAGE;
-  h.pszCaption = "Sheet";
-  h.nPages = 2;
-  h.ppsp = pages;
+  NameAndFlagSheet sheet(0, "Sheet");
   UiDriver d;
   std::vector<std::string> tabs;
   std::string selected;
@@ -477,7 +472,7 @@ TEST_F(DriverTest, PicksASheetsPageFromItsTabStrip) {
         selected = qvp::driver::SelectedText(strip);
       })
       .ClickButton("Cancel");
-  EXPECT_EQ(PropertySheetA(&h), 0);
+  EXPECT_EQ(PropertySheetA(&sheet.header), 0);
   EXPECT_EQ(d.Problems(), Lines{});
   EXPECT_EQ(tabs, (Lines{"Name", "Flag"}));
   EXPECT_EQ(selected, "Flag");

@@ -1,19 +1,21 @@
-// A scripted SMTP server on 127.0.0.1 for the mail tests: it takes one
-// connection, answers each command from its script and records the dialogue.
+// Tests only: a scripted SMTP server on 127.0.0.1 for the mail tests. It
+// takes one connection, answers each command from its script and records the
+// dialogue. Plain Linux sockets, like the other loopback peers.
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "qvplatform.h"
+#include "loopback_peers.h"
+#include "mail_peer.h"
 
-namespace smtptest {
+namespace qvtest {
 
-struct Script {
+struct SmtpScript {
   std::string greeting = "220 mx.test ESMTP ready\r\n";
   // Replies by command word (upper case), each one or more whole lines.
   std::map<std::string, std::string> replies = {
@@ -33,14 +35,16 @@ struct Script {
   bool hold_data_end = false;
 };
 
-class Server {
+class SmtpServer {
  public:
-  explicit Server(Script script);
-  ~Server();  // closes the listener and joins the thread
-  Server(const Server&) = delete;
-  Server& operator=(const Server&) = delete;
+  explicit SmtpServer(SmtpScript script);
+  ~SmtpServer() { Release(); }  // a held reply goes before the server stops
+  SmtpServer(const SmtpServer&) = delete;
+  SmtpServer& operator=(const SmtpServer&) = delete;
 
-  u_short port() const { return port_; }
+  int port() const { return server_.port(); }
+  // "127.0.0.1:port", as the mail settings name a server.
+  std::string address() const { return server_.address(); }
   // The dialogue: "S: line" for what the server said, "C: line" for each
   // command line of the client; the message text is not in it.
   std::vector<std::string> Transcript();
@@ -56,13 +60,11 @@ class Server {
   void Release();
 
  private:
-  void Serve();
-  void Say(SOCKET client, const std::string& text);
-  bool ReadLine(SOCKET client, std::string* line);
+  void Serve(int client);
+  void Say(int client, const std::string& text);
+  bool ReadLine(int client, std::string* line);
 
-  Script script_;
-  SOCKET listener_ = INVALID_SOCKET;
-  u_short port_ = 0;
+  SmtpScript script_;
   std::string pending_;
   std::mutex lock_;
   std::condition_variable changed_;
@@ -72,16 +74,7 @@ class Server {
   bool ended_ = false;
   bool data_complete_ = false;
   bool released_ = false;
-  std::thread thread_;
+  LoopbackServer server_;  // last: it goes first
 };
 
-// Writes a settings file with an [eMail] section into `path` (Linux path).
-void WriteMailSettings(const std::string& path, const std::string& server,
-                       const std::string& from, const std::string& reply_to,
-                       const std::string& subject);
-
-// A fresh temporary directory (removed by the caller with RemoveTree).
-std::string MakeTempDir();
-void RemoveTree(const std::string& path);
-
-}  // namespace smtptest
+}  // namespace qvtest
