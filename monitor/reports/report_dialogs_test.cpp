@@ -194,6 +194,54 @@ TEST_F(ReportDialogsTest, AnEmptyTitleOrAMissingMailAddressKeepsTheDialogOpen) {
   EXPECT_TRUE(g_made.empty());
 }
 
+// Ctrl+Tab (with Shift: backwards) and Ctrl+PgDn/PgUp, as held keys reach the
+// dialog's own loop.
+void PressWithControl(HWND dialog, UINT key, bool shift) {
+  HWND target = GetFocus() != nullptr ? GetFocus() : dialog;
+  PostMessageA(target, WM_KEYDOWN, VK_CONTROL, 1);
+  if (shift) PostMessageA(target, WM_KEYDOWN, VK_SHIFT, 1);
+  PostMessageA(target, WM_KEYDOWN, key, 1);
+  PostMessageA(target, WM_KEYUP, key, 1);
+  if (shift) PostMessageA(target, WM_KEYUP, VK_SHIFT, 1);
+  PostMessageA(target, WM_KEYUP, VK_CONTROL, 1);
+}
+
+TEST_F(ReportDialogsTest, ControlTabTurnsTheTabPagesAndShowsEachPage) {
+  UiDriver driver;
+  std::vector<int> tabs;  // the selected tab after each key
+  std::vector<bool> shown;  // whether that tab's page was the one shown
+  const int pages[3] = {IDD_REPORT_RANGE, IDD_REPORT_STYLE, IDD_REPORT_SAVE_AS};
+  const auto note = [&](HWND dialog) {
+    const int tab = static_cast<int>(SendDlgItemMessageA(dialog, IDC_REPORT_TABS, TCM_GETCURSEL, 0, 0));
+    tabs.push_back(tab);
+    qvp::driver::WindowQuery page;
+    page.template_id = pages[tab < 0 || tab > 2 ? 0 : tab];
+    HWND found = qvp::driver::Find(page);
+    shown.push_back(found != nullptr && IsWindowVisible(found));
+  };
+  driver.OnDialog(IDD_REPORT).Select(IDC_REPORT_TABS, 0).Do([&](HWND dialog) {
+    note(dialog);
+    PressWithControl(dialog, VK_TAB, false);
+  });
+  driver.OnDialog(IDD_REPORT).Do([&](HWND dialog) {
+    note(dialog);
+    PressWithControl(dialog, VK_TAB, true);
+  });
+  driver.OnDialog(IDD_REPORT).Do([&](HWND dialog) {
+    note(dialog);
+    PressWithControl(dialog, VK_PRIOR, false);
+  });
+  driver.OnDialog(IDD_REPORT).Do([&](HWND dialog) {
+    note(dialog);
+    PressWithControl(dialog, VK_NEXT, false);
+  });
+  driver.OnDialog(IDD_REPORT).Do([&](HWND dialog) { note(dialog); }).Click(IDCANCEL);
+  EXPECT_EQ(GenerateReportForRow(nullptr, rows_[0]), PLUGIN_FAILED);
+  for (const std::string& problem : driver.Problems()) ADD_FAILURE() << problem;
+  EXPECT_EQ(tabs, (std::vector<int>{0, 1, 0, 2, 0}));
+  EXPECT_EQ(shown, (std::vector<bool>{true, true, true, true, true}));
+}
+
 TEST_F(ReportDialogsTest, CancelStopsTheEngineAndTheUserIsTold) {
   StoreHostCallback(HC_CREATE_REPORT, reinterpret_cast<FARPROC>(&CancelledEngine));
   ReportRequestWithReport run{};

@@ -3,6 +3,10 @@
 // tab pages' keyboard hook.
 #include "qv_ui.h"
 
+#include <vector>
+
+#include "qvplatform/ui_hooks.h"
+
 namespace {
 
 constexpr char kOldProcProperty[] = "QVUI_ProgressOldProc";
@@ -76,10 +80,88 @@ QV_API BOOL QVUI_SetTabOrder(HWND dialog, const int* ids, int count) {
   return TRUE;
 }
 
-// The window system offers no keyboard hooks; the dialog's own keys (TAB, the
-// arrows, mnemonics) work without one, and Ctrl+Tab is left to the tab control.
-QV_API BOOL QVUI_SetKeyboardHook(HWND dialog, HWND tabControl) {
-  return dialog != nullptr && tabControl != nullptr ? TRUE : FALSE;
+// The tab pages' keyboard hook: one message filter of the thread serves every
+// dialog that asked for it. Ctrl+Tab and Ctrl+PgDn go to the next tab page,
+// Ctrl+Shift+Tab and Ctrl+PgUp to the previous one, wrapping around, with the
+// notifications a click on the tab gives.
+namespace {
+
+struct TabbedDialog {
+  HWND dialog;
+  HWND tabs;
+};
+
+struct TabKeys {
+  HHOOK hook = nullptr;
+  std::vector<TabbedDialog> dialogs;
+};
+
+thread_local TabKeys t_tab_keys;
+
+LRESULT Notify(HWND tabs, UINT code) {
+  NMHDR header{};
+  header.hwndFrom = tabs;
+  header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(tabs));
+  header.code = code;
+  return SendMessageA(GetParent(tabs), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
-QV_API void QVUI_RemoveKeyboardHook(HWND /*dialog*/) {}
+// Moves the tab control one page on (or back), as a click on that tab would.
+void TurnPage(HWND tabs, bool back) {
+  const int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+  if (count < 2) return;
+  const int current = static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+  const int next = current < 0 ? 0 : (current + (back ? count - 1 : 1)) % count;
+  if (Notify(tabs, TCN_SELCHANGING) != 0) return;  // the dialog refuses to leave its page
+  SendMessageA(tabs, TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
+  Notify(tabs, TCN_SELCHANGE);
+}
+
+bool IsPageKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN || !(GetKeyState(VK_CONTROL) & 0x8000)) return false;
+  return message.wParam == VK_TAB || message.wParam == VK_NEXT || message.wParam == VK_PRIOR;
+}
+
+LRESULT CALLBACK TabKeysFilter(int code, WPARAM wParam, LPARAM lParam) {
+  const HHOOK self = t_tab_keys.hook;
+  const auto* message = reinterpret_cast<const MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && message != nullptr && IsPageKey(*message)) {
+    for (const TabbedDialog& entry : t_tab_keys.dialogs) {
+      if (message->hwnd != entry.dialog && !IsChild(entry.dialog, message->hwnd)) continue;
+      if (!IsWindowEnabled(entry.dialog) || !IsWindow(entry.tabs)) break;
+      const bool back = message->wParam == VK_PRIOR ||
+                        (message->wParam == VK_TAB && (GetKeyState(VK_SHIFT) & 0x8000));
+      TurnPage(entry.tabs, back);
+      return 1;
+    }
+  }
+  return CallNextHookEx(self, code, wParam, lParam);
+}
+
+}  // namespace
+
+QV_API BOOL QVUI_SetKeyboardHook(HWND dialog, HWND tabControl) {
+  if (dialog == nullptr || tabControl == nullptr || !IsWindow(dialog) || !IsWindow(tabControl)) return FALSE;
+  TabKeys& keys = t_tab_keys;
+  if (keys.hook == nullptr) {
+    keys.hook = SetWindowsHookExA(WH_MSGFILTER, TabKeysFilter, nullptr, GetCurrentThreadId());
+    if (keys.hook == nullptr) return FALSE;
+  }
+  for (TabbedDialog& entry : keys.dialogs) {
+    if (entry.dialog == dialog) {
+      entry.tabs = tabControl;
+      return TRUE;
+    }
+  }
+  keys.dialogs.push_back(TabbedDialog{dialog, tabControl});
+  return TRUE;
+}
+
+QV_API void QVUI_RemoveKeyboardHook(HWND dialog) {
+  TabKeys& keys = t_tab_keys;
+  std::erase_if(keys.dialogs, [dialog](const TabbedDialog& entry) { return entry.dialog == dialog; });
+  if (keys.dialogs.empty() && keys.hook != nullptr) {
+    UnhookWindowsHookEx(keys.hook);
+    keys.hook = nullptr;
+  }
+}

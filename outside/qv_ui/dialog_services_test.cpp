@@ -180,3 +180,107 @@ TEST(DialogServicesTest, TheDialogPictureNeedsItsControlAndAPictureThatExists) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the tabbed dialog of the keyboard hook tests was told by its tab control.
+struct TabNotes {
+  std::vector<UINT> codes;
+  bool refuse = false;  // TCN_SELCHANGING keeps the page
+  WNDPROC old = nullptr;
+};
+TabNotes* g_tab_notes = nullptr;
+
+LRESULT CALLBACK NotedDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NOTIFY && g_tab_notes != nullptr) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    g_tab_notes->codes.push_back(header->code);
+    if (header->code == TCN_SELCHANGING) return g_tab_notes->refuse ? TRUE : FALSE;
+    return 0;
+  }
+  return CallWindowProcA(g_tab_notes->old, window, message, wParam, lParam);
+}
+
+class TabKeysTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_tab_notes = &notes;
+    notes.old = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(dialog.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotedDialog)));
+    tabs = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE, 0, 100, 200, 80, dialog.window,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(50)), nullptr, nullptr);
+    for (const char* name : {"Range", "Style", "Save As"}) {
+      TCITEMA item{};
+      item.mask = TCIF_TEXT;
+      item.pszText = const_cast<char*>(name);
+      SendMessageA(tabs, TCM_INSERTITEMA, SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), reinterpret_cast<LPARAM>(&item));
+    }
+    SetFocus(dialog.Item(1));
+  }
+  void TearDown() override {
+    QVUI_RemoveKeyboardHook(dialog.window);
+    SetWindowLongPtrA(dialog.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(notes.old));
+    g_tab_notes = nullptr;
+  }
+  // Presses `key` with Ctrl (and Shift) held, as the dialog's pump step sees it.
+  void Press(UINT key, bool shift = false) {
+    HWND focus = GetFocus();
+    PostMessageA(focus, WM_KEYDOWN, VK_CONTROL, 1);
+    if (shift) PostMessageA(focus, WM_KEYDOWN, VK_SHIFT, 1);
+    PostMessageA(focus, WM_KEYDOWN, key, 1);
+    PostMessageA(focus, WM_KEYUP, key, 1);
+    if (shift) PostMessageA(focus, WM_KEYUP, VK_SHIFT, 1);
+    PostMessageA(focus, WM_KEYUP, VK_CONTROL, 1);
+    QVUI_PumpMessages(dialog.window);
+  }
+  int Page() { return static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0)); }
+
+  Dialog dialog{1, 2};
+  TabNotes notes;
+  HWND tabs = nullptr;
+};
+
+TEST_F(TabKeysTest, CtrlTabAndCtrlPageKeysTurnThePagesBothWaysAndWrap) {
+  ASSERT_TRUE(QVUI_SetKeyboardHook(dialog.window, tabs));
+  ASSERT_EQ(Page(), 0);
+  Press(VK_TAB);
+  EXPECT_EQ(Page(), 1);
+  EXPECT_EQ(notes.codes, (std::vector<UINT>{static_cast<UINT>(TCN_SELCHANGING), static_cast<UINT>(TCN_SELCHANGE)}));
+  Press(VK_NEXT);
+  Press(VK_NEXT);
+  EXPECT_EQ(Page(), 0);  // past the last page comes the first
+  Press(VK_TAB, true);
+  EXPECT_EQ(Page(), 2);  // and before the first the last
+  Press(VK_PRIOR);
+  EXPECT_EQ(Page(), 1);
+  EXPECT_EQ(GetFocus(), dialog.Item(1));  // the keys never moved the focus
+  // Tab alone still walks the controls.
+  notes.codes.clear();
+  PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+  QVUI_PumpMessages(dialog.window);
+  EXPECT_EQ(GetFocus(), dialog.Item(2));
+  EXPECT_TRUE(notes.codes.empty());
+}
+
+TEST_F(TabKeysTest, ARefusedPageChangeKeepsThePageAndRemovingTheHookEndsTheKeys) {
+  ASSERT_TRUE(QVUI_SetKeyboardHook(dialog.window, tabs));
+  notes.refuse = true;
+  Press(VK_TAB);
+  EXPECT_EQ(Page(), 0);
+  EXPECT_EQ(notes.codes, (std::vector<UINT>{static_cast<UINT>(TCN_SELCHANGING)}));
+  notes.refuse = false;
+  notes.codes.clear();
+  QVUI_RemoveKeyboardHook(dialog.window);
+  Press(VK_TAB);
+  EXPECT_EQ(Page(), 0);
+  EXPECT_TRUE(notes.codes.empty());
+  // A second dialog's keys are not this one's: only the dialog holding the key turns its pages.
+  Dialog other{7};
+  ASSERT_TRUE(QVUI_SetKeyboardHook(dialog.window, tabs));
+  SetFocus(other.Item(7));
+  Press(VK_TAB);
+  EXPECT_EQ(Page(), 0);
+  EXPECT_FALSE(QVUI_SetKeyboardHook(nullptr, tabs));
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "qvplatform/ui_hooks.h"
 #include "ui/dialog_state.h"
 
 namespace qvp::ui {
@@ -84,7 +85,10 @@ bool Mnemonic(HWND dlg, WPARAM ch) {
 using namespace qvp::ui;
 
 BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg) {
-  if (!hDlg || !lpMsg || !IsWindow(hDlg)) return FALSE;
+  if (!lpMsg) return FALSE;
+  // The thread's message filters see the message first and may take it.
+  if (CallMsgFilterA(lpMsg, MSGF_DIALOGBOX)) return TRUE;
+  if (!hDlg || !IsWindow(hDlg)) return FALSE;
   if (lpMsg->hwnd != hDlg && !IsChild(hDlg, lpMsg->hwnd)) return FALSE;
   switch (lpMsg->message) {
     case WM_KEYDOWN: {

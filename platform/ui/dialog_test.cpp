@@ -78,6 +78,26 @@ TEST_F(DialogTest, ModalDialogReturnsTheEndDialogValueWithItsOwnerDisabledMeanwh
   DestroyWindow(owner);
 }
 
+TEST_F(DialogTest, ClosingAModalDialogGivesTheFocusBackToTheControlThatHadIt) {
+  auto outer = Template("Page", WS_POPUP | WS_CAPTION | WS_VISIBLE,
+                        {Control("TestEdit", 1, "", WS_TABSTOP), Control("TestButton", 2, "&Browse", WS_TABSTOP)});
+  HWND owner = CreateDialogIndirectParamA(nullptr, outer.data(), nullptr, OkDialog, 0);
+  ASSERT_TRUE(owner);
+  HWND browse = GetDlgItem(owner, 2);
+  SetFocus(browse);
+  auto inner = Template("Chooser", WS_POPUP | WS_CAPTION | DS_MODALFRAME, {Control("TestEdit", 100, "", WS_TABSTOP)});
+  for (INT_PTR how : {IDOK, IDCANCEL}) {
+    qvp::SetModalIdleHook([&] {
+      EXPECT_EQ(GetFocus(), GetDlgItem(GetActiveWindow(), 100));
+      PostMessageA(GetFocus(), WM_KEYDOWN, how == IDOK ? VK_RETURN : VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(DialogBoxIndirectParamA(nullptr, inner.data(), owner, OkDialog, 0), how == IDOK ? 42 : 7);
+    EXPECT_EQ(GetActiveWindow(), owner);
+    EXPECT_EQ(GetFocus(), browse);
+  }
+  DestroyWindow(owner);
+}
+
 INT_PTR CALLBACK Nesting(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   static std::vector<uint8_t>* child_block = nullptr;
   switch (msg) {

@@ -263,8 +263,9 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
       Lock g(s.lock);
       if (Window* w = FindLocked(hWnd)) w->style |= WS_DISABLED;
     }
-    HWND focus = GetFocus();
-    if (focus && (focus == hWnd || IsChild(hWnd, focus))) SetFocus(nullptr);
+    // A disabled window loses the focus; a child of it keeps it (its input is blocked
+    // anyway), so that a dialog whose owner is disabled meanwhile can give it back.
+    if (GetFocus() == hWnd) SetFocus(nullptr);
     Send(hWnd, WM_ENABLE, FALSE, 0);
   }
   return was_disabled ? TRUE : FALSE;

@@ -172,10 +172,13 @@ TEST(WindowState, EnableWindowAnnouncesChangesAndDropsFocus) {
   EXPECT_TRUE(EnableWindow(top, FALSE));   // now it was disabled; nothing sent
   EXPECT_FALSE(IsWindowEnabled(top));
   EXPECT_TRUE(IsWindowEnabled(child));  // the child's own state is unchanged
-  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(GetFocus(), child);           // and so is its focus
   EXPECT_EQ(rec.Of(top, {WM_CANCELMODE, WM_ENABLE}), (std::vector<UINT>{WM_CANCELMODE, WM_ENABLE}));
   EXPECT_TRUE(EnableWindow(top, TRUE));
   EXPECT_EQ(rec.Of(top, {WM_ENABLE}).size(), 2u);
+  SetFocus(top);
+  EnableWindow(top, FALSE);  // the focused window itself loses it
+  EXPECT_EQ(GetFocus(), nullptr);
   DestroyWindow(top);
 }
 

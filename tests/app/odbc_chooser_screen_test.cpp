@@ -54,9 +54,8 @@ TEST_F(OdbcChooserOnScreen, BrowseOffersTheDataSourceFillsTheFieldsAndCancelChan
   Key("Return");
   ASSERT_TRUE(WaitUntilClosed(kChooserTitle));
 
-  // Again, and cancelled: the fields keep what the first choice put there.
-  Key("alt+d");  // the data source field
-  Key("Tab");
+  // Again, and cancelled: the fields keep what the first choice put there. Closing
+  // the chooser gave the focus back to Browse.
   Key("space");
   ASSERT_NE(WaitForWindow(kChooserTitle), 0u) << program_->Output();
   Key("Escape");
