@@ -199,29 +199,23 @@ long ResidentKiB() {
 
 double HeapKiB() { return static_cast<double>(::mallinfo2().uordblks) / 1024.0; }
 
-// Plain connect-and-close per second with `threads` threads over the targets.
-double Ceiling(const std::vector<Target>& targets, size_t devices, int threads, double seconds) {
+namespace {
+
+// Successful `attempt`s per second with `threads` threads, each going round
+// the devices' targets in turn.
+template <typename Attempt>
+double AttemptsPerSecond(const std::vector<Target>& targets, size_t devices, int threads, double seconds,
+                         const Attempt& attempt) {
   std::atomic<uint64_t> done{0};
   std::atomic<bool> stop{false};
   std::vector<sockaddr_in> to;
-  for (size_t n = 0; n < devices; ++n) {
-    const Target& t = targets[n % targets.size()];
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(t.port));
-    ::inet_pton(AF_INET, t.host.c_str(), &a.sin_addr);
-    to.push_back(a);
-  }
+  for (size_t n = 0; n < devices; ++n) to.push_back(SocketAddress(targets[n % targets.size()]));
   std::vector<std::thread> pool;
   const auto start = Clock::now();
   for (int t = 0; t < threads; ++t) {
     pool.emplace_back([&, t] {
       for (size_t n = static_cast<size_t>(t); !stop.load(std::memory_order_relaxed); n += static_cast<size_t>(threads)) {
-        int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (s < 0) continue;
-        const sockaddr_in& a = to[n % to.size()];
-        if (::connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0) done.fetch_add(1);
-        ::close(s);
+        if (attempt(to[n % to.size()])) done.fetch_add(1);
       }
     });
   }
@@ -232,36 +226,36 @@ double Ceiling(const std::vector<Target>& targets, size_t devices, int threads, 
   return static_cast<double>(done.load()) / spent;
 }
 
+}  // namespace
+
+// Plain connect-and-close per second with `threads` threads over the targets.
+double Ceiling(const std::vector<Target>& targets, size_t devices, int threads, double seconds) {
+  return AttemptsPerSecond(targets, devices, threads, seconds, [](const sockaddr_in& a) {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (s < 0) return false;
+    const bool connected = ::connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+    ::close(s);
+    return connected;
+  });
+}
+
 // Plain query-and-answer per second with `threads` threads over the slow
 // name servers: send the query, wait for the answer, close.
 double SlowCeiling(const std::vector<Target>& targets, size_t devices, int threads, double seconds) {
-  std::atomic<uint64_t> done{0};
-  std::atomic<bool> stop{false};
-  std::vector<sockaddr_in> to;
-  for (size_t n = 0; n < devices; ++n) to.push_back(SocketAddress(targets[n % targets.size()]));
-  std::vector<std::thread> pool;
-  const auto start = Clock::now();
-  for (int t = 0; t < threads; ++t) {
-    pool.emplace_back([&, t] {
-      unsigned char query[kHeader] = {};
-      unsigned char answer[512];
-      for (size_t n = static_cast<size_t>(t); !stop.load(std::memory_order_relaxed); n += static_cast<size_t>(threads)) {
-        int s = ::socket(AF_INET, SOCK_DGRAM, 0);
-        if (s < 0) continue;
-        const sockaddr_in& a = to[n % to.size()];
-        if (::sendto(s, query, kHeader, 0, reinterpret_cast<const sockaddr*>(&a), sizeof a) == static_cast<ssize_t>(kHeader)) {
-          pollfd p{s, POLLIN, 0};
-          if (::poll(&p, 1, 5000) > 0 && ::recv(s, answer, sizeof answer, 0) >= static_cast<ssize_t>(kHeader)) done.fetch_add(1);
-        }
-        ::close(s);
-      }
-    });
-  }
-  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-  stop = true;
-  for (auto& t : pool) t.join();
-  const double spent = std::chrono::duration<double>(Clock::now() - start).count();
-  return static_cast<double>(done.load()) / spent;
+  return AttemptsPerSecond(targets, devices, threads, seconds, [](const sockaddr_in& a) {
+    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (s < 0) return false;
+    unsigned char query[kHeader] = {};
+    unsigned char answer[512];
+    bool answered = false;
+    if (::sendto(s, query, kHeader, 0, reinterpret_cast<const sockaddr*>(&a), sizeof a) ==
+        static_cast<ssize_t>(kHeader)) {
+      pollfd p{s, POLLIN, 0};
+      answered = ::poll(&p, 1, 5000) > 0 && ::recv(s, answer, sizeof answer, 0) >= static_cast<ssize_t>(kHeader);
+    }
+    ::close(s);
+    return answered;
+  });
 }
 
 uint64_t StopListeners(Listeners& listeners) {
