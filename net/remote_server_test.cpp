@@ -255,6 +255,18 @@ TEST_F(ServerOnTestClock, TheCleanUpComesEveryThirtySeconds) {
   EXPECT_EQ(g_remoteUsers.Count(), 0u);
 }
 
+// Turns the server on in the site's settings, applies them and gives back
+// what the attempt wrote to the debug output.
+std::string ApplyEnabledServer(const TestSite& site) {
+  TestSite::Write(site.Root() / "QUORVANE.INI", "[Defaults]\r\nWebEnable=True\r\nWebAddress=127.0.0.1:" +
+                                                    std::to_string(qvtest::FreeLoopbackPort()) + "\r\n");
+  qvp::CaptureDebugOutput(true);
+  ApplyWebServerSettings();
+  std::string debug = qvp::TakeDebugOutput();
+  qvp::CaptureDebugOutput(false);
+  return debug;
+}
+
 // A process that cannot check passwords says so in a box and starts nothing.
 TEST(ServerStart, WithoutTheRightToLogUsersOnTheServerStaysOff) {
   TestSite site;
@@ -266,12 +278,7 @@ TEST(ServerStart, WithoutTheRightToLogUsersOnTheServerStaysOff) {
   setenv("PAM_WRAPPER", "1", 1);
   setenv("PAM_WRAPPER_SERVICE_DIR", (site.Root() / "no-pam").c_str(), 1);
   qv::SetProgramDirForTests(site.settings.programDir);
-  TestSite::Write(site.Root() / "QUORVANE.INI", "[Defaults]\r\nWebEnable=True\r\nWebAddress=127.0.0.1:" +
-                                                    std::to_string(qvtest::FreeLoopbackPort()) + "\r\n");
-  qvp::CaptureDebugOutput(true);
-  ApplyWebServerSettings();
-  const std::string debug = qvp::TakeDebugOutput();
-  qvp::CaptureDebugOutput(false);
+  const std::string debug = ApplyEnabledServer(site);
   EXPECT_NE(debug.find("MessageBox"), std::string::npos) << debug;
   EXPECT_EQ(debug.find("ServerThread"), std::string::npos) << debug;
   EXPECT_FALSE(qvnet::ServerRunning());
@@ -292,12 +299,7 @@ TEST(ServerStart, WithoutTheNetworkLibrariesNothingListens) {
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
   ASSERT_EQ(chdir(site.Root().c_str()), 0);
   qv::SetProgramDirForTests(site.settings.programDir);
-  TestSite::Write(site.Root() / "QUORVANE.INI", "[Defaults]\r\nWebEnable=True\r\nWebAddress=127.0.0.1:" +
-                                                    std::to_string(qvtest::FreeLoopbackPort()) + "\r\n");
-  qvp::CaptureDebugOutput(true);
-  ApplyWebServerSettings();
-  const std::string debug = qvp::TakeDebugOutput();
-  qvp::CaptureDebugOutput(false);
+  const std::string debug = ApplyEnabledServer(site);
   EXPECT_NE(debug.find("the network libraries are not bound"), std::string::npos) << debug;
   EXPECT_EQ(debug.find("ServerThread"), std::string::npos) << debug;
   EXPECT_FALSE(qvnet::ServerRunning());
